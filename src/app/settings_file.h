@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/profile_file.h"
+
+#include <QRect>
+#include <QString>
+
+#include <string>
+
+namespace pelldrake {
+
+// One accessor per key of the settings file. Nothing is cached: every call reads or writes the
+// file, so a hand edit or a change made by another dialog takes effect at the next use.
+class SettingsFile {
+public:
+    explicit SettingsFile(QString path) : profile_(std::move(path)) {}
+
+    const QString& path() const { return profile_.path(); }
+    const ProfileFile& profile() const { return profile_; }
+
+    // STARTCHECK (profile integers)
+    int ThumbCtlCheck() const { return profile_.ReadInt("STARTCHECK", "THUMBCTL", 1); }
+    int ThumbCtlVersionCheck() const { return profile_.ReadInt("STARTCHECK", "THUMBCTLVER", 1); }
+    int ThumbCtlVersionHH() const { return profile_.ReadInt("STARTCHECK", "THUMBCTLVER_HH", 0); }
+    int ThumbCtlVersionHL() const { return profile_.ReadInt("STARTCHECK", "THUMBCTLVER_HL", 0); }
+    int ThumbCtlVersionLH() const { return profile_.ReadInt("STARTCHECK", "THUMBCTLVER_LH", 0); }
+    int ThumbCtlVersionLL() const { return profile_.ReadInt("STARTCHECK", "THUMBCTLVER_LL", 0); }
+
+    // DIALOG
+    int DialogMode() const { return Number("DIALOG", "MODE", "0"); }
+    void WriteDialogMode(int mode) const { WriteNumber("DIALOG", "MODE", mode); }
+
+    // EXTFILTER
+    int ExtFilterEnable() const { return Number("EXTFILTER", "ENABLE", "0"); }
+    void WriteExtFilterEnable(bool on) const { profile_.WriteText("EXTFILTER", "ENABLE", on ? "1" : "0"); }
+    int ExtFilterCount() const { return Number("EXTFILTER", "COUNT", "0"); }
+    void WriteExtFilterCount(int count) const { WriteNumber("EXTFILTER", "COUNT", count); }
+    std::string ExtFilterPattern(int index) const { return profile_.ReadText("EXTFILTER", ExtKey(index), "0"); }
+    void WriteExtFilterPattern(int index, const std::string& pattern) const {
+        profile_.WriteText("EXTFILTER", ExtKey(index), pattern);
+    }
+    static std::string ExtKey(int index);
+
+    // VIEWER
+    int UseBrowser() const { return Number("VIEWER", "USEIE", "0"); }
+    void WriteUseBrowser(int value) const { WriteNumber("VIEWER", "USEIE", value); }
+    int DeleteThumbDb() const { return Number("VIEWER", "DELTHUMBDB", "0"); }
+    void WriteDeleteThumbDb(int value) const { WriteNumber("VIEWER", "DELTHUMBDB", value); }
+    std::string ThumbDbName() const { return profile_.ReadText("VIEWER", "THUMBDBNAME", "thumbs.db"); }
+
+    // DIRECTORY
+    int UseCurrentDirectory() const { return Number("DIRECTORY", "USECURRENT", "0"); }
+    void WriteUseCurrentDirectory(int value) const { WriteNumber("DIRECTORY", "USECURRENT", value); }
+
+    // EXPANDVIEW: the enlarge window's outer rectangle in screen pixels.
+    QRect ExpandViewRect() const;
+    void WriteExpandViewRect(const QRect& outer) const;
+
+private:
+    int Number(std::string_view section, std::string_view key, std::string_view defaultText) const;
+    void WriteNumber(std::string_view section, std::string_view key, int value) const;
+
+    ProfileFile profile_;
+};
+
+} // namespace pelldrake

@@ -1,0 +1,55 @@
+#include "board/board.h"
+
+#include "board/board_owner.h"
+#include "resources/control_ids.h"
+#include "resources/strings.h"
+
+#include <algorithm>
+
+namespace pelldrake {
+
+int Board::TotalCount() const {
+    int total = 0;
+    for (const ClassList& list : lists_)
+        total += list.Count();
+    return total;
+}
+
+std::vector<int> Board::DependentControlsOf(ListIndex list) {
+    if (list == kUnclassified) {
+        std::vector<int> controls{ids::kOpen, ids::Dispose(0), ids::kExclude};
+        for (ListIndex n = 1; n < kListCount; ++n)
+            controls.push_back(ids::NumberButton(n));
+        return controls;
+    }
+    return {ids::Dispose(list), ids::MoveAll(list), ids::MoveOne(list)};
+}
+
+void Board::AttachOwner(BoardOwner* owner) {
+    owner_ = owner;
+    for (ListIndex i = 0; i < kListCount; ++i) {
+        List(i).SetDependentControls(DependentControlsOf(i), owner);
+        List(i).UpdateControls();
+    }
+}
+
+void Board::ResyncPane(ListIndex list, std::optional<int> newPosition) {
+    ClassList& classList = List(list);
+    classList.SetPosition(newPosition.value_or(classList.position()));
+    if (!owner_)
+        return;
+    owner_->SetScrollState(list, classList.MaxPosition(), classList.position());
+    owner_->ShowCurrent(list);
+    owner_->ShowTitle(list);
+}
+
+QString Board::PaneTitle(ListIndex list) const {
+    const ClassList& classList = List(list);
+    const int count = classList.Count();
+    const int shown = std::min(classList.position() + 1, count);
+    if (list == kUnclassified)
+        return QString::asprintf(strings::kUnclassifiedPaneTitle, shown, count);
+    return QString::asprintf(strings::kClassPaneTitle, list, shown, count);
+}
+
+} // namespace pelldrake

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "board/class_list.h"
+
+#include <QString>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace pelldrake {
+
+class BoardOwner;
+
+// The eleven lists, their positions and the pane last used. The window that shows them is
+// reached only through BoardOwner, so every rule here runs without a window.
+class Board {
+public:
+    ClassList& List(ListIndex i) { return lists_[static_cast<std::size_t>(i)]; }
+    const ClassList& List(ListIndex i) const { return lists_[static_cast<std::size_t>(i)]; }
+
+    ListIndex lastTouchedList() const { return lastTouchedList_; }
+    void setLastTouchedList(ListIndex list) { lastTouchedList_ = list; }
+
+    int TotalCount() const;
+
+    // Gives every list its dependent controls and updates them: all start disabled.
+    void AttachOwner(BoardOwner* owner);
+    BoardOwner* owner() const { return owner_; }
+
+    // Scroll range to the count, position clamped (or the given one), then the current
+    // file and the title shown again.
+    void ResyncPane(ListIndex list, std::optional<int> newPosition = std::nullopt);
+
+    // "未分類(1/3)" or "分類4(0/0)".
+    QString PaneTitle(ListIndex list) const;
+
+    static std::vector<int> DependentControlsOf(ListIndex list);
+
+private:
+    std::array<ClassList, kListCount> lists_;
+    ListIndex lastTouchedList_ = kUnclassified;
+    BoardOwner* owner_ = nullptr;
+};
+
+} // namespace pelldrake

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "board/list_index.h"
+
+#include <vector>
+
+namespace pelldrake {
+
+class BoardOwner;
+
+// One ordered list of paths with the current position its pane shows. None of the entry
+// operations moves the position; the board sets it through ResyncPane or a move.
+class ClassList {
+public:
+    int Count() const { return static_cast<int>(entries_.size()); }
+    const FilePath& At(int index) const { return entries_[static_cast<std::size_t>(index)]; }
+    const std::vector<FilePath>& Entries() const { return entries_; }
+
+    void Append(FilePath path);
+    // Appends when index is not below the count.
+    void InsertBefore(int index, FilePath path);
+    void RemoveAt(int index);
+    void Clear();
+    void Reserve(int count) { entries_.reserve(static_cast<std::size_t>(count)); }
+
+    // Invariant: 0 <= position <= max(count - 1, 0).
+    int position() const { return position_; }
+    int MaxPosition() const { return entries_.empty() ? 0 : Count() - 1; }
+    bool HasCurrent() const { return position_ < Count(); }
+    // Sets the position clamped into the invariant's range.
+    void SetPosition(int position);
+
+    // The controls that are enabled only while the list holds an entry.
+    void SetDependentControls(std::vector<int> controlIds, BoardOwner* owner);
+    const std::vector<int>& DependentControls() const { return dependentControls_; }
+
+    void BeginBulkUpdate() { bulkUpdate_ = true; }
+    void EndBulkUpdate();
+    bool InBulkUpdate() const { return bulkUpdate_; }
+    void UpdateControls();
+
+private:
+    std::vector<FilePath> entries_;
+    int position_ = 0;
+    std::vector<int> dependentControls_;
+    bool bulkUpdate_ = false;
+    BoardOwner* owner_ = nullptr;
+};
+
+// Ends a bulk update on every way out of a scope, early returns and exceptions included.
+class BulkUpdate {
+public:
+    explicit BulkUpdate(ClassList& list) : list_(list) { list_.BeginBulkUpdate(); }
+    ~BulkUpdate() { list_.EndBulkUpdate(); }
+    BulkUpdate(const BulkUpdate&) = delete;
+    BulkUpdate& operator=(const BulkUpdate&) = delete;
+
+private:
+    ClassList& list_;
+};
+
+} // namespace pelldrake

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+// Every text the user reads, in one place. Formats keep their printf form.
+namespace pelldrake::strings {
+
+// String table entries shown in message boxes, by id.
+inline constexpr int kThumbControlMissing = 32827;
+inline constexpr int kThumbVersionUnreadable = 32829;
+inline constexpr int kThumbVersionMismatch = 32830;
+QString Message(int id);
+
+inline constexpr const char* kBoardTitle = "イメージ分類";
+inline constexpr const char* kUnclassifiedPaneTitle = "未分類(%d/%d)";
+inline constexpr const char* kClassPaneTitle = "分類%d(%d/%d)";
+inline constexpr const char* kStatusFormat = "%s (%ld%s)";
+inline constexpr const char* kStatusKilobytes = "KB";
+inline constexpr const char* kStatusUnavailable = "情報取得に失敗";
+inline constexpr const char* kEnlargeTitleUnclassified = "拡大ウィンドウ（未分類）";
+inline constexpr const char* kEnlargeTitleClass = "拡大ウィンドウ（分類%d）";
+inline constexpr const char* kExcludeCaption = "除外";
+inline constexpr const char* kExcludeAllCaption = "全除外";
+inline constexpr const char* kExcludeReleasedCaption = "除外(&D)";
+inline constexpr const char* kUnsavedCloseQuestion = "分類済みリストが保存されていません。\r\n終了してもよろしいですか？";
+
+inline QString Utf8(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+} // namespace pelldrake::strings
