@@ -1,0 +1,77 @@
+#pragma once
+
+#include "board/list_index.h"
+
+#include <QImage>
+#include <QSize>
+#include <cstdint>
+#include <list>
+#include <optional>
+#include <sys/stat.h>
+#include <unordered_map>
+
+namespace pelldrake {
+
+// What a decoded image is known by: the file's bytes-exact path and the size it was fitted into.
+struct ImageKey {
+    FilePath path;
+    QSize target;
+
+    bool operator==(const ImageKey& other) const = default;
+};
+
+struct ImageKeyHash {
+    std::size_t operator()(const ImageKey& key) const noexcept;
+};
+
+// Identifies one version of a file's content, so that a picture edited or replaced on disk is
+// decoded again instead of being served from memory.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedNs = 0;
+
+    bool operator==(const FileStamp& other) const = default;
+
+    static FileStamp FromStat(const struct stat& info);
+    // Empty when the path does not name a regular file that can be examined.
+    static std::optional<FileStamp> Of(const FilePath& path);
+};
+
+// Decoded images costed by their pixel bytes; the least recently used leave first once the
+// budget would be exceeded. Belongs to one thread.
+class ImageCache {
+public:
+    explicit ImageCache(std::int64_t budgetBytes);
+
+    // The image held for key when it was decoded from the same version of the file. A held
+    // image of an older version is dropped.
+    std::optional<QImage> Find(const ImageKey& key, const FileStamp& stamp);
+    bool Contains(const ImageKey& key) const { return index_.count(key) != 0; }
+
+    // An image larger than the whole budget is not kept.
+    void Insert(const ImageKey& key, const FileStamp& stamp, const QImage& image);
+
+    std::int64_t bytes() const { return bytes_; }
+    std::int64_t budget() const { return budget_; }
+    int count() const { return static_cast<int>(entries_.size()); }
+
+private:
+    struct Entry {
+        ImageKey key;
+        FileStamp stamp;
+        QImage image;
+        std::int64_t cost = 0;
+    };
+    using Entries = std::list<Entry>; // most recently used first
+
+    void Remove(Entries::iterator it);
+
+    std::int64_t budget_;
+    std::int64_t bytes_ = 0;
+    Entries entries_;
+    std::unordered_map<ImageKey, Entries::iterator, ImageKeyHash> index_;
+};
+
+} // namespace pelldrake

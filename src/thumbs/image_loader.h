@@ -1,0 +1,100 @@
+#pragma once
+
+#include "board/list_index.h"
+#include "thumbs/image_cache.h"
+
+#include <QImage>
+#include <QObject>
+#include <QSize>
+#include <QThreadPool>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace pelldrake {
+
+// Decodes image files to the size they are shown at, on a thread pool, and keeps the results.
+//
+// The loader lives on the user-interface thread and owns the scheduling there: it holds its own
+// queue of pending decodes and hands at most maxRunning() of them to the pool at a time, so a
+// request can still be reordered or dropped until it starts. Shown requests go first, newest
+// first; read-ahead follows. Each requester (one per control) has at most one shown request: a
+// new one supersedes the older, and a result arriving for the older one is not delivered.
+class ImageLoader : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr std::int64_t kDefaultCacheBudget = std::int64_t{192} << 20;
+
+    // Called on the loader's thread with the decoded image, null when the file cannot be shown.
+    using Delivery = std::function<void(const QImage& image)>;
+
+    // maxRunning 0 means the ideal thread count of the machine.
+    explicit ImageLoader(std::int64_t cacheBudgetBytes = kDefaultCacheBudget, int maxRunning = 0,
+                         QObject* parent = nullptr);
+    ~ImageLoader() override;
+
+    // The program's loader, created on first use on the calling (user-interface) thread.
+    static ImageLoader* Shared();
+
+    // Reads the file at path scaled to fit target with its aspect ratio kept and its EXIF
+    // orientation applied. Null when the file is missing, unreadable or not an image. Safe on
+    // any thread.
+    static QImage Decode(const FilePath& path, QSize target);
+
+    // The largest size of source's shape that fits target; never empty for a non-empty source
+    // and target.
+    static QSize FitSize(QSize source, QSize target);
+
+    // Asks for path fitted to target on behalf of requester, superseding the requester's
+    // earlier request. An answer known at once (cached, or the file cannot be read) is
+    // returned and deliver is not called; otherwise deliver is called later unless the
+    // request is superseded or cancelled first.
+    std::optional<QImage> Request(QObject* requester, const FilePath& path, QSize target, Delivery deliver);
+
+    // Drops the requester's pending request and its read-ahead that has not started.
+    void Cancel(QObject* requester);
+
+    // Decodes these files into the cache when nothing shown is waiting. Replaces the
+    // requester's earlier read-ahead that has not started.
+    void ReadAhead(QObject* requester, const FilePathList& paths, QSize target);
+
+    bool isCached(const FilePath& path, QSize target) const { return cache_.Contains(ImageKey{path, target}); }
+    // Decodes queued or running.
+    int pendingCount() const { return static_cast<int>(queue_.size()) + running_; }
+    int maxRunning() const { return maxRunning_; }
+    std::int64_t cacheBytes() const { return cache_.bytes(); }
+    std::int64_t cacheBudget() const { return cache_.budget(); }
+    int cacheCount() const { return cache_.count(); }
+
+private:
+    struct Job {
+        ImageKey key;
+        QObject* readAheadFor = nullptr; // null for a shown request
+    };
+    struct Wanted {
+        ImageKey key;
+        Delivery deliver;
+    };
+
+    void Watch(QObject* requester);
+    void Withdraw(QObject* requester);
+    void DropReadAheadOf(QObject* requester);
+    bool IsWanted(const ImageKey& key) const;
+    void StartQueued();
+    void Finish(const ImageKey& key, const QImage& image, const std::optional<FileStamp>& stamp);
+
+    int maxRunning_;
+    int running_ = 0;
+    ImageCache cache_;
+    std::deque<Job> queue_; // shown requests first, newest first; then read-ahead in order
+    std::unordered_set<ImageKey, ImageKeyHash> inFlight_;
+    std::unordered_map<QObject*, Wanted> wanted_;
+    std::unordered_set<QObject*> watched_;
+    QThreadPool pool_;
+};
+
+} // namespace pelldrake

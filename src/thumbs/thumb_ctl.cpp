@@ -1,0 +1,104 @@
+#include "thumbs/thumb_ctl.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace pelldrake {
+
+CThumbCtl::CThumbCtl(QWidget* parent, ImageLoader* loader)
+    : QFrame(parent), loader_(loader != nullptr ? loader : ImageLoader::Shared()) {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
+}
+
+CThumbCtl::~CThumbCtl() {
+    if (loader_)
+        loader_->Cancel(this);
+}
+
+QSize CThumbCtl::decodeSize() const {
+    return (QSizeF(contentsRect().size()) * devicePixelRatioF()).toSize();
+}
+
+QSize CThumbCtl::sizeHint() const {
+    return QSize(200, 260);
+}
+
+void CThumbCtl::ShowFile(const FilePath& path) {
+    const bool sameFile = !path.empty() && path == path_;
+    path_ = path;
+    const QSize target = decodeSize();
+    if (path.empty() || target.isEmpty() || !loader_) {
+        if (loader_)
+            loader_->Cancel(this);
+        image_ = QImage();
+        showing_ = Showing::Nothing;
+        update();
+        emit imageShown();
+        return;
+    }
+    // The user sorts by what the pane shows, so another file's picture never stands in while
+    // this one loads. The same file stays on screen, scaled, until its new size arrives.
+    if (!sameFile) {
+        image_ = QImage();
+        showing_ = Showing::Pending;
+        update();
+    }
+    std::optional<QImage> answer =
+        loader_->Request(this, path, target, [this](const QImage& image) { Present(image); });
+    if (answer)
+        Present(*answer);
+}
+
+void CThumbCtl::ReadAhead(const FilePathList& paths) {
+    if (loader_)
+        loader_->ReadAhead(this, paths, decodeSize());
+}
+
+void CThumbCtl::Present(const QImage& image) {
+    image_ = image;
+    showing_ = image.isNull() ? Showing::Placeholder : Showing::Image;
+    update();
+    emit imageShown();
+}
+
+void CThumbCtl::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    const QRect area = contentsRect();
+    if (area.isEmpty())
+        return;
+    QPainter painter(this);
+    painter.setClipRect(area);
+    if (showing_ == Showing::Placeholder) {
+        PaintPlaceholder(painter, area);
+        return;
+    }
+    if (showing_ != Showing::Image || image_.isNull())
+        return;
+
+    // Sizes in device pixels, so that an image decoded for this size is drawn pixel for pixel;
+    // after a resize it is stretched smoothly until the owner asks for the file again.
+    const qreal ratio = devicePixelRatioF();
+    const QSize fitted = ImageLoader::FitSize(image_.size(), decodeSize());
+    const QSizeF shown = QSizeF(fitted) / ratio;
+    const QPointF corner(std::floor(area.x() + (area.width() - shown.width()) / 2),
+                         std::floor(area.y() + (area.height() - shown.height()) / 2));
+    if (fitted != image_.size())
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRectF(corner, shown), image_);
+}
+
+void CThumbCtl::PaintPlaceholder(QPainter& painter, const QRect& area) const {
+    const int side = std::clamp(std::min(area.width(), area.height()) / 3, 8, 48);
+    QRect box(0, 0, side, side);
+    box.moveCenter(area.center());
+    painter.setPen(QPen(palette().color(QPalette::Mid), 1));
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    const QRect cross = box.adjusted(side / 4, side / 4, -side / 4, -side / 4);
+    painter.drawLine(cross.topLeft(), cross.bottomRight());
+    painter.drawLine(cross.topRight(), cross.bottomLeft());
+}
+
+} // namespace pelldrake

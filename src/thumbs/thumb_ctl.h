@@ -1,0 +1,63 @@
+#pragma once
+
+#include "board/list_index.h"
+#include "thumbs/image_loader.h"
+
+#include <QFrame>
+#include <QImage>
+#include <QPointer>
+
+namespace pelldrake {
+
+// Shows one image file scaled to fit, centred, with its aspect ratio kept. Files are decoded
+// off the user-interface thread by an ImageLoader; a file already decoded at this size appears
+// at once.
+class CThumbCtl : public QFrame {
+    Q_OBJECT
+
+public:
+    enum class Showing {
+        Nothing,     // the empty path, or no room to draw in
+        Pending,     // waiting for the decode
+        Image,       // the file's picture
+        Placeholder, // the file is missing, unreadable or not an image
+    };
+
+    // A null loader means the program's shared one.
+    explicit CThumbCtl(QWidget* parent = nullptr, ImageLoader* loader = nullptr);
+    ~CThumbCtl() override;
+
+    // Shows path, or nothing for the empty path. The same path again decodes it anew at the
+    // control's present size.
+    void ShowFile(const FilePath& path);
+    const FilePath& currentFile() const { return path_; }
+
+    // Decodes these files at the control's present size in the background, so that showing one
+    // of them later needs no wait.
+    void ReadAhead(const FilePathList& paths);
+
+    Showing showing() const { return showing_; }
+    const QImage& image() const { return image_; }
+    // The contents area in device pixels: the size files are decoded to fit.
+    QSize decodeSize() const;
+
+    QSize sizeHint() const override;
+
+signals:
+    // The picture, the placeholder or the blank for the current path is in place.
+    void imageShown();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void Present(const QImage& image);
+    void PaintPlaceholder(QPainter& painter, const QRect& area) const;
+
+    QPointer<ImageLoader> loader_;
+    FilePath path_;
+    QImage image_;
+    Showing showing_ = Showing::Nothing;
+};
+
+} // namespace pelldrake

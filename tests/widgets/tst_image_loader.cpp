@@ -1,0 +1,406 @@
+#include "support/temp_dir.h"
+#include "support/test_images.h"
+#include "thumbs/image_cache.h"
+#include "thumbs/image_loader.h"
+
+#include <QDir>
+#include <QImageReader>
+#include <QPainter>
+#include <QtTest>
+#include <memory>
+#include <optional>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+using namespace pelldrake;
+using pelldrake::testing::TempDir;
+
+namespace {
+
+const QSize kPane(200, 260);
+
+QRgb MeanColour(const QImage& image, const QRect& area) {
+    qint64 red = 0, green = 0, blue = 0, count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            red += qRed(pixel);
+            green += qGreen(pixel);
+            blue += qBlue(pixel);
+            ++count;
+        }
+    }
+    return count == 0 ? 0 : qRgb(int(red / count), int(green / count), int(blue / count));
+}
+
+bool Near(QRgb a, QRgb b, int tolerance) {
+    return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance &&
+           qAbs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+std::string Jpeg(const TempDir& dir, const QString& name, QSize size, std::uint32_t seed = 1) {
+    return testing::WriteImageFile(dir.Native(name), size, "jpeg", seed);
+}
+
+// Collects what the loader hands back to one requester.
+struct Receiver {
+    QObject requester;
+    std::vector<QImage> images;
+
+    ImageLoader::Delivery Deliver() {
+        return [this](const QImage& image) { images.push_back(image); };
+    }
+};
+
+} // namespace
+
+class TestImageLoader : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Fitting and decoding
+    void fitSize_data();
+    void fitSize();
+    void decodeFitsKeepingAspect_data();
+    void decodeFitsKeepingAspect();
+    void decodeAppliesExifOrientation();
+    void decodeGivesNullForWhatIsNoImage_data();
+    void decodeGivesNullForWhatIsNoImage();
+    void decodeOpensNameThatIsNotUtf8();
+
+    // Cache
+    void cacheEvictsLeastRecentlyUsedWithinBudget();
+    void cacheKeepsItsContentsWhenAnImageExceedsTheBudget();
+    void cacheDropsImageOfChangedFile();
+
+    // Scheduling
+    void cachedRequestAnswersAtOnce();
+    void unreadablePathAnswersAtOnce();
+    void supersededRequestIsNeitherDeliveredNorDecoded();
+    void shownRequestsGoFirstNewestFirst();
+    void newReadAheadReplacesOnlyItsOwnQueuedEntries();
+    void loaderStaysWithinBudget();
+    void destroyedRequesterGetsNothing();
+    void editedFileIsDecodedAgain();
+};
+
+void TestImageLoader::fitSize_data() {
+    QTest::addColumn<QSize>("source");
+    QTest::addColumn<QSize>("target");
+    QTest::addColumn<QSize>("expected");
+    QTest::newRow("landscape into pane") << QSize(6000, 4000) << kPane << QSize(200, 133);
+    QTest::newRow("portrait into pane") << QSize(3000, 6000) << kPane << QSize(130, 260);
+    QTest::newRow("small is enlarged") << QSize(50, 40) << kPane << QSize(200, 160);
+    QTest::newRow("same shape") << QSize(400, 520) << kPane << QSize(200, 260);
+    QTest::newRow("hair-thin keeps a pixel") << QSize(100000, 1) << kPane << QSize(200, 1);
+    QTest::newRow("empty source") << QSize(0, 10) << kPane << QSize();
+    QTest::newRow("empty target") << QSize(100, 100) << QSize(0, 0) << QSize();
+}
+
+void TestImageLoader::fitSize() {
+    QFETCH(QSize, source);
+    QFETCH(QSize, target);
+    QFETCH(QSize, expected);
+    QCOMPARE(ImageLoader::FitSize(source, target), expected);
+}
+
+void TestImageLoader::decodeFitsKeepingAspect_data() {
+    QTest::addColumn<QByteArray>("format");
+    QTest::addColumn<QSize>("source");
+    QTest::addColumn<QSize>("expected");
+    QTest::newRow("jpeg landscape") << QByteArray("jpeg") << QSize(1200, 800) << QSize(200, 133);
+    QTest::newRow("jpeg portrait") << QByteArray("jpeg") << QSize(600, 1200) << QSize(130, 260);
+    QTest::newRow("png enlarged") << QByteArray("png") << QSize(50, 40) << QSize(200, 160);
+    QTest::newRow("bmp square") << QByteArray("bmp") << QSize(800, 800) << QSize(200, 200);
+}
+
+void TestImageLoader::decodeFitsKeepingAspect() {
+    QFETCH(QByteArray, format);
+    QFETCH(QSize, source);
+    QFETCH(QSize, expected);
+    TempDir dir;
+    const QImage original = testing::PhotoLikeImage(source);
+    const std::string path = dir.Native("picture." + QString::fromLatin1(format));
+    QVERIFY(testing::WriteNativeFile(path, testing::EncodeImage(original, format.constData())));
+
+    const QImage decoded = ImageLoader::Decode(path, kPane);
+    QCOMPARE(decoded.size(), expected);
+    QVERIFY2(decoded.format() == QImage::Format_RGB32 || decoded.format() == QImage::Format_ARGB32_Premultiplied,
+             "decoded images must paint without conversion");
+    // The same picture, not merely the right size: the overall colour survives the scaling.
+    const QImage reference = original.scaled(expected, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QVERIFY(Near(MeanColour(decoded, decoded.rect()), MeanColour(reference, reference.rect()), 6));
+}
+
+void TestImageLoader::decodeAppliesExifOrientation() {
+    TempDir dir;
+    // Stored landscape with a red left half and a blue right half; the orientation tag turns it
+    // a quarter clockwise, so it shows as a portrait with red on top.
+    QImage stored = testing::PhotoLikeImage(QSize(400, 200));
+    {
+        QPainter painter(&stored);
+        painter.setOpacity(0.7);
+        painter.fillRect(QRect(0, 0, 200, 200), Qt::red);
+        painter.fillRect(QRect(200, 0, 200, 200), Qt::blue);
+    }
+    const std::string path = dir.Native("turned.jpg");
+    QVERIFY(testing::WriteNativeFile(path, testing::WithExifOrientation(testing::EncodeImage(stored, "jpeg"), 6)));
+    QImageReader check(QString::fromLocal8Bit(path.c_str()));
+    QCOMPARE(check.transformation(), QImageIOHandler::TransformationRotate90);
+
+    // A wide target: fitting the stored shape instead of the shown one would give 200 x 100,
+    // which turned is 100 x 200 and overflows the target.
+    const QImage decoded = ImageLoader::Decode(path, QSize(200, 100));
+    QCOMPARE(decoded.size(), QSize(50, 100));
+    const QRgb top = MeanColour(decoded, QRect(0, 5, 50, 40));
+    const QRgb bottom = MeanColour(decoded, QRect(0, 55, 50, 40));
+    QVERIFY2(qRed(top) > qBlue(top) + 60, "the stored left half belongs on top");
+    QVERIFY2(qBlue(bottom) > qRed(bottom) + 60, "the stored right half belongs below");
+}
+
+void TestImageLoader::decodeGivesNullForWhatIsNoImage_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("missing file") << "missing";
+    QTest::newRow("text named .jpg") << "text";
+    QTest::newRow("empty file") << "empty";
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("fifo") << "fifo";
+    QTest::newRow("empty path") << "empty path";
+}
+
+void TestImageLoader::decodeGivesNullForWhatIsNoImage() {
+    QFETCH(QString, kind);
+    TempDir dir;
+    std::string path = dir.Native("thing.jpg");
+    if (kind == "text")
+        dir.Write("thing.jpg", "This is a note, not a picture.\n");
+    else if (kind == "empty")
+        dir.Write("thing.jpg", QByteArray());
+    else if (kind == "folder")
+        QVERIFY(QDir(dir.path()).mkdir("thing.jpg"));
+    else if (kind == "fifo")
+        QCOMPARE(::mkfifo(path.c_str(), 0600), 0); // opening it for reading must not wait for a writer
+    else if (kind == "empty path")
+        path.clear();
+
+    QVERIFY(ImageLoader::Decode(path, kPane).isNull());
+
+    ImageLoader loader;
+    Receiver receiver;
+    const std::optional<QImage> answer = loader.Request(&receiver.requester, path, kPane, receiver.Deliver());
+    if (!answer)
+        QTRY_COMPARE(receiver.images.size(), std::size_t{1});
+    QVERIFY(answer ? answer->isNull() : receiver.images.front().isNull());
+    QCOMPARE(loader.cacheCount(), 0);
+}
+
+void TestImageLoader::decodeOpensNameThatIsNotUtf8() {
+    TempDir dir;
+    const std::string path = QFile::encodeName(dir.path()).toStdString() + "/\xff\xfe.jpg";
+    const testing::RemoveAtEnd removal{path};
+    QVERIFY(!testing::WriteImageFile(path, QSize(300, 200)).empty());
+
+    QCOMPARE(ImageLoader::Decode(path, kPane).size(), QSize(200, 133));
+
+    ImageLoader loader;
+    Receiver receiver;
+    QVERIFY(!loader.Request(&receiver.requester, path, kPane, receiver.Deliver()));
+    QTRY_COMPARE(receiver.images.size(), std::size_t{1});
+    QCOMPARE(receiver.images.front().size(), QSize(200, 133));
+    QVERIFY(loader.isCached(path, kPane));
+}
+
+void TestImageLoader::cacheEvictsLeastRecentlyUsedWithinBudget() {
+    const QImage image = testing::PhotoLikeImage(QSize(100, 100)); // 40,000 bytes
+    const FileStamp stamp{1, 1, 100, 5};
+    const auto key = [](const char* name) { return ImageKey{name, kPane}; };
+    ImageCache cache(3 * image.sizeInBytes());
+    cache.Insert(key("a"), stamp, image);
+    cache.Insert(key("b"), stamp, image);
+    cache.Insert(key("c"), stamp, image);
+    QCOMPARE(cache.bytes(), 3 * image.sizeInBytes());
+
+    QVERIFY(cache.Find(key("a"), stamp)); // a is now the most recently used
+    cache.Insert(key("d"), stamp, image);
+
+    QVERIFY(!cache.Contains(key("b")));
+    QVERIFY(cache.Contains(key("a")));
+    QVERIFY(cache.Contains(key("c")));
+    QVERIFY(cache.Contains(key("d")));
+    QCOMPARE(cache.count(), 3);
+    QCOMPARE(cache.bytes(), 3 * image.sizeInBytes());
+    QVERIFY(!cache.Contains(ImageKey{"a", QSize(400, 300)})); // another size is another entry
+
+    cache.Insert(key("a"), stamp, image); // replacing an entry is not counted twice
+    QCOMPARE(cache.bytes(), 3 * image.sizeInBytes());
+}
+
+void TestImageLoader::cacheKeepsItsContentsWhenAnImageExceedsTheBudget() {
+    const QImage small = testing::PhotoLikeImage(QSize(100, 100));
+    const QImage huge = testing::PhotoLikeImage(QSize(400, 400));
+    const FileStamp stamp{1, 1, 100, 5};
+    ImageCache cache(2 * small.sizeInBytes());
+    cache.Insert(ImageKey{"a", kPane}, stamp, small);
+    cache.Insert(ImageKey{"huge", kPane}, stamp, huge);
+    QVERIFY(!cache.Contains(ImageKey{"huge", kPane}));
+    QVERIFY(cache.Contains(ImageKey{"a", kPane}));
+    QCOMPARE(cache.bytes(), small.sizeInBytes());
+}
+
+void TestImageLoader::cacheDropsImageOfChangedFile() {
+    const QImage image = testing::PhotoLikeImage(QSize(100, 100));
+    const ImageKey key{"a", kPane};
+    ImageCache cache(10 * image.sizeInBytes());
+    cache.Insert(key, FileStamp{1, 1, 100, 5}, image);
+    QVERIFY(!cache.Find(key, FileStamp{1, 1, 100, 6}));
+    QVERIFY(!cache.Contains(key));
+    QCOMPARE(cache.bytes(), 0);
+}
+
+void TestImageLoader::cachedRequestAnswersAtOnce() {
+    TempDir dir;
+    const std::string path = Jpeg(dir, "a.jpg", QSize(800, 600));
+    ImageLoader loader;
+    Receiver first;
+    QVERIFY(!loader.Request(&first.requester, path, kPane, first.Deliver()));
+    QTRY_COMPARE(first.images.size(), std::size_t{1});
+
+    Receiver second;
+    const std::optional<QImage> answer = loader.Request(&second.requester, path, kPane, second.Deliver());
+    QVERIFY(answer);
+    QCOMPARE(answer->size(), QSize(200, 150));
+    QCOMPARE(loader.pendingCount(), 0);
+    QCoreApplication::processEvents();
+    QVERIFY2(second.images.empty(), "an answer given at once is not delivered a second time");
+}
+
+void TestImageLoader::unreadablePathAnswersAtOnce() {
+    TempDir dir;
+    ImageLoader loader;
+    Receiver receiver;
+    const std::optional<QImage> answer =
+        loader.Request(&receiver.requester, dir.Native("gone.jpg"), kPane, receiver.Deliver());
+    QVERIFY(answer);
+    QVERIFY(answer->isNull());
+    QCOMPARE(loader.pendingCount(), 0);
+}
+
+void TestImageLoader::supersededRequestIsNeitherDeliveredNorDecoded() {
+    TempDir dir;
+    const std::string a = Jpeg(dir, "a.jpg", QSize(1200, 800));
+    const std::string b = Jpeg(dir, "b.jpg", QSize(800, 800));
+    const std::string c = Jpeg(dir, "c.jpg", QSize(400, 800));
+    ImageLoader loader(ImageLoader::kDefaultCacheBudget, 1);
+    Receiver receiver;
+    QVERIFY(!loader.Request(&receiver.requester, a, kPane, receiver.Deliver())); // starts at once
+    QVERIFY(!loader.Request(&receiver.requester, b, kPane, receiver.Deliver())); // waits, then is passed over
+    QVERIFY(!loader.Request(&receiver.requester, c, kPane, receiver.Deliver()));
+    QTRY_COMPARE(loader.pendingCount(), 0);
+
+    QCOMPARE(receiver.images.size(), std::size_t{1});
+    QCOMPARE(receiver.images.front().size(), QSize(130, 260));
+    QVERIFY2(!loader.isCached(b, kPane), "a request passed over before it started is not decoded");
+    QVERIFY2(loader.isCached(a, kPane), "a decode already running is kept for later");
+}
+
+void TestImageLoader::shownRequestsGoFirstNewestFirst() {
+    TempDir dir;
+    std::vector<std::string> ahead;
+    for (int i = 0; i < 3; ++i)
+        ahead.push_back(Jpeg(dir, QString("ahead%1.jpg").arg(i), QSize(600, 400), i));
+    const std::string a = Jpeg(dir, "a.jpg", QSize(600, 400), 10);
+    const std::string b = Jpeg(dir, "b.jpg", QSize(600, 400), 11);
+    const std::string c = Jpeg(dir, "c.jpg", QSize(600, 400), 12);
+    ImageLoader loader(ImageLoader::kDefaultCacheBudget, 1);
+    QObject reader;
+    loader.ReadAhead(&reader, ahead, kPane); // the first starts at once, the others wait
+
+    std::vector<std::string> order;
+    QObject shownA, shownB, shownC;
+    const auto record = [&order, &loader, &ahead](std::string name) {
+        return [&order, &loader, &ahead, name](const QImage&) {
+            order.push_back(name);
+            QVERIFY2(!loader.isCached(ahead.back(), kPane), "read-ahead must wait for shown requests");
+        };
+    };
+    QVERIFY(!loader.Request(&shownA, a, kPane, record("a")));
+    QVERIFY(!loader.Request(&shownB, b, kPane, record("b")));
+    QVERIFY(!loader.Request(&shownC, c, kPane, record("c")));
+    QTRY_COMPARE(loader.pendingCount(), 0);
+
+    QCOMPARE(order, (std::vector<std::string>{"c", "b", "a"}));
+    for (const std::string& path : ahead)
+        QVERIFY(loader.isCached(path, kPane));
+}
+
+void TestImageLoader::newReadAheadReplacesOnlyItsOwnQueuedEntries() {
+    TempDir dir;
+    std::vector<std::string> first;
+    for (int i = 0; i < 6; ++i)
+        first.push_back(Jpeg(dir, QString("first%1.jpg").arg(i), QSize(600, 400), i));
+    const std::string other = Jpeg(dir, "other.jpg", QSize(600, 400), 20);
+    const std::string next = Jpeg(dir, "next.jpg", QSize(600, 400), 21);
+    ImageLoader loader(ImageLoader::kDefaultCacheBudget, 1);
+    QObject pane, otherPane;
+    loader.ReadAhead(&pane, first, kPane);
+    loader.ReadAhead(&otherPane, {other}, kPane);
+    loader.ReadAhead(&pane, {next}, kPane);
+    QTRY_COMPARE(loader.pendingCount(), 0);
+
+    QVERIFY2(loader.isCached(first.front(), kPane), "the entry already running finishes");
+    for (std::size_t i = 1; i < first.size(); ++i)
+        QVERIFY2(!loader.isCached(first[i], kPane), "replaced read-ahead is not decoded");
+    QVERIFY(loader.isCached(next, kPane));
+    QVERIFY2(loader.isCached(other, kPane), "another pane's read-ahead is left alone");
+}
+
+void TestImageLoader::loaderStaysWithinBudget() {
+    TempDir dir;
+    const QSize target(100, 100);
+    const std::int64_t entryBytes = QImage(QSize(100, 75), QImage::Format_RGB32).sizeInBytes();
+    ImageLoader loader(2 * entryBytes + entryBytes / 2);
+    Receiver receiver;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 8; ++i) {
+        paths.push_back(Jpeg(dir, QString("p%1.jpg").arg(i), QSize(400, 300), i));
+        QVERIFY(!loader.Request(&receiver.requester, paths.back(), target, receiver.Deliver()));
+        QTRY_COMPARE(receiver.images.size(), std::size_t(i + 1));
+        QVERIFY(loader.cacheBytes() <= loader.cacheBudget());
+    }
+    QCOMPARE(loader.cacheCount(), 2);
+    QVERIFY(loader.isCached(paths[7], target));
+    QVERIFY(loader.isCached(paths[6], target));
+    QVERIFY(!loader.isCached(paths[5], target));
+}
+
+void TestImageLoader::destroyedRequesterGetsNothing() {
+    TempDir dir;
+    const std::string path = Jpeg(dir, "a.jpg", QSize(1200, 800));
+    ImageLoader loader;
+    bool delivered = false;
+    auto requester = std::make_unique<QObject>();
+    QVERIFY(!loader.Request(requester.get(), path, kPane, [&delivered](const QImage&) { delivered = true; }));
+    requester.reset();
+    QTRY_COMPARE(loader.pendingCount(), 0);
+    QVERIFY(!delivered);
+}
+
+void TestImageLoader::editedFileIsDecodedAgain() {
+    TempDir dir;
+    const std::string path = Jpeg(dir, "a.jpg", QSize(800, 400));
+    ImageLoader loader;
+    Receiver receiver;
+    QVERIFY(!loader.Request(&receiver.requester, path, kPane, receiver.Deliver()));
+    QTRY_COMPARE(receiver.images.size(), std::size_t{1});
+    QCOMPARE(receiver.images.front().size(), QSize(200, 100));
+
+    QVERIFY(!testing::WriteImageFile(path, QSize(400, 800), "jpeg", 7).empty());
+    Receiver again;
+    QVERIFY2(!loader.Request(&again.requester, path, kPane, again.Deliver()), "the old picture must not be served");
+    QTRY_COMPARE(again.images.size(), std::size_t{1});
+    QCOMPARE(again.images.front().size(), QSize(130, 260));
+}
+
+QTEST_MAIN(TestImageLoader)
+#include "tst_image_loader.moc"
