@@ -1,0 +1,99 @@
+#include "intake/extension_filter.h"
+
+#include "app/settings_file.h"
+
+namespace pelldrake {
+
+namespace {
+
+constexpr const char* kFileDialogLabel = "拡張子フィルタ";
+
+// Stored values are read into a path-sized buffer; a longer one is cut, but never inside a character.
+constexpr std::size_t kMaxPatternBytes = 259;
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Blanks are ASCII bytes that are never the trail byte of a double-byte character, so trimming
+// byte by byte is safe in either code page.
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string CutToBuffer(std::string value, const CodePage& codePage) {
+    if (value.size() <= kMaxPatternBytes)
+        return value;
+    std::size_t end = 0;
+    while (end < value.size()) {
+        const std::size_t next = codePage.Next(value, end);
+        if (next > kMaxPatternBytes)
+            break;
+        end = next;
+    }
+    value.resize(end);
+    return value;
+}
+
+} // namespace
+
+std::vector<std::string> ExtensionFilter::Load(const SettingsFile& settings) {
+    std::vector<std::string> patterns;
+    const int count = settings.ExtFilterCount();
+    for (int index = 0; index < count; ++index) {
+        std::string pattern = settings.ExtFilterPattern(index);
+        if (!pattern.empty())
+            patterns.push_back(CutToBuffer(std::move(pattern), NativeCodePage()));
+    }
+    return patterns;
+}
+
+int ExtensionFilter::Save(const SettingsFile& settings, const std::vector<std::string>& rows) {
+    int written = 0;
+    for (const std::string& row : rows) {
+        const std::string_view pattern = Trimmed(row);
+        if (pattern.empty())
+            continue;
+        settings.WriteExtFilterPattern(written, std::string(pattern));
+        ++written;
+    }
+    settings.WriteExtFilterCount(written);
+    return written;
+}
+
+bool ExtensionFilter::Accepts(std::string_view path, const std::vector<std::string>& patterns, bool applyFilter,
+                              bool bypassFilter, const PathText& pathText) {
+    if (!applyFilter || patterns.empty() || bypassFilter)
+        return true;
+    const std::optional<std::string_view> extension = pathText.Extension(path);
+    if (!extension)
+        return false;
+    // The first character of the path is never looked at, so a dot there does not start an extension.
+    if (extension->data() == path.data() + 1)
+        return false;
+    const CodePage& codePage = pathText.codePage();
+    for (const std::string& pattern : patterns) {
+        if (codePage.CompareNoCase(*extension, pattern) == 0)
+            return true;
+    }
+    return false;
+}
+
+std::optional<std::pair<QString, QString>> ExtensionFilter::FileDialogEntry(const std::vector<std::string>& patterns) {
+    if (patterns.empty())
+        return std::nullopt;
+    std::string joined;
+    for (const std::string& pattern : patterns) {
+        if (!joined.empty())
+            joined += ';';
+        joined += "*.";
+        joined += pattern;
+    }
+    return std::make_pair(QString::fromUtf8(kFileDialogLabel), QString::fromUtf8(joined));
+}
+
+} // namespace pelldrake

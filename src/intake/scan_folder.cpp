@@ -1,0 +1,89 @@
+#include "intake/scan_folder.h"
+
+#include "platform/path_text.h"
+
+#include <dirent.h>
+#include <set>
+#include <string_view>
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
+
+namespace pelldrake {
+
+namespace {
+
+struct Entry {
+    std::string name;
+    unsigned char type; // d_type: DT_UNKNOWN when the file system does not say
+};
+
+class Scanner {
+public:
+    Scanner(FilePathList& out, bool includeSubfolders) : out_(out), includeSubfolders_(includeSubfolders) {}
+
+    // prefix is the folder's path followed by exactly one separator.
+    void Scan(const std::string& prefix) {
+        std::vector<Entry> entries;
+        if (!ReadFolder(prefix, entries))
+            return;
+        std::string path = prefix;
+        for (const Entry& entry : entries) {
+            path.resize(prefix.size());
+            path += entry.name;
+            if (!IsFolder(path, entry.type)) {
+                out_.push_back(path);
+            } else if (includeSubfolders_ && entry.name.front() != '.') {
+                path += '/';
+                Scan(path);
+            }
+        }
+    }
+
+private:
+    // All entries are read and the folder closed before any subfolder is entered, so a deep tree
+    // holds one open folder at a time instead of one per level.
+    bool ReadFolder(const std::string& prefix, std::vector<Entry>& entries) {
+        DIR* dir = ::opendir(prefix.c_str());
+        if (!dir)
+            return false;
+        struct stat info;
+        const bool fresh = ::fstat(::dirfd(dir), &info) == 0 && entered_.emplace(info.st_dev, info.st_ino).second;
+        if (fresh) {
+            while (const dirent* entry = ::readdir(dir)) {
+                const std::string_view name = entry->d_name;
+                if (name == "." || name == "..")
+                    continue;
+                entries.push_back({std::string(name), entry->d_type});
+            }
+        }
+        ::closedir(dir);
+        return fresh;
+    }
+
+    // Links and file systems that give no type are asked through stat, which follows links.
+    static bool IsFolder(const std::string& path, unsigned char type) {
+        if (type == DT_DIR)
+            return true;
+        if (type != DT_LNK && type != DT_UNKNOWN)
+            return false;
+        struct stat info;
+        return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    }
+
+    FilePathList& out_;
+    const bool includeSubfolders_;
+    std::set<std::pair<dev_t, ino_t>> entered_;
+};
+
+} // namespace
+
+void ScanFolder(FilePathList& out, const FilePath& folder, bool includeSubfolders) {
+    if (folder.empty())
+        return;
+    std::string prefix(PathText::Native().WithoutTrailingSeparator(folder));
+    prefix += '/';
+    Scanner(out, includeSubfolders).Scan(prefix);
+}
+
+} // namespace pelldrake

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "board/list_index.h"
+
+namespace pelldrake {
+
+// Appends every file of the folder to out, in the order the file system lists them, as
+// folder + "/" + name (a folder given with a trailing "/" does not get a second one, so the root
+// gives "/name"). With includeSubfolders each subfolder is scanned the moment it is met, so its
+// files come before the parent's later entries; folders whose names begin with "." are never
+// entered, while files whose names begin with "." are taken like any other.
+//
+// On a file system with symbolic links and unreadable folders:
+// - A link to a file is taken as a file; a dangling link is taken too (there is no telling what it
+//   was meant to be) and the existence test of AddFiles drops it.
+// - A link to a folder is a folder. No folder is entered twice in one scan, whichever road leads to
+//   it, so a link to a parent ends instead of looping and every file is listed once.
+// - Names are bytes: a name that is not valid UTF-8 is kept exactly as the file system gives it.
+// - A folder that cannot be read contributes nothing and does not stop the rest of the scan.
+void ScanFolder(FilePathList& out, const FilePath& folder, bool includeSubfolders);
+
+} // namespace pelldrake

@@ -1,0 +1,189 @@
+#include "intake/scan_folder.h"
+#include "support/temp_dir.h"
+
+#include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pelldrake {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+
+// Names of a folder in the order the file system lists them.
+std::vector<std::string> ListedNames(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        }
+        ::closedir(dir);
+    }
+    return names;
+}
+
+// The scanned paths below folder, each cut to its first name below folder; a subfolder whose
+// files came in one block therefore shows up once.
+std::vector<std::string> Collapsed(const FilePathList& paths, const std::string& folder) {
+    const std::string prefix = folder + "/";
+    std::vector<std::string> names;
+    for (const FilePath& path : paths) {
+        if (path.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const std::string rest = path.substr(prefix.size());
+        const std::string first = rest.substr(0, rest.find('/'));
+        if (names.empty() || names.back() != first)
+            names.push_back(first);
+    }
+    return names;
+}
+
+std::map<std::string, int> CountByFileName(const FilePathList& paths) {
+    std::map<std::string, int> counts;
+    for (const FilePath& path : paths)
+        ++counts[fs::path(path).filename().string()];
+    return counts;
+}
+
+FilePathList Sorted(FilePathList paths) {
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+class ScanFolderTest : public ::testing::Test {
+protected:
+    std::string Folder(const std::string& relative) {
+        const std::string path = root + "/" + relative;
+        fs::create_directories(path);
+        return path;
+    }
+    std::string File(const std::string& relative) {
+        const std::string path = root + "/" + relative;
+        fs::create_directories(fs::path(path).parent_path());
+        const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
+        EXPECT_GE(fd, 0) << path;
+        ::close(fd);
+        return path;
+    }
+    FilePathList Scan(const std::string& folder, bool includeSubfolders) {
+        FilePathList out;
+        ScanFolder(out, folder, includeSubfolders);
+        return out;
+    }
+
+    TempDir dir;
+    const std::string root = QFile::encodeName(dir.path()).toStdString();
+};
+
+TEST_F(ScanFolderTest, SubfolderFilesComeWhereTheSubfolderIsListed) {
+    FilePathList all;
+    for (int i = 0; i < 12; ++i)
+        all.push_back(File("r" + std::to_string(i) + ".jpg"));
+    for (const char* sub : {"sub1", "sub2", "sub3"}) {
+        for (int i = 0; i < 4; ++i)
+            all.push_back(File(std::string(sub) + "/s" + std::to_string(i) + ".jpg"));
+    }
+    for (int i = 0; i < 3; ++i)
+        all.push_back(File("sub2/deeper/d" + std::to_string(i) + ".jpg"));
+
+    const FilePathList out = Scan(root, true);
+
+    EXPECT_EQ(Sorted(out), Sorted(all));
+    EXPECT_EQ(Collapsed(out, root), ListedNames(root));
+    EXPECT_EQ(Collapsed(out, root + "/sub2"), ListedNames(root + "/sub2"));
+}
+
+TEST_F(ScanFolderTest, WithoutSubfoldersTakesOnlyTheFolderOwnFiles) {
+    const std::string a = File("a.jpg");
+    const std::string b = File("b.txt");
+    File("sub/c.jpg");
+    Folder("empty");
+    EXPECT_EQ(Sorted(Scan(root, false)), Sorted({a, b}));
+}
+
+TEST_F(ScanFolderTest, DotFoldersAreNeverEnteredButDotFilesAreTaken) {
+    File(".hidden/h.jpg");
+    File("sub/.cache/c.jpg");
+    const std::string dotFile = File(".dotfile");
+    const std::string a = File("a.jpg");
+    const std::string subDotFile = File("sub/.x.jpg");
+
+    EXPECT_EQ(Sorted(Scan(root, true)), Sorted({dotFile, a, subDotFile}));
+    EXPECT_EQ(Sorted(Scan(root, false)), Sorted({dotFile, a}));
+}
+
+TEST_F(ScanFolderTest, FolderGivenWithTrailingSeparatorIsNotDoubled) {
+    const std::string a = File("a.jpg");
+    const std::string c = File("sub/c.jpg");
+    EXPECT_EQ(Sorted(Scan(root + "/", true)), Sorted({a, c}));
+    for (const FilePath& path : Scan(root + "/", true))
+        EXPECT_EQ(path.find("//"), std::string::npos) << path;
+}
+
+TEST_F(ScanFolderTest, LinkToAParentEndsAndListsEveryFileOnce) {
+    File("a.jpg");
+    File("sub/b.jpg");
+    File("sub/deeper/c.jpg");
+    fs::create_directory_symlink(root, root + "/sub/deeper/up");
+    fs::create_directory_symlink(root + "/sub", root + "/alias");
+
+    const FilePathList out = Scan(root, true);
+
+    EXPECT_EQ(out.size(), 3u);
+    EXPECT_EQ(CountByFileName(out), (std::map<std::string, int>{{"a.jpg", 1}, {"b.jpg", 1}, {"c.jpg", 1}}));
+}
+
+TEST_F(ScanFolderTest, LinksToFilesAndDanglingLinksAreTakenLinksToFoldersAreFolders) {
+    const std::string real = File("real.jpg");
+    File("sub/inner.jpg");
+    fs::create_symlink(real, root + "/link.jpg");
+    fs::create_symlink(root + "/missing.jpg", root + "/dangling.jpg");
+    fs::create_directory_symlink(root + "/sub", root + "/folderlink");
+
+    EXPECT_EQ(Sorted(Scan(root, false)), Sorted({real, root + "/link.jpg", root + "/dangling.jpg"}));
+}
+
+TEST_F(ScanFolderTest, NameThatIsNotUtf8IsKeptByteForByte) {
+    const std::string latin1 = File("caf\xE9.jpg");
+    const std::string broken = File("sub/\xFF\xFE-\x83\x5C.jpg");
+    EXPECT_EQ(Sorted(Scan(root, true)), Sorted({latin1, broken}));
+}
+
+TEST_F(ScanFolderTest, UnreadableFolderContributesNothingAndStopsNothing) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "folder permissions do not apply to root";
+    const std::string a = File("a.jpg");
+    File("locked/x.jpg");
+    const std::string z = File("z/y.jpg");
+    const std::string locked = root + "/locked";
+    ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
+
+    const FilePathList out = Scan(root, true);
+    const FilePathList lockedOut = Scan(locked, true);
+    ::chmod(locked.c_str(), 0755); // so that the temporary folder can be removed
+
+    EXPECT_EQ(Sorted(out), Sorted({a, z}));
+    EXPECT_TRUE(lockedOut.empty());
+}
+
+TEST_F(ScanFolderTest, MissingFolderAddsNothingAndKeepsWhatOutHeld) {
+    FilePathList out{"/kept/first.jpg"};
+    ScanFolder(out, root + "/absent", true);
+    ScanFolder(out, "", true);
+    EXPECT_EQ(out, FilePathList{"/kept/first.jpg"});
+
+    const std::string a = File("a.jpg");
+    ScanFolder(out, root, true);
+    EXPECT_EQ(out, (FilePathList{"/kept/first.jpg", a}));
+}
+
+} // namespace
+} // namespace pelldrake
