@@ -1,10 +1,21 @@
+#include "app/classify_app.h"
+#include "app/settings_path.h"
+#include "platform/qt_prompter.h"
+#include "platform/shell.h"
+
 #include <QApplication>
-#include <QDialog>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QDialog board;
-    board.setWindowTitle(QString::fromUtf8("イメージ分類"));
-    board.resize(640, 480);
-    return board.exec() == QDialog::Accepted ? 0 : 0;
+    QApplication application(argc, argv);
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslations);
+
+    pelldrake::QtPrompter prompter;
+    pelldrake::DesktopShell shell;
+    pelldrake::ClassifyApp app(pelldrake::SettingsFile(pelldrake::SettingsPathFor(QApplication::applicationFilePath())),
+                               prompter);
+    return app.Run(shell);
 }

@@ -4,7 +4,6 @@
 
 #include <QRect>
 #include <QString>
-
 #include <string>
 
 namespace pelldrake {

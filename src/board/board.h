@@ -3,7 +3,6 @@
 #include "board/class_list.h"
 
 #include <QString>
-
 #include <array>
 #include <optional>
 #include <vector>

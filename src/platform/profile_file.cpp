@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-
 #include <climits>
 #include <optional>
 #include <vector>

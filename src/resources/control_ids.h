@@ -16,13 +16,29 @@ inline constexpr int kOpen = 1191;
 inline constexpr int kCollapsedMarker = 1228;
 inline constexpr int kEnlargeThumbnail = 1220;
 
-inline constexpr int Thumbnail(ListIndex i) { return 1050 + i; }
-inline constexpr int ScrollBar(ListIndex i) { return 1070 + i; }
-inline constexpr int NumberButton(ListIndex n) { return 1089 + n; } // n = 1 … 10
-inline constexpr int MoveAll(ListIndex n) { return 1109 + n; }      // n = 1 … 10
-inline constexpr int Dispose(ListIndex i) { return 1130 + i; }
-inline constexpr int GroupBox(ListIndex i) { return 1150 + i; }
-inline constexpr int MoveOne(ListIndex n) { return 1169 + n; } // n = 1 … 10
-inline constexpr int Enlarge(ListIndex i) { return 1200 + i; }
+inline constexpr int Thumbnail(ListIndex i) {
+    return 1050 + i;
+}
+inline constexpr int ScrollBar(ListIndex i) {
+    return 1070 + i;
+}
+inline constexpr int NumberButton(ListIndex n) {
+    return 1089 + n;
+} // n = 1 … 10
+inline constexpr int MoveAll(ListIndex n) {
+    return 1109 + n;
+} // n = 1 … 10
+inline constexpr int Dispose(ListIndex i) {
+    return 1130 + i;
+}
+inline constexpr int GroupBox(ListIndex i) {
+    return 1150 + i;
+}
+inline constexpr int MoveOne(ListIndex n) {
+    return 1169 + n;
+} // n = 1 … 10
+inline constexpr int Enlarge(ListIndex i) {
+    return 1200 + i;
+}
 
 } // namespace pelldrake::ids

@@ -22,7 +22,8 @@ inline constexpr const char* kEnlargeTitleClass = "拡大ウィンドウ（分�
 inline constexpr const char* kExcludeCaption = "除外";
 inline constexpr const char* kExcludeAllCaption = "全除外";
 inline constexpr const char* kExcludeReleasedCaption = "除外(&D)";
-inline constexpr const char* kUnsavedCloseQuestion = "分類済みリストが保存されていません。\r\n終了してもよろしいですか？";
+inline constexpr const char* kUnsavedCloseQuestion =
+    "分類済みリストが保存されていません。\r\n終了してもよろしいですか？";
 
 inline QString Utf8(const char* text) {
     return QString::fromUtf8(text);

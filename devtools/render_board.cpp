@@ -1,0 +1,126 @@
+// Renders the board in each layout, collapsed and expanded, with sample photographs in the
+// panes, and the enlarge window, to PNG files for looking at by eye.
+#include "board/classify_board_dialog.h"
+#include "board/moves.h"
+#include "platform/qt_prompter.h"
+#include "platform/shell.h"
+#include "thumbs/enlarge_window.h"
+#include "thumbs/thumb_ctl.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLibraryInfo>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTranslator>
+
+using namespace pelldrake;
+
+namespace {
+
+// A landscape-like picture: sky gradient, hills, a sun and some grain.
+QImage SamplePhoto(int index, QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    const int hue = (index * 47) % 360;
+    QLinearGradient sky(0, 0, 0, size.height());
+    sky.setColorAt(0, QColor::fromHsv(hue, 120, 250));
+    sky.setColorAt(1, QColor::fromHsv((hue + 40) % 360, 60, 200));
+    painter.fillRect(image.rect(), sky);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor::fromHsv((hue + 120) % 360, 160, 130));
+    QPolygon hills;
+    hills << QPoint(0, size.height());
+    for (int x = 0; x <= size.width(); x += size.width() / 8)
+        hills << QPoint(x, size.height() * 2 / 3 + ((x * 7 + index * 13) % (size.height() / 4)));
+    hills << QPoint(size.width(), size.height());
+    painter.drawPolygon(hills);
+    painter.setBrush(QColor(250, 220, 90));
+    painter.drawEllipse(QPoint(size.width() * (2 + index % 5) / 8, size.height() / 4), size.width() / 12,
+                        size.width() / 12);
+    painter.end();
+    QRandomGenerator random(static_cast<quint32>(index));
+    for (int i = 0; i < size.width() * size.height() / 8; ++i) {
+        const int x = random.bounded(size.width());
+        const int y = random.bounded(size.height());
+        const QColor c = image.pixelColor(x, y);
+        const int d = random.bounded(-18, 18);
+        image.setPixelColor(
+            x, y, QColor(qBound(0, c.red() + d, 255), qBound(0, c.green() + d, 255), qBound(0, c.blue() + d, 255)));
+    }
+    return image;
+}
+
+void WaitForThumbnails(ClassifyBoardDialog& board) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 10000) {
+        bool pending = false;
+        for (ListIndex i = 0; i < kListCount; ++i)
+            pending = pending || board.thumbnail(i)->showing() == CThumbCtl::Showing::Pending;
+        if (!pending)
+            break;
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    QApplication::processEvents();
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslations);
+    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    QDir().mkpath(outDir);
+
+    QTemporaryDir samples;
+    FilePathList photos;
+    for (int i = 0; i < 40; ++i) {
+        const QSize size = i % 3 == 0 ? QSize(600, 800) : QSize(800, 600);
+        const QString path = samples.filePath(QStringLiteral("IMG_%1.jpg").arg(2000 + i));
+        SamplePhoto(i, size).save(path, "JPEG", 85);
+        photos.push_back(QFile::encodeName(path).toStdString());
+    }
+
+    QtPrompter prompter;
+    DesktopShell shell;
+    const char* names[] = {"small", "medium", "largest"};
+    for (int mode = 0; mode < 3; ++mode) {
+        ClassifyBoardDialog board(static_cast<LayoutMode>(mode), SettingsFile(samples.filePath("p.INI")), prompter,
+                                  shell);
+        for (const FilePath& photo : photos)
+            board.board().List(kUnclassified).Append(photo);
+        board.board().List(kUnclassified).UpdateControls();
+        board.board().ResyncPane(kUnclassified);
+        for (ListIndex n = 1; n < kListCount; ++n) {
+            if (n == 6)
+                continue; // one empty pane, to see how it looks
+            moves::MoveCurrentToList(board.board(), n);
+            if (n % 3 == 0)
+                moves::MoveCurrentToList(board.board(), n);
+        }
+        board.show();
+        WaitForThumbnails(board);
+        board.grab().save(QStringLiteral("%1/board-%2-collapsed.png").arg(outDir, names[mode]));
+        board.ToggleExpand();
+        WaitForThumbnails(board);
+        board.grab().save(QStringLiteral("%1/board-%2-expanded.png").arg(outDir, names[mode]));
+        if (mode == 0) {
+            board.EnlargeCommand(kUnclassified);
+            EnlargeWindow* window = board.viewer().window();
+            window->resize(360, 300);
+            window->SetFile(window->currentPath());
+            QElapsedTimer timer;
+            timer.start();
+            while (window->thumbnail()->showing() == CThumbCtl::Showing::Pending && timer.elapsed() < 5000)
+                QApplication::processEvents(QEventLoop::AllEvents, 50);
+            window->grab().save(QStringLiteral("%1/enlarge-window.png").arg(outDir));
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,143 @@
+#pragma once
+
+#include "app/settings_file.h"
+#include "board/board.h"
+#include "board/board_owner.h"
+#include "board/command_table.h"
+#include "board/pane_scroll_bar.h"
+#include "resources/dialog_template.h"
+#include "thumbs/enlarge_viewer.h"
+
+#include <QDialog>
+#include <array>
+#include <map>
+#include <memory>
+
+class QAbstractButton;
+class QGroupBox;
+class QLabel;
+class QMenuBar;
+
+namespace pelldrake {
+
+class BoardMenuBar;
+class CThumbCtl;
+class HelpFile;
+class Prompter;
+class Shell;
+
+// The main window: one pane per list, in one of three sizes, collapsed to the unclassified pane
+// and panes 1 to 4 or expanded to all eleven.
+class ClassifyBoardDialog : public QDialog, public BoardOwner {
+    Q_OBJECT
+public:
+    ClassifyBoardDialog(LayoutMode layout, SettingsFile settings, Prompter& prompter, Shell& shell,
+                        QWidget* parent = nullptr);
+    ~ClassifyBoardDialog() override;
+
+    Board& board() { return board_; }
+    const Board& board() const { return board_; }
+    EnlargeViewer& viewer() { return viewer_; }
+    const SettingsFile& settings() const { return settings_; }
+    Prompter& prompter() { return prompter_; }
+    LayoutMode layoutMode() const { return layout_; }
+
+    bool applyExtensionFilter() const { return applyExtensionFilter_; }
+    void setApplyExtensionFilter(bool on) { applyExtensionFilter_ = on; }
+
+    bool expanded() const { return expanded_; }
+    void ToggleExpand();
+    QSize collapsedSize() const { return collapsedClient_; }
+    QSize fullSize() const { return fullClient_; }
+
+    QWidget* control(int id) const;
+    CThumbCtl* thumbnail(ListIndex list) const { return thumbnails_[static_cast<std::size_t>(list)]; }
+    PaneScrollBar* scrollBar(ListIndex list) const { return scrollBars_[static_cast<std::size_t>(list)]; }
+    QGroupBox* groupBox(ListIndex list) const { return groupBoxes_[static_cast<std::size_t>(list)]; }
+    QString statusText() const;
+    QMenuBar* menuBar() const { return menuBar_; }
+
+    // A scroll action on a pane's scroll bar.
+    void OnScroll(ListIndex list, ScrollCode code, int trackPosition);
+
+    // Runs the enlarge command for a list and gives the focus back to the board.
+    void EnlargeCommand(ListIndex list);
+    // Opens the unclassified list's current file with the program the desktop gives it.
+    void OpenCurrentFile();
+
+    // Every button, menu entry and key of the board ends here.
+    void RunCommand(int id);
+    bool CommandAvailable(int id) const;
+    // Other parts of the program plug their commands in here.
+    CommandTable& commands() { return commands_; }
+    BoardMenuBar* boardMenu() const { return boardMenu_; }
+
+    // The exclude button's caption while Shift is held down or after it is released.
+    void SetExcludeCaptionForShift(bool shiftDown);
+    // The enabled button of the board whose mnemonic is this key, if any.
+    QAbstractButton* ButtonForMnemonic(int key) const;
+    // The help topic of the control under the mouse or with the focus, in a popup.
+    void ShowContextHelp();
+
+    // Esc and "閉じる": first hides the enlarge window, then asks before losing sorted lists.
+    void reject() override;
+    // The exit command and the close box: the enlarge window never stops them.
+    void Exit();
+
+    // BoardOwner
+    void SetControlEnabled(int controlId, bool enabled) override;
+    void FocusBoard() override;
+    void SetScrollState(ListIndex list, int maximum, int position) override;
+    void ShowCurrent(ListIndex list) override;
+    void ShowTitle(ListIndex list) override;
+
+    // The status line's text for a file: its name and size, or the failure text.
+    static QString StatusTextFor(const FilePath& path);
+
+    // How many entries around the current one are decoded ahead.
+    static constexpr int kReadAheadForward = 3;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+    // Dropped local files and folders with the screen point of the drop.
+    virtual void OnFilesDropped(const FilePathList& paths, const QPoint& screenPosition);
+
+private:
+    void BuildWindow();
+    void ConnectControls();
+    void RegisterCommands();
+    void OpenHelpContents();
+    int ControlIdOf(const QWidget* widget) const;
+    void ResizeClient(const QSize& client);
+    FilePathList NeighboursOf(ListIndex list) const;
+
+    LayoutMode layout_;
+    SettingsFile settings_;
+    Prompter& prompter_;
+    Shell& shell_;
+    Board board_;
+    EnlargeViewer viewer_;
+    bool applyExtensionFilter_ = true;
+    bool expanded_ = false;
+    enum class ExcludeCaption { Template, ShiftDown, ShiftReleased };
+    ExcludeCaption excludeCaption_ = ExcludeCaption::Template;
+    CommandTable commands_;
+    BoardMenuBar* boardMenu_ = nullptr;
+
+    QMenuBar* menuBar_ = nullptr;
+    QWidget* client_ = nullptr;
+    std::map<int, QWidget*> controls_;
+    std::array<QGroupBox*, kListCount> groupBoxes_{};
+    std::array<CThumbCtl*, kListCount> thumbnails_{};
+    std::array<PaneScrollBar*, kListCount> scrollBars_{};
+    std::array<QAbstractButton*, kListCount> enlargeButtons_{};
+    QLabel* statusLine_ = nullptr;
+    QAbstractButton* expandToggle_ = nullptr;
+    QSize fullClient_;
+    QSize collapsedClient_;
+};
+
+} // namespace pelldrake

@@ -1,0 +1,110 @@
+#include "board/moves.h"
+
+#include <algorithm>
+
+namespace pelldrake::moves {
+
+namespace {
+
+// After the current entry went: the one that followed, or the new last one.
+int ClampedAfterRemoval(const ClassList& list, int oldPosition) {
+    return std::min(oldPosition, list.MaxPosition());
+}
+
+} // namespace
+
+void MoveCurrentToList(Board& board, ListIndex n) {
+    ClassList& unclassified = board.List(kUnclassified);
+    const int p = unclassified.position();
+    if (!unclassified.HasCurrent())
+        return;
+    board.setLastTouchedList(n);
+
+    FilePath path = unclassified.At(p);
+    unclassified.RemoveAt(p);
+    unclassified.UpdateControls();
+    board.ResyncPane(kUnclassified, ClampedAfterRemoval(unclassified, p));
+
+    ClassList& target = board.List(n);
+    target.Append(std::move(path));
+    target.UpdateControls();
+    board.ResyncPane(n, target.Count() - 1);
+}
+
+void ReturnCurrentToUnclassified(Board& board, ListIndex n) {
+    ClassList& source = board.List(n);
+    const int p = source.position();
+    if (!source.HasCurrent())
+        return;
+    board.setLastTouchedList(n);
+
+    FilePath path = source.At(p);
+    source.RemoveAt(p);
+    source.UpdateControls();
+    board.ResyncPane(n, ClampedAfterRemoval(source, p));
+
+    ClassList& unclassified = board.List(kUnclassified);
+    const int q = unclassified.position();
+    if (unclassified.HasCurrent()) {
+        unclassified.InsertBefore(q, std::move(path));
+    } else {
+        unclassified.Append(std::move(path));
+        unclassified.UpdateControls();
+    }
+    board.ResyncPane(kUnclassified, q);
+}
+
+void MoveAllEntries(Board& board, ListIndex from, int to) {
+    if (to == from)
+        return;
+    ClassList& source = board.List(from);
+    if (to >= 0 && to < kListCount) {
+        ClassList& target = board.List(to);
+        // Ends on the target first, then on the source.
+        BulkUpdate sourceBulk(source);
+        BulkUpdate targetBulk(target);
+        target.Reserve(target.Count() + source.Count());
+        for (const FilePath& path : source.Entries())
+            target.Append(path);
+        board.ResyncPane(to);
+    }
+    source.Clear();
+    source.UpdateControls();
+    board.ResyncPane(from, 0);
+}
+
+void ExcludeCurrent(Board& board, bool everything) {
+    ClassList& unclassified = board.List(kUnclassified);
+    int p = unclassified.position();
+    if (everything) {
+        unclassified.Clear();
+        unclassified.UpdateControls();
+        p = 0;
+    } else if (unclassified.HasCurrent()) {
+        unclassified.RemoveAt(p);
+        unclassified.UpdateControls();
+        p = ClampedAfterRemoval(unclassified, p);
+    }
+    board.ResyncPane(kUnclassified, p);
+}
+
+void ClearList(Board& board, ListIndex list) {
+    board.List(list).Clear();
+    board.List(list).UpdateControls();
+    board.ResyncPane(list, 0);
+}
+
+void ClearAll(Board& board) {
+    for (ListIndex list = 0; list < kListCount; ++list)
+        ClearList(board, list);
+}
+
+void StepUnclassified(Board& board) {
+    ClassList& unclassified = board.List(kUnclassified);
+    int position = unclassified.position();
+    if (position < unclassified.MaxPosition())
+        ++position;
+    board.ResyncPane(kUnclassified, position);
+}
+
+} // namespace pelldrake::moves

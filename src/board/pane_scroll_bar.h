@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QScrollBar>
+
+namespace pelldrake {
+
+// The scroll codes a pane reacts to.
+enum class ScrollCode { LineUp, LineDown, PageUp, PageDown, ThumbTrack, ThumbPosition, Top, Bottom, EndScroll };
+
+// A vertical scroll bar that reports what the user does as scroll codes, with an end-of-scroll
+// code when the mouse button is released, so the pane can keep the expensive thumbnail update
+// until the action is over.
+class PaneScrollBar : public QScrollBar {
+    Q_OBJECT
+public:
+    explicit PaneScrollBar(QWidget* parent = nullptr);
+
+signals:
+    // trackPosition is where the thumb is for ThumbTrack and ThumbPosition.
+    void scrolled(pelldrake::ScrollCode code, int trackPosition);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void OnAction(int action);
+    bool tracking_ = false;
+};
+
+} // namespace pelldrake

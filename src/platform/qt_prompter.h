@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/prompter.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace pelldrake {
+
+// Real message boxes and file dialogs, owned by one window.
+class QtPrompter final : public Prompter {
+public:
+    explicit QtPrompter(QWidget* owner = nullptr) : owner_(owner) {}
+    void setOwner(QWidget* owner) { owner_ = owner; }
+
+    PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon) override;
+    std::optional<FilePathList> OpenFiles(const std::vector<FileTypeEntry>& types) override;
+    std::optional<FilePath> BrowseForFolder(const QString& title, const FilePath& initialFolder) override;
+
+private:
+    QPointer<QWidget> owner_;
+};
+
+} // namespace pelldrake

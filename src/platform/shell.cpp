@@ -1,0 +1,39 @@
+#include "platform/shell.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace pelldrake {
+
+namespace {
+
+QString Decoded(const FilePath& path) {
+    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+} // namespace
+
+void DesktopShell::OpenFile(const FilePath& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(Decoded(path)));
+}
+
+QString DesktopShell::BrowserProgram() {
+    // $BROWSER may list several programs separated by colons; the first one that exists wins.
+    const QString fromEnvironment = qEnvironmentVariable("BROWSER");
+    for (const QString& candidate : fromEnvironment.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        if (!QStandardPaths::findExecutable(candidate).isEmpty() || QFile::exists(candidate))
+            return candidate;
+    }
+    if (!QStandardPaths::findExecutable(QStringLiteral("x-www-browser")).isEmpty())
+        return QStringLiteral("x-www-browser");
+    return QStringLiteral("xdg-open");
+}
+
+void DesktopShell::OpenInBrowser(const FilePath& path) {
+    QProcess::startDetached(BrowserProgram(), {Decoded(path)});
+}
+
+} // namespace pelldrake

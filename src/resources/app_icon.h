@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QIcon>
+
+namespace pelldrake {
+
+// The program's own icon (icon resource 128): a stack of photo cards sorted into trays.
+QIcon AppIcon();
+
+} // namespace pelldrake

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QRect>
+#include <QSize>
+#include <vector>
+
+namespace pelldrake {
+
+enum class ControlKind {
+    GroupBox,
+    Thumbnail,
+    VerticalScrollBar,
+    PushButton,
+    PushLikeCheckBox, // looks like a button, pressed state set only by the program
+    StatusLine,       // sunken one-line text
+    Line,             // thin grey rule
+    Marker,           // hidden; marks a corner
+};
+
+// One control of a dialog template, its rectangle in dialog units.
+struct ControlTemplate {
+    int id;
+    ControlKind kind;
+    const char* text; // UTF-8
+    QRect rect;
+};
+
+struct DialogTemplate {
+    int id;
+    const char* title;
+    QSize size; // dialog units
+    std::vector<ControlTemplate> controls;
+
+    const ControlTemplate* Find(int controlId) const;
+};
+
+// Board layouts: 0 small (template 102), 1 medium (103), 2 largest (162).
+enum class LayoutMode { Small = 0, Medium = 1, Largest = 2 };
+
+// DIALOG/MODE: 1 and 2 pick the larger boards, every other value the small one.
+LayoutMode LayoutForMode(int mode);
+
+const DialogTemplate& BoardTemplate(LayoutMode mode);
+const DialogTemplate& EnlargeTemplate();
+
+} // namespace pelldrake

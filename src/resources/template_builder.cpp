@@ -1,0 +1,86 @@
+#include "resources/template_builder.h"
+
+#include "board/pane_scroll_bar.h"
+#include "resources/push_like_check_box.h"
+#include "thumbs/thumb_ctl.h"
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace pelldrake {
+
+namespace {
+
+QWidget* CreateControl(const ControlTemplate& control, QWidget* parent) {
+    const QString text = QString::fromUtf8(control.text);
+    switch (control.kind) {
+    case ControlKind::GroupBox:
+        return new QGroupBox(text, parent);
+    case ControlKind::Thumbnail:
+        return new CThumbCtl(parent);
+    case ControlKind::VerticalScrollBar:
+        return new PaneScrollBar(parent);
+    case ControlKind::PushButton: {
+        auto* button = new QPushButton(text, parent);
+        button->setAutoDefault(false);
+        return button;
+    }
+    case ControlKind::PushLikeCheckBox: {
+        auto* button = new PushLikeCheckBox(text, parent);
+        button->setCheckable(true);
+        button->setAutoDefault(false);
+        return button;
+    }
+    case ControlKind::StatusLine: {
+        auto* label = new QLabel(parent);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setTextFormat(Qt::PlainText);
+        label->setContentsMargins(2, 0, 2, 0);
+        return label;
+    }
+    case ControlKind::Line: {
+        auto* line = new QFrame(parent);
+        line->setFrameShape(QFrame::NoFrame);
+        line->setAutoFillBackground(true);
+        QPalette palette = line->palette();
+        palette.setColor(QPalette::Window, QColor(160, 160, 160));
+        line->setPalette(palette);
+        return line;
+    }
+    case ControlKind::Marker: {
+        auto* marker = new QLabel(text, parent);
+        marker->hide();
+        return marker;
+    }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::map<int, QWidget*> BuildControls(const DialogTemplate& dialog, QWidget* parent, const DialogUnits& units) {
+    std::map<int, QWidget*> controls;
+    for (const ControlTemplate& control : dialog.controls) {
+        QWidget* widget = CreateControl(control, parent);
+        QRect rect = units.ToPixels(control.rect);
+        if (control.kind == ControlKind::Line)
+            rect.setSize(rect.size()
+                             .expandedTo(QSize(1, 1))
+                             .boundedTo(QSize(control.rect.width() == 1 ? 1 : rect.width(),
+                                              control.rect.height() == 1 ? 1 : rect.height())));
+        widget->setGeometry(rect);
+        if (control.id >= 0)
+            controls[control.id] = widget;
+    }
+    // Group boxes are drawn first so the controls inside them stay on top.
+    for (auto& [id, widget] : controls) {
+        if (qobject_cast<QGroupBox*>(widget))
+            widget->lower();
+    }
+    return controls;
+}
+
+} // namespace pelldrake

@@ -1,0 +1,77 @@
+#include "thumbs/enlarge_viewer.h"
+
+#include "board/board.h"
+#include "platform/shell.h"
+#include "resources/strings.h"
+#include "thumbs/enlarge_window.h"
+
+#include <QAbstractButton>
+
+namespace pelldrake {
+
+EnlargeViewer::EnlargeViewer(SettingsFile settings, Shell& shell)
+    : settings_(std::move(settings)), shell_(shell), browserMode_(settings_.UseBrowser() != 0) {}
+
+EnlargeViewer::~EnlargeViewer() {
+    DetachBoard();
+}
+
+EnlargeWindow* EnlargeViewer::window() const {
+    return window_.data();
+}
+
+bool EnlargeViewer::AttachBoard(QWidget* board, const EnlargeButtons& buttons) {
+    buttons_ = buttons;
+    shownList_ = kNoList;
+    if (browserMode_)
+        return true;
+    window_ = new EnlargeWindow(board, settings_);
+    return window_ != nullptr;
+}
+
+void EnlargeViewer::DetachBoard() {
+    if (!window_)
+        return;
+    window_->SaveGeometry();
+    delete window_.data();
+}
+
+void EnlargeViewer::ShowList(int list, const std::optional<FilePath>& path) {
+    if (browserMode_) {
+        if (path && !path->empty())
+            shell_.OpenInBrowser(*path);
+        shownList_ = kNoList;
+    } else {
+        shownList_ = list;
+        if (list >= 0 && window_) {
+            window_->setWindowTitle(list == kUnclassified ? strings::Utf8(strings::kEnlargeTitleUnclassified)
+                                                          : QString::asprintf(strings::kEnlargeTitleClass, list));
+            FollowList(list, path);
+        }
+        if (window_)
+            window_->setVisible(shownList_ >= 0);
+    }
+    for (int i = 0; i < kListCount; ++i) {
+        if (buttons_[static_cast<std::size_t>(i)])
+            buttons_[static_cast<std::size_t>(i)]->setChecked(i == shownList_);
+    }
+}
+
+void EnlargeViewer::FollowList(int list, const std::optional<FilePath>& path) {
+    if (browserMode_ || !window_ || list != shownList_)
+        return;
+    window_->SetFile(path.value_or(FilePath()));
+}
+
+void EnlargeViewer::EnlargeCommand(int list, const Board& board) {
+    if (list == shownList_)
+        list = kNoList;
+    std::optional<FilePath> path;
+    if (list >= 0) {
+        const ClassList& classList = board.List(list);
+        path = classList.HasCurrent() ? classList.At(classList.position()) : FilePath();
+    }
+    ShowList(list, path);
+}
+
+} // namespace pelldrake

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "app/settings_file.h"
+#include "board/list_index.h"
+
+#include <QPointer>
+#include <array>
+#include <memory>
+#include <optional>
+
+class QAbstractButton;
+class QWidget;
+
+namespace pelldrake {
+
+class Board;
+class EnlargeWindow;
+class Shell;
+
+// Shows one list's current file large: in the enlarge window, or (browser mode) in the web
+// browser. Owned by the board window for its whole life.
+class EnlargeViewer {
+public:
+    using EnlargeButtons = std::array<QAbstractButton*, kListCount>;
+    static constexpr int kNoList = -1;
+
+    // Browser mode is read once, here.
+    EnlargeViewer(SettingsFile settings, Shell& shell);
+    ~EnlargeViewer();
+
+    bool AttachBoard(QWidget* board, const EnlargeButtons& buttons);
+    // Destroys the enlarge window, which saves its geometry.
+    void DetachBoard();
+
+    void ShowList(int list, const std::optional<FilePath>& path);
+    void FollowList(int list, const std::optional<FilePath>& path);
+    int ShownList() const { return shownList_; }
+
+    // The enlarge button or menu entry of a list: shows it, or hides the window when that list is
+    // already shown.
+    void EnlargeCommand(int list, const Board& board);
+
+    bool browserMode() const { return browserMode_; }
+    EnlargeWindow* window() const;
+
+private:
+    SettingsFile settings_;
+    Shell& shell_;
+    bool browserMode_;
+    int shownList_ = kNoList;
+    EnlargeButtons buttons_{};
+    QPointer<EnlargeWindow> window_;
+};
+
+} // namespace pelldrake

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "app/settings_file.h"
+#include "board/list_index.h"
+
+#include <QTimer>
+#include <QWidget>
+
+namespace pelldrake {
+
+class CThumbCtl;
+
+// The resizable tool window that shows one list's current file large. It has no close box:
+// only the board shows and hides it.
+class EnlargeWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Created hidden at the place the settings remember (outer rectangle, screen pixels).
+    EnlargeWindow(QWidget* board, SettingsFile settings);
+
+    void SetFile(const FilePath& path);
+    const FilePath& currentPath() const { return currentPath_; }
+    CThumbCtl* thumbnail() const { return thumbnail_; }
+    int settleCountdown() const { return settleCountdown_; }
+
+    // Writes the outer rectangle back to the settings; the viewer calls it when the board goes.
+    void SaveGeometry() const;
+
+    static constexpr int kMinimumOuterSize = 100;
+    static constexpr int kSettleTicks = 10;
+    static constexpr int kSettleTickMs = 100;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void OnSettleTick();
+    QSize FrameMargins() const;
+    void ApplyMinimumSize();
+
+    SettingsFile settings_;
+    CThumbCtl* thumbnail_;
+    FilePath currentPath_;
+    QTimer settleTimer_;
+    int settleCountdown_ = 0;
+    QRect wantedOuter_;
+    bool placedWithFrame_ = false;
+};
+
+} // namespace pelldrake

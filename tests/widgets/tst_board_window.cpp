@@ -1,0 +1,259 @@
+#include "board/classify_board_dialog.h"
+#include "resources/control_ids.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_dir.h"
+#include "thumbs/enlarge_window.h"
+#include "thumbs/thumb_ctl.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QTest>
+
+using namespace pelldrake;
+using pelldrake::testing::RecordingShell;
+using pelldrake::testing::ScriptedPrompter;
+using pelldrake::testing::TempDir;
+
+class BoardWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempDir> dir;
+    ScriptedPrompter prompter;
+    RecordingShell shell;
+
+    std::unique_ptr<ClassifyBoardDialog> MakeBoard(LayoutMode layout = LayoutMode::Small) {
+        return std::make_unique<ClassifyBoardDialog>(layout, SettingsFile(dir->FilePath("p.INI")), prompter, shell);
+    }
+    // Fills a list with files that exist and shows it as intake would.
+    FilePathList Fill(ClassifyBoardDialog& board, ListIndex list, int count) {
+        FilePathList paths;
+        for (int i = 0; i < count; ++i) {
+            paths.push_back(dir->Write(QStringLiteral("f%1_%2.jpg").arg(list).arg(i), QByteArray(10, 'x')));
+            board.board().List(list).Append(paths.back());
+        }
+        board.board().List(list).UpdateControls();
+        board.board().ResyncPane(list);
+        return paths;
+    }
+    bool Enabled(ClassifyBoardDialog& board, int id) { return board.control(id)->isEnabled(); }
+
+private slots:
+    void init() {
+        dir = std::make_unique<TempDir>();
+        shell = RecordingShell();
+    }
+
+    void startsCollapsedWithDependentControlsDisabled() {
+        auto board = MakeBoard();
+        QCOMPARE(board->windowTitle(), QString::fromUtf8("イメージ分類"));
+        QVERIFY(!board->expanded());
+        for (int id : Board::DependentControlsOf(0))
+            QVERIFY2(!Enabled(*board, id), qPrintable(QString::number(id)));
+        QVERIFY(!Enabled(*board, ids::MoveAll(4)));
+        QVERIFY(Enabled(*board, ids::Enlarge(4)));
+        QVERIFY(Enabled(*board, ids::kListButton));
+        QVERIFY(Enabled(*board, ids::kExpandToggle));
+        QCOMPARE(board->groupBox(0)->title(), QString::fromUtf8("未分類ファイル"));
+        QCOMPARE(board->scrollBar(0)->maximum(), 0);
+    }
+
+    void emptyPaneShowsNothingAndCountsZero() {
+        auto board = MakeBoard();
+        board->board().ResyncPane(0);
+        board->board().ResyncPane(7);
+        QCOMPARE(board->groupBox(0)->title(), QString::fromUtf8("未分類(0/0)"));
+        QCOMPARE(board->groupBox(7)->title(), QString::fromUtf8("分類7(0/0)"));
+        QCOMPARE(board->thumbnail(0)->currentFile(), FilePath());
+        QCOMPARE(board->statusText(), QString());
+    }
+
+    void filledPaneEnablesItsButtonsAndShowsTheFirstFile() {
+        auto board = MakeBoard();
+        const FilePathList paths = Fill(*board, 0, 3);
+        QCOMPARE(board->groupBox(0)->title(), QString::fromUtf8("未分類(1/3)"));
+        QCOMPARE(board->thumbnail(0)->currentFile(), paths[0]);
+        QCOMPARE(board->statusText(), QStringLiteral("f0_0.jpg (10)"));
+        for (int id : Board::DependentControlsOf(0))
+            QCOMPARE(Enabled(*board, id), board->CommandAvailable(id));
+        QVERIFY(Enabled(*board, ids::NumberButton(1)));
+        QVERIFY(Enabled(*board, ids::kExclude));
+        Fill(*board, 3, 1);
+        QVERIFY(Enabled(*board, ids::MoveAll(3)));
+        QVERIFY(!Enabled(*board, ids::MoveAll(4)));
+    }
+
+    void statusLineSizes_data() {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("2047 bytes") << 2047 << "s.jpg (2047)";
+        QTest::newRow("2048 bytes") << 2048 << "s.jpg (2KB)";
+        QTest::newRow("1048575 bytes") << 1048575 << "s.jpg (1023KB)";
+        QTest::newRow("empty") << 0 << "s.jpg (0)";
+    }
+    void statusLineSizes() {
+        QFETCH(int, size);
+        QFETCH(QString, text);
+        const FilePath path = dir->Write("s.jpg", QByteArray(size, 'x'));
+        QCOMPARE(ClassifyBoardDialog::StatusTextFor(path), text);
+    }
+
+    void statusLineOfAMissingFile() {
+        QCOMPARE(ClassifyBoardDialog::StatusTextFor(dir->Native("gone.jpg")), QString::fromUtf8("情報取得に失敗"));
+        auto board = MakeBoard();
+        board->board().List(0).Append(dir->Native("gone.jpg"));
+        board->board().ResyncPane(0);
+        QCOMPARE(board->statusText(), QString::fromUtf8("情報取得に失敗"));
+        QCOMPARE(board->board().List(0).Count(), 1); // the entry stays
+    }
+
+    void lineStepsStopAtTheEndsAndBottomGoesToTheLast() {
+        auto board = MakeBoard();
+        const FilePathList paths = Fill(*board, 0, 5);
+        board->OnScroll(0, ScrollCode::LineUp, 0);
+        board->OnScroll(0, ScrollCode::EndScroll, 0);
+        QCOMPARE(board->board().List(0).position(), 0);
+        board->OnScroll(0, ScrollCode::Bottom, 0);
+        board->OnScroll(0, ScrollCode::EndScroll, 0);
+        QCOMPARE(board->board().List(0).position(), 4);
+        QCOMPARE(board->groupBox(0)->title(), QString::fromUtf8("未分類(5/5)"));
+        board->OnScroll(0, ScrollCode::LineDown, 0);
+        board->OnScroll(0, ScrollCode::PageDown, 0);
+        QCOMPARE(board->board().List(0).position(), 4);
+        board->OnScroll(0, ScrollCode::PageUp, 0); // a page is one entry
+        QCOMPARE(board->board().List(0).position(), 3);
+        board->OnScroll(0, ScrollCode::Top, 0);
+        board->OnScroll(0, ScrollCode::EndScroll, 0);
+        QCOMPARE(board->thumbnail(0)->currentFile(), paths[0]);
+    }
+
+    void draggingMovesTheTitleAndTheThumbnailFollowsOnRelease() {
+        auto board = MakeBoard();
+        const FilePathList paths = Fill(*board, 2, 6);
+        board->board().ResyncPane(2, 0);
+        board->OnScroll(2, ScrollCode::ThumbTrack, 2);
+        QCOMPARE(board->groupBox(2)->title(), QString::fromUtf8("分類2(3/6)"));
+        board->OnScroll(2, ScrollCode::ThumbTrack, 4);
+        QCOMPARE(board->groupBox(2)->title(), QString::fromUtf8("分類2(5/6)"));
+        QCOMPARE(board->thumbnail(2)->currentFile(), paths[0]);
+        board->OnScroll(2, ScrollCode::ThumbPosition, 4);
+        board->OnScroll(2, ScrollCode::EndScroll, 0);
+        QCOMPARE(board->thumbnail(2)->currentFile(), paths[4]);
+        QCOMPARE(board->board().lastTouchedList(), 2);
+    }
+
+    void realScrollBarClicksReportLineStepsAndEnd() {
+        auto board = MakeBoard();
+        Fill(*board, 0, 5);
+        board->show();
+        PaneScrollBar* bar = board->scrollBar(0);
+        // Clicking the lower arrow steps once and ends the scroll when released.
+        const QPoint lowerArrow(bar->width() / 2, bar->height() - 3);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, lowerArrow);
+        QCOMPARE(board->board().List(0).position(), 1);
+        QCOMPARE(board->groupBox(0)->title(), QString::fromUtf8("未分類(2/5)"));
+        QCOMPARE(board->thumbnail(0)->currentFile(), board->board().List(0).At(1));
+        QCOMPARE(board->board().lastTouchedList(), 0);
+    }
+
+    void expandTwiceReturnsToTheCollapsedSize() {
+        auto board = MakeBoard(LayoutMode::Medium);
+        board->show();
+        const QSize collapsed = board->size();
+        const QPoint place = board->pos();
+        auto* toggle = qobject_cast<QAbstractButton*>(board->control(ids::kExpandToggle));
+        QTest::mouseClick(toggle, Qt::LeftButton);
+        QVERIFY(board->expanded());
+        QVERIFY(toggle->isChecked());
+        QVERIFY(board->size().width() > collapsed.width());
+        QVERIFY(board->size().height() > collapsed.height());
+        QTest::mouseClick(toggle, Qt::LeftButton);
+        QVERIFY(!board->expanded());
+        QVERIFY(!toggle->isChecked());
+        QCOMPARE(board->size(), collapsed);
+        QCOMPARE(board->pos(), place);
+    }
+
+    void layoutsDifferInSize() {
+        const QSize small = MakeBoard(LayoutMode::Small)->fullSize();
+        const QSize medium = MakeBoard(LayoutMode::Medium)->fullSize();
+        const QSize largest = MakeBoard(LayoutMode::Largest)->fullSize();
+        QVERIFY(small.width() < medium.width() && medium.width() < largest.width());
+        QVERIFY(small.height() < medium.height() && medium.height() < largest.height());
+    }
+
+    void enlargeButtonsSwitchAndHideTheWindow() {
+        auto board = MakeBoard();
+        const FilePathList paths = Fill(*board, 0, 2);
+        Fill(*board, 10, 1);
+        board->show();
+        auto* enlarge0 = qobject_cast<QAbstractButton*>(board->control(ids::Enlarge(0)));
+        auto* enlarge10 = qobject_cast<QAbstractButton*>(board->control(ids::Enlarge(10)));
+        EnlargeWindow* window = board->viewer().window();
+        QVERIFY(window && !window->isVisible());
+
+        QTest::mouseClick(enlarge0, Qt::LeftButton);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowTitle(), QString::fromUtf8("拡大ウィンドウ（未分類）"));
+        QCOMPARE(window->currentPath(), paths[0]);
+        QVERIFY(enlarge0->isChecked());
+
+        QTest::mouseClick(enlarge10, Qt::LeftButton);
+        QCOMPARE(window->windowTitle(), QString::fromUtf8("拡大ウィンドウ（分類10）"));
+        QVERIFY(!enlarge0->isChecked());
+        QVERIFY(enlarge10->isChecked());
+        QCOMPARE(board->viewer().ShownList(), 10);
+
+        QTest::mouseClick(enlarge10, Qt::LeftButton); // the shown list's button hides it
+        QVERIFY(!window->isVisible());
+        QVERIFY(!enlarge10->isChecked());
+        QCOMPARE(board->viewer().ShownList(), -1);
+    }
+
+    void enlargeWindowFollowsTheShownList() {
+        auto board = MakeBoard();
+        const FilePathList paths = Fill(*board, 0, 3);
+        board->EnlargeCommand(0);
+        board->OnScroll(0, ScrollCode::LineDown, 0);
+        board->OnScroll(0, ScrollCode::EndScroll, 0);
+        QCOMPARE(board->viewer().window()->currentPath(), paths[1]);
+        board->board().List(0).Clear();
+        board->board().ResyncPane(0, 0);
+        QCOMPARE(board->viewer().window()->currentPath(), FilePath());
+        QVERIFY(board->viewer().window()->isVisible());
+    }
+
+    void enlargeOfAnEmptyListShowsAnEmptyWindow() {
+        auto board = MakeBoard();
+        board->EnlargeCommand(5);
+        QVERIFY(board->viewer().window()->isVisible());
+        QCOMPARE(board->viewer().window()->windowTitle(), QString::fromUtf8("拡大ウィンドウ（分類5）"));
+        QCOMPARE(board->viewer().window()->currentPath(), FilePath());
+    }
+
+    void browserModeOpensTheBrowserAndNeverPressesAButton() {
+        SettingsFile(dir->FilePath("p.INI")).WriteUseBrowser(1);
+        auto board = MakeBoard();
+        const FilePathList paths = Fill(*board, 0, 1);
+        QVERIFY(!board->viewer().window());
+        board->EnlargeCommand(0);
+        board->EnlargeCommand(0);
+        QCOMPARE(shell.browsed, (std::vector<FilePath>{paths[0], paths[0]}));
+        QVERIFY(!qobject_cast<QAbstractButton*>(board->control(ids::Enlarge(0)))->isChecked());
+        QCOMPARE(board->viewer().ShownList(), -1);
+        board->EnlargeCommand(3); // empty list: nothing opens
+        QCOMPARE(shell.browsed.size(), 2u);
+    }
+
+    void openButtonOpensTheCurrentFile() {
+        auto board = MakeBoard();
+        const FilePathList paths = Fill(*board, 0, 2);
+        board->board().ResyncPane(0, 1);
+        board->show();
+        QTest::mouseClick(qobject_cast<QAbstractButton*>(board->control(ids::kOpen)), Qt::LeftButton);
+        QCOMPARE(shell.opened, (std::vector<FilePath>{paths[1]}));
+    }
+};
+
+QTEST_MAIN(BoardWindowTest)
+#include "tst_board_window.moc"

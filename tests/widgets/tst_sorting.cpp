@@ -1,0 +1,298 @@
+#include "board/board_menu_bar.h"
+#include "board/classify_board_dialog.h"
+#include "resources/control_ids.h"
+#include "resources/menu_table.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_dir.h"
+#include "thumbs/enlarge_window.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QMimeData>
+#include <QTest>
+
+using namespace pelldrake;
+using pelldrake::testing::RecordingShell;
+using pelldrake::testing::ScriptedPrompter;
+using pelldrake::testing::TempDir;
+
+// Drives the real board with keys and clicks, the way a user sorts.
+class SortingTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempDir> dir;
+    ScriptedPrompter prompter;
+    RecordingShell shell;
+    std::unique_ptr<ClassifyBoardDialog> board;
+
+    Board& model() { return board->board(); }
+    FilePathList Entries(ListIndex list) { return model().List(list).Entries(); }
+    void Fill(ListIndex list, const FilePathList& names, int position = 0) {
+        for (const FilePath& name : names)
+            model().List(list).Append(name);
+        model().List(list).UpdateControls();
+        model().ResyncPane(list, position);
+    }
+    QAbstractButton* Button(int id) { return qobject_cast<QAbstractButton*>(board->control(id)); }
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(board.get(), static_cast<Qt::Key>(key), modifiers);
+    }
+    QAction* Menu(int id) {
+        board->boardMenu()->UpdateStates();
+        return board->boardMenu()->action(id);
+    }
+
+private slots:
+    void init() {
+        dir = std::make_unique<TempDir>();
+        prompter = ScriptedPrompter();
+        board = std::make_unique<ClassifyBoardDialog>(LayoutMode::Small, SettingsFile(dir->FilePath("p.INI")), prompter,
+                                                      shell);
+        board->show();
+        QVERIFY(QTest::qWaitForWindowActive(board.get()));
+    }
+    void cleanup() { board.reset(); }
+
+    // --- moves by key ---
+    void digitSortsTheLastEntryAndBackspaceReturnsIt() {
+        Fill(0, {"a", "b", "c"}, 2);
+        Key(Qt::Key_2);
+        QCOMPARE(Entries(0), (FilePathList{"a", "b"}));
+        QCOMPARE(model().List(0).position(), 1);
+        QCOMPARE(Entries(2), (FilePathList{"c"}));
+        QCOMPARE(model().List(2).position(), 0);
+        QCOMPARE(model().lastTouchedList(), 2);
+        Key(Qt::Key_Backspace);
+        QCOMPARE(Entries(0), (FilePathList{"a", "c", "b"}));
+        QCOMPARE(model().List(0).position(), 1);
+        QVERIFY(Entries(2).empty());
+        QVERIFY(!Button(ids::MoveAll(2))->isEnabled());
+    }
+
+    void sortThenBackspaceUndoesInTheMiddle() {
+        Fill(0, {"a", "b", "c"}, 1);
+        Key(Qt::Key_2);
+        QCOMPARE(Entries(0), (FilePathList{"a", "c"}));
+        Key(Qt::Key_Backspace);
+        QCOMPARE(Entries(0), (FilePathList{"a", "b", "c"}));
+        QCOMPARE(model().List(0).position(), 1);
+    }
+
+    void zeroSortsIntoListTenAndEmptyListIgnoresDigits() {
+        Fill(0, {"a"});
+        Key(Qt::Key_0);
+        QCOMPARE(Entries(10), (FilePathList{"a"}));
+        QVERIFY(!Button(ids::NumberButton(1))->isEnabled());
+        Key(Qt::Key_1); // disabled button: nothing
+        QVERIFY(Entries(1).empty());
+        QCOMPARE(board->groupBox(10)->title(), QString::fromUtf8("分類10(1/1)"));
+    }
+
+    void backspaceRightAfterStartDoesNothing() {
+        Fill(0, {"a", "b"});
+        Key(Qt::Key_Backspace);
+        QCOMPARE(Entries(0), (FilePathList{"a", "b"}));
+        QCOMPARE(model().lastTouchedList(), 0);
+    }
+
+    void moveOneButtonOnAnEmptyListDoesNothing() {
+        Fill(0, {"a"});
+        board->RunCommand(ids::MoveOne(3));
+        QCOMPARE(Entries(0), (FilePathList{"a"}));
+        QCOMPARE(model().lastTouchedList(), 0);
+    }
+
+    void moveAllReturnsAListBehindTheUnclassifiedEntries() {
+        Fill(0, {"a", "b", "c"}, 1);
+        Fill(4, {"x", "y"}, 1);
+        QTest::mouseClick(Button(ids::MoveAll(4)), Qt::LeftButton);
+        QCOMPARE(Entries(0), (FilePathList{"a", "b", "c", "x", "y"}));
+        QCOMPARE(model().List(0).position(), 1);
+        QVERIFY(Entries(4).empty());
+        QCOMPARE(model().List(4).position(), 0);
+        QCOMPARE(model().lastTouchedList(), 0); // the plain form leaves it
+    }
+
+    void shiftMoveAllTakesTheUnclassifiedList() {
+        Fill(0, {"a", "b"});
+        Fill(4, {"x", "y"}, 1);
+        QTest::mouseClick(Button(ids::MoveAll(4)), Qt::LeftButton, Qt::ShiftModifier);
+        QCOMPARE(Entries(4), (FilePathList{"x", "y", "a", "b"}));
+        QCOMPARE(model().List(4).position(), 1);
+        QVERIFY(Entries(0).empty());
+        QCOMPARE(model().lastTouchedList(), 4);
+        Key(Qt::Key_Backspace);
+        QCOMPARE(Entries(0), (FilePathList{"y"}));
+    }
+
+    void shiftDigitTogglesTheEnlargeWindowAndMovesNothing() {
+        Fill(0, {"a", "b"});
+        Fill(7, {"q"});
+        Key(Qt::Key_7, Qt::ShiftModifier);
+        QCOMPARE(board->viewer().ShownList(), 7);
+        QCOMPARE(Entries(0), (FilePathList{"a", "b"}));
+        Key(Qt::Key_Ampersand, Qt::ShiftModifier); // the same key as most layouts report it
+        QCOMPARE(board->viewer().ShownList(), -1);
+        QCOMPARE(Entries(7), (FilePathList{"q"}));
+    }
+
+    void excludeRemovesTheCurrentEntryAndTheLastMakesTheNewLastCurrent() {
+        Fill(0, {"a", "b", "c"}, 2);
+        QTest::mouseClick(Button(ids::kExclude), Qt::LeftButton);
+        QCOMPARE(Entries(0), (FilePathList{"a", "b"}));
+        QCOMPARE(model().List(0).position(), 1);
+        QCOMPARE(model().lastTouchedList(), 0);
+    }
+
+    void shiftDeleteEmptiesTheUnclassifiedListWithoutAsking() {
+        const FilePath kept = dir->Write("kept.jpg", "x");
+        Fill(0, {kept, "b"});
+        Key(Qt::Key_Delete, Qt::ShiftModifier);
+        QTRY_VERIFY(Entries(0).empty());
+        QVERIFY(prompter.questions.empty());
+        QVERIFY(QFileInfo::exists(QString::fromStdString(kept))); // nothing deleted on disk
+    }
+
+    void deleteOnAnEmptyListChangesNothing() {
+        Key(Qt::Key_Delete);
+        QTest::qWait(0);
+        QApplication::processEvents();
+        QVERIFY(Entries(0).empty());
+        QCOMPARE(board->groupBox(0)->title(), QString::fromUtf8("未分類(0/0)"));
+    }
+
+    void excludeCaptionFollowsShift() {
+        QCOMPARE(Button(ids::kExclude)->text(), QString::fromUtf8("除外"));
+        QTest::keyPress(board.get(), Qt::Key_Shift);
+        QCOMPARE(Button(ids::kExclude)->text(), QString::fromUtf8("全除外"));
+        QTest::keyRelease(board.get(), Qt::Key_Shift);
+        QCOMPARE(Button(ids::kExclude)->text(), QString::fromUtf8("除外(&D)"));
+    }
+
+    void enterStepsForwardWithoutWrapping() {
+        Fill(0, {"a", "b"});
+        Key(Qt::Key_Return);
+        QCOMPARE(model().List(0).position(), 1);
+        Key(Qt::Key_Return);
+        QCOMPARE(model().List(0).position(), 1);
+        QVERIFY(board->isVisible());
+    }
+
+    void spaceTwiceOpensAndClosesTheEnlargeWindowAndNeverPressesAButton() {
+        Fill(0, {"a", "b"});
+        Button(ids::kExclude)->setFocus();
+        Key(Qt::Key_Space);
+        QCOMPARE(board->viewer().ShownList(), 0);
+        QVERIFY(board->viewer().window()->isVisible());
+        Button(ids::kExclude)->setFocus();
+        Key(Qt::Key_Space);
+        QCOMPARE(board->viewer().ShownList(), -1);
+        QCOMPARE(Entries(0), (FilePathList{"a", "b"}));
+    }
+
+    void letterMnemonicsPressTheUnclassifiedPaneButtons() {
+        Fill(0, {"a"});
+        Key(Qt::Key_O);
+        QCOMPARE(shell.opened, (FilePathList{"a"}));
+        Key(Qt::Key_Greater, Qt::ShiftModifier);
+        QVERIFY(board->expanded());
+    }
+
+    void clearCommands() {
+        Fill(0, {"a"});
+        Fill(3, {"b"});
+        board->RunCommand(menu_ids::kClearUnclassified);
+        QVERIFY(Entries(0).empty());
+        QCOMPARE(Entries(3), (FilePathList{"b"}));
+        board->RunCommand(menu_ids::kClearAll);
+        QCOMPARE(model().TotalCount(), 0);
+        QVERIFY(prompter.questions.empty());
+    }
+
+    // --- menu states ---
+    void menuGreysPerListEntriesAndChecksStates() {
+        Fill(0, {"a"});
+        Fill(5, {"b"});
+        QVERIFY(!Menu(menu_ids::kDeleteFirst + 3)->isEnabled());
+        QVERIFY(!Menu(menu_ids::kDeleteAll)->isEnabled()); // no delete command yet
+        QVERIFY(Menu(menu_ids::kClearAll)->isEnabled());
+        QVERIFY(!Menu(menu_ids::kExpand)->isChecked());
+        board->ToggleExpand();
+        QVERIFY(Menu(menu_ids::kExpand)->isChecked());
+        QVERIFY(!Menu(menu_ids::kCloseEnlarge)->isEnabled());
+        board->EnlargeCommand(5);
+        QVERIFY(Menu(menu_ids::kEnlargeFirst + 5)->isChecked());
+        QVERIFY(!Menu(menu_ids::kEnlargeFirst)->isChecked());
+        QVERIFY(Menu(menu_ids::kCloseEnlarge)->isEnabled());
+        Menu(menu_ids::kCloseEnlarge)->trigger();
+        QCOMPARE(board->viewer().ShownList(), -1);
+        board->setApplyExtensionFilter(true);
+        QVERIFY(Menu(menu_ids::kApplyExtensionFilter)->isChecked() ||
+                !board->CommandAvailable(menu_ids::kApplyExtensionFilter));
+    }
+
+    void menuEnlargeEntriesRunTheEnlargeCommand() {
+        Fill(2, {"z"});
+        Menu(menu_ids::kEnlargeFirst + 2)->trigger();
+        QCOMPARE(board->viewer().window()->currentPath(), FilePath("z"));
+        QCOMPARE(board->viewer().window()->windowTitle(), QString::fromUtf8("拡大ウィンドウ（分類2）"));
+    }
+
+    // --- closing ---
+    void escWithOnlyUnclassifiedEntriesClosesWithoutAsking() {
+        Fill(0, {"a"});
+        Key(Qt::Key_Escape);
+        QVERIFY(prompter.questions.empty());
+        QCOMPARE(board->result(), int(QDialog::Rejected));
+        QVERIFY(!board->isVisible());
+    }
+
+    void escWithASortedListAsksAndNoKeepsEverything() {
+        Fill(10, {"a"});
+        prompter.answers = {PromptAnswer::No};
+        Key(Qt::Key_Escape);
+        QCOMPARE(prompter.questions.size(), 1u);
+        QCOMPARE(prompter.questions[0].text,
+                 QString::fromUtf8("分類済みリストが保存されていません。\r\n終了してもよろしいですか？"));
+        QCOMPARE(prompter.questions[0].buttons, PromptButtons::YesNo);
+        QCOMPARE(prompter.questions[0].icon, PromptIcon::Exclamation);
+        QVERIFY(board->isVisible());
+        QCOMPARE(Entries(10), (FilePathList{"a"}));
+        prompter.answers = {PromptAnswer::Yes};
+        QTest::mouseClick(Button(ids::kCancel), Qt::LeftButton);
+        QVERIFY(!board->isVisible());
+    }
+
+    void firstEscOnlyHidesTheEnlargeWindow() {
+        Fill(1, {"a"});
+        board->EnlargeCommand(1);
+        Key(Qt::Key_Escape);
+        QVERIFY(board->isVisible());
+        QCOMPARE(board->viewer().ShownList(), -1);
+        QVERIFY(prompter.questions.empty());
+        prompter.answers = {PromptAnswer::No};
+        Key(Qt::Key_Escape);
+        QCOMPARE(prompter.questions.size(), 1u);
+    }
+
+    void exitAndCloseBoxHideTheEnlargeWindowAndAskAtOnce() {
+        Fill(1, {"a"});
+        board->EnlargeCommand(1);
+        prompter.answers = {PromptAnswer::No};
+        board->RunCommand(menu_ids::kExit);
+        QCOMPARE(prompter.questions.size(), 1u);
+        QCOMPARE(board->viewer().ShownList(), -1);
+        board->EnlargeCommand(1);
+        prompter.answers = {PromptAnswer::Yes};
+        board->close();
+        QCOMPARE(prompter.questions.size(), 2u);
+        QVERIFY(!board->isVisible());
+    }
+};
+
+QTEST_MAIN(SortingTest)
+#include "tst_sorting.moc"

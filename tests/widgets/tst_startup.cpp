@@ -1,0 +1,183 @@
+#include "app/classify_app.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_dir.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTest>
+#include <QTimer>
+
+using namespace pelldrake;
+using pelldrake::testing::ScriptedPrompter;
+using pelldrake::testing::TempDir;
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+private:
+    ImageEnvironment Environment(bool present, std::optional<LibraryVersion> version) {
+        return {[this, present] {
+                    ++presenceCalls;
+                    return present;
+                },
+                [version] { return version; }};
+    }
+    int presenceCalls = 0;
+
+private slots:
+    void init() { presenceCalls = 0; }
+
+    void presenceCheckLoopsOnRetryAndEndsOnAbort() {
+        TempDir dir;
+        SettingsFile settings(dir.FilePath("p.INI"));
+        settings.profile().WriteText("STARTCHECK", "THUMBCTLVER", "0");
+        ScriptedPrompter prompter;
+        prompter.answers = {PromptAnswer::Retry, PromptAnswer::Retry, PromptAnswer::Abort};
+        ClassifyApp app(settings, prompter, Environment(false, LibraryVersion{6, 4, 2, 0}));
+        QVERIFY(!app.RunChecks());
+        QCOMPARE(presenceCalls, 3);
+        QCOMPARE(prompter.questions.size(), 3u);
+        QVERIFY(prompter.questions[0].text.startsWith(QString::fromUtf8("サムネイルコントロールが存在しません")));
+        QCOMPARE(prompter.questions[0].buttons, PromptButtons::AbortRetryIgnore);
+        QCOMPARE(prompter.questions[0].icon, PromptIcon::Stop);
+    }
+
+    void presenceCheckIgnoreGoesOnAndZeroSkipsIt() {
+        TempDir dir;
+        SettingsFile settings(dir.FilePath("p.INI"));
+        settings.profile().WriteText("STARTCHECK", "THUMBCTLVER", "0");
+        ScriptedPrompter prompter;
+        prompter.answers = {PromptAnswer::Ignore};
+        QVERIFY(ClassifyApp(settings, prompter, Environment(false, std::nullopt)).RunChecks());
+        QCOMPARE(prompter.questions.size(), 1u);
+
+        settings.profile().WriteText("STARTCHECK", "THUMBCTL", "0");
+        ScriptedPrompter silent;
+        QVERIFY(ClassifyApp(settings, silent, Environment(false, std::nullopt)).RunChecks());
+        QVERIFY(silent.questions.empty());
+    }
+
+    void versionCheckWithoutSettingsExpectsZeroAndAsks() {
+        TempDir dir;
+        SettingsFile settings(dir.FilePath("p.INI"));
+        ScriptedPrompter prompter;
+        prompter.answers = {PromptAnswer::Yes};
+        QVERIFY(!ClassifyApp(settings, prompter, Environment(true, LibraryVersion{6, 4, 2, 0})).RunChecks());
+        QCOMPARE(prompter.questions.size(), 1u);
+        QVERIFY(prompter.questions[0].text.endsWith(QString::fromUtf8("バージョンは6,4,2,0です。")));
+        QCOMPARE(prompter.questions[0].buttons, PromptButtons::YesNo);
+
+        ScriptedPrompter saysNo;
+        saysNo.answers = {PromptAnswer::No};
+        QVERIFY(ClassifyApp(settings, saysNo, Environment(true, LibraryVersion{6, 4, 2, 0})).RunChecks());
+    }
+
+    void versionWildcardsExceptTheFirstPart() {
+        TempDir dir;
+        SettingsFile settings(dir.FilePath("p.INI"));
+        ScriptedPrompter prompter;
+        ClassifyApp app(settings, prompter, Environment(true, LibraryVersion{6, 4, 2, 0}));
+        settings.profile().WriteText("STARTCHECK", "THUMBCTLVER_HH", "6");
+        settings.profile().WriteText("STARTCHECK", "THUMBCTLVER_HL", "-1");
+        settings.profile().WriteText("STARTCHECK", "THUMBCTLVER_LH", "-1");
+        settings.profile().WriteText("STARTCHECK", "THUMBCTLVER_LL", "-1");
+        QVERIFY(app.VersionAccepted({6, 9, 9, 9}));
+        QVERIFY(!app.VersionAccepted({7, 4, 2, 0})); // a newer library is rejected too
+        settings.profile().WriteText("STARTCHECK", "THUMBCTLVER_LH", "2");
+        QVERIFY(app.VersionAccepted({6, 4, 2, 0}));
+        QVERIFY(!app.VersionAccepted({6, 4, 3, 0}));
+        settings.profile().WriteText("STARTCHECK", "THUMBCTLVER_HH", "-1");
+        QVERIFY(!app.VersionAccepted({6, 4, 2, 0}));
+    }
+
+    void unreadableVersionEndsStartupAndZeroSkipsTheCheck() {
+        TempDir dir;
+        SettingsFile settings(dir.FilePath("p.INI"));
+        ScriptedPrompter prompter;
+        QVERIFY(!ClassifyApp(settings, prompter, Environment(true, std::nullopt)).RunChecks());
+        QCOMPARE(prompter.questions.size(), 1u);
+        QCOMPARE(prompter.questions[0].text,
+                 QString::fromUtf8("サムネイル・コントロールのバージョン情報を読み込むことができませんでした。"));
+        QCOMPARE(prompter.questions[0].buttons, PromptButtons::Ok);
+
+        settings.profile().WriteText("STARTCHECK", "THUMBCTLVER", "0");
+        ScriptedPrompter silent;
+        QVERIFY(ClassifyApp(settings, silent, Environment(true, std::nullopt)).RunChecks());
+        QVERIFY(silent.questions.empty());
+    }
+
+    void versionTextParses() {
+        QCOMPARE(ParseVersion("6.4.2"), std::optional<LibraryVersion>({6, 4, 2, 0}));
+        QCOMPARE(ParseVersion("6"), std::optional<LibraryVersion>({6, 0, 0, 0}));
+        QVERIFY(!ParseVersion("6.x"));
+        QVERIFY(!ParseVersion(""));
+        QVERIFY(!ParseVersion(nullptr));
+    }
+
+    void dialogModeChoosesTheLayout_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<int>("layout");
+        QTest::newRow("1") << "1" << 1;
+        QTest::newRow("blank 1x") << " 1x" << 1;
+        QTest::newRow("2") << "2" << 2;
+        QTest::newRow("0") << "0" << 0;
+        QTest::newRow("3") << "3" << 0;
+        QTest::newRow("-1") << "-1" << 0;
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("text") << "large" << 0;
+    }
+    void dialogModeChoosesTheLayout() {
+        QFETCH(QString, mode);
+        QFETCH(int, layout);
+        TempDir dir;
+        SettingsFile settings(dir.FilePath("p.INI"));
+        settings.profile().WriteText("DIALOG", "MODE", mode.toStdString());
+        ScriptedPrompter prompter;
+        QCOMPARE(static_cast<int>(ClassifyApp(settings, prompter).ChooseLayout()), layout);
+    }
+
+    void runSavesGeometryThenFilterSwitchAtTheEnd() {
+        TempDir dir;
+        SettingsFile settings(dir.FilePath("p.INI"));
+        settings.profile().WriteText("STARTCHECK", "THUMBCTL", "0");
+        settings.profile().WriteText("STARTCHECK", "THUMBCTLVER", "0");
+        settings.profile().WriteText("EXTFILTER", "ENABLE", "7");
+        ScriptedPrompter prompter;
+        pelldrake::testing::RecordingShell shell;
+        bool sawBoard = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* board = QApplication::activeModalWidget();
+            sawBoard = board != nullptr;
+            if (board)
+                board->close();
+        });
+        QCOMPARE(ClassifyApp(settings, prompter, Environment(true, std::nullopt)).Run(shell), 0);
+        QVERIFY(sawBoard);
+        QCOMPARE(settings.profile().ReadText("EXTFILTER", "ENABLE", ""), std::string("1"));
+        const QByteArray written = dir.Read("p.INI");
+        const qsizetype geometry = written.indexOf("[EXPANDVIEW]\r\nTOP=");
+        QVERIFY(geometry > 0);
+        QVERIFY(written.indexOf("RIGHT=") > geometry);
+    }
+
+    void checkThatEndsStartupWritesNothing() {
+        TempDir dir;
+        SettingsFile settings(dir.FilePath("p.INI"));
+        ScriptedPrompter prompter;
+        prompter.answers = {PromptAnswer::Abort};
+        pelldrake::testing::RecordingShell shell;
+        QCOMPARE(ClassifyApp(settings, prompter, Environment(false, std::nullopt)).Run(shell), 0);
+        QVERIFY(!QFileInfo::exists(settings.path()));
+    }
+
+    void realEnvironmentHasTheDecoders() {
+        const ImageEnvironment real = ImageEnvironment::Real();
+        QVERIFY(real.decodersPresent());
+        const auto version = real.libraryVersion();
+        QVERIFY(version);
+        QCOMPARE((*version)[0], QT_VERSION_MAJOR);
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"
