@@ -291,10 +291,12 @@ void ClassifyBoardDialog::ShowCurrent(ListIndex list) {
     const FilePath& path = classList.At(classList.position());
     thumbnail(list)->ShowFile(path);
     viewer_.FollowList(list, path);
-    if (list == kUnclassified) {
+    if (list == kUnclassified)
         statusLine_->setText(StatusTextFor(path));
+    if (!readAhead_)
+        return;
+    if (list == kUnclassified)
         thumbnail(list)->ReadAhead(NeighboursOf(list));
-    }
     if (list == viewer_.ShownList() && viewer_.window())
         viewer_.window()->thumbnail()->ReadAhead(NeighboursOf(list));
 }

@@ -94,6 +94,9 @@ public:
     // The status line's text for a file: its name and size, or the failure text.
     static QString StatusTextFor(const FilePath& path);
 
+    // Decoding the neighbours of the shown entries ahead; on unless switched off for comparison.
+    void setReadAheadEnabled(bool on) { readAhead_ = on; }
+
     // How many entries around the current one are decoded ahead.
     static constexpr int kReadAheadForward = 3;
 
@@ -122,6 +125,7 @@ private:
     EnlargeViewer viewer_;
     bool applyExtensionFilter_ = true;
     bool expanded_ = false;
+    bool readAhead_ = true;
     enum class ExcludeCaption { Template, ShiftDown, ShiftReleased };
     ExcludeCaption excludeCaption_ = ExcludeCaption::Template;
     CommandTable commands_;
