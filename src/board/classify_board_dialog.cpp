@@ -36,7 +36,7 @@ namespace pelldrake {
 ClassifyBoardDialog::ClassifyBoardDialog(LayoutMode layout, SettingsFile settings, Prompter& prompter, Shell& shell,
                                          QWidget* parent)
     : QDialog(parent), layout_(layout), settings_(std::move(settings)), prompter_(prompter), shell_(shell),
-      viewer_(settings_, shell) {
+      viewer_(settings_, shell), helpPath_(HelpFile::PathFor(QApplication::applicationFilePath())) {
     BuildWindow();
     RegisterCommands();
     ConnectControls();
@@ -181,7 +181,7 @@ int ClassifyBoardDialog::ControlIdOf(const QWidget* widget) const {
 }
 
 void ClassifyBoardDialog::ShowContextHelp() {
-    const HelpFile help(HelpFile::PathFor(QApplication::applicationFilePath()));
+    const HelpFile help(helpPath_);
     QWidget* target = QApplication::widgetAt(QCursor::pos());
     if (!target || target->window() != this)
         target = QApplication::focusWidget();
@@ -194,7 +194,7 @@ void ClassifyBoardDialog::ShowContextHelp() {
 }
 
 void ClassifyBoardDialog::OpenHelpContents() {
-    shell_.OpenInBrowser(QFile::encodeName(HelpFile::PathFor(QApplication::applicationFilePath())).toStdString());
+    shell_.OpenInBrowser(QFile::encodeName(helpPath_).toStdString());
 }
 
 void ClassifyBoardDialog::reject() {

@@ -78,6 +78,8 @@ public:
     QAbstractButton* ButtonForMnemonic(int key) const;
     // The help topic of the control under the mouse or with the focus, in a popup.
     void ShowContextHelp();
+    // The help file beside the program unless told otherwise.
+    void setHelpPath(QString path) { helpPath_ = std::move(path); }
 
     // Esc and "閉じる": first hides the enlarge window, then asks before losing sorted lists.
     void reject() override;
@@ -126,6 +128,7 @@ private:
     bool applyExtensionFilter_ = true;
     bool expanded_ = false;
     bool readAhead_ = true;
+    QString helpPath_;
     enum class ExcludeCaption { Template, ShiftDown, ShiftReleased };
     ExcludeCaption excludeCaption_ = ExcludeCaption::Template;
     CommandTable commands_;

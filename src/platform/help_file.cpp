@@ -24,7 +24,9 @@ QString HelpFile::Topic(const QString& anchor) const {
     const QRegularExpressionMatch start = heading.match(html, anchorAt);
     if (!start.hasMatch())
         return {};
-    const QRegularExpressionMatch end = heading.match(html, start.capturedEnd());
+    // The topic ends where the next one's anchors or heading begin.
+    static const QRegularExpression nextTopic(QStringLiteral("<h[23][ >]|<a id="));
+    const QRegularExpressionMatch end = nextTopic.match(html, start.capturedEnd());
     const qsizetype stop = end.hasMatch() ? end.capturedStart() : html.indexOf(QStringLiteral("</body>"));
     return html.mid(start.capturedStart(), stop < 0 ? -1 : stop - start.capturedStart()).trimmed();
 }

@@ -242,6 +242,26 @@ private slots:
         QCOMPARE(board->viewer().window()->windowTitle(), QString::fromUtf8("拡大ウィンドウ（分類2）"));
     }
 
+    // --- help ---
+    void helpContentsOpenInTheBrowserAndF1ShowsTheControlsTopic() {
+        const FilePath help = dir->Write("help.html", QString::fromUtf8("<html><body><a id=\"board\"></a><h2>盤</h2>"
+                                                                        "<a id=\"1005\"></a><h3>除外の説明</h3>"
+                                                                        "</body></html>")
+                                                          .toUtf8());
+        board->setHelpPath(QString::fromStdString(help));
+        board->RunCommand(menu_ids::kHelpContents);
+        QCOMPARE(shell.browsed, (FilePathList{help}));
+        Button(ids::kExclude)->setFocus();
+        QCursor::setPos(QPoint(-1000, -1000)); // nothing of the board under the mouse
+        Key(Qt::Key_F1);
+        QWidget* popup = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->isVisible() && widget->inherits("QWhatsThat"))
+                popup = widget;
+        }
+        QVERIFY(popup);
+    }
+
     // --- closing ---
     void escWithOnlyUnclassifiedEntriesClosesWithoutAsking() {
         Fill(0, {"a"});
