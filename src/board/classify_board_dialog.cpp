@@ -3,6 +3,7 @@
 #include "board/board_key_filter.h"
 #include "board/board_menu_bar.h"
 #include "board/moves.h"
+#include "intake/intake_commands.h"
 #include "platform/help_file.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
@@ -39,6 +40,7 @@ ClassifyBoardDialog::ClassifyBoardDialog(LayoutMode layout, SettingsFile setting
       viewer_(settings_, shell), helpPath_(HelpFile::PathFor(QApplication::applicationFilePath())) {
     BuildWindow();
     RegisterCommands();
+    intake_ = std::make_unique<IntakeCommands>(*this);
     ConnectControls();
     boardMenu_ = new BoardMenuBar(menuBar_, *this);
     // The window always opens collapsed; sized once the menu bar has its menus.
@@ -375,15 +377,16 @@ void ClassifyBoardDialog::dragEnterEvent(QDragEnterEvent* event) {
 void ClassifyBoardDialog::dropEvent(QDropEvent* event) {
     FilePathList paths;
     for (const QUrl& url : event->mimeData()->urls()) {
+        // The URL carries the name's bytes percent-encoded; decoding them directly keeps names
+        // that are not valid UTF-8 intact.
         if (url.isLocalFile())
-            paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+            paths.push_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
     }
     if (paths.empty())
         return;
     event->acceptProposedAction();
-    OnFilesDropped(paths, mapToGlobal(event->position().toPoint()));
+    if (dropHandler_)
+        dropHandler_(paths, mapToGlobal(event->position().toPoint()));
 }
-
-void ClassifyBoardDialog::OnFilesDropped(const FilePathList&, const QPoint&) {}
 
 } // namespace pelldrake

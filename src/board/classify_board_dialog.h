@@ -10,6 +10,7 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -23,6 +24,7 @@ namespace pelldrake {
 class BoardMenuBar;
 class CThumbCtl;
 class HelpFile;
+class IntakeCommands;
 class Prompter;
 class Shell;
 
@@ -96,6 +98,11 @@ public:
     // The status line's text for a file: its name and size, or the failure text.
     static QString StatusTextFor(const FilePath& path);
 
+    // Receives dropped local files and folders with the screen point of the drop.
+    using DropHandler = std::function<void(const FilePathList& paths, const QPoint& screenPosition)>;
+    void setDropHandler(DropHandler handler) { dropHandler_ = std::move(handler); }
+    IntakeCommands& intake() { return *intake_; }
+
     // Decoding the neighbours of the shown entries ahead; on unless switched off for comparison.
     void setReadAheadEnabled(bool on) { readAhead_ = on; }
 
@@ -106,9 +113,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-
-    // Dropped local files and folders with the screen point of the drop.
-    virtual void OnFilesDropped(const FilePathList& paths, const QPoint& screenPosition);
 
 private:
     void BuildWindow();
@@ -129,6 +133,8 @@ private:
     bool expanded_ = false;
     bool readAhead_ = true;
     QString helpPath_;
+    DropHandler dropHandler_;
+    std::unique_ptr<IntakeCommands> intake_;
     enum class ExcludeCaption { Template, ShiftDown, ShiftReleased };
     ExcludeCaption excludeCaption_ = ExcludeCaption::Template;
     CommandTable commands_;

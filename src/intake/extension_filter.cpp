@@ -1,12 +1,11 @@
 #include "intake/extension_filter.h"
 
 #include "app/settings_file.h"
+#include "resources/strings.h"
 
 namespace pelldrake {
 
 namespace {
-
-constexpr const char* kFileDialogLabel = "拡張子フィルタ";
 
 // Stored values are read into a path-sized buffer; a longer one is cut, but never inside a character.
 constexpr std::size_t kMaxPatternBytes = 259;
@@ -93,7 +92,7 @@ std::optional<std::pair<QString, QString>> ExtensionFilter::FileDialogEntry(cons
         joined += "*.";
         joined += pattern;
     }
-    return std::make_pair(QString::fromUtf8(kFileDialogLabel), QString::fromUtf8(joined));
+    return std::make_pair(strings::Utf8(strings::kExtensionFilterEntry), QString::fromUtf8(joined));
 }
 
 } // namespace pelldrake

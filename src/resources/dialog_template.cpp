@@ -201,4 +201,18 @@ const DialogTemplate& EnlargeTemplate() {
     return enlarge;
 }
 
+const DialogTemplate& ExtensionFilterTemplate() {
+    static const DialogTemplate filter{106,
+                                       "拡張子フィルタ",
+                                       {127, 113},
+                                       {{1230, ControlKind::Edit, "", QRect(3, 4, 84, 14)},
+                                        {1229, ControlKind::SortedListBox, "", QRect(3, 20, 84, 90)},
+                                        {1232, ControlKind::PushButton, "追加(&A)", QRect(91, 3, 33, 14)},
+                                        {1231, ControlKind::PushButton, "変更(&C)", QRect(90, 19, 33, 14)},
+                                        {1233, ControlKind::PushButton, "削除(&D)", QRect(90, 35, 33, 14)},
+                                        {ids::kOk, ControlKind::DefaultButton, "OK", QRect(91, 77, 33, 14)},
+                                        {ids::kCancel, ControlKind::PushButton, "ｷｬﾝｾﾙ", QRect(91, 94, 33, 14)}}};
+    return filter;
+}
+
 } // namespace pelldrake

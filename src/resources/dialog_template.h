@@ -11,6 +11,9 @@ enum class ControlKind {
     Thumbnail,
     VerticalScrollBar,
     PushButton,
+    DefaultButton, // the button Enter presses
+    Edit,
+    SortedListBox,    // one selection, kept in ascending order without regard to case
     PushLikeCheckBox, // looks like a button, pressed state set only by the program
     StatusLine,       // sunken one-line text
     Line,             // thin grey rule
@@ -42,5 +45,6 @@ LayoutMode LayoutForMode(int mode);
 
 const DialogTemplate& BoardTemplate(LayoutMode mode);
 const DialogTemplate& EnlargeTemplate();
+const DialogTemplate& ExtensionFilterTemplate();
 
 } // namespace pelldrake

@@ -25,6 +25,20 @@ inline constexpr const char* kExcludeReleasedCaption = "除外(&D)";
 inline constexpr const char* kUnsavedCloseQuestion =
     "分類済みリストが保存されていません。\r\n終了してもよろしいですか？";
 
+// Taking files in.
+inline constexpr const char* kExtensionFilterEntry = "拡張子フィルタ";
+inline constexpr const char* kImageFilesEntry = "画像ファイル(JPEG/GIF/PNG/BMP)";
+inline constexpr const char* kImageFilesPatterns = "*.jpg;*.jpeg;*.gif;*.png;*.bmp";
+inline constexpr const char* kAllFilesEntry = "全てのファイル(*.*)";
+inline constexpr const char* kAllFilesPatterns = "*.*";
+inline constexpr const char* kAddFolderTitle = "追加するファイルのあるフォルダを指定してください";
+inline constexpr const char* kSubfolderQuestion = "サブフォルダも対象にしますか？";
+inline constexpr const char* kDroppedFolderQuestion =
+    "フォルダがドロップされました。\r\nフォルダ内のファイルも含めてますか？";
+inline constexpr const char* kDroppedSubfolderQuestion = "サブフォルダ以下も含めますか？";
+inline constexpr const char* kDropListQuestion =
+    "分類リスト%dにファイルを追加しますか？\r\n「いいえ」を選ぶと未分類リストに追加されます。";
+
 inline QString Utf8(const char* text) {
     return QString::fromUtf8(text);
 }

@@ -7,6 +7,8 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 
 namespace pelldrake {
@@ -26,6 +28,19 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent) {
         auto* button = new QPushButton(text, parent);
         button->setAutoDefault(false);
         return button;
+    }
+    case ControlKind::DefaultButton: {
+        auto* button = new QPushButton(text, parent);
+        button->setDefault(true);
+        return button;
+    }
+    case ControlKind::Edit:
+        return new QLineEdit(parent);
+    case ControlKind::SortedListBox: {
+        auto* list = new QListWidget(parent);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        return list;
     }
     case ControlKind::PushLikeCheckBox: {
         auto* button = new PushLikeCheckBox(text, parent);

@@ -220,6 +220,9 @@ private slots:
         QVERIFY(!Menu(menu_ids::kDeleteFirst + 3)->isEnabled());
         QVERIFY(!Menu(menu_ids::kDeleteAll)->isEnabled()); // no delete command yet
         QVERIFY(Menu(menu_ids::kClearAll)->isEnabled());
+        QVERIFY(Menu(menu_ids::kAddFolder)->isEnabled());
+        QGuiApplication::clipboard()->clear();
+        QVERIFY(!Menu(menu_ids::kFromClipboard)->isEnabled());
         QVERIFY(!Menu(menu_ids::kExpand)->isChecked());
         board->ToggleExpand();
         QVERIFY(Menu(menu_ids::kExpand)->isChecked());
@@ -231,8 +234,9 @@ private slots:
         Menu(menu_ids::kCloseEnlarge)->trigger();
         QCOMPARE(board->viewer().ShownList(), -1);
         board->setApplyExtensionFilter(true);
-        QVERIFY(Menu(menu_ids::kApplyExtensionFilter)->isChecked() ||
-                !board->CommandAvailable(menu_ids::kApplyExtensionFilter));
+        QVERIFY(Menu(menu_ids::kApplyExtensionFilter)->isChecked());
+        board->setApplyExtensionFilter(false);
+        QVERIFY(!Menu(menu_ids::kApplyExtensionFilter)->isChecked());
     }
 
     void menuEnlargeEntriesRunTheEnlargeCommand() {

@@ -1,0 +1,315 @@
+#include "board/board_menu_bar.h"
+#include "board/classify_board_dialog.h"
+#include "intake/extension_filter_dialog.h"
+#include "intake/intake_commands.h"
+#include "resources/control_ids.h"
+#include "resources/menu_table.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_dir.h"
+
+#include <QAction>
+#include <QDir>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+#include <unistd.h>
+
+using namespace pelldrake;
+using pelldrake::testing::RecordingShell;
+using pelldrake::testing::ScriptedPrompter;
+using pelldrake::testing::TempDir;
+
+// The roads in, driven through the real board: file dialog, folder, drop, and the filter dialog.
+class IntakeTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempDir> dir;
+    ScriptedPrompter prompter;
+    RecordingShell shell;
+    std::unique_ptr<ClassifyBoardDialog> board;
+
+    SettingsFile Settings() const { return SettingsFile(dir->FilePath("p.INI")); }
+    FilePathList Entries(ListIndex list) { return board->board().List(list).Entries(); }
+    FilePath Make(const QString& relative) {
+        QDir(dir->path()).mkpath(QFileInfo(dir->FilePath(relative)).path());
+        return dir->Write(relative, "data");
+    }
+    QPoint CentreOf(ListIndex list) {
+        QGroupBox* frame = board->groupBox(list);
+        return frame->mapToGlobal(frame->rect().center());
+    }
+    QString Folder(const QString& relative) { return dir->FilePath(relative); }
+    FilePath Native(const QString& relative) { return dir->Native(relative); }
+
+private slots:
+    void init() {
+        dir = std::make_unique<TempDir>();
+        prompter = ScriptedPrompter();
+        board = std::make_unique<ClassifyBoardDialog>(LayoutMode::Small, Settings(), prompter, shell);
+    }
+    void cleanup() { board.reset(); }
+
+    // --- the filter dialog ---
+    void dialogOpensSortedAndAddsChangesDeletes() {
+        Settings().profile().WriteText("EXTFILTER", "COUNT", "3");
+        Settings().profile().WriteText("EXTFILTER", "EXT00", "png");
+        Settings().profile().WriteText("EXTFILTER", "EXT01", "JPG");
+        Settings().profile().WriteText("EXTFILTER", "EXT02", "bmp");
+        ExtensionFilterDialog dialog(Settings());
+        QCOMPARE(dialog.windowTitle(), QString::fromUtf8("拡張子フィルタ"));
+        QCOMPARE(dialog.Rows(), (QStringList{"bmp", "JPG", "png"}));
+        dialog.edit()->setText("gif");
+        dialog.Add();
+        QCOMPARE(dialog.Rows(), (QStringList{"bmp", "gif", "JPG", "png"}));
+        QVERIFY(dialog.edit()->text().isEmpty());
+        dialog.list()->setCurrentRow(0); // selecting copies the row into the edit box
+        QCOMPARE(dialog.edit()->text(), QStringLiteral("bmp"));
+        dialog.edit()->setText("zzz");
+        dialog.Change(); // takes the old row's place, no re-sorting
+        QCOMPARE(dialog.Rows(), (QStringList{"zzz", "gif", "JPG", "png"}));
+        dialog.list()->setCurrentRow(2);
+        dialog.Delete();
+        QCOMPARE(dialog.Rows(), (QStringList{"zzz", "gif", "png"}));
+    }
+
+    void enterWithTextAddsAndStaysThenEnterSaves() {
+        ExtensionFilterDialog dialog(Settings());
+        dialog.show();
+        dialog.edit()->setFocus();
+        QTest::keyClicks(dialog.edit(), "bmp");
+        QTest::keyClick(dialog.edit(), Qt::Key_Return);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.Rows(), (QStringList{"bmp"}));
+        QTest::keyClick(dialog.edit(), Qt::Key_Return);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(Settings().ExtFilterCount(), 1);
+        QCOMPARE(Settings().ExtFilterPattern(0), std::string("bmp"));
+    }
+
+    void okTrimsSkipsEmptyRowsAndCancelWritesNothing() {
+        {
+            ExtensionFilterDialog dialog(Settings());
+            dialog.edit()->setText("  png ");
+            dialog.Add();
+            dialog.edit()->setText("");
+            dialog.Add(); // an empty row, added as typed
+            QCOMPARE(dialog.list()->count(), 2);
+            dialog.accept();
+        }
+        QCOMPARE(Settings().ExtFilterCount(), 1);
+        QCOMPARE(Settings().ExtFilterPattern(0), std::string("png"));
+        const QByteArray before = dir->Read("p.INI");
+        ExtensionFilterDialog dialog(Settings());
+        dialog.edit()->setText("tif");
+        dialog.Add();
+        dialog.reject();
+        QCOMPARE(dir->Read("p.INI"), before);
+    }
+
+    void toggleCommandFlipsTheSwitchAndItsCheckMark() {
+        board->setApplyExtensionFilter(false);
+        QAction* toggle = board->boardMenu()->action(menu_ids::kApplyExtensionFilter);
+        board->RunCommand(menu_ids::kApplyExtensionFilter);
+        QVERIFY(board->applyExtensionFilter());
+        board->boardMenu()->UpdateStates();
+        QVERIFY(toggle->isEnabled());
+        QVERIFY(toggle->isChecked());
+        board->RunCommand(menu_ids::kApplyExtensionFilter);
+        board->boardMenu()->UpdateStates();
+        QVERIFY(!toggle->isChecked());
+        QVERIFY(!Settings().profile().ReadText("EXTFILTER", "ENABLE", "").size()); // written only at the end
+    }
+
+    // --- open-file dialog ---
+    void openFileDialogOffersTheTypesInOrderAndBypassesTheFilter() {
+        Settings().profile().WriteText("EXTFILTER", "COUNT", "2");
+        Settings().profile().WriteText("EXTFILTER", "EXT00", "jpg");
+        Settings().profile().WriteText("EXTFILTER", "EXT01", "png");
+        board->setApplyExtensionFilter(true);
+        const FilePath a = Make("a.jpg");
+        const FilePath d = Make("d");
+        prompter.openFilesAnswer = FilePathList{a, d, a};
+        board->RunCommand(menu_ids::kAddFiles);
+        QCOMPARE(prompter.fileTypes.size(), 3u);
+        QCOMPARE(prompter.fileTypes[0].label, QString::fromUtf8("拡張子フィルタ"));
+        QCOMPARE(prompter.fileTypes[0].patterns, QStringLiteral("*.jpg;*.png"));
+        QCOMPARE(prompter.fileTypes[1].label, QString::fromUtf8("画像ファイル(JPEG/GIF/PNG/BMP)"));
+        QCOMPARE(prompter.fileTypes[1].patterns, QStringLiteral("*.jpg;*.jpeg;*.gif;*.png;*.bmp"));
+        QCOMPARE(prompter.fileTypes[2].label, QString::fromUtf8("全てのファイル(*.*)"));
+        QCOMPARE(Entries(0), (FilePathList{a, d}));
+    }
+
+    void openFileDialogWithoutPatternsStartsWithImages() {
+        prompter.openFilesAnswer = std::nullopt; // cancelled
+        board->RunCommand(menu_ids::kAddFiles);
+        QCOMPARE(prompter.fileTypes.size(), 2u);
+        QCOMPARE(prompter.fileTypes[0].label, QString::fromUtf8("画像ファイル(JPEG/GIF/PNG/BMP)"));
+        QVERIFY(Entries(0).empty());
+    }
+
+    void thumbnailCacheRuleHoldsOnEveryRoad() {
+        Settings().profile().WriteText("VIEWER", "DELTHUMBDB", "1");
+        const FilePath picked = Make("pick/Thumbs.db");
+        prompter.openFilesAnswer = FilePathList{picked};
+        board->RunCommand(menu_ids::kAddFiles);
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(picked)));
+        const FilePath scanned = Make("scan/thumbs.DB");
+        const FilePath photo = Make("scan/p.jpg");
+        prompter.folderAnswer = Native("scan");
+        prompter.answers = {PromptAnswer::No};
+        board->RunCommand(menu_ids::kAddFolder);
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(scanned)));
+        const FilePath dropped = Make("drop/thumbs.db");
+        board->intake().Drop({dropped}, QPoint(-5000, -5000));
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(dropped)));
+        QCOMPARE(Entries(0), (FilePathList{photo}));
+    }
+
+    // --- add folder ---
+    void addFolderAsksForSubfoldersAndRemembersTheFolder() {
+        const FilePath top = Make("pics/a.jpg");
+        const FilePath deep = Make("pics/sub/b.jpg");
+        Make("pics/.hidden/c.jpg");
+        const FilePath dotFile = Make("pics/.d.jpg");
+        prompter.folderAnswer = Native("pics");
+        prompter.answers = {PromptAnswer::No};
+        board->RunCommand(menu_ids::kAddFolder);
+        QCOMPARE(prompter.questions.back().text, QString::fromUtf8("サブフォルダも対象にしますか？"));
+        QCOMPARE(prompter.questions.back().icon, PromptIcon::Question);
+        FilePathList added = Entries(0);
+        std::sort(added.begin(), added.end());
+        QCOMPARE(added, (FilePathList{dotFile, top}));
+        QCOMPARE(prompter.folderInitials.back(), FilePath());
+        QCOMPARE(prompter.folderTitles.back(), QString::fromUtf8("追加するファイルのあるフォルダを指定してください"));
+
+        prompter.answers = {PromptAnswer::Yes};
+        board->RunCommand(menu_ids::kAddFolder);
+        QCOMPARE(prompter.folderInitials.back(), Native("pics"));
+        QCOMPARE(board->board().List(0).Count(), 3); // the duplicates stay out
+        QVERIFY(board->board().List(0).Entries()[2] == deep);
+    }
+
+    void addFolderCancelledChangesNothing() {
+        const QString before = QDir::currentPath();
+        Settings().profile().WriteText("DIRECTORY", "USECURRENT", "1");
+        prompter.folderAnswer = std::nullopt;
+        board->RunCommand(menu_ids::kAddFolder);
+        QVERIFY(prompter.questions.empty());
+        QCOMPARE(QDir::currentPath(), before);
+        QCOMPARE(prompter.folderInitials.back(), QFile::encodeName(before).toStdString());
+    }
+
+    void addFolderWithUseCurrentMakesItTheCurrentDirectory() {
+        const QString before = QDir::currentPath();
+        Make("cwd/x.jpg");
+        Settings().profile().WriteText("DIRECTORY", "USECURRENT", "1");
+        prompter.folderAnswer = Native("cwd");
+        prompter.answers = {PromptAnswer::No};
+        board->RunCommand(menu_ids::kAddFolder);
+        QCOMPARE(QDir::currentPath(), Folder("cwd"));
+        QDir::setCurrent(before);
+        QCOMPARE(board->board().List(0).Count(), 1);
+    }
+
+    void addingKeepsTheCurrentFileOfANonEmptyList() {
+        for (int i = 0; i < 6; ++i)
+            board->board().List(0).Append(Make(QStringLiteral("old/%1.jpg").arg(i)));
+        board->board().ResyncPane(0, 4);
+        prompter.folderAnswer = Native("new");
+        Make("new/n.jpg");
+        prompter.answers = {PromptAnswer::No};
+        board->RunCommand(menu_ids::kAddFolder);
+        QCOMPARE(board->board().List(0).Count(), 7);
+        QCOMPARE(board->board().List(0).position(), 4);
+        QCOMPARE(board->groupBox(0)->title(), QString::fromUtf8("未分類(5/7)"));
+    }
+
+    // --- drops ---
+    void threeFoldersNoThenYesThenNoScansTheLastTwoWithoutSubfolders() {
+        const FilePath a = Make("f1/a.jpg");
+        const FilePath b = Make("f2/b.jpg");
+        Make("f2/sub/deep.jpg");
+        const FilePath c = Make("f3/c.jpg");
+        prompter.answers = {PromptAnswer::No, PromptAnswer::Yes, PromptAnswer::No};
+        board->show();
+        board->intake().Drop({Native("f1"), Native("f2"), Native("f3")}, CentreOf(0));
+        QCOMPARE(prompter.questions.size(), 3u);
+        QCOMPARE(prompter.questions[0].text,
+                 QString::fromUtf8("フォルダがドロップされました。\r\nフォルダ内のファイルも含めてますか？"));
+        QCOMPARE(prompter.questions[1].text, prompter.questions[0].text);
+        QCOMPARE(prompter.questions[2].text, QString::fromUtf8("サブフォルダ以下も含めますか？"));
+        QCOMPARE(Entries(0), (FilePathList{b, c}));
+        Q_UNUSED(a);
+    }
+
+    void dropOnPaneTenAnsweredNoGoesToTheUnclassifiedList() {
+        const FilePath file = Make("x.jpg");
+        board->show();
+        board->ToggleExpand();
+        prompter.answers = {PromptAnswer::No};
+        board->intake().Drop({file}, CentreOf(10));
+        QCOMPARE(prompter.questions.size(), 1u);
+        QCOMPARE(prompter.questions[0].text,
+                 QString::fromUtf8(
+                     "分類リスト10にファイルを追加しますか？\r\n「いいえ」を選ぶと未分類リストに追加されます。"));
+        QCOMPARE(Entries(0), (FilePathList{file}));
+        QVERIFY(Entries(10).empty());
+    }
+
+    void dropOnAPaneAnsweredYesGoesToThatList() {
+        const FilePath file = Make("y.jpg");
+        board->show();
+        prompter.answers = {PromptAnswer::Yes};
+        board->intake().Drop({file}, CentreOf(3));
+        QCOMPARE(Entries(3), (FilePathList{file}));
+        QVERIFY(board->control(ids::MoveAll(3))->isEnabled());
+    }
+
+    void dropOfRefusedFoldersOnlyAsksNoListQuestion() {
+        Make("r1/a.jpg");
+        Make("r2/b.jpg");
+        board->show();
+        prompter.answers = {PromptAnswer::No, PromptAnswer::No};
+        board->intake().Drop({Native("r1"), Native("r2"), Native("missing")}, CentreOf(4));
+        QCOMPARE(prompter.questions.size(), 2u);
+        QCOMPARE(board->board().TotalCount(), 0);
+    }
+
+    void fileAlreadyInAListIsNotDroppedTwice() {
+        const FilePath file = Make("z.jpg");
+        board->board().List(3).Append(file);
+        board->show();
+        board->intake().Drop({file}, CentreOf(0));
+        QVERIFY(Entries(0).empty());
+        QCOMPARE(Entries(3), (FilePathList{file}));
+    }
+
+    void realDropEventKeepsNamesThatAreNotUtf8() {
+        const QByteArray rawName = QByteArray("bad\xff\xfe") + ".jpg";
+        const FilePath path = (QFile::encodeName(dir->path()) + "/" + rawName).toStdString();
+        FILE* file = std::fopen(path.c_str(), "w");
+        QVERIFY(file);
+        std::fclose(file);
+        board->show();
+        QMimeData data;
+        data.setUrls({QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"))});
+        const QPoint at = board->mapFromGlobal(CentreOf(0));
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(board.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(board.get(), &drop);
+        const FilePathList added = Entries(0);
+        ::unlink(path.c_str()); // the temporary folder cannot name it to remove it
+        QCOMPARE(added, (FilePathList{path}));
+    }
+};
+
+QTEST_MAIN(IntakeTest)
+#include "tst_intake.moc"
