@@ -101,6 +101,9 @@ void ClassifyBoardDialog::ConnectControls() {
     }
     for (auto& [id, widget] : controls_) {
         if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            // A button whose command is not part of the program yet stays grey.
+            if (!CommandAvailable(id))
+                button->setEnabled(false);
             const int commandId = id;
             connect(button, &QAbstractButton::clicked, this, [this, commandId] { RunCommand(commandId); });
         }

@@ -52,7 +52,7 @@ private slots:
             QVERIFY2(!Enabled(*board, id), qPrintable(QString::number(id)));
         QVERIFY(!Enabled(*board, ids::MoveAll(4)));
         QVERIFY(Enabled(*board, ids::Enlarge(4)));
-        QVERIFY(Enabled(*board, ids::kListButton));
+        QCOMPARE(Enabled(*board, ids::kListButton), board->CommandAvailable(ids::kListButton));
         QVERIFY(Enabled(*board, ids::kExpandToggle));
         QCOMPARE(board->groupBox(0)->title(), QString::fromUtf8("未分類ファイル"));
         QCOMPARE(board->scrollBar(0)->maximum(), 0);
