@@ -2,6 +2,8 @@
 // panes, and the enlarge window, to PNG files for looking at by eye.
 #include "board/classify_board_dialog.h"
 #include "board/moves.h"
+#include "intake/extension_filter.h"
+#include "intake/extension_filter_dialog.h"
 #include "platform/qt_prompter.h"
 #include "platform/shell.h"
 #include "thumbs/enlarge_window.h"
@@ -11,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QListWidget>
 #include <QLibraryInfo>
 #include <QPainter>
 #include <QRandomGenerator>
@@ -122,5 +125,12 @@ int main(int argc, char* argv[]) {
             window->grab().save(QStringLiteral("%1/enlarge-window.png").arg(outDir));
         }
     }
+    const SettingsFile settings(samples.filePath("p.INI"));
+    ExtensionFilter::Save(settings, {"jpg", "JPEG", "png", "gif", "bmp", "webp"});
+    ExtensionFilterDialog filter(settings);
+    filter.show();
+    filter.list()->setCurrentRow(2);
+    QApplication::processEvents();
+    filter.grab().save(QStringLiteral("%1/extension-filter.png").arg(outDir));
     return 0;
 }
