@@ -1,6 +1,7 @@
 #include "intake/extension_filter.h"
 
 #include "app/settings_file.h"
+#include "platform/blanks.h"
 #include "resources/strings.h"
 
 namespace pelldrake {
@@ -9,20 +10,6 @@ namespace {
 
 // Stored values are read into a path-sized buffer; a longer one is cut, but never inside a character.
 constexpr std::size_t kMaxPatternBytes = 259;
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-// Blanks are ASCII bytes that are never the trail byte of a double-byte character, so trimming
-// byte by byte is safe in either code page.
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 std::string CutToBuffer(std::string value, const CodePage& codePage) {
     if (value.size() <= kMaxPatternBytes)
@@ -54,7 +41,7 @@ std::vector<std::string> ExtensionFilter::Load(const SettingsFile& settings) {
 int ExtensionFilter::Save(const SettingsFile& settings, const std::vector<std::string>& rows) {
     int written = 0;
     for (const std::string& row : rows) {
-        const std::string_view pattern = Trimmed(row);
+        const std::string_view pattern = TrimBlanks(row);
         if (pattern.empty())
             continue;
         settings.WriteExtFilterPattern(written, std::string(pattern));

@@ -1,5 +1,7 @@
 #include "platform/profile_file.h"
 
+#include "platform/blanks.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -13,18 +15,6 @@ namespace {
 
 // Settings files are a few hundred bytes; anything far larger is not ours to parse.
 constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
@@ -65,13 +55,13 @@ std::vector<Line> SplitLines(std::string_view content) {
 
 // The section name of a "[name]" line.
 std::optional<std::string_view> SectionName(std::string_view line) {
-    line = Trimmed(line);
+    line = TrimBlanks(line);
     if (line.size() < 2 || line.front() != '[')
         return std::nullopt;
     const std::size_t close = line.find(']');
     if (close == std::string_view::npos)
         return std::nullopt;
-    return Trimmed(line.substr(1, close - 1));
+    return TrimBlanks(line.substr(1, close - 1));
 }
 
 struct KeyLine {
@@ -83,7 +73,7 @@ std::optional<KeyLine> ParseKeyLine(std::string_view line) {
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos)
         return std::nullopt;
-    return KeyLine{Trimmed(line.substr(0, equals)), Trimmed(line.substr(equals + 1))};
+    return KeyLine{TrimBlanks(line.substr(0, equals)), TrimBlanks(line.substr(equals + 1))};
 }
 
 std::optional<std::string> ReadWholeFile(const QString& path) {
@@ -176,7 +166,7 @@ bool ProfileFile::WriteText(std::string_view section, std::string_view key, std:
         }
         if (!inSection)
             continue;
-        if (!Trimmed(lines[i].text).empty())
+        if (!TrimBlanks(lines[i].text).empty())
             sectionEnd = i + 1;
         if (const auto entry = ParseKeyLine(lines[i].text); entry && EqualsNoCase(entry->key, key))
             keyLine = i;
@@ -194,7 +184,7 @@ bool ProfileFile::WriteText(std::string_view section, std::string_view key, std:
         if (keyLine && i == *keyLine) {
             // Keep the key as the user spelled it.
             const std::size_t equals = lines[i].text.find('=');
-            appendLine(std::string(Trimmed(lines[i].text.substr(0, equals))) + "=" + std::string(value),
+            appendLine(std::string(TrimBlanks(lines[i].text.substr(0, equals))) + "=" + std::string(value),
                        ending.empty() ? newline : ending);
             continue;
         }
