@@ -1,6 +1,7 @@
 #include "board/pane_scroll_bar.h"
 
 #include <QWheelEvent>
+#include <utility>
 
 namespace pelldrake {
 
@@ -11,45 +12,27 @@ PaneScrollBar::PaneScrollBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent)
     connect(this, &QAbstractSlider::actionTriggered, this, &PaneScrollBar::OnAction);
     connect(this, &QAbstractSlider::sliderReleased, this, [this] {
         emit scrolled(ScrollCode::ThumbPosition, sliderPosition());
-        tracking_ = false;
         emit scrolled(ScrollCode::EndScroll, sliderPosition());
     });
 }
 
 void PaneScrollBar::OnAction(int action) {
-    // The board sets the position itself; Qt's own step is undone first.
-    const int before = value();
-    switch (action) {
-    case SliderSingleStepSub:
-        setSliderPosition(before);
-        emit scrolled(ScrollCode::LineUp, before);
-        break;
-    case SliderSingleStepAdd:
-        setSliderPosition(before);
-        emit scrolled(ScrollCode::LineDown, before);
-        break;
-    case SliderPageStepSub:
-        setSliderPosition(before);
-        emit scrolled(ScrollCode::PageUp, before);
-        break;
-    case SliderPageStepAdd:
-        setSliderPosition(before);
-        emit scrolled(ScrollCode::PageDown, before);
-        break;
-    case SliderToMinimum:
-        setSliderPosition(before);
-        emit scrolled(ScrollCode::Top, before);
-        break;
-    case SliderToMaximum:
-        setSliderPosition(before);
-        emit scrolled(ScrollCode::Bottom, before);
-        break;
-    case SliderMove:
-        tracking_ = true;
+    if (action == SliderMove) {
         emit scrolled(ScrollCode::ThumbTrack, sliderPosition());
-        break;
-    default:
-        break;
+        return;
+    }
+    static constexpr std::pair<int, ScrollCode> kSteps[] = {
+        {SliderSingleStepSub, ScrollCode::LineUp}, {SliderSingleStepAdd, ScrollCode::LineDown},
+        {SliderPageStepSub, ScrollCode::PageUp},   {SliderPageStepAdd, ScrollCode::PageDown},
+        {SliderToMinimum, ScrollCode::Top},        {SliderToMaximum, ScrollCode::Bottom}};
+    for (const auto& [qtAction, code] : kSteps) {
+        if (qtAction != action)
+            continue;
+        // The board sets the position itself; Qt's own step is undone first.
+        const int before = value();
+        setSliderPosition(before);
+        emit scrolled(code, before);
+        return;
     }
 }
 

@@ -26,7 +26,6 @@ protected:
 
 private:
     void OnAction(int action);
-    bool tracking_ = false;
 };
 
 } // namespace pelldrake
