@@ -1,0 +1,355 @@
+// Measures sorting on the real board window as a user does it: a digit key moves the current
+// file of the unclassified list away, and the time counts until the next file is painted in the
+// unclassified pane. Four series: a relaxed and a hurried pace, each with and without reading
+// ahead. Also the time the key press itself takes on the user-interface thread.
+//
+// Run with QT_QPA_PLATFORM=offscreen.
+
+#include "../tests/support/scripted_prompter.h"
+#include "../tests/support/test_images.h"
+#include "board/classify_board_dialog.h"
+#include "thumbs/image_loader.h"
+#include "thumbs/thumb_ctl.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QList>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QtConcurrent>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <time.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace pelldrake;
+
+namespace {
+
+constexpr int kSourceFiles = 20;
+constexpr int kEntries = 2000;
+constexpr int kPressesPerSeries = 100;
+// Entries left between series, so that read-ahead at the end of one cannot serve the next.
+constexpr int kSeriesGap = 20;
+constexpr int kPaintTimeoutMs = 10000;
+
+struct Series {
+    const char* name;
+    int paceMs;
+    bool readAhead;
+};
+
+constexpr Series kSeries[] = {
+    {"pace 300 ms, read-ahead on ", 300, true},
+    {"pace 300 ms, read-ahead off", 300, false},
+    {"pace  33 ms, read-ahead on ", 33, true},
+    {"pace  33 ms, read-ahead off", 33, false},
+};
+
+constexpr Qt::Key kDigitKeys[] = {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5,
+                                  Qt::Key_6, Qt::Key_7, Qt::Key_8, Qt::Key_9, Qt::Key_0};
+
+double Percentile(std::vector<double> values, double fraction) {
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5)];
+}
+
+double Median(const std::vector<double>& values) {
+    return Percentile(values, 0.5);
+}
+
+double Ms(qint64 nanoseconds) {
+    return static_cast<double>(nanoseconds) / 1e6;
+}
+
+// Other programs on the machine slow the decodes down; the one-minute load shows how much.
+QByteArray LoadAverage() {
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().split(' ').value(0) : QByteArray("?");
+}
+
+std::string Native(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// Time this thread spent on a processor: unlike the wall clock, it does not grow while other
+// programs have the processors.
+qint64 ThreadCpuNs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+}
+
+// Keeps the event loop turning, so the loader hears of finished decodes at once; QTest::qWait
+// sleeps in 10 ms slices, which would leave the decoding threads idle.
+void Spin(int ms) {
+    if (ms <= 0)
+        return;
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Counts the paints of a pane that show a given file's picture.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(CThumbCtl* pane) : pane_(pane) { pane_->installEventFilter(this); }
+    ~PaintWatch() override {
+        if (pane_)
+            pane_->removeEventFilter(this);
+    }
+
+    FilePath expected;
+    int paints = 0;
+    qint64 lastPaintCpuNs = 0; // of the last forced paint, which paints every changed part of the board
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == pane_ && event->type() == QEvent::Paint && pane_->showing() == CThumbCtl::Showing::Image &&
+            pane_->currentFile() == expected)
+            ++paints;
+        return false;
+    }
+
+private:
+    QPointer<CThumbCtl> pane_;
+};
+
+// Waits until the pane holds path's picture, then paints it at once. The elapsed time of clock
+// when the paint has finished, or -1 on a time-out or when no paint of that picture happened.
+qint64 WaitPainted(CThumbCtl* pane, PaintWatch& watch, const FilePath& path, const QElapsedTimer& clock) {
+    const auto ready = [pane, &path] {
+        return pane->currentFile() == path && pane->showing() == CThumbCtl::Showing::Image;
+    };
+    watch.expected = path;
+    const int paintsBefore = watch.paints;
+    if (!ready()) {
+        QEventLoop loop;
+        QObject::connect(pane, &CThumbCtl::imageShown, &loop, [&loop, &ready] {
+            if (ready())
+                loop.quit();
+        });
+        QTimer::singleShot(kPaintTimeoutMs, &loop, &QEventLoop::quit);
+        loop.exec();
+        if (!ready())
+            return -1;
+    }
+    const qint64 cpuBefore = ThreadCpuNs();
+    pane->repaint();
+    const qint64 paintedAt = clock.nsecsElapsed();
+    watch.lastPaintCpuNs = ThreadCpuNs() - cpuBefore;
+    return watch.paints > paintsBefore ? paintedAt : -1;
+}
+
+struct SeriesResult {
+    std::vector<double> toPaintMs;
+    std::vector<double> keyMs;
+    std::vector<double> keyCpuMs;
+    std::vector<double> paintCpuMs;
+    int shownAtOnce = 0; // already in the pane when the key press returned
+    int overPace = 0;    // painted later than the next press was due
+    int failures = 0;
+    int cachedAfter = 0; // decoded pictures the loader holds at the end of the series
+};
+
+SeriesResult RunSeries(const Series& series, const FilePathList& paths, int start, const QString& settingsPath) {
+    SeriesResult result;
+    testing::ScriptedPrompter prompter;
+    testing::RecordingShell shell;
+    auto board = std::make_unique<ClassifyBoardDialog>(LayoutMode::Small, SettingsFile(settingsPath), prompter, shell);
+    board->setReadAheadEnabled(series.readAhead);
+    ClassList& unclassified = board->board().List(kUnclassified);
+    unclassified.Reserve(static_cast<int>(paths.size()));
+    for (const FilePath& path : paths)
+        unclassified.Append(path);
+    unclassified.UpdateControls();
+    board->show();
+    if (!QTest::qWaitForWindowExposed(board.get())) {
+        std::fprintf(stderr, "the board was never exposed\n");
+        result.failures = kPressesPerSeries;
+        return result;
+    }
+    // Sized only now that the window is laid out, so the pane decodes at its real size.
+    board->board().ResyncPane(kUnclassified, start);
+    // The keys go straight to the board, so an inactive window only changes how it looks.
+    board->activateWindow();
+    if (!QTest::qWaitForWindowActive(board.get()))
+        std::fprintf(stderr, "the board never became the active window\n");
+
+    CThumbCtl* pane = board->thumbnail(kUnclassified);
+    PaintWatch watch(pane);
+    QElapsedTimer clock;
+    clock.start();
+    if (WaitPainted(pane, watch, paths[static_cast<std::size_t>(start)], clock) < 0) {
+        std::fprintf(stderr, "the first file was never painted\n");
+        result.failures = kPressesPerSeries;
+        return result;
+    }
+    Spin(series.paceMs);
+
+    for (int press = 0; press < kPressesPerSeries; ++press) {
+        const FilePath next = paths[static_cast<std::size_t>(start + press + 1)];
+        const qint64 cpuBefore = ThreadCpuNs();
+        const qint64 pressedAt = clock.nsecsElapsed();
+        QTest::keyClick(board.get(), kDigitKeys[press % 10]);
+        const qint64 returnedAt = clock.nsecsElapsed();
+        result.keyMs.push_back(Ms(returnedAt - pressedAt));
+        result.keyCpuMs.push_back(Ms(ThreadCpuNs() - cpuBefore));
+
+        const bool moved = unclassified.position() == start && unclassified.HasCurrent() &&
+                           unclassified.At(unclassified.position()) == next;
+        if (!moved) {
+            std::fprintf(stderr, "press %d: the board did not move on to the next entry\n", press);
+            ++result.failures;
+            break;
+        }
+        if (pane->currentFile() == next && pane->showing() == CThumbCtl::Showing::Image)
+            ++result.shownAtOnce;
+        const qint64 paintedAt = WaitPainted(pane, watch, next, clock);
+        if (paintedAt < 0) {
+            std::fprintf(stderr, "press %d: %s was never painted\n", press, next.c_str());
+            ++result.failures;
+            continue;
+        }
+        result.paintCpuMs.push_back(Ms(watch.lastPaintCpuNs));
+        const double toPaint = Ms(paintedAt - pressedAt);
+        result.toPaintMs.push_back(toPaint);
+        if (toPaint > series.paceMs)
+            ++result.overPace;
+        // A user looks at the picture before sorting it: the next press comes at the pace, but
+        // never before the picture is there.
+        Spin(series.paceMs - static_cast<int>(Ms(clock.nsecsElapsed() - pressedAt)));
+    }
+    result.cachedAfter = ImageLoader::Shared()->cacheCount();
+    board.reset();
+    // A fresh cache for the next series: the panes of the next board ask for the shared loader
+    // anew.
+    delete ImageLoader::Shared();
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QElapsedTimer total;
+    total.start();
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "no temporary folder\n");
+        return 2;
+    }
+
+    // Distinct photograph-like 24-megapixel JPEGs, made in parallel; the entries are hard links
+    // to them, so the disk holds little while each path still needs its own decode.
+    QList<int> seeds;
+    for (int i = 0; i < kSourceFiles; ++i)
+        seeds.append(i + 1);
+    const QString dirPath = dir.path();
+    const QList<qint64> sizes = QtConcurrent::blockingMapped<QList<qint64>>(seeds, [dirPath](int seed) -> qint64 {
+        const QByteArray bytes = testing::EncodeImage(
+            testing::PhotoLikeImage(QSize(6000, 4000), static_cast<std::uint32_t>(seed), /*grain=*/28), "jpeg", 90);
+        const std::string path = Native(QDir(dirPath).filePath(QStringLiteral("source%1.jpg").arg(seed)));
+        return !bytes.isEmpty() && testing::WriteNativeFile(path, bytes) ? bytes.size() : -1;
+    });
+    qint64 sourceBytes = 0;
+    for (qint64 size : sizes) {
+        if (size < 0) {
+            std::fprintf(stderr, "cannot write a source image\n");
+            return 2;
+        }
+        sourceBytes += size;
+    }
+    std::printf("Made %d JPEGs of 6000 x 4000 (%.1f MB each on average) in %.1f s\n", kSourceFiles,
+                static_cast<double>(sourceBytes) / kSourceFiles / 1e6, Ms(total.nsecsElapsed()) / 1000);
+
+    QDir(dirPath).mkdir(QStringLiteral("entries"));
+    FilePathList paths;
+    paths.reserve(kEntries);
+    for (int i = 0; i < kEntries; ++i) {
+        const std::string source =
+            Native(QDir(dirPath).filePath(QStringLiteral("source%1.jpg").arg(seeds[i % kSourceFiles])));
+        paths.push_back(Native(QDir(dirPath).filePath(QStringLiteral("entries/%1.jpg").arg(i, 4, 10, QChar('0')))));
+        if (::link(source.c_str(), paths.back().c_str()) != 0) {
+            std::fprintf(stderr, "cannot link %s\n", paths.back().c_str());
+            return 2;
+        }
+    }
+    const QString settingsPath = QDir(dirPath).filePath(QStringLiteral("settings.INI"));
+
+    {
+        testing::ScriptedPrompter prompter;
+        testing::RecordingShell shell;
+        ClassifyBoardDialog probe(LayoutMode::Small, SettingsFile(settingsPath), prompter, shell);
+        probe.show();
+        if (!QTest::qWaitForWindowExposed(&probe)) {
+            std::fprintf(stderr, "the board was never exposed\n");
+            return 2;
+        }
+        const QSize unclassifiedSize = probe.thumbnail(kUnclassified)->decodeSize();
+        const QSize classSize = probe.thumbnail(1)->decodeSize();
+        std::printf("Collapsed board: list 5's pane %s, decodes to %d x %d\n",
+                    probe.thumbnail(5)->isVisibleTo(&probe) ? "visible" : "hidden",
+                    probe.thumbnail(5)->decodeSize().width(), probe.thumbnail(5)->decodeSize().height());
+        std::printf("Panes decode to %d x %d (unclassified) and %d x %d (list 1); loader runs %d decodes at once\n",
+                    unclassifiedSize.width(), unclassifiedSize.height(), classSize.width(), classSize.height(),
+                    ImageLoader::Shared()->maxRunning());
+        // The floor for any press whose file is not decoded yet.
+        std::vector<double> alone;
+        for (int i = 0; i < 3; ++i) {
+            QElapsedTimer timer;
+            timer.start();
+            if (ImageLoader::Decode(paths[static_cast<std::size_t>(kEntries - 1 - i)], unclassifiedSize).isNull()) {
+                std::fprintf(stderr, "a test image cannot be decoded\n");
+                return 2;
+            }
+            alone.push_back(Ms(timer.nsecsElapsed()));
+        }
+        std::printf("One decode to the unclassified pane's size, nothing else decoding: %.1f ms\n", Median(alone));
+    }
+
+    std::printf("\n%d key presses per series, from the press until the next file is painted:\n", kPressesPerSeries);
+    std::vector<double> allKeyMs;
+    std::vector<double> allKeyCpuMs;
+    int start = 0;
+    int failures = 0;
+    for (const Series& series : kSeries) {
+        const QByteArray loadBefore = LoadAverage();
+        const SeriesResult result = RunSeries(series, paths, start, settingsPath);
+        start += kPressesPerSeries + kSeriesGap;
+        failures += result.failures;
+        allKeyMs.insert(allKeyMs.end(), result.keyMs.begin(), result.keyMs.end());
+        allKeyCpuMs.insert(allKeyCpuMs.end(), result.keyCpuMs.begin(), result.keyCpuMs.end());
+        std::printf("  %s  median %7.1f ms  p95 %7.1f ms\n", series.name, Median(result.toPaintMs),
+                    Percentile(result.toPaintMs, 0.95));
+        std::printf(
+            "      shown when the key press returned: %d, painted after the next press was due: %d, "
+            "pictures decoded: %d, key press median %.3f ms p95 %.3f ms, processor time of the paint median %.2f ms, "
+            "load average %s -> %s\n",
+            result.shownAtOnce, result.overPace, result.cachedAfter, Median(result.keyMs),
+            Percentile(result.keyMs, 0.95), Median(result.paintCpuMs), loadBefore.constData(),
+            LoadAverage().constData());
+        std::fflush(stdout);
+    }
+
+    const double keyMedian = Median(allKeyMs);
+    std::printf("\nKey press handling on the user-interface thread (QTest::keyClick, %zu presses):\n", allKeyMs.size());
+    std::printf("  median %.3f ms  p95 %.3f ms  slowest %.3f ms  %s\n", keyMedian, Percentile(allKeyMs, 0.95),
+                allKeyMs.empty() ? 0.0 : *std::max_element(allKeyMs.begin(), allKeyMs.end()),
+                keyMedian < 1.0 ? "(median under 1 ms: ok)" : "(median 1 ms or more: MISSED)");
+    std::printf("  processor time of the same: median %.3f ms  p95 %.3f ms  most %.3f ms\n", Median(allKeyCpuMs),
+                Percentile(allKeyCpuMs, 0.95),
+                allKeyCpuMs.empty() ? 0.0 : *std::max_element(allKeyCpuMs.begin(), allKeyCpuMs.end()));
+    std::printf("\nWhole run: %.1f s, %d presses failed\n", Ms(total.nsecsElapsed()) / 1000, failures);
+    return failures != 0 || keyMedian >= 1.0 ? 1 : 0;
+}
