@@ -43,6 +43,19 @@ std::optional<QImage> ImageCache::Find(const ImageKey& key, const FileStamp& sta
     return entry->image;
 }
 
+std::optional<QImage> ImageCache::FindLargest(const FilePath& path, const FileStamp& stamp) const {
+    // A few hundred entries at most: a walk costs microseconds, far less than a decode.
+    const Entry* largest = nullptr;
+    for (const Entry& entry : entries_) {
+        if (entry.key.path == path && entry.stamp == stamp &&
+            (!largest || entry.image.width() > largest->image.width()))
+            largest = &entry;
+    }
+    if (!largest)
+        return std::nullopt;
+    return largest->image;
+}
+
 void ImageCache::Insert(const ImageKey& key, const FileStamp& stamp, const QImage& image) {
     if (const auto found = index_.find(key); found != index_.end())
         Remove(found->second);

@@ -50,6 +50,10 @@ public:
     std::optional<QImage> Find(const ImageKey& key, const FileStamp& stamp);
     bool Contains(const ImageKey& key) const { return index_.count(key) != 0; }
 
+    // The largest image held of this version of the file at any size, from which a smaller one
+    // can be scaled instead of decoding the file again.
+    std::optional<QImage> FindLargest(const FilePath& path, const FileStamp& stamp) const;
+
     // An image larger than the whole budget is not kept.
     void Insert(const ImageKey& key, const FileStamp& stamp, const QImage& image);
 

@@ -124,6 +124,10 @@ std::optional<QImage> ImageLoader::Request(QObject* requester, const FilePath& p
     ImageKey key{path, target};
     if (std::optional<QImage> cached = cache_.Find(key, *stamp))
         return cached;
+    // A file just shown in one pane and now asked for by a smaller one (a sorted file moving
+    // to its class pane) needs no second decode.
+    if (QImage scaled = FromLargerCached(key, *stamp); !scaled.isNull())
+        return scaled;
 
     Watch(requester);
     wanted_.insert_or_assign(requester, Wanted{key, std::move(deliver)});
@@ -133,6 +137,18 @@ std::optional<QImage> ImageLoader::Request(QObject* requester, const FilePath& p
         StartQueued();
     }
     return std::nullopt;
+}
+
+QImage ImageLoader::FromLargerCached(const ImageKey& key, const FileStamp& stamp) {
+    const std::optional<QImage> larger = cache_.FindLargest(key.path, stamp);
+    if (!larger)
+        return {};
+    const QSize fitted = FitSize(larger->size(), key.target);
+    if (larger->width() < fitted.width() || larger->height() < fitted.height())
+        return {}; // only a new decode gives more pixels
+    QImage scaled = larger->scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    cache_.Insert(key, stamp, scaled);
+    return scaled;
 }
 
 void ImageLoader::Cancel(QObject* requester) {
@@ -185,23 +201,36 @@ bool ImageLoader::IsWanted(const ImageKey& key) const {
 }
 
 void ImageLoader::StartQueued() {
+    // Read-ahead never takes the last free worker: a decode that has started cannot be called
+    // back, and the file the user asks for next must not wait behind one wanted later.
+    const int readAheadSlots = maxRunning_ > 1 ? maxRunning_ - 1 : 1;
     while (running_ < maxRunning_ && !queue_.empty()) {
+        const bool readAhead = queue_.front().readAheadFor != nullptr;
+        if (readAhead && runningReadAhead_ >= readAheadSlots)
+            break;
         ImageKey key = std::move(queue_.front().key);
         queue_.pop_front();
         inFlight_.insert(key);
         ++running_;
-        pool_.start([loader = this, key = std::move(key)] {
+        if (readAhead)
+            ++runningReadAhead_;
+        pool_.start([loader = this, key = std::move(key), readAhead] {
             Decoded decoded = DecodeFile(key.path, key.target);
             QMetaObject::invokeMethod(
                 loader,
-                [loader, key, decoded = std::move(decoded)] { loader->Finish(key, decoded.image, decoded.stamp); },
+                [loader, key, readAhead, decoded = std::move(decoded)] {
+                    loader->Finish(key, readAhead, decoded.image, decoded.stamp);
+                },
                 Qt::QueuedConnection);
         });
     }
 }
 
-void ImageLoader::Finish(const ImageKey& key, const QImage& image, const std::optional<FileStamp>& stamp) {
+void ImageLoader::Finish(const ImageKey& key, bool readAhead, const QImage& image,
+                         const std::optional<FileStamp>& stamp) {
     --running_;
+    if (readAhead)
+        --runningReadAhead_;
     inFlight_.erase(key);
     if (!image.isNull() && stamp)
         cache_.Insert(key, *stamp, image);

@@ -66,6 +66,7 @@ public:
     // Decodes queued or running.
     int pendingCount() const { return static_cast<int>(queue_.size()) + running_; }
     int maxRunning() const { return maxRunning_; }
+    int runningCount() const { return running_; }
     std::int64_t cacheBytes() const { return cache_.bytes(); }
     std::int64_t cacheBudget() const { return cache_.budget(); }
     int cacheCount() const { return cache_.count(); }
@@ -85,10 +86,13 @@ private:
     void DropReadAheadOf(QObject* requester);
     bool IsWanted(const ImageKey& key) const;
     void StartQueued();
-    void Finish(const ImageKey& key, const QImage& image, const std::optional<FileStamp>& stamp);
+    void Finish(const ImageKey& key, bool readAhead, const QImage& image, const std::optional<FileStamp>& stamp);
+    // Scales a larger picture of the same file already in memory; null when there is none.
+    QImage FromLargerCached(const ImageKey& key, const FileStamp& stamp);
 
     int maxRunning_;
     int running_ = 0;
+    int runningReadAhead_ = 0;
     ImageCache cache_;
     std::deque<Job> queue_; // shown requests first, newest first; then read-ahead in order
     std::unordered_set<ImageKey, ImageKeyHash> inFlight_;

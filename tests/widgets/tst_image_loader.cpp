@@ -76,6 +76,8 @@ private slots:
 
     // Scheduling
     void cachedRequestAnswersAtOnce();
+    void smallerRequestIsScaledFromALargerPictureInMemory();
+    void readAheadLeavesAWorkerForTheShownFile();
     void unreadablePathAnswersAtOnce();
     void supersededRequestIsNeitherDeliveredNorDecoded();
     void shownRequestsGoFirstNewestFirst();
@@ -273,6 +275,48 @@ void TestImageLoader::cachedRequestAnswersAtOnce() {
     QCOMPARE(loader.pendingCount(), 0);
     QCoreApplication::processEvents();
     QVERIFY2(second.images.empty(), "an answer given at once is not delivered a second time");
+}
+
+void TestImageLoader::smallerRequestIsScaledFromALargerPictureInMemory() {
+    TempDir dir;
+    const std::string path = Jpeg(dir, "a.jpg", QSize(800, 600));
+    ImageLoader loader;
+    Receiver pane;
+    QVERIFY(!loader.Request(&pane.requester, path, kPane, pane.Deliver()));
+    QTRY_COMPARE(pane.images.size(), std::size_t{1});
+
+    // The sorted file moves to a smaller pane: no second decode.
+    Receiver classPane;
+    const std::optional<QImage> smaller =
+        loader.Request(&classPane.requester, path, QSize(100, 100), classPane.Deliver());
+    QVERIFY(smaller);
+    QCOMPARE(smaller->size(), QSize(100, 75));
+    QCOMPARE(loader.pendingCount(), 0);
+
+    // A larger one needs pixels the memory does not have.
+    Receiver enlarged;
+    QVERIFY(!loader.Request(&enlarged.requester, path, QSize(640, 480), enlarged.Deliver()));
+    QTRY_COMPARE(enlarged.images.size(), std::size_t{1});
+    QCOMPARE(enlarged.images.front().size(), QSize(640, 480));
+}
+
+void TestImageLoader::readAheadLeavesAWorkerForTheShownFile() {
+    TempDir dir;
+    std::vector<std::string> ahead;
+    for (int i = 0; i < 4; ++i)
+        ahead.push_back(Jpeg(dir, QString("ahead%1.jpg").arg(i), QSize(1600, 1200), i));
+    const std::string shown = Jpeg(dir, "shown.jpg", QSize(600, 400), 9);
+    ImageLoader loader(ImageLoader::kDefaultCacheBudget, 2);
+    QObject reader;
+    loader.ReadAhead(&reader, ahead, kPane);
+    QCOMPARE(loader.runningCount(), 1); // the second worker stays free
+    Receiver pane;
+    QVERIFY(!loader.Request(&pane.requester, shown, kPane, pane.Deliver()));
+    QCOMPARE(loader.runningCount(), 2); // the shown file starts at once
+    QTRY_COMPARE(pane.images.size(), std::size_t{1});
+    QTRY_COMPARE(loader.pendingCount(), 0);
+    for (const std::string& path : ahead)
+        QVERIFY(loader.isCached(path, kPane));
 }
 
 void TestImageLoader::unreadablePathAnswersAtOnce() {
