@@ -159,7 +159,7 @@ struct SeriesResult {
     int shownAtOnce = 0; // already in the pane when the key press returned
     int overPace = 0;    // painted later than the next press was due
     int failures = 0;
-    int cachedAfter = 0; // decoded pictures the loader holds at the end of the series
+    int cachedAfter = 0; // pictures the loader holds at the end of the series, smaller copies included
 };
 
 SeriesResult RunSeries(const Series& series, const FilePathList& paths, int start, const QString& settingsPath) {
@@ -334,7 +334,7 @@ int main(int argc, char** argv) {
                     Percentile(result.toPaintMs, 0.95));
         std::printf(
             "      shown when the key press returned: %d, painted after the next press was due: %d, "
-            "pictures decoded: %d, key press median %.3f ms p95 %.3f ms, processor time of the paint median %.2f ms, "
+            "pictures in the cache: %d, key press median %.3f ms p95 %.3f ms, processor time of the paint median %.2f ms, "
             "load average %s -> %s\n",
             result.shownAtOnce, result.overPace, result.cachedAfter, Median(result.keyMs),
             Percentile(result.keyMs, 0.95), Median(result.paintCpuMs), loadBefore.constData(),
