@@ -4,8 +4,7 @@
 #include "intake/intake_commands.h"
 #include "resources/control_ids.h"
 #include "resources/menu_table.h"
-#include "support/scripted_prompter.h"
-#include "support/temp_dir.h"
+#include "support/board_fixture.h"
 
 #include <QAction>
 #include <QDir>
@@ -19,22 +18,20 @@
 #include <unistd.h>
 
 using namespace pelldrake;
-using pelldrake::testing::RecordingShell;
-using pelldrake::testing::ScriptedPrompter;
-using pelldrake::testing::TempDir;
+using pelldrake::testing::BoardFixture;
 
 // The roads in, driven through the real board: file dialog, folder, drop, and the filter dialog.
 class IntakeTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempDir> dir;
-    ScriptedPrompter prompter;
-    RecordingShell shell;
-    std::unique_ptr<ClassifyBoardDialog> board;
+    BoardFixture fixture;
+    std::unique_ptr<pelldrake::testing::TempDir>& dir = fixture.dir;
+    pelldrake::testing::ScriptedPrompter& prompter = fixture.prompter;
+    std::unique_ptr<ClassifyBoardDialog>& board = fixture.board;
 
-    SettingsFile Settings() const { return SettingsFile(dir->FilePath("p.INI")); }
-    FilePathList Entries(ListIndex list) { return board->board().List(list).Entries(); }
+    SettingsFile Settings() const { return fixture.Settings(); }
+    FilePathList Entries(ListIndex list) const { return fixture.Entries(list); }
     FilePath Make(const QString& relative) {
         QDir(dir->path()).mkpath(QFileInfo(dir->FilePath(relative)).path());
         return dir->Write(relative, "data");
@@ -47,11 +44,7 @@ private:
     FilePath Native(const QString& relative) { return dir->Native(relative); }
 
 private slots:
-    void init() {
-        dir = std::make_unique<TempDir>();
-        prompter = ScriptedPrompter();
-        board = std::make_unique<ClassifyBoardDialog>(LayoutMode::Small, Settings(), prompter, shell);
-    }
+    void init() { fixture.Reset(); }
     void cleanup() { board.reset(); }
 
     // --- the filter dialog ---

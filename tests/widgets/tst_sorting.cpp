@@ -2,8 +2,7 @@
 #include "board/classify_board_dialog.h"
 #include "resources/control_ids.h"
 #include "resources/menu_table.h"
-#include "support/scripted_prompter.h"
-#include "support/temp_dir.h"
+#include "support/board_fixture.h"
 #include "thumbs/enlarge_window.h"
 
 #include <QAbstractButton>
@@ -15,22 +14,21 @@
 #include <QTest>
 
 using namespace pelldrake;
-using pelldrake::testing::RecordingShell;
-using pelldrake::testing::ScriptedPrompter;
-using pelldrake::testing::TempDir;
+using pelldrake::testing::BoardFixture;
 
 // Drives the real board with keys and clicks, the way a user sorts.
 class SortingTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempDir> dir;
-    ScriptedPrompter prompter;
-    RecordingShell shell;
-    std::unique_ptr<ClassifyBoardDialog> board;
+    BoardFixture fixture;
+    std::unique_ptr<pelldrake::testing::TempDir>& dir = fixture.dir;
+    pelldrake::testing::ScriptedPrompter& prompter = fixture.prompter;
+    pelldrake::testing::RecordingShell& shell = fixture.shell;
+    std::unique_ptr<ClassifyBoardDialog>& board = fixture.board;
 
     Board& model() { return board->board(); }
-    FilePathList Entries(ListIndex list) { return model().List(list).Entries(); }
+    FilePathList Entries(ListIndex list) const { return fixture.Entries(list); }
     void Fill(ListIndex list, const FilePathList& names, int position = 0) {
         for (const FilePath& name : names)
             model().List(list).Append(name);
@@ -48,10 +46,7 @@ private:
 
 private slots:
     void init() {
-        dir = std::make_unique<TempDir>();
-        prompter = ScriptedPrompter();
-        board = std::make_unique<ClassifyBoardDialog>(LayoutMode::Small, SettingsFile(dir->FilePath("p.INI")), prompter,
-                                                      shell);
+        fixture.Reset();
         board->show();
         QVERIFY(QTest::qWaitForWindowActive(board.get()));
     }
