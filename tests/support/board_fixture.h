@@ -1,6 +1,6 @@
 #pragma once
 
-#include "board/classify_board_dialog.h"
+#include "board/ui/classify_board_dialog.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 

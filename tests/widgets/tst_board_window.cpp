@@ -1,9 +1,10 @@
-#include "board/classify_board_dialog.h"
+#include "board/status_text.h"
+#include "board/ui/classify_board_dialog.h"
 #include "resources/control_ids.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
-#include "thumbs/enlarge_window.h"
-#include "thumbs/thumb_ctl.h"
+#include "thumbs/ui/enlarge_window.h"
+#include "thumbs/ui/thumb_ctl.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -95,11 +96,11 @@ private slots:
         QFETCH(int, size);
         QFETCH(QString, text);
         const FilePath path = dir->Write("s.jpg", QByteArray(size, 'x'));
-        QCOMPARE(ClassifyBoardDialog::StatusTextFor(path), text);
+        QCOMPARE(StatusTextFor(path), text);
     }
 
     void statusLineOfAMissingFile() {
-        QCOMPARE(ClassifyBoardDialog::StatusTextFor(dir->Native("gone.jpg")), QString::fromUtf8("情報取得に失敗"));
+        QCOMPARE(StatusTextFor(dir->Native("gone.jpg")), QString::fromUtf8("情報取得に失敗"));
         auto board = MakeBoard();
         board->board().List(0).Append(dir->Native("gone.jpg"));
         board->board().ResyncPane(0);

@@ -1,9 +1,9 @@
-#include "board/board_menu_bar.h"
-#include "board/classify_board_dialog.h"
+#include "board/ui/board_menu_bar.h"
+#include "board/ui/classify_board_dialog.h"
 #include "resources/control_ids.h"
 #include "resources/menu_table.h"
 #include "support/board_fixture.h"
-#include "thumbs/enlarge_window.h"
+#include "thumbs/ui/enlarge_window.h"
 
 #include <QAbstractButton>
 #include <QAction>

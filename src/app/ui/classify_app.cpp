@@ -1,8 +1,8 @@
-#include "app/classify_app.h"
+#include "app/ui/classify_app.h"
 
-#include "board/classify_board_dialog.h"
+#include "board/ui/classify_board_dialog.h"
 #include "platform/prompter.h"
-#include "platform/qt_prompter.h"
+#include "platform/ui/qt_prompter.h"
 #include "resources/strings.h"
 
 #include <QImageReader>

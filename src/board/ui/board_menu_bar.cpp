@@ -1,6 +1,6 @@
-#include "board/board_menu_bar.h"
+#include "board/ui/board_menu_bar.h"
 
-#include "board/classify_board_dialog.h"
+#include "board/ui/classify_board_dialog.h"
 #include "resources/menu_table.h"
 
 #include <QAction>
