@@ -13,9 +13,9 @@ set(layers
     "platform/ui"
     "thumbs/ui"
     "resources/ui"
-    "intake/ui;disposal/ui;state/ui;tools/ui"
+    "app/ui;intake/ui;disposal/ui;state/ui;tools/ui"
     "board/ui"
-    "app/ui")
+    "app/startup")
 
 set(rank 0)
 foreach(line IN LISTS layers)

@@ -1,5 +1,5 @@
 #include "app/settings_path.h"
-#include "app/ui/classify_app.h"
+#include "app/startup/classify_app.h"
 #include "platform/shell.h"
 #include "platform/ui/qt_prompter.h"
 

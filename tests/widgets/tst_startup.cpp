@@ -1,4 +1,4 @@
-#include "app/ui/classify_app.h"
+#include "app/startup/classify_app.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
