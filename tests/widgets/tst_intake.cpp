@@ -32,10 +32,7 @@ private:
 
     SettingsFile Settings() const { return fixture.Settings(); }
     FilePathList Entries(ListIndex list) const { return fixture.Entries(list); }
-    FilePath Make(const QString& relative) {
-        QDir(dir->path()).mkpath(QFileInfo(dir->FilePath(relative)).path());
-        return dir->Write(relative, "data");
-    }
+    FilePath Make(const QString& relative) { return dir->Write(relative, "data"); }
     QPoint CentreOf(ListIndex list) {
         QGroupBox* frame = board->groupBox(list);
         return frame->mapToGlobal(frame->rect().center());

@@ -30,10 +30,7 @@ private:
     Board& model() { return board->board(); }
     FilePathList Entries(ListIndex list) const { return fixture.Entries(list); }
     void Fill(ListIndex list, const FilePathList& names, int position = 0) {
-        for (const FilePath& name : names)
-            model().List(list).Append(name);
-        model().List(list).UpdateControls();
-        model().ResyncPane(list, position);
+        pelldrake::testing::Fill(*board, list, names, position);
     }
     QAbstractButton* Button(int id) { return qobject_cast<QAbstractButton*>(board->control(id)); }
     void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {

@@ -94,6 +94,7 @@ private slots:
         TempDir dir;
         SettingsFile settings(dir.FilePath("p.INI"));
         ScriptedPrompter prompter;
+        prompter.answers = {PromptAnswer::Ok};
         QVERIFY(!ClassifyApp(settings, prompter, Environment(true, std::nullopt)).RunChecks());
         QCOMPARE(prompter.questions.size(), 1u);
         QCOMPARE(prompter.questions[0].text,
