@@ -9,6 +9,7 @@ packages=(
     fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth imagemagick
+    desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -22,6 +23,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+[ -z "${PELLDRAKE_SKIP_BUILD:-}" ] || exit 0
 build_dir=${PELLDRAKE_BUILD_DIR:-build}
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build_dir" -j "$(nproc)"

@@ -1,4 +1,5 @@
-#include "app/settings_path.h"
+#include "app/command_line.h"
+#include "app/install_layout.h"
 #include "app/startup/classify_app.h"
 #include "platform/shell.h"
 #include "platform/ui/qt_prompter.h"
@@ -6,16 +7,54 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <cstdio>
+
+namespace {
+
+std::vector<std::string> ArgumentsOf(int argc, char* argv[]) {
+    return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
+    using namespace pelldrake;
+    const std::string programName = "pelldrake";
+    // Help and version need no display: answered before Qt looks for one.
+    const CommandLine early = ParseCommandLine(ArgumentsOf(argc, argv));
+    if (early.action == CommandLine::Action::Help) {
+        std::fputs(UsageText(programName).c_str(), stdout);
+        return 0;
+    }
+    if (early.action == CommandLine::Action::Version) {
+        std::fputs(VersionText(programName).c_str(), stdout);
+        return 0;
+    }
+
     QApplication application(argc, argv);
+    // Qt has taken its own options (-platform, -style ...) out of argv by now.
+    const CommandLine commandLine = ParseCommandLine(ArgumentsOf(argc, argv));
+    if (commandLine.action == CommandLine::Action::Usage) {
+        std::fprintf(stderr, "%s: unknown option %s\n%s", programName.c_str(), commandLine.badOption.c_str(),
+                     UsageText(programName).c_str());
+        return 2;
+    }
+    for (const FilePath& missing : commandLine.missing)
+        std::fprintf(stderr, "%s: %s: no such file or folder\n", programName.c_str(), missing.c_str());
+    if (commandLine.workStates.size() > 1)
+        std::fprintf(stderr, "%s: only the first work-state file is loaded\n", programName.c_str());
+
     QTranslator qtTranslations;
     if (qtTranslations.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslations);
 
-    pelldrake::QtPrompter prompter;
-    pelldrake::DesktopShell shell;
-    pelldrake::ClassifyApp app(pelldrake::SettingsFile(pelldrake::SettingsPathFor(QApplication::applicationFilePath())),
-                               prompter);
-    return app.Run(shell);
+    const InstallLayout layout(QApplication::applicationFilePath(), ConfigEnvironment::Real());
+    const QString settingsPath = layout.SettingsPath();
+    if (settingsPath == layout.UserSettingsPath())
+        CreateSettingsFromDefault(settingsPath, layout.InstalledDefaultSettings());
+
+    QtPrompter prompter;
+    DesktopShell shell;
+    ClassifyApp app{SettingsFile(settingsPath), prompter};
+    return app.Run(shell, commandLine);
 }

@@ -1,7 +1,9 @@
 #include "platform/file_info.h"
 
 #include <QFile>
+#include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pelldrake {
 
@@ -44,6 +46,23 @@ bool IsRegularFile(const FilePath& path) {
 bool IsFolder(const FilePath& path) {
     const auto info = StatPath(path);
     return info && info->IsFolder();
+}
+
+bool CanCreateIn(const FilePath& folder) {
+    return !folder.empty() && ::access(folder.c_str(), W_OK | X_OK) == 0 && IsFolder(folder);
+}
+
+FilePath AbsolutePath(const FilePath& path) {
+    if (path.empty() || path.front() == '/')
+        return path;
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    if (error)
+        return path;
+    FilePath joined = current.native();
+    if (joined.empty() || joined.back() != '/')
+        joined += '/';
+    return joined + path;
 }
 
 FilePath FileNameOf(const FilePath& path) {

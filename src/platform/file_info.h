@@ -35,6 +35,13 @@ std::optional<FileInfo> StatOpenFile(int fd);
 bool IsRegularFile(const FilePath& path);
 bool IsFolder(const FilePath& path);
 
+// Whether this process may create files in the folder (write and search permission).
+bool CanCreateIn(const FilePath& folder);
+
+// A relative path joined to the current directory, byte for byte; an absolute one unchanged. The
+// spelling is kept ("..", links), so the file shows as the user named it.
+FilePath AbsolutePath(const FilePath& path);
+
 // The last path component: the name after the final "/".
 FilePath FileNameOf(const FilePath& path);
 

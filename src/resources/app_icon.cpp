@@ -6,12 +6,10 @@
 
 namespace pelldrake {
 
-namespace {
-
-QPixmap PaintIcon(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+QImage AppIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(size / 64.0, size / 64.0);
 
@@ -46,16 +44,14 @@ QPixmap PaintIcon(int size) {
     painter.drawPath(hills);
     painter.setBrush(QColor(245, 200, 60));
     painter.drawEllipse(QPointF(picture.right() - 6, picture.top() + 6), 3, 3);
-    return pixmap;
+    return image;
 }
-
-} // namespace
 
 QIcon AppIcon() {
     static const QIcon icon = [] {
         QIcon made;
-        for (int size : {16, 24, 32, 48, 64, 128})
-            made.addPixmap(PaintIcon(size));
+        for (int size : {16, 24, 32, 48, 64, 128, 256})
+            made.addPixmap(QPixmap::fromImage(AppIconImage(size)));
         return made;
     }();
     return icon;

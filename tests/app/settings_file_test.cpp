@@ -1,6 +1,5 @@
 #include "app/settings_file.h"
 #include "app/settings_path.h"
-
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

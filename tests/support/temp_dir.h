@@ -13,6 +13,13 @@ namespace pelldrake::testing {
 class TempDir {
 public:
     TempDir() { dir_.setAutoRemove(true); }
+    // QTemporaryDir cannot remove a name that is not valid text in the locale; the bytes can.
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(QFile::encodeName(dir_.path()).toStdString(), ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
 
     QString path() const { return dir_.path(); }
     QString FilePath(const QString& name) const { return dir_.filePath(name); }

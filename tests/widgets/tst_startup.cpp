@@ -1,4 +1,5 @@
 #include "app/startup/classify_app.h"
+#include "board/ui/classify_board_dialog.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
@@ -169,6 +170,33 @@ private slots:
         pelldrake::testing::RecordingShell shell;
         QCOMPARE(ClassifyApp(settings, prompter, Environment(false, std::nullopt)).Run(shell), 0);
         QVERIFY(!QFileInfo::exists(settings.path()));
+    }
+
+    void commandLineFilesAndFoldersArriveAsADropOnTheUnclassifiedList() {
+        TempDir dir;
+        SettingsFile settings(dir.FilePath("p.INI"));
+        settings.profile().WriteText("STARTCHECK", "THUMBCTL", "0");
+        settings.profile().WriteText("STARTCHECK", "THUMBCTLVER", "0");
+        CommandLine commandLine;
+        commandLine.intake = {dir.Write("a.jpg", "a"), dir.Native("shots"), dir.Write("c.jpg", "c")};
+        const FilePath inShots = dir.Write("shots/b.jpg", "b");
+        dir.Write("shots/deeper/d.jpg", "d");
+        ScriptedPrompter prompter;
+        prompter.answers = {PromptAnswer::Yes, PromptAnswer::No}; // take the folder, not its subfolders
+        pelldrake::testing::RecordingShell shell;
+        FilePathList shown;
+        // Runs after the board has taken the arguments in, which it does once it is on screen.
+        QTimer::singleShot(0, [&] {
+            QTimer::singleShot(0, [&] {
+                if (auto* board = qobject_cast<ClassifyBoardDialog*>(QApplication::activeModalWidget())) {
+                    shown = board->board().List(kUnclassified).Entries();
+                    board->close();
+                }
+            });
+        });
+        ClassifyApp(settings, prompter, Environment(true, std::nullopt)).Run(shell, commandLine);
+        QCOMPARE(prompter.questions.size(), 2u);
+        QCOMPARE(shown, (FilePathList{commandLine.intake[0], inShots, commandLine.intake[2]}));
     }
 
     void realEnvironmentHasTheDecoders() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/command_line.h"
 #include "app/settings_file.h"
 #include "app/startup_checks.h"
 
@@ -16,8 +17,9 @@ public:
     bool RunChecks() { return checks_.RunChecks(); }
     LayoutMode ChooseLayout() const { return checks_.ChooseLayout(); }
     bool VersionAccepted(const LibraryVersion& version) const { return checks_.VersionAccepted(version); }
-    // The whole run: checks, the modal board, then what is saved. Returns the exit code.
-    int Run(Shell& shell);
+    // The whole run: checks, the modal board with what the command line names, then what is
+    // saved. Returns the exit code.
+    int Run(Shell& shell, const CommandLine& commandLine = {});
 
 private:
     SettingsFile settings_;

@@ -1,5 +1,6 @@
 #include "board/ui/classify_board_dialog.h"
 
+#include "app/install_layout.h"
 #include "board/pane_scroll.h"
 #include "board/status_text.h"
 #include "board/ui/board_commands.h"
@@ -35,7 +36,7 @@ namespace pelldrake {
 ClassifyBoardDialog::ClassifyBoardDialog(LayoutMode layout, SettingsFile settings, Prompter& prompter, Shell& shell,
                                          QWidget* parent)
     : QDialog(parent), layout_(layout), settings_(std::move(settings)), prompter_(prompter), shell_(shell),
-      viewer_(settings_, shell), helpPath_(HelpFile::PathFor(QApplication::applicationFilePath())) {
+      viewer_(settings_, shell), helpPath_(InstallLayout(QApplication::applicationFilePath(), {}).HelpPath()) {
     BuildWindow();
     RegisterBoardCommands(*this, commands_);
     intake_ = std::make_unique<IntakeCommands>(commandContext());

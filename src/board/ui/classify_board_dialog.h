@@ -45,6 +45,7 @@ public:
     Prompter& prompter() { return prompter_; }
     Shell& shell() { return shell_; }
     LayoutMode layoutMode() const { return layout_; }
+    IntakeCommands& intake() { return *intake_; }
     // What the commands of the subsystems may reach.
     CommandContext commandContext();
 

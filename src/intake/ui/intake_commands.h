@@ -21,6 +21,9 @@ public:
     void ToggleExtensionFilter();
     // Dropped files and folders; a target other than the unclassified list is offered first.
     void Drop(const FilePathList& paths, ListIndex target);
+    // Files and folders handed over from outside (the command line, a file manager's "open
+    // with"): taken in as a drop on the unclassified list, with the same filter and questions.
+    void TakeIn(const FilePathList& paths) { Drop(paths, kUnclassified); }
 
     const FilePath& lastAddFolder() const { return lastAddFolder_; }
 

@@ -1,0 +1,17 @@
+# The Debian package (scripts/package.sh): cpack -G DEB in a build configured with prefix /usr.
+set(CPACK_PACKAGE_NAME pelldrake)
+set(CPACK_PACKAGE_VENDOR "Pelldrake")
+set(CPACK_PACKAGE_CONTACT "Pelldrake developers <pelldrake@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Sort image files by hand into ten lists")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Gather image files into the unclassified list, look at them one at a time, and send each into one of ten classification lists with one key. Then move, copy or trash each list as a whole.")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+# The Qt libraries come from the linked binary; what it loads at run time is named here: the
+# platform plugin, the image decoders, Qt's Japanese texts and a Japanese font.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, qt6-image-formats-plugins, qt6-translations-l10n, fonts-ipafont-gothic, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "desktop-file-utils, shared-mime-info, hicolor-icon-theme")
+include(CPack)
