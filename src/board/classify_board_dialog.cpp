@@ -15,6 +15,7 @@
 #include "resources/template_builder.h"
 #include "thumbs/enlarge_window.h"
 #include "thumbs/thumb_ctl.h"
+#include "tools/ui/side_dialog_commands.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -41,6 +42,7 @@ ClassifyBoardDialog::ClassifyBoardDialog(LayoutMode layout, SettingsFile setting
     BuildWindow();
     RegisterCommands();
     intake_ = std::make_unique<IntakeCommands>(*this);
+    RegisterSideDialogCommands(commands_, board_, settings_, this);
     ConnectControls();
     boardMenu_ = new BoardMenuBar(menuBar_, *this);
     // The window always opens collapsed; sized once the menu bar has its menus.
