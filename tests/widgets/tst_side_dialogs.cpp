@@ -163,6 +163,12 @@ private slots:
         QCOMPARE(Stored("VIEWER", "DELTHUMBDB"), writtenDelete);
         QCOMPARE(Stored("DIRECTORY", "USECURRENT"), QStringLiteral("0"));
         QCOMPARE(Stored("VIEWER", "USEIE"), QStringLiteral("0"));
+        if (mode.isEmpty()) { // every key new: the file shows the order of writing
+            const QByteArray text = SettingsBytes();
+            QVERIFY(text.indexOf("USECURRENT") < text.indexOf("MODE"));
+            QVERIFY(text.indexOf("MODE") < text.indexOf("USEIE"));
+            QVERIFY(text.indexOf("USEIE") < text.indexOf("DELTHUMBDB"));
+        }
     }
 
     void settingsEscAfterChangesWritesNothing() {
