@@ -58,13 +58,6 @@ INSTANTIATE_TEST_SUITE_P(
                                false}),
     [](const ::testing::TestParamInfo<NameCase>& info) { return std::string(info.param.name); });
 
-TEST(AutoClassify, NamePatternsKeepEmptyPiecesButATrailingOne) {
-    const Utf8CodePage utf8;
-    using Patterns = std::vector<std::string>;
-    EXPECT_EQ(ClassifyRules::NamePatterns(utf8, "a;;b;"), (Patterns{"A", "", "B"}));
-    EXPECT_EQ(ClassifyRules::NamePatterns(utf8, ""), Patterns{});
-}
-
 // A board over files in a temporary folder; no window is attached.
 class AutoClassifyRun : public ::testing::Test {
 protected:
