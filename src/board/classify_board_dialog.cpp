@@ -15,6 +15,7 @@
 #include "resources/template_builder.h"
 #include "thumbs/enlarge_window.h"
 #include "thumbs/thumb_ctl.h"
+#include "tools/ui/file_list_command.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -40,6 +41,7 @@ ClassifyBoardDialog::ClassifyBoardDialog(LayoutMode layout, SettingsFile setting
       viewer_(settings_, shell), helpPath_(HelpFile::PathFor(QApplication::applicationFilePath())) {
     BuildWindow();
     RegisterCommands();
+    RegisterFileListCommand(commands_, board_, this);
     intake_ = std::make_unique<IntakeCommands>(*this);
     ConnectControls();
     boardMenu_ = new BoardMenuBar(menuBar_, *this);

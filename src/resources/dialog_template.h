@@ -18,6 +18,8 @@ enum class ControlKind {
     StatusLine,       // sunken one-line text
     Line,             // thin grey rule
     Marker,           // hidden; marks a corner
+    DropDownList,     // combo box without an edit field; the rectangle's height is the dropped list's
+    ReportView,       // table of rows and columns, whole rows selected, several at once
 };
 
 // One control of a dialog template, its rectangle in dialog units.

@@ -4,16 +4,40 @@
 #include "resources/push_like_check_box.h"
 #include "thumbs/thumb_ctl.h"
 
+#include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
 
 namespace pelldrake {
 
 namespace {
+
+QTableView* CreateReportView(QWidget* parent) {
+    auto* view = new QTableView(parent);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setShowGrid(true);
+    view->setWordWrap(false);
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+    view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    view->horizontalHeader()->setHighlightSections(false);
+    // The selection stays as visible as with the focus when the focus is elsewhere.
+    QPalette palette = view->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    view->setPalette(palette);
+    return view;
+}
 
 QWidget* CreateControl(const ControlTemplate& control, QWidget* parent) {
     const QString text = QString::fromUtf8(control.text);
@@ -70,6 +94,10 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent) {
         marker->hide();
         return marker;
     }
+    case ControlKind::DropDownList:
+        return new QComboBox(parent);
+    case ControlKind::ReportView:
+        return CreateReportView(parent);
     }
     return nullptr;
 }
@@ -86,6 +114,9 @@ std::map<int, QWidget*> BuildControls(const DialogTemplate& dialog, QWidget* par
                              .expandedTo(QSize(1, 1))
                              .boundedTo(QSize(control.rect.width() == 1 ? 1 : rect.width(),
                                               control.rect.height() == 1 ? 1 : rect.height())));
+        // A closed drop-down list is as tall as its font wants; the template's height is the open list's.
+        if (control.kind == ControlKind::DropDownList)
+            rect.setHeight(widget->sizeHint().height());
         widget->setGeometry(rect);
         if (control.id >= 0)
             controls[control.id] = widget;
