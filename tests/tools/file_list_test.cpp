@@ -43,16 +43,20 @@ TEST(ColumnText, SplitsNameExtensionAndFolderByWholeCharacters) {
 }
 
 TEST(SortState, SameColumnTurnsTheOrderRoundAnotherStartsDescending) {
+    SortState first;
+    first.Click(0);
+    EXPECT_TRUE(first.ascending); // the first click of a run on the name column
+
     SortState state;
-    state.Click(0);
-    EXPECT_TRUE(state.ascending); // the first click of a run on the name column
     state.Click(1);
     EXPECT_FALSE(state.ascending);
     state.Click(1);
     EXPECT_TRUE(state.ascending);
     state.Click(0);
     EXPECT_FALSE(state.ascending);
-    EXPECT_EQ(state.lastColumn, 0);
+    state.Click(2);
+    EXPECT_FALSE(state.ascending);
+    EXPECT_EQ(state.lastColumn, 2);
 }
 
 TEST(SortRows, OrdersByTheCodePagesCharacterValues) {
