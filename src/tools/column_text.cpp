@@ -9,10 +9,9 @@ struct Marks {
     std::optional<std::size_t> lastDot;
 };
 
-// One pass forward by whole characters finds what a walk back from the end meets first. The
-// first character is a drive letter or the like and never counts, except the root separator
-// that starts every absolute path here: without it a file in the root would show its whole
-// path as its folder.
+// One pass forward by whole characters (a trail byte is never looked at) finds what a walk back from the end meets
+// first. The first character is a drive letter or the like and never counts, except the root separator that starts
+// every absolute path here: without it a file in the root would show its whole path as its folder.
 Marks FindMarks(std::string_view path, const PathText& pathText) {
     const CodePage& codePage = pathText.codePage();
     Marks marks;
@@ -21,8 +20,6 @@ Marks FindMarks(std::string_view path, const PathText& pathText) {
     if (path[0] == pathText.separator())
         marks.lastSeparator = 0;
     for (std::size_t pos = codePage.Next(path, 0); pos < path.size(); pos = codePage.Next(path, pos)) {
-        if (codePage.CharLength(path, pos) != 1)
-            continue;
         if (path[pos] == pathText.separator())
             marks.lastSeparator = pos;
         else if (path[pos] == '.')
