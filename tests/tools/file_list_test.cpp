@@ -77,24 +77,13 @@ TEST(SortRows, OrdersByTheCodePagesCharacterValues) {
     EXPECT_LT(CharacterOrderKey("ab", cp932), CharacterOrderKey("abc", cp932));
 }
 
-struct FileListMoves : ::testing::Test {
+// Moving rows to another list runs through the window's test; these are the other two targets.
+TEST(FileListMoves, DropLeavesTheBoardAndSameListGoesToItsEndReversed) {
     Board board;
     ChangedLists changed{};
-    void SetUp() override {
-        for (char c = 'a'; c <= 'h'; ++c)
-            board.List(0).Append(std::string(1, c));
-        board.List(4).Append("x");
-    }
-};
-
-TEST_F(FileListMoves, SelectedEntriesArriveHighestPositionFirst) {
-    MoveEntries(board, 0, 4, {2, 7, 5}, changed);
-    EXPECT_EQ(board.List(4).Entries(), (FilePathList{"x", "h", "f", "c"}));
-    EXPECT_EQ(board.List(0).Entries(), (FilePathList{"a", "b", "d", "e", "g"}));
-    EXPECT_EQ(changed, (ChangedLists{true, false, false, false, true}));
-}
-
-TEST_F(FileListMoves, DropLeavesTheBoardAndSameListGoesToItsEndReversed) {
+    for (char c = 'a'; c <= 'h'; ++c)
+        board.List(0).Append(std::string(1, c));
+    board.List(4).Append("x");
     MoveEntries(board, 0, kDropFromBoard, {0, 1, 99}, changed);
     EXPECT_EQ(board.List(0).Entries(), (FilePathList{"c", "d", "e", "f", "g", "h"}));
     EXPECT_EQ(board.TotalCount(), 7);
