@@ -26,6 +26,7 @@ enum class ControlKind {
     DropDownList, // a closed list to choose from; the rectangle's height is the dropped one
     DatePicker,   // a short date, with a calendar that drops down
     EtchedLine,   // sunken horizontal rule
+    ReportView,   // table of rows and columns, whole rows selected, several at once
 };
 
 // One control of a dialog template, its rectangle in dialog units.

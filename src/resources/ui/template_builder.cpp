@@ -11,11 +11,13 @@
 #include <QDateEdit>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <algorithm>
 
 namespace pelldrake {
@@ -30,6 +32,27 @@ QRadioButton* CreateRadioButton(const QString& text, QWidget* parent, bool start
         group = new QButtonGroup(parent);
     group->addButton(button);
     return button;
+}
+
+QTableView* CreateReportView(QWidget* parent) {
+    auto* view = new QTableView(parent);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setShowGrid(true);
+    view->setWordWrap(false);
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+    view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    view->horizontalHeader()->setHighlightSections(false);
+    // The selection stays as visible as with the focus when the focus is elsewhere.
+    QPalette palette = view->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    view->setPalette(palette);
+    return view;
 }
 
 QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, QButtonGroup*& radioGroup) {
@@ -121,6 +144,8 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, QButtonG
         line->setFrameShadow(QFrame::Sunken);
         return line;
     }
+    case ControlKind::ReportView:
+        return CreateReportView(parent);
     }
     return nullptr;
 }
