@@ -4,8 +4,10 @@
 #include "board/board_menu_bar.h"
 #include "board/moves.h"
 #include "intake/intake_commands.h"
+#include "intake/ui/clipboard_commands.h"
 #include "platform/help_file.h"
 #include "platform/prompter.h"
+#include "platform/qt_clipboard.h"
 #include "platform/shell.h"
 #include "resources/app_icon.h"
 #include "resources/control_ids.h"
@@ -41,6 +43,7 @@ ClassifyBoardDialog::ClassifyBoardDialog(LayoutMode layout, SettingsFile setting
     BuildWindow();
     RegisterCommands();
     intake_ = std::make_unique<IntakeCommands>(*this);
+    RegisterClipboardCommands(commands_, board_, settings_, prompter_, SystemClipboard(), applyExtensionFilter_);
     ConnectControls();
     boardMenu_ = new BoardMenuBar(menuBar_, *this);
     // The window always opens collapsed; sized once the menu bar has its menus.

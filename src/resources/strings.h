@@ -43,4 +43,10 @@ inline QString Utf8(const char* text) {
     return QString::fromUtf8(text);
 }
 
+// Clipboard exchange.
+inline constexpr const char* kClipboardUnavailable = "クリップボードは現在使用できません。";
+inline constexpr const char* kClipboardClearQuestion =
+    "ファイルリストをクリップボードにセットしました。\r\n分類リストをクリアしますか？";
+inline constexpr const char* kClipboardUnusableNames = "次のものはファイルとして不正か使用できない状態です。\r\n";
+
 } // namespace pelldrake::strings
