@@ -125,6 +125,11 @@ FilePathList LocalFilesOf(const QMimeData& contents) {
     return files;
 }
 
+bool OffersFilesOrText(const QMimeData& contents) {
+    return contents.hasFormat(kUriListFormat) || contents.hasFormat(kGnomeFilesFormat) ||
+           contents.hasFormat(kTextFormat);
+}
+
 FilePathList NamesOfText(std::string_view text) {
     text = text.substr(0, text.find('\0'));
     FilePathList names;

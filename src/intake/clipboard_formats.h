@@ -32,6 +32,9 @@ std::unique_ptr<QMimeData> FileListMimeData(const FilePathList& paths);
 // The local files named by URLs in text/uri-list, or failing that in the GNOME form, in order.
 FilePathList LocalFilesOf(const QMimeData& contents);
 
+// Whether a paste could find files or names in the contents: a file list or text.
+bool OffersFilesOrText(const QMimeData& contents);
+
 // The names of a text of paths: every run of CR and LF separates two names, so blank lines and
 // breaks at either end give no empty name. The text ends at its first NUL byte.
 FilePathList NamesOfText(std::string_view text);

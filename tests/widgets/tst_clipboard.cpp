@@ -57,6 +57,11 @@ private slots:
         fixture.board->RunCommand(kFromClipboard);
         QCOMPARE(fixture.Entries(kUnclassified), files);
         QCOMPARE(fixture.prompter.questions.size(), std::size_t(2));
+
+        auto* fileManagerCopy = new QMimeData;
+        fileManagerCopy->setData("x-special/gnome-copied-files", "copy\nfile:///tmp");
+        QGuiApplication::clipboard()->setMimeData(fileManagerCopy);
+        QVERIFY(Action(kFromClipboard)->isEnabled());
     }
 };
 
