@@ -9,9 +9,7 @@
 #include "resources/strings.h"
 
 #include <QFile>
-#include <filesystem>
 #include <sys/stat.h>
-#include <system_error>
 
 namespace pelldrake {
 
@@ -26,22 +24,13 @@ bool IsUsableName(const FilePath& name) {
     return ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
-// The board holds absolute paths only: a relative one would name another file, or none, as soon
-// as the current folder changes.
-FilePath Absolute(FilePath name) {
-    if (name.front() == '/')
-        return name;
-    std::error_code error;
-    return (std::filesystem::current_path(error) / std::filesystem::path(std::move(name))).native();
-}
-
 FilePathList UsableNamesOfText(std::string_view text, Prompter& prompter) {
     FilePathList usable;
     QString unusable;
     int listed = 0;
-    for (FilePath& name : NamesOfText(text)) {
+    for (const FilePath& name : NamesOfText(text)) {
         if (IsUsableName(name)) {
-            usable.push_back(Absolute(std::move(name)));
+            usable.push_back(AbsolutePath(name));
         } else {
             if (listed < kMaxListedUnusableNames)
                 unusable += QFile::decodeName(QByteArray::fromStdString(name)) + "\r\n";

@@ -65,12 +65,15 @@ std::string DoubleNulPathList(const ClassList& list) {
     return packed;
 }
 
+FilePath AbsolutePath(std::string_view path) {
+    if (path.starts_with('/'))
+        return FilePath(path);
+    std::error_code error;
+    return (std::filesystem::current_path(error) / std::filesystem::path(path)).native();
+}
+
 QByteArray FileUrl(std::string_view path) {
-    std::string absolute(path);
-    if (absolute.empty() || absolute.front() != '/') {
-        std::error_code error;
-        absolute = (std::filesystem::current_path(error) / std::filesystem::path(absolute)).native();
-    }
+    const FilePath absolute = AbsolutePath(path);
     const QByteArray bytes(absolute.data(), static_cast<qsizetype>(absolute.size()));
     return "file://" + bytes.toPercentEncoding("/");
 }
@@ -119,9 +122,9 @@ std::unique_ptr<QMimeData> FileListMimeData(const FilePathList& paths) {
 
 FilePathList LocalFilesOf(const QMimeData& contents) {
     FilePathList files = LocalFilesOfUriLines(View(contents.data(kUriListFormat)));
+    // The GNOME form's first line, "copy" or "cut", is no URL and falls out by itself.
     if (files.empty())
-        files =
-            LocalFilesOfUriLines(View(contents.data(kGnomeFilesFormat))); // its first line, "copy" or "cut", is no URL
+        files = LocalFilesOfUriLines(View(contents.data(kGnomeFilesFormat)));
     return files;
 }
 

@@ -17,6 +17,10 @@ class ClassList;
 // which a whole list is handed to the clipboard or the desktop. An empty list gives one NUL.
 std::string DoubleNulPathList(const ClassList& list);
 
+// The path itself when absolute, else taken from the current folder. The board holds absolute
+// paths only: a relative one would name another file, or none, once the current folder changes.
+FilePath AbsolutePath(std::string_view path);
+
 // A file URL whose path bytes are percent-encoded, so that any name, valid UTF-8 or not, comes
 // back unchanged. A relative path is taken from the current folder.
 QByteArray FileUrl(std::string_view path);
