@@ -7,9 +7,9 @@
 
 #include "../tests/support/scripted_prompter.h"
 #include "../tests/support/test_images.h"
-#include "board/classify_board_dialog.h"
+#include "board/ui/classify_board_dialog.h"
 #include "thumbs/image_loader.h"
-#include "thumbs/thumb_ctl.h"
+#include "thumbs/ui/thumb_ctl.h"
 
 #include <QApplication>
 #include <QDir>
@@ -332,13 +332,13 @@ int main(int argc, char** argv) {
         allKeyCpuMs.insert(allKeyCpuMs.end(), result.keyCpuMs.begin(), result.keyCpuMs.end());
         std::printf("  %s  median %7.1f ms  p95 %7.1f ms\n", series.name, Median(result.toPaintMs),
                     Percentile(result.toPaintMs, 0.95));
-        std::printf(
-            "      shown when the key press returned: %d, painted after the next press was due: %d, "
-            "pictures in the cache: %d, key press median %.3f ms p95 %.3f ms, processor time of the paint median %.2f ms, "
-            "load average %s -> %s\n",
-            result.shownAtOnce, result.overPace, result.cachedAfter, Median(result.keyMs),
-            Percentile(result.keyMs, 0.95), Median(result.paintCpuMs), loadBefore.constData(),
-            LoadAverage().constData());
+        std::printf("      shown when the key press returned: %d, painted after the next press was due: %d, "
+                    "pictures in the cache: %d, key press median %.3f ms p95 %.3f ms, processor time of the paint "
+                    "median %.2f ms, "
+                    "load average %s -> %s\n",
+                    result.shownAtOnce, result.overPace, result.cachedAfter, Median(result.keyMs),
+                    Percentile(result.keyMs, 0.95), Median(result.paintCpuMs), loadBefore.constData(),
+                    LoadAverage().constData());
         std::fflush(stdout);
     }
 

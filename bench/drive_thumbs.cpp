@@ -6,7 +6,7 @@
 
 #include "../tests/support/test_images.h"
 #include "thumbs/image_loader.h"
-#include "thumbs/thumb_ctl.h"
+#include "thumbs/ui/thumb_ctl.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,20 +1,20 @@
 // Renders the board in each layout, collapsed and expanded, with sample photographs in the
 // panes, and the enlarge window, to PNG files for looking at by eye.
-#include "board/classify_board_dialog.h"
 #include "board/moves.h"
+#include "board/ui/classify_board_dialog.h"
 #include "intake/extension_filter.h"
-#include "intake/extension_filter_dialog.h"
-#include "platform/qt_prompter.h"
+#include "intake/ui/extension_filter_dialog.h"
 #include "platform/shell.h"
-#include "thumbs/enlarge_window.h"
-#include "thumbs/thumb_ctl.h"
+#include "platform/ui/qt_prompter.h"
+#include "thumbs/ui/enlarge_window.h"
+#include "thumbs/ui/thumb_ctl.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
-#include <QListWidget>
 #include <QLibraryInfo>
+#include <QListWidget>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>

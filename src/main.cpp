@@ -1,7 +1,7 @@
-#include "app/classify_app.h"
 #include "app/settings_path.h"
-#include "platform/qt_prompter.h"
+#include "app/startup/classify_app.h"
 #include "platform/shell.h"
+#include "platform/ui/qt_prompter.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -43,6 +43,32 @@ void Board::ResyncPane(ListIndex list, std::optional<int> newPosition) {
     owner_->ShowTitle(list);
 }
 
+void Board::AppendAndShow(ListIndex list, FilePathList paths, std::optional<int> position) {
+    ClassList& classList = List(list);
+    {
+        BulkUpdate bulk(classList);
+        classList.Reserve(classList.Count() + static_cast<int>(paths.size()));
+        for (FilePath& path : paths)
+            classList.Append(std::move(path));
+    }
+    ResyncPane(list, position);
+}
+
+FilePathList Board::ReadAheadOf(ListIndex list) const {
+    const ClassList& classList = List(list);
+    const int position = classList.position();
+    FilePathList neighbours;
+    for (int step = 1; step <= kReadAheadForward && position + step < classList.Count(); ++step)
+        neighbours.push_back(classList.At(position + step));
+    if (position > 0 && position - 1 < classList.Count())
+        neighbours.push_back(classList.At(position - 1));
+    return neighbours;
+}
+
+bool Board::HoldsSortedEntries() const {
+    return std::any_of(lists_.begin() + 1, lists_.end(), [](const ClassList& list) { return list.Count() > 0; });
+}
+
 QString Board::PaneTitle(ListIndex list) const {
     const ClassList& classList = List(list);
     const int count = classList.Count();

@@ -31,6 +31,19 @@ public:
     // file and the title shown again.
     void ResyncPane(ListIndex list, std::optional<int> newPosition = std::nullopt);
 
+    // Appends the paths, updates the list's controls and shows its pane at the position given (or
+    // the present one, clamped): the one way to fill a list from outside.
+    void AppendAndShow(ListIndex list, FilePathList paths, std::optional<int> position = std::nullopt);
+
+    // The entries worth decoding before the user reaches them: forward first, where sorting goes
+    // next, then the one behind.
+    FilePathList ReadAheadOf(ListIndex list) const;
+    static constexpr int kReadAheadForward = 3;
+
+    // Closing loses the sorted lists, so it asks while one of lists 1 … 10 holds an entry; the
+    // unclassified list does not count.
+    bool HoldsSortedEntries() const;
+
     // "未分類(1/3)" or "分類4(0/0)".
     QString PaneTitle(ListIndex list) const;
 

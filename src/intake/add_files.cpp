@@ -4,6 +4,7 @@
 #include "board/board.h"
 #include "intake/extension_filter.h"
 #include "platform/busy_cursor.h"
+#include "platform/file_info.h"
 #include "platform/path_text.h"
 
 #include <cstring>
@@ -43,11 +44,6 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b, const CodeP
 bool IsThumbnailCache(std::string_view path, std::string_view cacheName, const PathText& pathText) {
     const auto separator = pathText.LastSeparator(path);
     return separator && EqualsIgnoringAsciiCase(path.substr(*separator + 1), cacheName, pathText.codePage());
-}
-
-bool IsRegularFile(const FilePath& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 } // namespace
@@ -108,13 +104,11 @@ int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilt
         }
     }
 
-    ClassList& list = board.List(target);
-    {
-        BulkUpdate bulk(list);
-        for (std::size_t i : accepted)
-            list.Append(std::move(candidates[i]));
-        board.ResyncPane(target);
-    }
+    FilePathList added;
+    added.reserve(accepted.size());
+    for (std::size_t i : accepted)
+        added.push_back(std::move(candidates[i]));
+    board.AppendAndShow(target, std::move(added));
     return static_cast<int>(accepted.size());
 }
 

@@ -5,11 +5,9 @@
 #include "intake/add_files.h"
 #include "intake/clipboard_formats.h"
 #include "platform/clipboard.h"
+#include "platform/file_info.h"
 #include "platform/prompter.h"
 #include "resources/strings.h"
-
-#include <QFile>
-#include <sys/stat.h>
 
 namespace pelldrake {
 
@@ -20,8 +18,8 @@ void TellClipboardUnavailable(Prompter& prompter) {
 }
 
 bool IsUsableName(const FilePath& name) {
-    struct stat info;
-    return ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+    const std::optional<FileInfo> info = StatPath(name);
+    return info && !info->IsFolder();
 }
 
 FilePathList UsableNamesOfText(std::string_view text, Prompter& prompter) {
@@ -33,7 +31,7 @@ FilePathList UsableNamesOfText(std::string_view text, Prompter& prompter) {
             usable.push_back(AbsolutePath(name));
         } else {
             if (listed < kMaxListedUnusableNames)
-                unusable += QFile::decodeName(QByteArray::fromStdString(name)) + "\r\n";
+                unusable += PathToQString(name) + "\r\n";
             else if (listed == kMaxListedUnusableNames)
                 unusable += QString::fromUtf8("…\r\n"); // a longer box would grow past the screen
             ++listed;

@@ -1,5 +1,6 @@
 #include "intake/scan_folder.h"
 
+#include "platform/file_info.h"
 #include "platform/path_text.h"
 
 #include <dirent.h>
@@ -67,8 +68,7 @@ private:
             return true;
         if (type != DT_LNK && type != DT_UNKNOWN)
             return false;
-        struct stat info;
-        return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        return pelldrake::IsFolder(path);
     }
 
     FilePathList& out_;

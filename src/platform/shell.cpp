@@ -1,5 +1,7 @@
 #include "platform/shell.h"
 
+#include "platform/file_info.h"
+
 #include <QDesktopServices>
 #include <QFile>
 #include <QProcess>
@@ -8,16 +10,8 @@
 
 namespace pelldrake {
 
-namespace {
-
-QString Decoded(const FilePath& path) {
-    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
-}
-
-} // namespace
-
 void DesktopShell::OpenFile(const FilePath& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(Decoded(path)));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQString(path)));
 }
 
 QString DesktopShell::BrowserProgram() {
@@ -33,7 +27,7 @@ QString DesktopShell::BrowserProgram() {
 }
 
 void DesktopShell::OpenInBrowser(const FilePath& path) {
-    QProcess::startDetached(BrowserProgram(), {Decoded(path)});
+    QProcess::startDetached(BrowserProgram(), {PathToQString(path)});
 }
 
 } // namespace pelldrake

@@ -4,7 +4,7 @@
 
 namespace pelldrake {
 
-// The program's own icon (icon resource 128): a stack of photo cards sorted into trays.
+// The program's own icon: a stack of photo cards sorted into trays.
 QIcon AppIcon();
 
 } // namespace pelldrake

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "board/list_index.h"
+#include "core/types.h"
 
 // Control and command ids shared by the templates, the menu and the command table.
 namespace pelldrake::ids {

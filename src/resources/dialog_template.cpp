@@ -1,6 +1,6 @@
 #include "resources/dialog_template.h"
 
-#include "board/list_index.h"
+#include "core/types.h"
 #include "resources/control_ids.h"
 
 #include <algorithm>

@@ -6,8 +6,8 @@ QString Message(int id) {
     switch (id) {
     case kThumbControlMissing:
         return Utf8(
-            "サムネイルコントロールが存在しません\r\nこれはIE4.01SP1のデスクトップコンポーネントに含まれているコン"
-            "トロールで、\r\nPelldrakeのバージョン1.xxにとって必須です。\r\n\r\nこの警告が誤りであるのなら、設定ファ"
+            "サムネイルコントロールが存在しません\r\nこれはQtの画像プラグイン（imageformats の JPEG と PNG）で、\r\n"
+            "Pelldrakeのバージョン1.xxにとって必須です。\r\n\r\nこの警告が誤りであるのなら、設定ファ"
             "イルから「STARTCHECK/THUMBCTL」を0にすると以降、チェックを行いません。");
     case kThumbVersionUnreadable:
         return Utf8("サムネイル・コントロールのバージョン情報を読み込むことができませんでした。");

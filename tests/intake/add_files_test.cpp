@@ -38,14 +38,7 @@ protected:
         owner = RecordingOwner();
     }
 
-    std::string File(const std::string& name) {
-        const std::string path = root + "/" + name;
-        fs::create_directories(fs::path(path).parent_path());
-        const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
-        EXPECT_GE(fd, 0) << path;
-        ::close(fd);
-        return path;
-    }
+    std::string File(const std::string& name) { return dir.Touch("files/" + name); }
 
     int Add(FilePathList candidates, ListIndex target = kUnclassified, bool applyFilter = false, bool bypass = false,
             PathCase pathCase = kNativePathCase) {

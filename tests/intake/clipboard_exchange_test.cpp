@@ -9,7 +9,6 @@
 #include "support/temp_dir.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace pelldrake {
@@ -23,18 +22,14 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(root); } // QTemporaryDir skips non-UTF-8 names
 
-    std::string File(const std::string& name) {
-        std::ofstream(root + "/" + name) << "x";
-        return root + "/" + name;
-    }
-    void Export(ListIndex list, const FilePathList& paths, PromptAnswer clear) {
-        for (const FilePath& path : paths)
-            board.List(list).Append(path);
-        board.ResyncPane(list);
-        prompter.answers.push_back(clear);
+    std::string File(const std::string& name) { return dir.Touch(name, "x"); }
+    void Export(ListIndex list, const FilePathList& paths, PromptAnswer answer) {
+        board.AppendAndShow(list, paths);
+        prompter.answers.push_back(answer);
         CopyListToClipboard(board, list, clipboard, prompter);
     }
-    void Paste(const char* format = nullptr, const QByteArray& data = {}) {
+    void Paste(const char* format = nullptr, const QByteArray& data = {}, int messages = 0) {
+        prompter.answers.insert(prompter.answers.end(), messages, PromptAnswer::Ok);
         if (format) {
             clipboard.contents = std::make_unique<QMimeData>();
             clipboard.contents->setData(format, data);
@@ -80,8 +75,8 @@ TEST_F(ClipboardExchangeTest, ExportPutsFilesAndCrLfTextThenAsksWhetherToClear) 
 
 TEST_F(ClipboardExchangeTest, UnusableClipboardIsReportedAndNothingChanges) {
     clipboard.usable = false;
-    Export(2, {a}, PromptAnswer::Yes);
-    Paste();
+    Export(2, {a}, PromptAnswer::Ok);
+    Paste(nullptr, {}, 1);
     ASSERT_EQ(prompter.questions.size(), 2u);
     EXPECT_EQ(Asked(0), strings::Utf8(strings::kClipboardUnavailable));
     EXPECT_EQ(Asked(1), Asked(0));
@@ -105,14 +100,16 @@ TEST_F(ClipboardExchangeTest, PastedTextSplitsOnLineBreakRunsAndNamesFoldersAndM
     const std::string missing = root + "/missing.jpg";
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(root);
-    Paste("text/plain", QByteArray::fromStdString("\r\n" + a + "\r\n\r\n\n" + folder + "\r\n" + missing +
-                                                  "\n\rc.jpg\n" + b + std::string(1, '\0') + File("d.jpg")));
+    Paste("text/plain",
+          QByteArray::fromStdString("\r\n" + a + "\r\n\r\n\n" + folder + "\r\n" + missing + "\n\rc.jpg\n" + b +
+                                    std::string(1, '\0') + File("d.jpg")),
+          1);
     std::filesystem::current_path(previous);
     EXPECT_EQ(Entries(kUnclassified), (FilePathList{a, c, b})); // c named relative to the current folder
     EXPECT_EQ(Asked(0), strings::Utf8(strings::kClipboardUnusableNames) + QFile::decodeName(folder.c_str()) + "\r\n" +
                             QFile::decodeName(missing.c_str()) + "\r\n");
 
-    Paste("text/plain", QByteArray::fromStdString(missing + "\n").repeated(kMaxListedUnusableNames + 1));
+    Paste("text/plain", QByteArray::fromStdString(missing + "\n").repeated(kMaxListedUnusableNames + 1), 1);
     EXPECT_EQ(Asked(1).count('\n'), kMaxListedUnusableNames + 2);
     EXPECT_TRUE(Asked(1).endsWith(QString::fromUtf8("…\r\n")));
 }

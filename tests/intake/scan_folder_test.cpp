@@ -65,14 +65,7 @@ protected:
         fs::create_directories(path);
         return path;
     }
-    std::string File(const std::string& relative) {
-        const std::string path = root + "/" + relative;
-        fs::create_directories(fs::path(path).parent_path());
-        const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
-        EXPECT_GE(fd, 0) << path;
-        ::close(fd);
-        return path;
-    }
+    std::string File(const std::string& relative) { return dir.Touch(relative); }
     FilePathList Scan(const std::string& folder, bool includeSubfolders) {
         FilePathList out;
         ScanFolder(out, folder, includeSubfolders);

@@ -1,12 +1,26 @@
 #pragma once
 
-#include "board/classify_board_dialog.h"
+#include "board/ui/classify_board_dialog.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
 #include <memory>
 
 namespace pelldrake::testing {
+
+// Puts entries into a list and shows it at position, as intake would.
+inline void Fill(ClassifyBoardDialog& board, ListIndex list, FilePathList paths, int position = 0) {
+    board.board().AppendAndShow(list, std::move(paths), position);
+}
+
+// The same with count small files that exist, named after the list.
+inline FilePathList FillWithFiles(ClassifyBoardDialog& board, const TempDir& dir, ListIndex list, int count) {
+    FilePathList paths;
+    for (int i = 0; i < count; ++i)
+        paths.push_back(dir.Write(QStringLiteral("f%1_%2.jpg").arg(list).arg(i), QByteArray(10, 'x')));
+    Fill(board, list, paths);
+    return paths;
+}
 
 // A real board over a temporary settings file, with scripted answers and a recording shell;
 // made anew for every test case.
@@ -25,6 +39,9 @@ struct BoardFixture {
     }
     SettingsFile Settings() const { return SettingsFile(dir->FilePath("p.INI")); }
     FilePathList Entries(ListIndex list) const { return board->board().List(list).Entries(); }
+    std::unique_ptr<ClassifyBoardDialog> MakeBoard(LayoutMode layout) {
+        return std::make_unique<ClassifyBoardDialog>(layout, Settings(), prompter, shell);
+    }
 };
 
 } // namespace pelldrake::testing

@@ -4,9 +4,22 @@
 #include "platform/shell.h"
 
 #include <deque>
+#ifdef PELLDRAKE_GTEST
+#include <gtest/gtest.h>
+#else
+#include <QTest>
+#endif
 #include <vector>
 
 namespace pelldrake::testing {
+
+inline void FailTest(const QString& why) {
+#ifdef PELLDRAKE_GTEST
+    ADD_FAILURE() << why.toStdString();
+#else
+    QTest::qFail(qPrintable(why), __FILE__, __LINE__);
+#endif
+}
 
 // Answers every question from a prepared script and records what was asked.
 class ScriptedPrompter : public Prompter {
@@ -19,8 +32,11 @@ public:
 
     PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon) override {
         questions.push_back({text, buttons, icon});
-        if (answers.empty())
+        if (answers.empty()) {
+            // A question nobody expected is a fault of the code or of the test.
+            FailTest("unscripted question: " + text);
             return PromptAnswer::Cancel;
+        }
         const PromptAnswer answer = answers.front();
         answers.pop_front();
         return answer;

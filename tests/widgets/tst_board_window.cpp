@@ -1,48 +1,38 @@
-#include "board/classify_board_dialog.h"
+#include "board/status_text.h"
+#include "board/ui/classify_board_dialog.h"
 #include "resources/control_ids.h"
-#include "support/scripted_prompter.h"
-#include "support/temp_dir.h"
-#include "thumbs/enlarge_window.h"
-#include "thumbs/thumb_ctl.h"
+#include "support/board_fixture.h"
+#include "thumbs/ui/enlarge_window.h"
+#include "thumbs/ui/thumb_ctl.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QTest>
 
 using namespace pelldrake;
+using pelldrake::testing::BoardFixture;
+using pelldrake::testing::FillWithFiles;
 using pelldrake::testing::RecordingShell;
-using pelldrake::testing::ScriptedPrompter;
 using pelldrake::testing::TempDir;
 
 class BoardWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempDir> dir;
-    ScriptedPrompter prompter;
-    RecordingShell shell;
+    BoardFixture fixture;
+    std::unique_ptr<TempDir>& dir = fixture.dir;
+    RecordingShell& shell = fixture.shell;
 
     std::unique_ptr<ClassifyBoardDialog> MakeBoard(LayoutMode layout = LayoutMode::Small) {
-        return std::make_unique<ClassifyBoardDialog>(layout, SettingsFile(dir->FilePath("p.INI")), prompter, shell);
+        return fixture.MakeBoard(layout);
     }
-    // Fills a list with files that exist and shows it as intake would.
     FilePathList Fill(ClassifyBoardDialog& board, ListIndex list, int count) {
-        FilePathList paths;
-        for (int i = 0; i < count; ++i) {
-            paths.push_back(dir->Write(QStringLiteral("f%1_%2.jpg").arg(list).arg(i), QByteArray(10, 'x')));
-            board.board().List(list).Append(paths.back());
-        }
-        board.board().List(list).UpdateControls();
-        board.board().ResyncPane(list);
-        return paths;
+        return FillWithFiles(board, *dir, list, count);
     }
     bool Enabled(ClassifyBoardDialog& board, int id) { return board.control(id)->isEnabled(); }
 
 private slots:
-    void init() {
-        dir = std::make_unique<TempDir>();
-        shell = RecordingShell();
-    }
+    void init() { fixture.Reset(); }
 
     void startsCollapsedWithDependentControlsDisabled() {
         auto board = MakeBoard();
@@ -95,11 +85,11 @@ private slots:
         QFETCH(int, size);
         QFETCH(QString, text);
         const FilePath path = dir->Write("s.jpg", QByteArray(size, 'x'));
-        QCOMPARE(ClassifyBoardDialog::StatusTextFor(path), text);
+        QCOMPARE(StatusTextFor(path), text);
     }
 
     void statusLineOfAMissingFile() {
-        QCOMPARE(ClassifyBoardDialog::StatusTextFor(dir->Native("gone.jpg")), QString::fromUtf8("情報取得に失敗"));
+        QCOMPARE(StatusTextFor(dir->Native("gone.jpg")), QString::fromUtf8("情報取得に失敗"));
         auto board = MakeBoard();
         board->board().List(0).Append(dir->Native("gone.jpg"));
         board->board().ResyncPane(0);

@@ -1,8 +1,8 @@
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
-#include "thumbs/enlarge_viewer.h"
-#include "thumbs/enlarge_window.h"
-#include "thumbs/thumb_ctl.h"
+#include "thumbs/ui/enlarge_viewer.h"
+#include "thumbs/ui/enlarge_window.h"
+#include "thumbs/ui/thumb_ctl.h"
 
 #include <QSignalSpy>
 #include <QTest>

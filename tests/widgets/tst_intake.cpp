@@ -1,7 +1,7 @@
-#include "board/board_menu_bar.h"
-#include "board/classify_board_dialog.h"
-#include "intake/extension_filter_dialog.h"
-#include "intake/intake_commands.h"
+#include "board/ui/board_menu_bar.h"
+#include "board/ui/classify_board_dialog.h"
+#include "intake/ui/extension_filter_dialog.h"
+#include "intake/ui/intake_commands.h"
 #include "resources/control_ids.h"
 #include "resources/menu_table.h"
 #include "support/board_fixture.h"
@@ -33,10 +33,7 @@ private:
 
     SettingsFile Settings() const { return fixture.Settings(); }
     FilePathList Entries(ListIndex list) const { return fixture.Entries(list); }
-    FilePath Make(const QString& relative) {
-        QDir(dir->path()).mkpath(QFileInfo(dir->FilePath(relative)).path());
-        return dir->Write(relative, "data");
-    }
+    FilePath Make(const QString& relative) { return dir->Write(relative, "data"); }
     QPoint CentreOf(ListIndex list) {
         QGroupBox* frame = board->groupBox(list);
         return frame->mapToGlobal(frame->rect().center());
@@ -160,7 +157,7 @@ private slots:
         board->RunCommand(menu_ids::kAddFolder);
         QVERIFY(!QFileInfo::exists(QString::fromStdString(scanned)));
         const FilePath dropped = Make("drop/thumbs.db");
-        board->intake().Drop({dropped}, QPoint(-5000, -5000));
+        board->DropFiles({dropped}, QPoint(-5000, -5000));
         QVERIFY(!QFileInfo::exists(QString::fromStdString(dropped)));
         QCOMPARE(Entries(0), (FilePathList{photo}));
     }
@@ -232,7 +229,7 @@ private slots:
         const FilePath c = Make("f3/c.jpg");
         prompter.answers = {PromptAnswer::No, PromptAnswer::Yes, PromptAnswer::No};
         board->show();
-        board->intake().Drop({Native("f1"), Native("f2"), Native("f3")}, CentreOf(0));
+        board->DropFiles({Native("f1"), Native("f2"), Native("f3")}, CentreOf(0));
         QCOMPARE(prompter.questions.size(), 3u);
         QCOMPARE(prompter.questions[0].text,
                  QString::fromUtf8("フォルダがドロップされました。\r\nフォルダ内のファイルも含めてますか？"));
@@ -247,7 +244,7 @@ private slots:
         board->show();
         board->ToggleExpand();
         prompter.answers = {PromptAnswer::No};
-        board->intake().Drop({file}, CentreOf(10));
+        board->DropFiles({file}, CentreOf(10));
         QCOMPARE(prompter.questions.size(), 1u);
         QCOMPARE(prompter.questions[0].text,
                  QString::fromUtf8(
@@ -260,7 +257,7 @@ private slots:
         const FilePath file = Make("y.jpg");
         board->show();
         prompter.answers = {PromptAnswer::Yes};
-        board->intake().Drop({file}, CentreOf(3));
+        board->DropFiles({file}, CentreOf(3));
         QCOMPARE(Entries(3), (FilePathList{file}));
         QVERIFY(board->control(ids::MoveAll(3))->isEnabled());
     }
@@ -270,7 +267,7 @@ private slots:
         Make("r2/b.jpg");
         board->show();
         prompter.answers = {PromptAnswer::No, PromptAnswer::No};
-        board->intake().Drop({Native("r1"), Native("r2"), Native("missing")}, CentreOf(4));
+        board->DropFiles({Native("r1"), Native("r2"), Native("missing")}, CentreOf(4));
         QCOMPARE(prompter.questions.size(), 2u);
         QCOMPARE(board->board().TotalCount(), 0);
     }
@@ -279,7 +276,7 @@ private slots:
         const FilePath file = Make("z.jpg");
         board->board().List(3).Append(file);
         board->show();
-        board->intake().Drop({file}, CentreOf(0));
+        board->DropFiles({file}, CentreOf(0));
         QVERIFY(Entries(0).empty());
         QCOMPARE(Entries(3), (FilePathList{file}));
     }
@@ -308,9 +305,7 @@ private slots:
         using namespace menu_ids;
         QGuiApplication::clipboard()->clear();
         const FilePathList files{Make("a.jpg"), Make("b.jpg")};
-        for (const FilePath& file : files)
-            board->board().List(3).Append(file);
-        board->board().ResyncPane(3);
+        pelldrake::testing::Fill(*board, 3, files);
         auto enabled = [this](int id) {
             board->boardMenu()->UpdateStates();
             return board->boardMenu()->action(id)->isEnabled();

@@ -1,9 +1,9 @@
-#include "board/board_menu_bar.h"
-#include "board/classify_board_dialog.h"
+#include "board/ui/board_menu_bar.h"
+#include "board/ui/classify_board_dialog.h"
 #include "resources/control_ids.h"
 #include "resources/menu_table.h"
 #include "support/board_fixture.h"
-#include "thumbs/enlarge_window.h"
+#include "thumbs/ui/enlarge_window.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -30,10 +30,7 @@ private:
     Board& model() { return board->board(); }
     FilePathList Entries(ListIndex list) const { return fixture.Entries(list); }
     void Fill(ListIndex list, const FilePathList& names, int position = 0) {
-        for (const FilePath& name : names)
-            model().List(list).Append(name);
-        model().List(list).UpdateControls();
-        model().ResyncPane(list, position);
+        pelldrake::testing::Fill(*board, list, names, position);
     }
     QAbstractButton* Button(int id) { return qobject_cast<QAbstractButton*>(board->control(id)); }
     void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {

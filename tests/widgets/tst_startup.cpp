@@ -1,4 +1,4 @@
-#include "app/classify_app.h"
+#include "app/startup/classify_app.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
@@ -94,6 +94,7 @@ private slots:
         TempDir dir;
         SettingsFile settings(dir.FilePath("p.INI"));
         ScriptedPrompter prompter;
+        prompter.answers = {PromptAnswer::Ok};
         QVERIFY(!ClassifyApp(settings, prompter, Environment(true, std::nullopt)).RunChecks());
         QCOMPARE(prompter.questions.size(), 1u);
         QCOMPARE(prompter.questions[0].text,

@@ -1,4 +1,4 @@
-#include "board/list_index.h"
+#include "core/types.h"
 #include "resources/control_ids.h"
 #include "resources/dialog_template.h"
 #include "resources/dialog_units.h"

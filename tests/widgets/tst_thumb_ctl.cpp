@@ -1,7 +1,7 @@
 #include "support/temp_dir.h"
 #include "support/test_images.h"
 #include "thumbs/image_loader.h"
-#include "thumbs/thumb_ctl.h"
+#include "thumbs/ui/thumb_ctl.h"
 
 #include <QDir>
 #include <QSignalSpy>

@@ -1,20 +1,20 @@
 #include "intake/ui/clipboard_commands.h"
 
-#include "board/board.h"
 #include "board/command_table.h"
 #include "intake/clipboard_exchange.h"
 #include "resources/menu_table.h"
 
 namespace pelldrake {
 
-void RegisterClipboardCommands(CommandTable& commands, Board& board, const SettingsFile& settings, Prompter& prompter,
-                               Clipboard& clipboard, const bool& applyExtensionFilter) {
+void RegisterClipboardCommands(CommandTable& commands, const CommandContext& context, Clipboard& clipboard) {
     using namespace menu_ids;
-    commands.Add(kFromClipboard, [&board, &settings, &prompter, &clipboard, &applyExtensionFilter](int) {
-        PasteFilesFromClipboard(board, settings, applyExtensionFilter, clipboard, prompter);
+    // The filter switch is read at each paste, so a later change of it counts.
+    commands.Add(kFromClipboard, [context, &clipboard](int) {
+        PasteFilesFromClipboard(context.board, context.settings, context.applyExtensionFilter, clipboard,
+                                context.prompter);
     });
-    commands.Add(kToClipboardFirst, kToClipboardFirst + kListCount - 1, [&board, &prompter, &clipboard](int id) {
-        CopyListToClipboard(board, id - kToClipboardFirst, clipboard, prompter);
+    commands.Add(kToClipboardFirst, kToClipboardFirst + kListCount - 1, [context, &clipboard](int id) {
+        CopyListToClipboard(context.board, id - kToClipboardFirst, clipboard, context.prompter);
     });
 }
 

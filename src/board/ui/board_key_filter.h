@@ -8,9 +8,8 @@ namespace pelldrake {
 
 class ClassifyBoardDialog;
 
-// The board's own keys, seen before any control of the board handles them: Delete, Backspace,
-// Space, Enter, F1, the Shift caption of the exclude button, and the plain-key mnemonics of the
-// board's buttons (the digits sort the current file).
+// Sees every key of the board before any of its controls does, and turns the keys of the key
+// table into commands; Shift alone only changes the exclude button's caption.
 class BoardKeyFilter : public QObject {
     Q_OBJECT
 public:
@@ -21,7 +20,6 @@ protected:
 
 private:
     bool KeyPress(QKeyEvent* event);
-    bool PressMnemonic(QKeyEvent* event);
 
     ClassifyBoardDialog& board_;
 };

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/settings_file.h"
-#include "board/list_index.h"
+#include "core/types.h"
 
 #include <QPointer>
 #include <array>

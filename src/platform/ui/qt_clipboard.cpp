@@ -1,4 +1,4 @@
-#include "platform/qt_clipboard.h"
+#include "platform/ui/qt_clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

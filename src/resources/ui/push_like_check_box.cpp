@@ -1,4 +1,4 @@
-#include "resources/push_like_check_box.h"
+#include "resources/ui/push_like_check_box.h"
 
 namespace pelldrake {
 

@@ -1,10 +1,10 @@
-#include "intake/extension_filter_dialog.h"
+#include "intake/ui/extension_filter_dialog.h"
 
 #include "intake/extension_filter.h"
 #include "resources/control_ids.h"
 #include "resources/dialog_template.h"
 #include "resources/dialog_units.h"
-#include "resources/template_builder.h"
+#include "resources/ui/template_builder.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>

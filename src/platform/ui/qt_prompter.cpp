@@ -1,17 +1,13 @@
-#include "platform/qt_prompter.h"
+#include "platform/ui/qt_prompter.h"
 
-#include <QCoreApplication>
+#include "platform/file_info.h"
+
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 
 namespace pelldrake {
 
 namespace {
-
-FilePath Encoded(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 struct ButtonChoice {
     QMessageBox::StandardButton button;
@@ -52,10 +48,6 @@ QMessageBox::Icon IconFor(PromptIcon icon) {
 
 } // namespace
 
-QString ApplicationTitle() {
-    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-}
-
 PromptAnswer QtPrompter::Ask(const QString& text, PromptButtons buttons, PromptIcon icon) {
     QMessageBox box(IconFor(icon), ApplicationTitle(),
                     QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), QMessageBox::NoButton, owner_);
@@ -93,18 +85,18 @@ std::optional<FilePathList> QtPrompter::OpenFiles(const std::vector<FileTypeEntr
         return std::nullopt;
     FilePathList chosen;
     for (const QString& file : dialog.selectedFiles())
-        chosen.push_back(Encoded(file));
+        chosen.push_back(PathFromQString(file));
     if (chosen.empty())
         return std::nullopt;
     return chosen;
 }
 
 std::optional<FilePath> QtPrompter::BrowseForFolder(const QString& title, const FilePath& initialFolder) {
-    const QString initial = QFile::decodeName(QByteArray::fromStdString(initialFolder));
+    const QString initial = PathToQString(initialFolder);
     const QString chosen = QFileDialog::getExistingDirectory(owner_, title, initial);
     if (chosen.isEmpty())
         return std::nullopt;
-    return Encoded(chosen);
+    return PathFromQString(chosen);
 }
 
 } // namespace pelldrake

@@ -1,4 +1,4 @@
-#include "thumbs/thumb_ctl.h"
+#include "thumbs/ui/thumb_ctl.h"
 
 #include <QPainter>
 #include <algorithm>

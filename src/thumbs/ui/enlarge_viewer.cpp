@@ -1,9 +1,9 @@
-#include "thumbs/enlarge_viewer.h"
+#include "thumbs/ui/enlarge_viewer.h"
 
 #include "board/board.h"
 #include "platform/shell.h"
 #include "resources/strings.h"
-#include "thumbs/enlarge_window.h"
+#include "thumbs/ui/enlarge_window.h"
 
 #include <QAbstractButton>
 

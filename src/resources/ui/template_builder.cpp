@@ -1,8 +1,8 @@
-#include "resources/template_builder.h"
+#include "resources/ui/template_builder.h"
 
-#include "board/pane_scroll_bar.h"
-#include "resources/push_like_check_box.h"
-#include "thumbs/thumb_ctl.h"
+#include "platform/ui/pane_scroll_bar.h"
+#include "resources/ui/push_like_check_box.h"
+#include "thumbs/ui/thumb_ctl.h"
 
 #include <QFrame>
 #include <QGroupBox>

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "platform/scroll_code.h"
+
 #include <QScrollBar>
 
 namespace pelldrake {
-
-// The scroll codes a pane reacts to.
-enum class ScrollCode { LineUp, LineDown, PageUp, PageDown, ThumbTrack, ThumbPosition, Top, Bottom, EndScroll };
 
 // A vertical scroll bar that reports what the user does as scroll codes, with an end-of-scroll
 // code when the mouse button is released, so the pane can keep the expensive thumbnail update

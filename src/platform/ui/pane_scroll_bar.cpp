@@ -1,4 +1,4 @@
-#include "board/pane_scroll_bar.h"
+#include "platform/ui/pane_scroll_bar.h"
 
 #include <QWheelEvent>
 #include <utility>

@@ -1,8 +1,8 @@
-#include "board/board_menu_bar.h"
+#include "board/ui/board_menu_bar.h"
 
-#include "board/classify_board_dialog.h"
+#include "board/ui/classify_board_dialog.h"
 #include "intake/clipboard_formats.h"
-#include "platform/qt_clipboard.h"
+#include "platform/ui/qt_clipboard.h"
 #include "resources/menu_table.h"
 
 #include <QAction>

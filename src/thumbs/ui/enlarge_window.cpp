@@ -1,9 +1,9 @@
-#include "thumbs/enlarge_window.h"
+#include "thumbs/ui/enlarge_window.h"
 
 #include "resources/dialog_template.h"
 #include "resources/dialog_units.h"
 #include "resources/strings.h"
-#include "thumbs/thumb_ctl.h"
+#include "thumbs/ui/thumb_ctl.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "board/list_index.h"
+#include "core/types.h"
 #include "thumbs/image_loader.h"
 
 #include <QFrame>

@@ -1,12 +1,9 @@
-#include "app/classify_app.h"
+#include "app/startup_checks.h"
 
-#include "board/classify_board_dialog.h"
 #include "platform/prompter.h"
-#include "platform/qt_prompter.h"
 #include "resources/strings.h"
 
 #include <QImageReader>
-#include <memory>
 
 namespace pelldrake {
 
@@ -35,10 +32,10 @@ std::optional<LibraryVersion> ParseVersion(const char* text) {
     return version;
 }
 
-ClassifyApp::ClassifyApp(SettingsFile settings, Prompter& prompter, ImageEnvironment environment)
+StartupChecks::StartupChecks(SettingsFile settings, Prompter& prompter, ImageEnvironment environment)
     : settings_(std::move(settings)), prompter_(prompter), environment_(std::move(environment)) {}
 
-bool ClassifyApp::PresenceCheck() {
+bool StartupChecks::PresenceCheck() {
     if (settings_.ThumbCtlCheck() == 0)
         return true;
     while (!environment_.decodersPresent()) {
@@ -52,13 +49,13 @@ bool ClassifyApp::PresenceCheck() {
     return true;
 }
 
-bool ClassifyApp::VersionAccepted(const LibraryVersion& version) const {
+bool StartupChecks::VersionAccepted(const LibraryVersion& version) const {
     auto matches = [](int wanted, int actual) { return wanted == -1 || wanted == actual; };
     return settings_.ThumbCtlVersionHH() == version[0] && matches(settings_.ThumbCtlVersionHL(), version[1]) &&
            matches(settings_.ThumbCtlVersionLH(), version[2]) && matches(settings_.ThumbCtlVersionLL(), version[3]);
 }
 
-bool ClassifyApp::VersionCheck() {
+bool StartupChecks::VersionCheck() {
     if (settings_.ThumbCtlVersionCheck() == 0)
         return true;
     const std::optional<LibraryVersion> version = environment_.libraryVersion();
@@ -75,30 +72,12 @@ bool ClassifyApp::VersionCheck() {
     return prompter_.Ask(text, PromptButtons::YesNo, PromptIcon::Stop) == PromptAnswer::No;
 }
 
-bool ClassifyApp::RunChecks() {
+bool StartupChecks::RunChecks() {
     return PresenceCheck() && VersionCheck();
 }
 
-LayoutMode ClassifyApp::ChooseLayout() const {
+LayoutMode StartupChecks::ChooseLayout() const {
     return LayoutForMode(settings_.DialogMode());
-}
-
-int ClassifyApp::Run(Shell& shell) {
-    if (!RunChecks())
-        return 0;
-    auto board = std::make_unique<ClassifyBoardDialog>(ChooseLayout(), settings_, prompter_, shell);
-    if (auto* qtPrompter = dynamic_cast<QtPrompter*>(&prompter_))
-        qtPrompter->setOwner(board.get());
-    board->setApplyExtensionFilter(settings_.ExtFilterEnable() != 0);
-    board->exec();
-
-    // The enlarge window goes with the board's window and saves its place first; then the
-    // filter switch; then the lists.
-    const bool filterOn = board->applyExtensionFilter();
-    board->viewer().DetachBoard();
-    settings_.WriteExtFilterEnable(filterOn);
-    board.reset();
-    return 0;
 }
 
 } // namespace pelldrake

@@ -1,22 +1,22 @@
-#include "board/classify_board_dialog.h"
+#include "board/ui/classify_board_dialog.h"
 
-#include "board/board_key_filter.h"
-#include "board/board_menu_bar.h"
-#include "board/moves.h"
-#include "intake/intake_commands.h"
+#include "board/pane_scroll.h"
+#include "board/status_text.h"
+#include "board/ui/board_commands.h"
+#include "board/ui/board_key_filter.h"
+#include "board/ui/board_menu_bar.h"
 #include "intake/ui/clipboard_commands.h"
+#include "intake/ui/intake_commands.h"
 #include "platform/help_file.h"
 #include "platform/prompter.h"
-#include "platform/qt_clipboard.h"
-#include "platform/shell.h"
+#include "platform/ui/qt_clipboard.h"
 #include "resources/app_icon.h"
 #include "resources/control_ids.h"
 #include "resources/dialog_units.h"
-#include "resources/menu_table.h"
 #include "resources/strings.h"
-#include "resources/template_builder.h"
-#include "thumbs/enlarge_window.h"
-#include "thumbs/thumb_ctl.h"
+#include "resources/ui/template_builder.h"
+#include "thumbs/ui/enlarge_window.h"
+#include "thumbs/ui/thumb_ctl.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -24,7 +24,6 @@
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -32,7 +31,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWhatsThis>
-#include <sys/stat.h>
 
 namespace pelldrake {
 
@@ -41,9 +39,10 @@ ClassifyBoardDialog::ClassifyBoardDialog(LayoutMode layout, SettingsFile setting
     : QDialog(parent), layout_(layout), settings_(std::move(settings)), prompter_(prompter), shell_(shell),
       viewer_(settings_, shell), helpPath_(HelpFile::PathFor(QApplication::applicationFilePath())) {
     BuildWindow();
-    RegisterCommands();
-    intake_ = std::make_unique<IntakeCommands>(*this);
-    RegisterClipboardCommands(commands_, board_, settings_, prompter_, SystemClipboard(), applyExtensionFilter_);
+    RegisterBoardCommands(*this, commands_);
+    intake_ = std::make_unique<IntakeCommands>(commandContext());
+    intake_->Register(commands_);
+    RegisterClipboardCommands(commands_, commandContext(), SystemClipboard());
     ConnectControls();
     boardMenu_ = new BoardMenuBar(menuBar_, *this);
     // The window always opens collapsed; sized once the menu bar has its menus.
@@ -59,6 +58,10 @@ ClassifyBoardDialog::ClassifyBoardDialog(LayoutMode layout, SettingsFile setting
 
 ClassifyBoardDialog::~ClassifyBoardDialog() {
     viewer_.DetachBoard();
+}
+
+CommandContext ClassifyBoardDialog::commandContext() {
+    return CommandContext{board_, settings_, prompter_, applyExtensionFilter_, this};
 }
 
 void ClassifyBoardDialog::BuildWindow() {
@@ -113,42 +116,6 @@ void ClassifyBoardDialog::ConnectControls() {
     }
 }
 
-void ClassifyBoardDialog::RegisterCommands() {
-    using namespace menu_ids;
-    auto shiftHeld = [] { return QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier); };
-    commands_.Add(ids::NumberButton(1), ids::NumberButton(10), [this, shiftHeld](int id) {
-        const ListIndex n = id - ids::NumberButton(0);
-        if (shiftHeld())
-            EnlargeCommand(n);
-        else
-            moves::MoveCurrentToList(board_, n);
-    });
-    commands_.Add(ids::MoveOne(1), ids::MoveOne(10),
-                  [this](int id) { moves::ReturnCurrentToUnclassified(board_, id - ids::MoveOne(0)); });
-    commands_.Add(ids::MoveAll(1), ids::MoveAll(10), [this, shiftHeld](int id) {
-        const ListIndex n = id - ids::MoveAll(0);
-        if (shiftHeld()) {
-            moves::MoveAllEntries(board_, kUnclassified, n);
-            board_.setLastTouchedList(n);
-        } else {
-            moves::MoveAllEntries(board_, n, kUnclassified);
-        }
-    });
-    commands_.Add(ids::kExclude, [this, shiftHeld](int) { moves::ExcludeCurrent(board_, shiftHeld()); });
-    commands_.Add(kClearUnclassified, [this](int) { moves::ClearList(board_, kUnclassified); });
-    commands_.Add(kClearAll, [this](int) { moves::ClearAll(board_); });
-    commands_.Add(ids::kExpandToggle, [this](int) { ToggleExpand(); });
-    commands_.Add(kExpand, [this](int) { ToggleExpand(); });
-    commands_.Add(ids::Enlarge(0), ids::Enlarge(10), [this](int id) { EnlargeCommand(id - ids::Enlarge(0)); });
-    commands_.Add(kEnlargeFirst, kEnlargeFirst + 10, [this](int id) { EnlargeCommand(id - kEnlargeFirst); });
-    commands_.Add(kCloseEnlarge, [this](int) { viewer_.ShowList(EnlargeViewer::kNoList, std::nullopt); });
-    commands_.Add(ids::kOpen, [this](int) { OpenCurrentFile(); });
-    commands_.Add(kHelpContents, [this](int) { OpenHelpContents(); });
-    commands_.Add(kExit, [this](int) { Exit(); });
-    commands_.Add(ids::kOk, [this](int) { moves::StepUnclassified(board_); });
-    commands_.Add(ids::kCancel, [this](int) { reject(); });
-}
-
 void ClassifyBoardDialog::RunCommand(int id) {
     commands_.Run(id);
 }
@@ -166,16 +133,12 @@ void ClassifyBoardDialog::SetExcludeCaptionForShift(bool shiftDown) {
     button->setText(strings::Utf8(shiftDown ? strings::kExcludeAllCaption : strings::kExcludeReleasedCaption));
 }
 
-QAbstractButton* ClassifyBoardDialog::ButtonForMnemonic(int key) const {
-    for (const auto& [id, widget] : controls_) {
-        auto* button = qobject_cast<QAbstractButton*>(widget);
-        if (!button || !button->isEnabled())
-            continue;
-        const QKeySequence mnemonic = QKeySequence::mnemonic(button->text());
-        if (!mnemonic.isEmpty() && (mnemonic[0].key() == key))
-            return button;
-    }
-    return nullptr;
+bool ClassifyBoardDialog::MnemonicActive(int commandId) const {
+    const QWidget* button = control(commandId);
+    if (!button || !button->isEnabled())
+        return false;
+    // The exclude button carries its mnemonic only in the caption Shift's release gives it.
+    return commandId != ids::kExclude || excludeCaption_ == ExcludeCaption::ShiftReleased;
 }
 
 int ClassifyBoardDialog::ControlIdOf(const QWidget* widget) const {
@@ -201,23 +164,15 @@ void ClassifyBoardDialog::ShowContextHelp() {
         QWhatsThis::showText(QCursor::pos(), topic, this);
 }
 
-void ClassifyBoardDialog::OpenHelpContents() {
-    shell_.OpenInBrowser(QFile::encodeName(helpPath_).toStdString());
-}
-
 void ClassifyBoardDialog::reject() {
     if (viewer_.ShownList() != EnlargeViewer::kNoList) {
         viewer_.ShowList(EnlargeViewer::kNoList, std::nullopt);
         return;
     }
-    for (ListIndex list = 1; list < kListCount; ++list) {
-        if (board_.List(list).Count() == 0)
-            continue;
-        if (prompter_.Ask(strings::Utf8(strings::kUnsavedCloseQuestion), PromptButtons::YesNo,
-                          PromptIcon::Exclamation) != PromptAnswer::Yes)
-            return;
-        break;
-    }
+    if (board_.HoldsSortedEntries() &&
+        prompter_.Ask(strings::Utf8(strings::kUnsavedCloseQuestion), PromptButtons::YesNo, PromptIcon::Exclamation) !=
+            PromptAnswer::Yes)
+        return;
     QDialog::reject();
 }
 
@@ -274,91 +229,30 @@ void ClassifyBoardDialog::ShowTitle(ListIndex list) {
     groupBox(list)->setTitle(board_.PaneTitle(list));
 }
 
-FilePathList ClassifyBoardDialog::NeighboursOf(ListIndex list) const {
-    // Forward first: that is where sorting goes next.
-    const ClassList& classList = board_.List(list);
-    FilePathList neighbours;
-    for (int step = 1; step <= kReadAheadForward; ++step) {
-        if (classList.position() + step < classList.Count())
-            neighbours.push_back(classList.At(classList.position() + step));
-    }
-    if (classList.position() > 0 && classList.position() - 1 < classList.Count())
-        neighbours.push_back(classList.At(classList.position() - 1));
-    return neighbours;
-}
-
 void ClassifyBoardDialog::ShowCurrent(ListIndex list) {
     const ClassList& classList = board_.List(list);
-    if (!classList.HasCurrent()) {
-        thumbnail(list)->ShowFile(FilePath());
-        viewer_.FollowList(list, std::nullopt);
-        if (list == kUnclassified)
-            statusLine_->clear();
-        return;
-    }
-    const FilePath& path = classList.At(classList.position());
-    thumbnail(list)->ShowFile(path);
+    const std::optional<FilePath> path =
+        classList.HasCurrent() ? std::optional<FilePath>(classList.At(classList.position())) : std::nullopt;
+    thumbnail(list)->ShowFile(path.value_or(FilePath()));
     viewer_.FollowList(list, path);
     if (list == kUnclassified)
-        statusLine_->setText(StatusTextFor(path));
-    if (!readAhead_)
+        statusLine_->setText(path ? StatusTextFor(*path) : QString());
+    if (!path || !readAhead_)
         return;
     if (list == kUnclassified)
-        thumbnail(list)->ReadAhead(NeighboursOf(list));
+        thumbnail(list)->ReadAhead(board_.ReadAheadOf(list));
     if (list == viewer_.ShownList() && viewer_.window())
-        viewer_.window()->thumbnail()->ReadAhead(NeighboursOf(list));
-}
-
-QString ClassifyBoardDialog::StatusTextFor(const FilePath& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return strings::Utf8(strings::kStatusUnavailable);
-    // The whole size, not only its low 32 bits: files of 4 GB and more exist.
-    const long long size = info.st_size;
-    const std::size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (size <= 2047)
-        return QString::asprintf(strings::kStatusFormat, name.c_str(), static_cast<long>(size), "");
-    return QString::asprintf(strings::kStatusFormat, name.c_str(), static_cast<long>(size / 1024),
-                             strings::kStatusKilobytes);
+        viewer_.window()->thumbnail()->ReadAhead(board_.ReadAheadOf(list));
 }
 
 void ClassifyBoardDialog::OnScroll(ListIndex list, ScrollCode code, int trackPosition) {
     board_.setLastTouchedList(list);
-    ClassList& classList = board_.List(list);
     PaneScrollBar* bar = scrollBar(list);
-    const int minimum = bar->minimum();
-    const int maximum = bar->maximum();
-    int position = bar->value();
-    switch (code) {
-    case ScrollCode::LineUp:
-    case ScrollCode::PageUp:
-        if (position > minimum)
-            --position;
-        break;
-    case ScrollCode::LineDown:
-    case ScrollCode::PageDown:
-        if (position < maximum)
-            ++position;
-        break;
-    case ScrollCode::ThumbTrack:
-    case ScrollCode::ThumbPosition:
-        position = trackPosition;
-        break;
-    case ScrollCode::Top:
-        position = 0;
-        break;
-    case ScrollCode::Bottom:
-        position = maximum;
-        break;
-    case ScrollCode::EndScroll:
-        break;
-    }
     {
         const QSignalBlocker blocker(bar);
-        bar->setValue(position);
+        bar->setValue(ScrolledPosition(code, bar->value(), bar->maximum(), trackPosition));
     }
-    classList.SetPosition(bar->value());
+    board_.List(list).SetPosition(bar->value());
     ShowTitle(list);
     if (code == ScrollCode::EndScroll)
         ShowCurrent(list);
@@ -369,10 +263,17 @@ void ClassifyBoardDialog::EnlargeCommand(ListIndex list) {
     FocusBoard();
 }
 
-void ClassifyBoardDialog::OpenCurrentFile() {
-    const ClassList& unclassified = board_.List(kUnclassified);
-    if (unclassified.HasCurrent())
-        shell_.OpenFile(unclassified.At(unclassified.position()));
+ListIndex ClassifyBoardDialog::ListAt(const QPoint& screenPosition) const {
+    for (ListIndex list = 0; list < kListCount; ++list) {
+        const QGroupBox* frame = groupBox(list);
+        if (QRect(frame->mapToGlobal(QPoint(0, 0)), frame->size()).contains(screenPosition))
+            return list;
+    }
+    return kUnclassified;
+}
+
+void ClassifyBoardDialog::DropFiles(const FilePathList& paths, const QPoint& screenPosition) {
+    intake_->Drop(paths, ListAt(screenPosition));
 }
 
 void ClassifyBoardDialog::dragEnterEvent(QDragEnterEvent* event) {
@@ -391,8 +292,7 @@ void ClassifyBoardDialog::dropEvent(QDropEvent* event) {
     if (paths.empty())
         return;
     event->acceptProposedAction();
-    if (dropHandler_)
-        dropHandler_(paths, mapToGlobal(event->position().toPoint()));
+    DropFiles(paths, mapToGlobal(event->position().toPoint()));
 }
 
 } // namespace pelldrake

@@ -10,7 +10,6 @@
 namespace pelldrake {
 
 class Prompter;
-class Shell;
 
 // Four version parts, most significant first (6.4.2 reads 6, 4, 2, 0).
 using LibraryVersion = std::array<int, 4>;
@@ -26,17 +25,15 @@ struct ImageEnvironment {
 
 std::optional<LibraryVersion> ParseVersion(const char* text);
 
-// Start-up and shutdown: the checks, the board in the chosen size, and the flag saved at the end.
-class ClassifyApp {
+// Before the board opens: are the image decoders there, is their version one the settings
+// accept, and which size of board the settings ask for.
+class StartupChecks {
 public:
-    ClassifyApp(SettingsFile settings, Prompter& prompter, ImageEnvironment environment = ImageEnvironment::Real());
+    StartupChecks(SettingsFile settings, Prompter& prompter, ImageEnvironment environment);
 
     // The presence and version checks; false when the user or a failed check ends start-up.
     bool RunChecks();
     LayoutMode ChooseLayout() const;
-    // The whole run: checks, the modal board, then what is saved. Returns the exit code.
-    int Run(Shell& shell);
-
     // Whether a version passes the STARTCHECK keys (-1 is a wildcard except for the first part).
     bool VersionAccepted(const LibraryVersion& version) const;
 

@@ -3,14 +3,14 @@
 #include "app/settings_file.h"
 #include "board/board.h"
 #include "board/board_owner.h"
+#include "board/command_context.h"
 #include "board/command_table.h"
-#include "board/pane_scroll_bar.h"
+#include "platform/ui/pane_scroll_bar.h"
 #include "resources/dialog_template.h"
-#include "thumbs/enlarge_viewer.h"
+#include "thumbs/ui/enlarge_viewer.h"
 
 #include <QDialog>
 #include <array>
-#include <functional>
 #include <map>
 #include <memory>
 
@@ -23,13 +23,13 @@ namespace pelldrake {
 
 class BoardMenuBar;
 class CThumbCtl;
-class HelpFile;
 class IntakeCommands;
 class Prompter;
 class Shell;
 
 // The main window: one pane per list, in one of three sizes, collapsed to the unclassified pane
-// and panes 1 to 4 or expanded to all eleven.
+// and panes 1 to 4 or expanded to all eleven. It turns clicks, keys, menu entries, scrolls and
+// drops into commands and shows what the board model says; the rules live in the model.
 class ClassifyBoardDialog : public QDialog, public BoardOwner {
     Q_OBJECT
 public:
@@ -40,9 +40,13 @@ public:
     Board& board() { return board_; }
     const Board& board() const { return board_; }
     EnlargeViewer& viewer() { return viewer_; }
+    const EnlargeViewer& viewer() const { return viewer_; }
     const SettingsFile& settings() const { return settings_; }
     Prompter& prompter() { return prompter_; }
+    Shell& shell() { return shell_; }
     LayoutMode layoutMode() const { return layout_; }
+    // What the commands of the subsystems may reach.
+    CommandContext commandContext();
 
     bool applyExtensionFilter() const { return applyExtensionFilter_; }
     void setApplyExtensionFilter(bool on) { applyExtensionFilter_ = on; }
@@ -58,28 +62,27 @@ public:
     QGroupBox* groupBox(ListIndex list) const { return groupBoxes_[static_cast<std::size_t>(list)]; }
     QString statusText() const;
     QMenuBar* menuBar() const { return menuBar_; }
+    BoardMenuBar* boardMenu() const { return boardMenu_; }
 
     // A scroll action on a pane's scroll bar.
     void OnScroll(ListIndex list, ScrollCode code, int trackPosition);
 
     // Runs the enlarge command for a list and gives the focus back to the board.
     void EnlargeCommand(ListIndex list);
-    // Opens the unclassified list's current file with the program the desktop gives it.
-    void OpenCurrentFile();
 
     // Every button, menu entry and key of the board ends here.
     void RunCommand(int id);
     bool CommandAvailable(int id) const;
     // Other parts of the program plug their commands in here.
     CommandTable& commands() { return commands_; }
-    BoardMenuBar* boardMenu() const { return boardMenu_; }
 
     // The exclude button's caption while Shift is held down or after it is released.
     void SetExcludeCaptionForShift(bool shiftDown);
-    // The enabled button of the board whose mnemonic is this key, if any.
-    QAbstractButton* ButtonForMnemonic(int key) const;
+    // Whether a mnemonic key reaches the command's button: it must be enabled and show the mnemonic.
+    bool MnemonicActive(int commandId) const;
     // The help topic of the control under the mouse or with the focus, in a popup.
     void ShowContextHelp();
+    const QString& helpPath() const { return helpPath_; }
     // The help file beside the program unless told otherwise.
     void setHelpPath(QString path) { helpPath_ = std::move(path); }
 
@@ -88,6 +91,11 @@ public:
     // The exit command and the close box: the enlarge window never stops them.
     void Exit();
 
+    // Files and folders dropped at a screen point: the pane there may become the target.
+    void DropFiles(const FilePathList& paths, const QPoint& screenPosition);
+    // The list whose pane frame holds the screen point, the unclassified list first; 0 elsewhere.
+    ListIndex ListAt(const QPoint& screenPosition) const;
+
     // BoardOwner
     void SetControlEnabled(int controlId, bool enabled) override;
     void FocusBoard() override;
@@ -95,19 +103,8 @@ public:
     void ShowCurrent(ListIndex list) override;
     void ShowTitle(ListIndex list) override;
 
-    // The status line's text for a file: its name and size, or the failure text.
-    static QString StatusTextFor(const FilePath& path);
-
-    // Receives dropped local files and folders with the screen point of the drop.
-    using DropHandler = std::function<void(const FilePathList& paths, const QPoint& screenPosition)>;
-    void setDropHandler(DropHandler handler) { dropHandler_ = std::move(handler); }
-    IntakeCommands& intake() { return *intake_; }
-
     // Decoding the neighbours of the shown entries ahead; on unless switched off for comparison.
     void setReadAheadEnabled(bool on) { readAhead_ = on; }
-
-    // How many entries around the current one are decoded ahead.
-    static constexpr int kReadAheadForward = 3;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -117,11 +114,8 @@ protected:
 private:
     void BuildWindow();
     void ConnectControls();
-    void RegisterCommands();
-    void OpenHelpContents();
     int ControlIdOf(const QWidget* widget) const;
     void ResizeClient(const QSize& client);
-    FilePathList NeighboursOf(ListIndex list) const;
 
     LayoutMode layout_;
     SettingsFile settings_;
@@ -133,7 +127,6 @@ private:
     bool expanded_ = false;
     bool readAhead_ = true;
     QString helpPath_;
-    DropHandler dropHandler_;
     std::unique_ptr<IntakeCommands> intake_;
     enum class ExcludeCaption { Template, ShiftDown, ShiftReleased };
     ExcludeCaption excludeCaption_ = ExcludeCaption::Template;

@@ -1,0 +1,32 @@
+#include "app/startup/classify_app.h"
+
+#include "board/ui/classify_board_dialog.h"
+#include "platform/prompter.h"
+#include "platform/ui/qt_prompter.h"
+
+#include <memory>
+
+namespace pelldrake {
+
+ClassifyApp::ClassifyApp(SettingsFile settings, Prompter& prompter, ImageEnvironment environment)
+    : settings_(settings), prompter_(prompter), checks_(std::move(settings), prompter, std::move(environment)) {}
+
+int ClassifyApp::Run(Shell& shell) {
+    if (!checks_.RunChecks())
+        return 0;
+    auto board = std::make_unique<ClassifyBoardDialog>(checks_.ChooseLayout(), settings_, prompter_, shell);
+    if (auto* qtPrompter = dynamic_cast<QtPrompter*>(&prompter_))
+        qtPrompter->setOwner(board.get());
+    board->setApplyExtensionFilter(settings_.ExtFilterEnable() != 0);
+    board->exec();
+
+    // The enlarge window goes with the board's window and saves its place first; then the
+    // filter switch; then the lists.
+    const bool filterOn = board->applyExtensionFilter();
+    board->viewer().DetachBoard();
+    settings_.WriteExtFilterEnable(filterOn);
+    board.reset();
+    return 0;
+}
+
+} // namespace pelldrake

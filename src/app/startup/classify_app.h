@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/settings_file.h"
+#include "app/startup_checks.h"
+
+namespace pelldrake {
+
+class Prompter;
+class Shell;
+
+// Start-up and shutdown: the checks, the board in the chosen size, and the flag saved at the end.
+class ClassifyApp {
+public:
+    ClassifyApp(SettingsFile settings, Prompter& prompter, ImageEnvironment environment = ImageEnvironment::Real());
+
+    bool RunChecks() { return checks_.RunChecks(); }
+    LayoutMode ChooseLayout() const { return checks_.ChooseLayout(); }
+    bool VersionAccepted(const LibraryVersion& version) const { return checks_.VersionAccepted(version); }
+    // The whole run: checks, the modal board, then what is saved. Returns the exit code.
+    int Run(Shell& shell);
+
+private:
+    SettingsFile settings_;
+    Prompter& prompter_;
+    StartupChecks checks_;
+};
+
+} // namespace pelldrake

@@ -1,0 +1,73 @@
+#include "board/ui/board_commands.h"
+
+#include "board/moves.h"
+#include "board/ui/classify_board_dialog.h"
+#include "platform/file_info.h"
+#include "platform/shell.h"
+#include "resources/control_ids.h"
+#include "resources/key_table.h"
+#include "resources/menu_table.h"
+
+#include <QGuiApplication>
+
+namespace pelldrake {
+
+namespace {
+
+// The modifiers of the event being handled, not a live look at the keyboard.
+bool ShiftHeld() {
+    return QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
+}
+
+void OpenCurrentFile(ClassifyBoardDialog& window) {
+    const ClassList& unclassified = window.board().List(kUnclassified);
+    if (unclassified.HasCurrent())
+        window.shell().OpenFile(unclassified.At(unclassified.position()));
+}
+
+} // namespace
+
+void RegisterBoardCommands(ClassifyBoardDialog& window, CommandTable& commands) {
+    using namespace menu_ids;
+    Board& board = window.board();
+    commands.Add(ids::NumberButton(1), ids::NumberButton(10), [&window, &board](int id) {
+        const ListIndex n = id - ids::NumberButton(0);
+        if (ShiftHeld())
+            window.EnlargeCommand(n);
+        else
+            moves::MoveCurrentToList(board, n);
+    });
+    commands.Add(ids::MoveOne(1), ids::MoveOne(10),
+                 [&board](int id) { moves::ReturnCurrentToUnclassified(board, id - ids::MoveOne(0)); });
+    commands.Add(ids::MoveAll(1), ids::MoveAll(10), [&board](int id) {
+        const ListIndex n = id - ids::MoveAll(0);
+        if (ShiftHeld()) {
+            moves::MoveAllEntries(board, kUnclassified, n);
+            board.setLastTouchedList(n);
+        } else {
+            moves::MoveAllEntries(board, n, kUnclassified);
+        }
+    });
+    commands.Add(key_ids::kReturnLastSorted, [&board](int) {
+        if (board.lastTouchedList() != kUnclassified)
+            moves::ReturnCurrentToUnclassified(board, board.lastTouchedList());
+    });
+    commands.Add(ids::kExclude, [&board](int) { moves::ExcludeCurrent(board, ShiftHeld()); });
+    commands.Add(kClearUnclassified, [&board](int) { moves::ClearList(board, kUnclassified); });
+    commands.Add(kClearAll, [&board](int) { moves::ClearAll(board); });
+    commands.Add(ids::kOk, [&board](int) { moves::StepUnclassified(board); });
+
+    commands.Add(ids::kExpandToggle, [&window](int) { window.ToggleExpand(); });
+    commands.Add(kExpand, [&window](int) { window.ToggleExpand(); });
+    commands.Add(ids::Enlarge(0), ids::Enlarge(10), [&window](int id) { window.EnlargeCommand(id - ids::Enlarge(0)); });
+    commands.Add(kEnlargeFirst, kEnlargeFirst + 10, [&window](int id) { window.EnlargeCommand(id - kEnlargeFirst); });
+    commands.Add(kCloseEnlarge, [&window](int) { window.viewer().ShowList(EnlargeViewer::kNoList, std::nullopt); });
+    commands.Add(ids::kOpen, [&window](int) { OpenCurrentFile(window); });
+
+    commands.Add(kHelpContents, [&window](int) { window.shell().OpenInBrowser(PathFromQString(window.helpPath())); });
+    commands.Add(key_ids::kContextHelp, [&window](int) { window.ShowContextHelp(); });
+    commands.Add(kExit, [&window](int) { window.Exit(); });
+    commands.Add(ids::kCancel, [&window](int) { window.reject(); });
+}
+
+} // namespace pelldrake

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "board/command_context.h"
+#include "core/types.h"
+
+namespace pelldrake {
+
+class CommandTable;
+
+// The roads by which files reach the board: the open-file dialog, a folder, a drop, and the
+// extension filter that guards them.
+class IntakeCommands {
+public:
+    explicit IntakeCommands(CommandContext context) : context_(context) {}
+
+    void Register(CommandTable& commands);
+
+    void AddFilesByDialog();
+    void AddFolder();
+    void EditExtensionFilter();
+    void ToggleExtensionFilter();
+    // Dropped files and folders; a target other than the unclassified list is offered first.
+    void Drop(const FilePathList& paths, ListIndex target);
+
+    const FilePath& lastAddFolder() const { return lastAddFolder_; }
+
+private:
+    CommandContext context_;
+    FilePath lastAddFolder_;
+};
+
+} // namespace pelldrake

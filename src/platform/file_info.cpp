@@ -1,0 +1,62 @@
+#include "platform/file_info.h"
+
+#include <QFile>
+#include <sys/stat.h>
+
+namespace pelldrake {
+
+namespace {
+
+FileInfo FromStat(const struct stat& info) {
+    FileInfo file;
+    file.kind = S_ISREG(info.st_mode)   ? FileInfo::Kind::Regular
+                : S_ISDIR(info.st_mode) ? FileInfo::Kind::Folder
+                                        : FileInfo::Kind::Other;
+    file.size = static_cast<std::int64_t>(info.st_size);
+    file.modifiedSeconds = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+    file.modifiedNanoseconds = static_cast<std::int64_t>(info.st_mtim.tv_nsec);
+    file.device = static_cast<std::uint64_t>(info.st_dev);
+    file.inode = static_cast<std::uint64_t>(info.st_ino);
+    return file;
+}
+
+} // namespace
+
+std::optional<FileInfo> StatPath(const FilePath& path) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return FromStat(info);
+}
+
+std::optional<FileInfo> StatOpenFile(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return std::nullopt;
+    return FromStat(info);
+}
+
+bool IsRegularFile(const FilePath& path) {
+    const auto info = StatPath(path);
+    return info && info->IsRegular();
+}
+
+bool IsFolder(const FilePath& path) {
+    const auto info = StatPath(path);
+    return info && info->IsFolder();
+}
+
+FilePath FileNameOf(const FilePath& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == FilePath::npos ? path : path.substr(slash + 1);
+}
+
+QString PathToQString(const FilePath& path) {
+    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+FilePath PathFromQString(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+} // namespace pelldrake
