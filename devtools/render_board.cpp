@@ -1,5 +1,6 @@
 // Renders the board in each layout, collapsed and expanded, with sample photographs in the
 // panes, and the enlarge window, to PNG files for looking at by eye.
+#include "app/ui/initial_settings_dialog.h"
 #include "board/moves.h"
 #include "board/ui/classify_board_dialog.h"
 #include "intake/extension_filter.h"
@@ -8,6 +9,7 @@
 #include "platform/ui/qt_prompter.h"
 #include "thumbs/ui/enlarge_window.h"
 #include "thumbs/ui/thumb_ctl.h"
+#include "tools/ui/auto_classify_dialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,6 +20,7 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTranslator>
 
 using namespace pelldrake;
@@ -132,5 +135,26 @@ int main(int argc, char* argv[]) {
     filter.list()->setCurrentRow(2);
     QApplication::processEvents();
     filter.grab().save(QStringLiteral("%1/extension-filter.png").arg(outDir));
+
+    ClassifyConditions conditions = ClassifyConditions::StartingAt(QDateTime::currentDateTime());
+    conditions.targetMode = ClassifyConditions::kToChosen;
+    conditions.targetChoice = ClassifyConditions::kExclude;
+    conditions.nameFilterOn = conditions.upperBoundOn = conditions.fromDateOn = true;
+    conditions.nameFilter = "*.jpg;*.png";
+    conditions.lowerBound = "10";
+    conditions.upperBound = "2048";
+    AutoClassifyDialog classify(conditions);
+    QTimer::singleShot(0, &classify, [&] {
+        classify.grab().save(QStringLiteral("%1/auto-classify.png").arg(outDir));
+        classify.reject();
+    });
+    classify.Run();
+
+    settings.WriteDialogMode(1);
+    settings.WriteDeleteThumbDb(1);
+    InitialSettingsDialog initialSettings(settings);
+    initialSettings.show();
+    QApplication::processEvents();
+    initialSettings.grab().save(QStringLiteral("%1/initial-settings.png").arg(outDir));
     return 0;
 }

@@ -43,6 +43,11 @@ inline QString Utf8(const char* text) {
     return QString::fromUtf8(text);
 }
 
+// Bulk classification: the choices of the source and target lists.
+inline constexpr const char* kUnclassifiedChoice = "未分類";
+inline constexpr const char* kClassListChoice = "分類リスト%d";
+inline constexpr const char* kExcludeChoice = "除外する";
+
 // Clipboard exchange.
 inline constexpr const char* kClipboardUnavailable = "クリップボードは現在使用できません。";
 inline constexpr const char* kClipboardClearQuestion =

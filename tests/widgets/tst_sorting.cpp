@@ -10,8 +10,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QTest>
+#include <functional>
 
 using namespace pelldrake;
 using pelldrake::testing::BoardFixture;
@@ -236,6 +239,42 @@ private slots:
         Menu(menu_ids::kEnlargeFirst + 2)->trigger();
         QCOMPARE(board->viewer().window()->currentPath(), FilePath("z"));
         QCOMPARE(board->viewer().window()->windowTitle(), QString::fromUtf8("拡大ウィンドウ（分類2）"));
+    }
+
+    void everyMenuEntryRunsTheCommandOfItsOwnId() {
+        std::vector<int> ran;
+        board->commands().Add(0, 99999, [&ran](int id) { ran.push_back(id); });
+        std::vector<int> listed;
+        int separators = 0;
+        std::function<void(const std::vector<MenuEntry>&)> flatten = [&](const std::vector<MenuEntry>& entries) {
+            for (const MenuEntry& entry : entries) {
+                if (entry.IsSubmenu())
+                    flatten(entry.children);
+                else if (entry.IsSeparator())
+                    ++separators;
+                else
+                    listed.push_back(entry.id);
+            }
+        };
+        flatten(BoardMenu());
+        QStringList titles;
+        std::function<void(QMenu*)> triggerAll = [&](QMenu* menu) {
+            for (QAction* action : menu->actions()) {
+                if (action->menu()) {
+                    triggerAll(action->menu());
+                } else if (!action->isSeparator()) {
+                    action->setEnabled(true);
+                    action->trigger();
+                }
+            }
+        };
+        for (QAction* top : board->menuBar()->actions()) {
+            titles << top->text();
+            triggerAll(top->menu());
+        }
+        QCOMPARE(titles, (QStringList{"ファイル(&F)", "編集(&E)", "ツール(&T)", "表示(&V)", "ヘルプ(&H)"}));
+        QCOMPARE(ran, listed);
+        QCOMPARE(separators, 8);
     }
 
     // --- help ---

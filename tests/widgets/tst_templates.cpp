@@ -2,7 +2,6 @@
 #include "resources/control_ids.h"
 #include "resources/dialog_template.h"
 #include "resources/dialog_units.h"
-#include "resources/menu_table.h"
 
 #include <QFontMetrics>
 #include <QTest>
@@ -102,48 +101,6 @@ private slots:
         const QRect left = units.ToPixels(QRect(0, 0, 33, 14));
         const QRect right = units.ToPixels(QRect(33, 0, 33, 14));
         QCOMPARE(left.right() + 1, right.left());
-    }
-
-    void menuHasEveryEntryAndSeparatorInPlace() {
-        const std::vector<MenuEntry>& menu = BoardMenu();
-        QCOMPARE(menu.size(), 5u);
-        QStringList titles;
-        for (const MenuEntry& top : menu)
-            titles << QString::fromUtf8(top.text);
-        QCOMPARE(titles, (QStringList{"ファイル(&F)", "編集(&E)", "ツール(&T)", "表示(&V)", "ヘルプ(&H)"}));
-
-        // Each entry as "id text", separators as "-", submenus by their first and last entries.
-        auto describe = [](const std::vector<MenuEntry>& entries) {
-            QStringList out;
-            for (const MenuEntry& entry : entries) {
-                if (entry.IsSeparator())
-                    out << QStringLiteral("-");
-                else if (entry.IsSubmenu())
-                    out << QStringLiteral("[%1 %2..%3 %4]")
-                               .arg(QString::fromUtf8(entry.text))
-                               .arg(entry.children.front().id)
-                               .arg(entry.children.back().id)
-                               .arg(entry.children.size());
-                else
-                    out << QStringLiteral("%1").arg(entry.id);
-            }
-            return out.join(QLatin1Char(' '));
-        };
-        QCOMPARE(describe(menu[0].children),
-                 QString::fromUtf8("[ファイルを未分類リストに登録する(&A) 32774..32813 2] "
-                                   "[分類リストからフォルダに移動する(&M) 32776..32786 11] - 32843 32844 - 32799 32812 "
-                                   "- 32771"));
-        QCOMPARE(describe(menu[1].children),
-                 QString::fromUtf8("1190 [分類リストから別の分類リストに移動(&M) 32787..32797 11] - 32814 "
-                                   "[クリップボードにファイルを設定(&C) 32815..32825 11] - 32827 32826"));
-        QCOMPARE(describe(menu[2].children), QString::fromUtf8("[ファイルの削除(&D) 32829..32840 13] - 32842"));
-        QCOMPARE(describe(menu[3].children), QString::fromUtf8("32798 [拡大ウィンドウ 32800..32811 13]"));
-        QCOMPARE(describe(menu[4].children), QStringLiteral("32772 32773"));
-        // List 10 is written two ways.
-        QCOMPARE(QString::fromUtf8(menu[1].children[1].children[10].text), QString::fromUtf8("分類リスト1&0"));
-        QCOMPARE(QString::fromUtf8(menu[1].children[4].children[10].text), QString::fromUtf8("分類リスト&10"));
-        QCOMPARE(QString::fromUtf8(menu[3].children[1].children[12].text), QString::fromUtf8("閉じる(C)"));
-        QVERIFY(menu[3].children[1].children[11].IsSeparator());
     }
 };
 

@@ -1,5 +1,6 @@
 #include "board/ui/classify_board_dialog.h"
 
+#include "app/ui/app_commands.h"
 #include "board/pane_scroll.h"
 #include "board/status_text.h"
 #include "board/ui/board_commands.h"
@@ -17,6 +18,7 @@
 #include "resources/ui/template_builder.h"
 #include "thumbs/ui/enlarge_window.h"
 #include "thumbs/ui/thumb_ctl.h"
+#include "tools/ui/tool_commands.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -39,10 +41,13 @@ ClassifyBoardDialog::ClassifyBoardDialog(LayoutMode layout, SettingsFile setting
     : QDialog(parent), layout_(layout), settings_(std::move(settings)), prompter_(prompter), shell_(shell),
       viewer_(settings_, shell), helpPath_(HelpFile::PathFor(QApplication::applicationFilePath())) {
     BuildWindow();
+    const CommandContext context = commandContext();
     RegisterBoardCommands(*this, commands_);
-    intake_ = std::make_unique<IntakeCommands>(commandContext());
+    intake_ = std::make_unique<IntakeCommands>(context);
     intake_->Register(commands_);
-    RegisterClipboardCommands(commands_, commandContext(), SystemClipboard());
+    RegisterToolCommands(commands_, context);
+    RegisterAppCommands(commands_, context);
+    RegisterClipboardCommands(commands_, context, SystemClipboard());
     ConnectControls();
     boardMenu_ = new BoardMenuBar(menuBar_, *this);
     // The window always opens collapsed; sized once the menu bar has its menus.

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "board/command_context.h"
+
+namespace pelldrake {
+
+class CommandTable;
+
+// The side tools: the bulk classification (kept, with its conditions, as long as the board).
+void RegisterToolCommands(CommandTable& commands, const CommandContext& context);
+
+} // namespace pelldrake
