@@ -48,4 +48,10 @@ inline constexpr const char* kUnclassifiedChoice = "未分類";
 inline constexpr const char* kClassListChoice = "分類リスト%d";
 inline constexpr const char* kExcludeChoice = "除外する";
 
+// Clipboard exchange.
+inline constexpr const char* kClipboardUnavailable = "クリップボードは現在使用できません。";
+inline constexpr const char* kClipboardClearQuestion =
+    "ファイルリストをクリップボードにセットしました。\r\n分類リストをクリアしますか？";
+inline constexpr const char* kClipboardUnusableNames = "次のものはファイルとして不正か使用できない状態です。\r\n";
+
 } // namespace pelldrake::strings

@@ -6,9 +6,11 @@
 #include "board/ui/board_commands.h"
 #include "board/ui/board_key_filter.h"
 #include "board/ui/board_menu_bar.h"
+#include "intake/ui/clipboard_commands.h"
 #include "intake/ui/intake_commands.h"
 #include "platform/help_file.h"
 #include "platform/prompter.h"
+#include "platform/ui/qt_clipboard.h"
 #include "resources/app_icon.h"
 #include "resources/control_ids.h"
 #include "resources/dialog_units.h"
@@ -45,6 +47,7 @@ ClassifyBoardDialog::ClassifyBoardDialog(LayoutMode layout, SettingsFile setting
     intake_->Register(commands_);
     RegisterToolCommands(commands_, context);
     RegisterAppCommands(commands_, context);
+    RegisterClipboardCommands(commands_, context, SystemClipboard());
     ConnectControls();
     boardMenu_ = new BoardMenuBar(menuBar_, *this);
     // The window always opens collapsed; sized once the menu bar has its menus.
