@@ -13,7 +13,7 @@
 #include "resources/menu_table.h"
 #include "resources/strings.h"
 #include "resources/template_builder.h"
-#include "state/work_state_commands.h"
+#include "state/ui/work_state_menu.h"
 #include "thumbs/enlarge_window.h"
 #include "thumbs/thumb_ctl.h"
 
@@ -42,7 +42,7 @@ ClassifyBoardDialog::ClassifyBoardDialog(LayoutMode layout, SettingsFile setting
     BuildWindow();
     RegisterCommands();
     intake_ = std::make_unique<IntakeCommands>(*this);
-    RegisterWorkStateCommands(commands_, board_, prompter_);
+    RegisterWorkStateCommands(commands_, board_, prompter_, this);
     ConnectControls();
     boardMenu_ = new BoardMenuBar(menuBar_, *this);
     // The window always opens collapsed; sized once the menu bar has its menus.

@@ -27,5 +27,7 @@ inline constexpr const char* kWorkStateUnrecordable =
     "次のファイルは名前に改行を含むため、作業状態ファイルに記録できません。\r\n\r\n%1%2\r\n"
     "これらのファイルを除いて保存しますか？";
 inline constexpr const char* kWorkStateUnrecordableMore = "ほか %1 件\r\n";
+inline constexpr const char* kWorkStateLoadProgress = "作業状態を読み込んでいます…";
+inline constexpr const char* kWorkStateLoadStop = "中止";
 
 } // namespace pelldrake::strings

@@ -1,9 +1,7 @@
 #include "state/work_state_commands.h"
 
 #include "board/board.h"
-#include "board/command_table.h"
 #include "platform/prompter.h"
-#include "resources/menu_table.h"
 #include "resources/strings.h"
 #include "resources/work_state_strings.h"
 #include "state/work_state_reader.h"
@@ -88,7 +86,7 @@ void SaveWorkState(const Board& board, Prompter& prompter) {
     }
 }
 
-void LoadWorkState(Board& board, Prompter& prompter) {
+void LoadWorkState(Board& board, Prompter& prompter, const LoadProgress& keepGoing) {
     if (board.TotalCount() > 0 &&
         prompter.AskTitled(strings::Utf8(strings::kWorkStateLoadTitle),
                            strings::Utf8(strings::kWorkStateDiscardQuestion), PromptButtons::YesNo,
@@ -100,6 +98,7 @@ void LoadWorkState(Board& board, Prompter& prompter) {
         return;
     LoadCallbacks callbacks;
     callbacks.askMissing = [&prompter](std::string_view line) { return AskMissing(prompter, line); };
+    callbacks.keepGoing = keepGoing;
     switch (ReadWorkStateFile(board, *path, callbacks)) {
     case LoadResult::Loaded:
         break;
@@ -113,11 +112,6 @@ void LoadWorkState(Board& board, Prompter& prompter) {
         Tell(prompter, strings::kWorkStateReadError);
         break;
     }
-}
-
-void RegisterWorkStateCommands(CommandTable& commands, Board& board, Prompter& prompter) {
-    commands.Add(menu_ids::kSaveWorkState, [&board, &prompter](int) { SaveWorkState(board, prompter); });
-    commands.Add(menu_ids::kLoadWorkState, [&board, &prompter](int) { LoadWorkState(board, prompter); });
 }
 
 } // namespace pelldrake

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
+
 namespace pelldrake {
 
 class Board;
@@ -10,9 +13,8 @@ class Prompter;
 void SaveWorkState(const Board& board, Prompter& prompter);
 
 // Replaces all lists by a file the user picks, after asking whether the current lists may go.
-void LoadWorkState(Board& board, Prompter& prompter);
-
-// Plugs the save and load commands into the board's command table.
-void RegisterWorkStateCommands(CommandTable& commands, Board& board, Prompter& prompter);
+// keepGoing, when given, hears every few thousand lines how far reading is and may stop it.
+using LoadProgress = std::function<bool(std::size_t done, std::size_t total)>;
+void LoadWorkState(Board& board, Prompter& prompter, const LoadProgress& keepGoing = {});
 
 } // namespace pelldrake

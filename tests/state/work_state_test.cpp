@@ -321,6 +321,23 @@ TEST_F(WorkStateTest, SpecialFilesAreRefusedWithoutWaiting) {
     Load(WorkStateText({"*section", "0", std::string(3'000'000, 'z'), a}));
     EXPECT_EQ(prompter.questions.size(), 1u);
     EXPECT_EQ(Entries(0), FilePathList{a});
+
+    // A long load can be stopped from its progress; what was read stays.
+    const FilePath b = MakeFile(dir, "b.jpg");
+    std::vector<std::string> lines{"*section", "0", a, "*section", "99"};
+    lines.resize(100'000, "not in any list");
+    lines.insert(lines.end(), {"*section", "0", b});
+    WriteBytes(stateFile, WorkStateText(lines));
+    std::vector<std::size_t> progress;
+    prompter.answers = {PromptAnswer::Yes};
+    prompter.openAnswer = stateFile;
+    LoadWorkState(board, prompter, [&](std::size_t done, std::size_t total) {
+        progress.push_back(done);
+        return done < total / 2;
+    });
+    EXPECT_EQ(Entries(0), FilePathList{a});
+    EXPECT_GT(progress.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
 }
 
 } // namespace
