@@ -36,6 +36,8 @@ public:
     Status NextWithin(std::size_t maxBytes) { return Read(maxBytes, true); }
 
     std::string_view line() const { return line_; }
+    // The same line ending in a NUL, for the system's calls.
+    const char* lineCString() const { return line_.c_str(); }
     // The line was longer than what was kept.
     bool truncated() const { return truncated_; }
     // Bytes taken from the file so far, and the file's size when it was opened.

@@ -5,7 +5,7 @@
 #include "state/line_reader.h"
 #include "state/work_state_format.h"
 
-#include <array>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
@@ -30,6 +30,8 @@ struct FileIdentityHash {
 };
 
 constexpr int kLinesPerProgressCheck = 4096;
+constexpr std::size_t kTypicalLineBytes = 48;
+constexpr std::size_t kMostReserved = 1 << 20;
 
 // The identity of a regular file named by the line, or nothing when the line names none.
 std::optional<FileIdentity> RegularFileAt(const LineReader& reader) {
@@ -37,7 +39,7 @@ std::optional<FileIdentity> RegularFileAt(const LineReader& reader) {
     if (reader.truncated() || line.find('\0') != std::string_view::npos)
         return std::nullopt;
     struct stat info {};
-    if (::stat(std::string(line).c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (::stat(reader.lineCString(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
     return FileIdentity{info.st_dev, info.st_ino};
 }
@@ -65,6 +67,8 @@ private:
 // The data part, after the header; the lists are cleared and in their bulk update.
 LoadResult ReadSections(Board& board, LineReader& reader, const LoadCallbacks& callbacks) {
     std::unordered_set<FileIdentity, FileIdentityHash> loaded;
+    // Sized for lines of typical length up front, with a ceiling a hostile size cannot raise.
+    loaded.reserve(std::min<std::size_t>(reader.fileSize() / kTypicalLineBytes, kMostReserved));
     std::optional<int> section;
     bool reportMissing = true;
     int untilProgressCheck = kLinesPerProgressCheck;
