@@ -142,6 +142,8 @@ std::optional<FilePath> QtPrompter::OneFile(QFileDialog::AcceptMode mode, const 
     if (!filters.isEmpty())
         dialog.selectNameFilter(filters.front());
     dialog.setDefaultSuffix(defaultSuffix);
+    // The labels already name their patterns; the list shows them as they are.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return Encoded(dialog.selectedFiles().front());

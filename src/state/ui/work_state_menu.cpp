@@ -25,7 +25,8 @@ void LoadWithProgress(Board& board, Prompter& prompter, QWidget* dialogParent) {
                 std::make_unique<QProgressDialog>(strings::Utf8(strings::kWorkStateLoadProgress),
                                                   strings::Utf8(strings::kWorkStateLoadStop), 0, kSteps, dialogParent);
             progress->setWindowTitle(strings::Utf8(strings::kWorkStateLoadTitle));
-            progress->setWindowModality(Qt::WindowModal);
+            // Every window waits, the enlarge window too: no command may touch the lists mid-load.
+            progress->setWindowModality(Qt::ApplicationModal);
             progress->setMinimumDuration(500);
             progress->setAutoReset(false);
         }
