@@ -16,6 +16,7 @@
 #include "resources/dialog_units.h"
 #include "resources/strings.h"
 #include "resources/ui/template_builder.h"
+#include "state/ui/work_state_menu.h"
 #include "thumbs/ui/enlarge_window.h"
 #include "thumbs/ui/thumb_ctl.h"
 #include "tools/ui/tool_commands.h"
@@ -48,6 +49,7 @@ ClassifyBoardDialog::ClassifyBoardDialog(LayoutMode layout, SettingsFile setting
     RegisterToolCommands(commands_, context);
     RegisterAppCommands(commands_, context);
     RegisterClipboardCommands(commands_, context, SystemClipboard());
+    RegisterWorkStateCommands(commands_, context);
     ConnectControls();
     boardMenu_ = new BoardMenuBar(menuBar_, *this);
     // The window always opens collapsed; sized once the menu bar has its menus.
