@@ -1,5 +1,6 @@
 // Renders the board in each layout, collapsed and expanded, with sample photographs in the
 // panes, and the enlarge window, to PNG files for looking at by eye.
+#include "app/ui/initial_settings_dialog.h"
 #include "board/moves.h"
 #include "board/ui/classify_board_dialog.h"
 #include "intake/extension_filter.h"
@@ -8,16 +9,22 @@
 #include "platform/ui/qt_prompter.h"
 #include "thumbs/ui/enlarge_window.h"
 #include "thumbs/ui/thumb_ctl.h"
+#include "tools/ui/auto_classify_dialog.h"
+#include "tools/ui/file_list_dialog.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QImage>
 #include <QLibraryInfo>
 #include <QListWidget>
 #include <QPainter>
 #include <QRandomGenerator>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTranslator>
 
 using namespace pelldrake;
@@ -132,5 +139,52 @@ int main(int argc, char* argv[]) {
     filter.list()->setCurrentRow(2);
     QApplication::processEvents();
     filter.grab().save(QStringLiteral("%1/extension-filter.png").arg(outDir));
+
+    ClassifyConditions conditions = ClassifyConditions::StartingAt(QDateTime::currentDateTime());
+    conditions.targetMode = ClassifyConditions::kToChosen;
+    conditions.targetChoice = ClassifyConditions::kExclude;
+    conditions.nameFilterOn = conditions.upperBoundOn = conditions.fromDateOn = true;
+    conditions.nameFilter = "*.jpg;*.png";
+    conditions.lowerBound = "10";
+    conditions.upperBound = "2048";
+    AutoClassifyDialog classify(conditions);
+    QTimer::singleShot(0, &classify, [&] {
+        classify.grab().save(QStringLiteral("%1/auto-classify.png").arg(outDir));
+        classify.reject();
+    });
+    classify.Run();
+
+    settings.WriteDialogMode(1);
+    settings.WriteDeleteThumbDb(1);
+    InitialSettingsDialog initialSettings(settings);
+    initialSettings.show();
+    QApplication::processEvents();
+    initialSettings.grab().save(QStringLiteral("%1/initial-settings.png").arg(outDir));
+    // The file list window over a list from a few folders, sorted by extension with rows selected,
+    // at its starting size and enlarged.
+    Board board;
+    const char* folders[] = {"/home/user/Pictures/2024/夏休み", "/home/user/Pictures/2023",
+                             "/media/card/DCIM/100CANON"};
+    const char* extensions[] = {"jpg", "JPG", "png", "jpeg", "gif"};
+    for (int i = 0; i < 60; ++i)
+        board.List(kUnclassified)
+            .Append(QStringLiteral("%1/%2_%3.%4")
+                        .arg(QString::fromUtf8(folders[i % 3]))
+                        .arg(i % 4 == 0 ? QStringLiteral("表紙") : QStringLiteral("IMG"))
+                        .arg(4000 + i * 7)
+                        .arg(QString::fromLatin1(extensions[i % 5]))
+                        .toStdString());
+    FileListDialog fileList(board);
+    fileList.show();
+    fileList.SortByColumn(1);
+    for (int row : {1, 2, 5})
+        fileList.rowsView()->selectionModel()->select(fileList.rowsView()->model()->index(row, 0),
+                                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    fileList.moveTargetBox()->setCurrentIndex(4);
+    QApplication::processEvents();
+    fileList.grab().save(QStringLiteral("%1/file-list.png").arg(outDir));
+    fileList.resize(fileList.size() + QSize(240, 120));
+    QApplication::processEvents();
+    fileList.grab().save(QStringLiteral("%1/file-list-enlarged.png").arg(outDir));
     return 0;
 }

@@ -11,6 +11,8 @@ packages=(
     xvfb xauth imagemagick
     desktop-file-utils appstream
 )
+# The fuzzers build with clang and libFuzzer; only asked for with PELLDRAKE_FUZZ=1.
+if [ "${PELLDRAKE_FUZZ:-0}" = 1 ]; then packages+=(clang libclang-rt-dev); fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -24,6 +26,13 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 [ -z "${PELLDRAKE_SKIP_BUILD:-}" ] || exit 0
+if [ "${PELLDRAKE_FUZZ:-0}" = 1 ]; then
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELLDRAKE_BUILD_FUZZ=ON \
+        -DPELLDRAKE_BUILD_TESTS=OFF -DPELLDRAKE_BUILD_BENCH=OFF >/dev/null
+    cmake --build build-fuzz -j "$(nproc)" --target work_state_fuzzer
+    exit 0
+fi
+
 build_dir=${PELLDRAKE_BUILD_DIR:-build}
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build_dir" -j "$(nproc)"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "board/class_list.h"
+#include "board/entry_identities.h"
 
 #include <QString>
 #include <array>
@@ -49,7 +50,10 @@ public:
 
     static std::vector<int> DependentControlsOf(ListIndex list);
 
+    EntryIdentities& identities() { return identities_; }
+
 private:
+    EntryIdentities identities_;
     std::array<ClassList, kListCount> lists_;
     ListIndex lastTouchedList_ = kUnclassified;
     BoardOwner* owner_ = nullptr;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_set>
 #include <vector>
 
 namespace pelldrake {
@@ -83,11 +84,19 @@ int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilt
     // as the index refers to the bytes of their entries and of the candidates.
     std::vector<std::size_t> accepted;
     {
+        // One file has many spellings (links, "./", a doubled "/", hard links): the duplicate
+        // test looks at the file itself, and at the spelling for entries whose file is gone.
+        EntryIdentities& identities = board.identities();
+        identities.ForgetBeyond(static_cast<std::size_t>(board.TotalCount()) + candidates.size());
+        std::unordered_set<FileIdentity, FileIdentityHash> files;
         DuplicateIndex index(pathCase, pathText.codePage());
         index.Reserve(static_cast<std::size_t>(board.TotalCount()) + candidates.size());
         for (ListIndex list = 0; list < kListCount; ++list) {
-            for (const FilePath& entry : board.List(list).Entries())
+            for (const FilePath& entry : board.List(list).Entries()) {
                 index.Insert(entry);
+                if (const auto identity = identities.Of(entry))
+                    files.insert(*identity);
+            }
         }
         for (std::size_t i = 0; i < candidates.size(); ++i) {
             const FilePath& path = candidates[i];
@@ -97,10 +106,14 @@ int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilt
             }
             if (!ExtensionFilter::Accepts(path, patterns, applyExtensionFilter, bypassFilter, pathText))
                 continue;
-            if (!IsRegularFile(path))
+            const auto info = StatPath(path);
+            if (!info || !info->IsRegular())
                 continue;
-            if (index.Insert(path))
-                accepted.push_back(i);
+            if (index.Contains(path) || !files.insert(info->identity()).second)
+                continue;
+            index.Insert(path);
+            identities.Remember(path, info->identity());
+            accepted.push_back(i);
         }
     }
 

@@ -4,9 +4,24 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace pelldrake {
+
+// Which file a path names, whatever its spelling: device and inode.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+
+    bool operator==(const FileIdentity& other) const = default;
+};
+
+struct FileIdentityHash {
+    std::size_t operator()(const FileIdentity& id) const noexcept {
+        return std::hash<std::uint64_t>{}(id.inode * 0x9e3779b97f4a7c15ULL ^ id.device);
+    }
+};
 
 // One file as the file system describes it, links followed. Every look at a file's kind, size or
 // identity goes through here, so the rest of the program never calls stat itself.
@@ -24,7 +39,8 @@ struct FileInfo {
 
     bool IsRegular() const { return kind == Kind::Regular; }
     bool IsFolder() const { return kind == Kind::Folder; }
-    bool SameFileAs(const FileInfo& other) const { return device == other.device && inode == other.inode; }
+    FileIdentity identity() const { return {device, inode}; }
+    bool SameFileAs(const FileInfo& other) const { return identity() == other.identity(); }
 };
 
 // Empty when nothing can be examined under the path.

@@ -8,7 +8,7 @@
 
 namespace pelldrake {
 
-enum class PromptButtons { Ok, OkCancel, YesNo, AbortRetryIgnore };
+enum class PromptButtons { Ok, OkCancel, YesNo, AbortRetryIgnore, YesNoCancel };
 enum class PromptIcon { None, Stop, Exclamation, Question, Information };
 enum class PromptAnswer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
 
@@ -32,6 +32,18 @@ public:
 
     // A folder, starting at initialFolder when it names one; nullopt on cancel.
     virtual std::optional<FilePath> BrowseForFolder(const QString& title, const FilePath& initialFolder) = 0;
+
+    // A message box with its own caption instead of the program's name.
+    virtual PromptAnswer AskTitled(const QString& title, const QString& text, PromptButtons buttons,
+                                   PromptIcon icon) = 0;
+
+    // One file to write or to read, starting with an empty name; nullopt on cancel. The first type
+    // is preselected, and defaultSuffix is added to a name typed without one. The save dialog
+    // asks before an existing file is replaced.
+    virtual std::optional<FilePath> SaveFileName(const std::vector<FileTypeEntry>& types,
+                                                 const QString& defaultSuffix) = 0;
+    virtual std::optional<FilePath> OpenFileName(const std::vector<FileTypeEntry>& types,
+                                                 const QString& defaultSuffix) = 0;
 };
 
 // The caption of every message box: the executable's file name without its extension.

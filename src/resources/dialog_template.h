@@ -18,6 +18,15 @@ enum class ControlKind {
     StatusLine,       // sunken one-line text
     Line,             // thin grey rule
     Marker,           // hidden; marks a corner
+    Static,           // one line of text
+    Icon,             // the program icon
+    FirstRadioButton, // starts a group of radio buttons: one of the group is on at a time
+    RadioButton,      // joins the group of the radio button before it
+    CheckBox,
+    DropDownList, // a closed list to choose from; the rectangle's height is the dropped one
+    DatePicker,   // a short date, with a calendar that drops down
+    EtchedLine,   // sunken horizontal rule
+    ReportView,   // table of rows and columns, whole rows selected, several at once
 };
 
 // One control of a dialog template, its rectangle in dialog units.

@@ -43,4 +43,15 @@ inline QString Utf8(const char* text) {
     return QString::fromUtf8(text);
 }
 
+// Bulk classification: the choices of the source and target lists.
+inline constexpr const char* kUnclassifiedChoice = "未分類";
+inline constexpr const char* kClassListChoice = "分類リスト%d";
+inline constexpr const char* kExcludeChoice = "除外する";
+
+// Clipboard exchange.
+inline constexpr const char* kClipboardUnavailable = "クリップボードは現在使用できません。";
+inline constexpr const char* kClipboardClearQuestion =
+    "ファイルリストをクリップボードにセットしました。\r\n分類リストをクリアしますか？";
+inline constexpr const char* kClipboardUnusableNames = "次のものはファイルとして不正か使用できない状態です。\r\n";
+
 } // namespace pelldrake::strings

@@ -87,8 +87,17 @@ TEST_F(AddFilesTest, OnlyExistingRegularFilesAreAdded) {
     const std::string dangling = root + "/dangling.jpg";
     fs::create_symlink(root + "/gone.jpg", dangling);
 
-    EXPECT_EQ(Add({folder, root + "/missing.jpg", fifo, file, dangling, link, root}), 2);
-    EXPECT_EQ(Entries(kUnclassified), (FilePathList{file, link}));
+    EXPECT_EQ(Add({folder, root + "/missing.jpg", fifo, link, dangling, root}), 1);
+    EXPECT_EQ(Entries(kUnclassified), (FilePathList{link})); // the link's spelling is kept
+}
+
+TEST_F(AddFilesTest, OneFileUnderManySpellingsIsOneEntry) {
+    const std::string file = File("pics/a.jpg");
+    fs::create_directory_symlink(root + "/pics", root + "/link");
+    fs::create_hard_link(file, root + "/hard.jpg");
+    ASSERT_EQ(Add({root + "/pics//a.jpg"}, 3), 1);
+    EXPECT_EQ(Add({file, root + "/link/a.jpg", root + "/pics/./a.jpg", root + "/hard.jpg"}), 0);
+    EXPECT_EQ(Entries(3), FilePathList{root + "/pics//a.jpg"});
 }
 
 struct ThumbCacheCase {

@@ -28,12 +28,16 @@ public:
         QString text;
         PromptButtons buttons;
         PromptIcon icon;
+        QString title; // empty: the program's name
     };
 
     PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon) override {
-        questions.push_back({text, buttons, icon});
+        questions.push_back({text, buttons, icon, QString()});
         if (answers.empty()) {
-            // A question nobody expected is a fault of the code or of the test.
+            // A message with only OK needs no answer; a question nobody expected is a fault of
+            // the code or of the test.
+            if (buttons == PromptButtons::Ok)
+                return PromptAnswer::Ok;
             FailTest("unscripted question: " + text);
             return PromptAnswer::Cancel;
         }
@@ -46,6 +50,23 @@ public:
         auto result = openFilesAnswer;
         return result;
     }
+    PromptAnswer AskTitled(const QString& title, const QString& text, PromptButtons buttons, PromptIcon icon) override {
+        const PromptAnswer answer = Ask(text, buttons, icon);
+        questions.back().title = title;
+        return answer;
+    }
+    std::optional<FilePath> SaveFileName(const std::vector<FileTypeEntry>& types,
+                                         const QString& defaultSuffix) override {
+        fileTypes = types;
+        fileSuffix = defaultSuffix;
+        return saveAnswer;
+    }
+    std::optional<FilePath> OpenFileName(const std::vector<FileTypeEntry>& types,
+                                         const QString& defaultSuffix) override {
+        fileTypes = types;
+        fileSuffix = defaultSuffix;
+        return openAnswer;
+    }
     std::optional<FilePath> BrowseForFolder(const QString& title, const FilePath& initialFolder) override {
         folderTitles.push_back(title);
         folderInitials.push_back(initialFolder);
@@ -56,6 +77,9 @@ public:
     std::vector<Question> questions;
     std::optional<FilePathList> openFilesAnswer;
     std::vector<FileTypeEntry> fileTypes;
+    QString fileSuffix;
+    std::optional<FilePath> saveAnswer;
+    std::optional<FilePath> openAnswer;
     std::optional<FilePath> folderAnswer;
     std::vector<QString> folderTitles;
     std::vector<FilePath> folderInitials;

@@ -7,6 +7,7 @@
 #include "support/board_fixture.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QDir>
 #include <QDropEvent>
 #include <QGroupBox>
@@ -298,6 +299,37 @@ private slots:
         const FilePathList added = Entries(0);
         ::unlink(path.c_str()); // the temporary folder cannot name it to remove it
         QCOMPARE(added, (FilePathList{path}));
+    }
+
+    void clipboardEntriesExportAListAndPasteItBack() {
+        using namespace menu_ids;
+        QGuiApplication::clipboard()->clear();
+        const FilePathList files{Make("a.jpg"), Make("b.jpg")};
+        pelldrake::testing::Fill(*board, 3, files);
+        auto enabled = [this](int id) {
+            board->boardMenu()->UpdateStates();
+            return board->boardMenu()->action(id)->isEnabled();
+        };
+        QVERIFY(enabled(kToClipboardFirst + 3));
+        QVERIFY(!enabled(kToClipboardFirst + 4)); // list 4 is empty
+        QVERIFY(!enabled(kFromClipboard));
+
+        prompter.answers = {PromptAnswer::No, PromptAnswer::Yes};
+        board->RunCommand(kToClipboardFirst + 3);
+        QCOMPARE(QGuiApplication::clipboard()->mimeData()->data("text/plain").toStdString(),
+                 files[0] + "\r\n" + files[1] + "\r\n");
+        QVERIFY(enabled(kFromClipboard));
+        board->RunCommand(kFromClipboard);
+        QVERIFY(Entries(0).empty()); // every file is on the board already
+        board->RunCommand(kToClipboardFirst + 3);
+        QVERIFY(!enabled(kToClipboardFirst + 3));
+        board->RunCommand(kFromClipboard);
+        QCOMPARE(Entries(0), files);
+
+        auto* fileManagerCopy = new QMimeData;
+        fileManagerCopy->setData("x-special/gnome-copied-files", "copy\nfile:///tmp");
+        QGuiApplication::clipboard()->setMimeData(fileManagerCopy);
+        QVERIFY(enabled(kFromClipboard));
     }
 };
 

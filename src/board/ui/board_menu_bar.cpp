@@ -1,11 +1,11 @@
 #include "board/ui/board_menu_bar.h"
 
 #include "board/ui/classify_board_dialog.h"
+#include "intake/clipboard_formats.h"
+#include "platform/ui/qt_clipboard.h"
 #include "resources/menu_table.h"
 
 #include <QAction>
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -67,8 +67,8 @@ void BoardMenuBar::UpdateStates() {
     greyWhen(kDeleteAll, total == 0);
     greyWhen(kCloseEnlarge, board_.viewer().ShownList() == EnlargeViewer::kNoList);
     action(kApplyExtensionFilter)->setChecked(board_.applyExtensionFilter());
-    const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
-    greyWhen(kFromClipboard, !clipboard || !(clipboard->hasUrls() || clipboard->hasText()));
+    const QMimeData* clipboard = SystemClipboard().Contents();
+    greyWhen(kFromClipboard, !clipboard || !OffersFilesOrText(*clipboard));
     greyWhen(kSaveWorkState, total == 0);
 }
 

@@ -1,21 +1,26 @@
 #include "board/ui/classify_board_dialog.h"
 
 #include "app/install_layout.h"
+#include "app/ui/app_commands.h"
 #include "board/pane_scroll.h"
 #include "board/status_text.h"
 #include "board/ui/board_commands.h"
 #include "board/ui/board_key_filter.h"
 #include "board/ui/board_menu_bar.h"
+#include "intake/ui/clipboard_commands.h"
 #include "intake/ui/intake_commands.h"
 #include "platform/help_file.h"
 #include "platform/prompter.h"
+#include "platform/ui/qt_clipboard.h"
 #include "resources/app_icon.h"
 #include "resources/control_ids.h"
 #include "resources/dialog_units.h"
 #include "resources/strings.h"
 #include "resources/ui/template_builder.h"
+#include "state/ui/work_state_menu.h"
 #include "thumbs/ui/enlarge_window.h"
 #include "thumbs/ui/thumb_ctl.h"
+#include "tools/ui/tool_commands.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -38,9 +43,14 @@ ClassifyBoardDialog::ClassifyBoardDialog(LayoutMode layout, SettingsFile setting
     : QDialog(parent), layout_(layout), settings_(std::move(settings)), prompter_(prompter), shell_(shell),
       viewer_(settings_, shell), helpPath_(InstallLayout(QApplication::applicationFilePath(), {}).HelpPath()) {
     BuildWindow();
+    const CommandContext context = commandContext();
     RegisterBoardCommands(*this, commands_);
-    intake_ = std::make_unique<IntakeCommands>(commandContext());
+    intake_ = std::make_unique<IntakeCommands>(context);
     intake_->Register(commands_);
+    RegisterToolCommands(commands_, context);
+    RegisterAppCommands(commands_, context);
+    RegisterClipboardCommands(commands_, context, SystemClipboard());
+    RegisterWorkStateCommands(commands_, context);
     ConnectControls();
     boardMenu_ = new BoardMenuBar(menuBar_, *this);
     // The window always opens collapsed; sized once the menu bar has its menus.

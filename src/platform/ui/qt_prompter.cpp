@@ -26,6 +26,10 @@ std::vector<ButtonChoice> ChoicesFor(PromptButtons buttons) {
         return {{QMessageBox::Abort, PromptAnswer::Abort},
                 {QMessageBox::Retry, PromptAnswer::Retry},
                 {QMessageBox::Ignore, PromptAnswer::Ignore}};
+    case PromptButtons::YesNoCancel:
+        return {{QMessageBox::Yes, PromptAnswer::Yes},
+                {QMessageBox::No, PromptAnswer::No},
+                {QMessageBox::Cancel, PromptAnswer::Cancel}};
     }
     return {};
 }
@@ -46,11 +50,23 @@ QMessageBox::Icon IconFor(PromptIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+QStringList NameFilters(const std::vector<FileTypeEntry>& types) {
+    QStringList filters;
+    for (const FileTypeEntry& type : types)
+        filters << QStringLiteral("%1 (%2)").arg(type.label,
+                                                 QString(type.patterns).replace(QLatin1Char(';'), QLatin1Char(' ')));
+    return filters;
+}
+
 } // namespace
 
 PromptAnswer QtPrompter::Ask(const QString& text, PromptButtons buttons, PromptIcon icon) {
-    QMessageBox box(IconFor(icon), ApplicationTitle(),
-                    QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), QMessageBox::NoButton, owner_);
+    return AskTitled(ApplicationTitle(), text, buttons, icon);
+}
+
+PromptAnswer QtPrompter::AskTitled(const QString& title, const QString& text, PromptButtons buttons, PromptIcon icon) {
+    QMessageBox box(IconFor(icon), title, QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+                    QMessageBox::NoButton, owner_);
     const std::vector<ButtonChoice> choices = ChoicesFor(buttons);
     for (const ButtonChoice& choice : choices)
         box.addButton(choice.button);
@@ -67,14 +83,12 @@ PromptAnswer QtPrompter::Ask(const QString& text, PromptButtons buttons, PromptI
         return PromptAnswer::No;
     if (buttons == PromptButtons::AbortRetryIgnore)
         return PromptAnswer::Abort;
-    return buttons == PromptButtons::OkCancel ? PromptAnswer::Cancel : PromptAnswer::Ok;
+    return buttons == PromptButtons::OkCancel || buttons == PromptButtons::YesNoCancel ? PromptAnswer::Cancel
+                                                                                       : PromptAnswer::Ok;
 }
 
 std::optional<FilePathList> QtPrompter::OpenFiles(const std::vector<FileTypeEntry>& types) {
-    QStringList filters;
-    for (const FileTypeEntry& type : types)
-        filters << QStringLiteral("%1 (%2)").arg(type.label,
-                                                 QString(type.patterns).replace(QLatin1Char(';'), QLatin1Char(' ')));
+    const QStringList filters = NameFilters(types);
     QFileDialog dialog(owner_);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -97,6 +111,34 @@ std::optional<FilePath> QtPrompter::BrowseForFolder(const QString& title, const 
     if (chosen.isEmpty())
         return std::nullopt;
     return PathFromQString(chosen);
+}
+
+std::optional<FilePath> QtPrompter::SaveFileName(const std::vector<FileTypeEntry>& types,
+                                                 const QString& defaultSuffix) {
+    return OneFile(QFileDialog::AcceptSave, types, defaultSuffix);
+}
+
+std::optional<FilePath> QtPrompter::OpenFileName(const std::vector<FileTypeEntry>& types,
+                                                 const QString& defaultSuffix) {
+    return OneFile(QFileDialog::AcceptOpen, types, defaultSuffix);
+}
+
+std::optional<FilePath> QtPrompter::OneFile(QFileDialog::AcceptMode mode, const std::vector<FileTypeEntry>& types,
+                                            const QString& defaultSuffix) {
+    const QStringList filters = NameFilters(types);
+    // A new dialog each time, so no name is carried over from the last use.
+    QFileDialog dialog(owner_);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dialog.selectNameFilter(filters.front());
+    dialog.setDefaultSuffix(defaultSuffix);
+    // The labels already name their patterns; the list shows them as they are.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return PathFromQString(dialog.selectedFiles().front());
 }
 
 } // namespace pelldrake

@@ -2,6 +2,7 @@
 
 #include "platform/prompter.h"
 
+#include <QFileDialog>
 #include <QPointer>
 #include <QWidget>
 
@@ -16,8 +17,16 @@ public:
     PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon) override;
     std::optional<FilePathList> OpenFiles(const std::vector<FileTypeEntry>& types) override;
     std::optional<FilePath> BrowseForFolder(const QString& title, const FilePath& initialFolder) override;
+    PromptAnswer AskTitled(const QString& title, const QString& text, PromptButtons buttons, PromptIcon icon) override;
+    std::optional<FilePath> SaveFileName(const std::vector<FileTypeEntry>& types,
+                                         const QString& defaultSuffix) override;
+    std::optional<FilePath> OpenFileName(const std::vector<FileTypeEntry>& types,
+                                         const QString& defaultSuffix) override;
 
 private:
+    std::optional<FilePath> OneFile(QFileDialog::AcceptMode mode, const std::vector<FileTypeEntry>& types,
+                                    const QString& defaultSuffix);
+
     QPointer<QWidget> owner_;
 };
 

@@ -1,21 +1,61 @@
 #include "resources/ui/template_builder.h"
 
 #include "platform/ui/pane_scroll_bar.h"
+#include "resources/app_icon.h"
 #include "resources/ui/push_like_check_box.h"
 #include "thumbs/ui/thumb_ctl.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <algorithm>
 
 namespace pelldrake {
 
 namespace {
 
-QWidget* CreateControl(const ControlTemplate& control, QWidget* parent) {
+// Radio buttons join the group of the first radio button before them; without groups every radio
+// button of one parent would exclude all the others.
+QRadioButton* CreateRadioButton(const QString& text, QWidget* parent, bool startsGroup, QButtonGroup*& group) {
+    auto* button = new QRadioButton(text, parent);
+    if (startsGroup || !group)
+        group = new QButtonGroup(parent);
+    group->addButton(button);
+    return button;
+}
+
+QTableView* CreateReportView(QWidget* parent) {
+    auto* view = new QTableView(parent);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setShowGrid(true);
+    view->setWordWrap(false);
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+    view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    view->horizontalHeader()->setHighlightSections(false);
+    // The selection stays as visible as with the focus when the focus is elsewhere.
+    QPalette palette = view->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    view->setPalette(palette);
+    return view;
+}
+
+QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, QButtonGroup*& radioGroup) {
     const QString text = QString::fromUtf8(control.text);
     switch (control.kind) {
     case ControlKind::GroupBox:
@@ -70,6 +110,42 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent) {
         marker->hide();
         return marker;
     }
+    case ControlKind::Static: {
+        auto* label = new QLabel(text, parent);
+        label->setTextFormat(Qt::PlainText);
+        return label;
+    }
+    case ControlKind::Icon: {
+        auto* label = new QLabel(parent);
+        label->setPixmap(AppIcon().pixmap(32, 32));
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return label;
+    }
+    case ControlKind::FirstRadioButton:
+    case ControlKind::RadioButton:
+        return CreateRadioButton(text, parent, control.kind == ControlKind::FirstRadioButton, radioGroup);
+    case ControlKind::CheckBox:
+        return new QCheckBox(text, parent);
+    case ControlKind::DropDownList:
+        return new QComboBox(parent);
+    case ControlKind::DatePicker: {
+        auto* picker = new QDateEdit(parent);
+        picker->setCalendarPopup(true);
+        // A two-digit year would read back in the wrong century.
+        QString format = QLocale().dateFormat(QLocale::ShortFormat);
+        if (!format.contains(QLatin1String("yyyy")))
+            format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+        picker->setDisplayFormat(format);
+        return picker;
+    }
+    case ControlKind::EtchedLine: {
+        auto* line = new QFrame(parent);
+        line->setFrameShape(QFrame::HLine);
+        line->setFrameShadow(QFrame::Sunken);
+        return line;
+    }
+    case ControlKind::ReportView:
+        return CreateReportView(parent);
     }
     return nullptr;
 }
@@ -78,22 +154,25 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent) {
 
 std::map<int, QWidget*> BuildControls(const DialogTemplate& dialog, QWidget* parent, const DialogUnits& units) {
     std::map<int, QWidget*> controls;
+    QButtonGroup* radioGroup = nullptr;
     for (const ControlTemplate& control : dialog.controls) {
-        QWidget* widget = CreateControl(control, parent);
+        QWidget* widget = CreateControl(control, parent, radioGroup);
         QRect rect = units.ToPixels(control.rect);
         if (control.kind == ControlKind::Line)
             rect.setSize(rect.size()
                              .expandedTo(QSize(1, 1))
                              .boundedTo(QSize(control.rect.width() == 1 ? 1 : rect.width(),
                                               control.rect.height() == 1 ? 1 : rect.height())));
+        if (control.kind == ControlKind::DropDownList)
+            rect.setHeight(std::min(rect.height(), widget->sizeHint().height()));
+        if (control.kind == ControlKind::EtchedLine)
+            rect.setHeight(std::max(rect.height(), 2));
         widget->setGeometry(rect);
+        // Group boxes are drawn first so the controls inside them stay on top.
+        if (control.kind == ControlKind::GroupBox)
+            widget->lower();
         if (control.id >= 0)
             controls[control.id] = widget;
-    }
-    // Group boxes are drawn first so the controls inside them stay on top.
-    for (auto& [id, widget] : controls) {
-        if (qobject_cast<QGroupBox*>(widget))
-            widget->lower();
     }
     return controls;
 }

@@ -1,0 +1,78 @@
+#include "intake/clipboard_exchange.h"
+
+#include "board/board.h"
+#include "board/moves.h"
+#include "intake/add_files.h"
+#include "intake/clipboard_formats.h"
+#include "platform/clipboard.h"
+#include "platform/file_info.h"
+#include "platform/prompter.h"
+#include "resources/strings.h"
+
+namespace pelldrake {
+
+namespace {
+
+void TellClipboardUnavailable(Prompter& prompter) {
+    prompter.Ask(strings::Utf8(strings::kClipboardUnavailable), PromptButtons::Ok, PromptIcon::Stop);
+}
+
+bool IsUsableName(const FilePath& name) {
+    const std::optional<FileInfo> info = StatPath(name);
+    return info && !info->IsFolder();
+}
+
+FilePathList UsableNamesOfText(std::string_view text, Prompter& prompter) {
+    FilePathList usable;
+    QString unusable;
+    int listed = 0;
+    for (const FilePath& name : NamesOfText(text)) {
+        if (IsUsableName(name)) {
+            usable.push_back(AbsolutePath(name));
+        } else {
+            if (listed < kMaxListedUnusableNames)
+                unusable += PathToQString(name) + "\r\n";
+            else if (listed == kMaxListedUnusableNames)
+                unusable += QString::fromUtf8("…\r\n"); // a longer box would grow past the screen
+            ++listed;
+        }
+    }
+    if (!unusable.isEmpty())
+        prompter.Ask(strings::Utf8(strings::kClipboardUnusableNames) + unusable, PromptButtons::Ok, PromptIcon::Stop);
+    return usable;
+}
+
+} // namespace
+
+void CopyListToClipboard(Board& board, ListIndex list, Clipboard& clipboard, Prompter& prompter) {
+    const ClassList& entries = board.List(list);
+    if (entries.Count() == 0)
+        return;
+    if (!clipboard.Place(FileListMimeData(entries.Entries()))) {
+        TellClipboardUnavailable(prompter);
+        return;
+    }
+    if (prompter.Ask(strings::Utf8(strings::kClipboardClearQuestion), PromptButtons::YesNo, PromptIcon::Question) ==
+        PromptAnswer::Yes)
+        moves::ClearList(board, list);
+}
+
+void PasteFilesFromClipboard(Board& board, const SettingsFile& settings, bool applyExtensionFilter,
+                             Clipboard& clipboard, Prompter& prompter) {
+    const QMimeData* contents = clipboard.Contents();
+    if (!contents) {
+        TellClipboardUnavailable(prompter);
+        return;
+    }
+    FilePathList candidates = LocalFilesOf(*contents);
+    if (candidates.empty()) {
+        // Taken out before any message box: the clipboard may change while one is open.
+        const QByteArray text = contents->data(QStringLiteral("text/plain"));
+        candidates =
+            UsableNamesOfText(std::string_view(text.constData(), static_cast<std::size_t>(text.size())), prompter);
+    }
+    if (!candidates.empty())
+        AddFiles(board, settings, applyExtensionFilter, std::move(candidates), kUnclassified, false);
+}
+
+} // namespace pelldrake

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "board/command_context.h"
+
+namespace pelldrake {
+
+class CommandTable;
+
+// Plugs the save and load commands into the board's command table. A long load shows its
+// progress in a box owned by the board window, whose cancel button stops reading.
+void RegisterWorkStateCommands(CommandTable& commands, const CommandContext& context);
+
+} // namespace pelldrake

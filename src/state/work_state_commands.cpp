@@ -1,0 +1,117 @@
+#include "state/work_state_commands.h"
+
+#include "board/board.h"
+#include "platform/prompter.h"
+#include "resources/strings.h"
+#include "resources/work_state_strings.h"
+#include "state/work_state_reader.h"
+#include "state/work_state_writer.h"
+
+#include <QFile>
+
+namespace pelldrake {
+
+namespace {
+
+// A message shows no more names than fit on a screen, and no name longer than fits.
+constexpr int kUnrecordableShown = 10;
+constexpr int kLongestShownName = 1024;
+
+std::vector<FileTypeEntry> WorkStateTypes() {
+    using strings::Utf8;
+    return {{Utf8(strings::kWorkStateEntry), Utf8(strings::kWorkStatePatterns)},
+            {Utf8(strings::kTextFilesEntry), Utf8(strings::kTextFilesPatterns)},
+            {Utf8(strings::kEveryFileEntry), Utf8(strings::kEveryFilePatterns)}};
+}
+
+QString DisplayName(std::string_view path) {
+    QString name = QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+    if (name.size() > kLongestShownName)
+        name = name.left(kLongestShownName / 2) + QStringLiteral("\u2026") + name.right(kLongestShownName / 2);
+    return name;
+}
+
+void Tell(Prompter& prompter, const char* text) {
+    prompter.Ask(strings::Utf8(text), PromptButtons::Ok, PromptIcon::Exclamation);
+}
+
+// Names the entries that cannot be written and asks whether to save the others.
+bool AgreesToLeaveOut(Prompter& prompter, const FilePathList& refused) {
+    QString names;
+    const int shown = std::min<int>(static_cast<int>(refused.size()), kUnrecordableShown);
+    for (int i = 0; i < shown; ++i) {
+        // The line breaks inside a name would break the list apart; they show as visible marks.
+        QString name = DisplayName(refused[static_cast<std::size_t>(i)]);
+        name.replace(QLatin1Char('\n'), QStringLiteral("\u21B5")).replace(QLatin1Char('\r'), QStringLiteral("\u21B5"));
+        names += name + QStringLiteral("\r\n");
+    }
+    const int hidden = static_cast<int>(refused.size()) - shown;
+    const QString more = hidden > 0 ? strings::Utf8(strings::kWorkStateUnrecordableMore).arg(hidden) : QString();
+    return prompter.Ask(strings::Utf8(strings::kWorkStateUnrecordable).arg(names, more), PromptButtons::YesNo,
+                        PromptIcon::Exclamation) == PromptAnswer::Yes;
+}
+
+MissingFileAnswer AskMissing(Prompter& prompter, std::string_view line) {
+    const QString text = strings::Utf8(strings::kWorkStateMissingFile).replace(QStringLiteral("%s"), DisplayName(line));
+    switch (prompter.AskTitled(strings::Utf8(strings::kWorkStateLoadTitle), text, PromptButtons::YesNoCancel,
+                               PromptIcon::Exclamation)) {
+    case PromptAnswer::Yes:
+        return MissingFileAnswer::Skip;
+    case PromptAnswer::No:
+        return MissingFileAnswer::SkipAndStopAsking;
+    default:
+        return MissingFileAnswer::Stop;
+    }
+}
+
+} // namespace
+
+void SaveWorkState(const Board& board, Prompter& prompter) {
+    const std::optional<FilePath> path =
+        prompter.SaveFileName(WorkStateTypes(), strings::Utf8(strings::kWorkStateSuffix));
+    if (!path)
+        return;
+    const FilePathList refused = UnrecordableEntries(board);
+    if (!refused.empty() && !AgreesToLeaveOut(prompter, refused))
+        return;
+    switch (WriteWorkStateFile(board, *path)) {
+    case SaveResult::Saved:
+        break;
+    case SaveResult::CannotOpen:
+        Tell(prompter, strings::kWorkStateCannotCreate);
+        break;
+    case SaveResult::WriteFailed:
+        Tell(prompter, strings::kWorkStateWriteError);
+        break;
+    }
+}
+
+void LoadWorkState(Board& board, Prompter& prompter, const LoadProgress& keepGoing) {
+    if (board.TotalCount() > 0 &&
+        prompter.AskTitled(strings::Utf8(strings::kWorkStateLoadTitle),
+                           strings::Utf8(strings::kWorkStateDiscardQuestion), PromptButtons::YesNo,
+                           PromptIcon::Exclamation) != PromptAnswer::Yes)
+        return;
+    const std::optional<FilePath> path =
+        prompter.OpenFileName(WorkStateTypes(), strings::Utf8(strings::kWorkStateSuffix));
+    if (!path)
+        return;
+    LoadCallbacks callbacks;
+    callbacks.askMissing = [&prompter](std::string_view line) { return AskMissing(prompter, line); };
+    callbacks.keepGoing = keepGoing;
+    switch (ReadWorkStateFile(board, *path, callbacks)) {
+    case LoadResult::Loaded:
+        break;
+    case LoadResult::CannotOpen:
+        Tell(prompter, strings::kWorkStateCannotOpen);
+        break;
+    case LoadResult::NotWorkState:
+        Tell(prompter, strings::kWorkStateInvalid);
+        break;
+    case LoadResult::ReadError:
+        Tell(prompter, strings::kWorkStateReadError);
+        break;
+    }
+}
+
+} // namespace pelldrake

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+namespace pelldrake {
+
+class Board;
+class CommandTable;
+class Prompter;
+
+// Writes all lists to a file the user names. Leaves the board as it is.
+void SaveWorkState(const Board& board, Prompter& prompter);
+
+// Replaces all lists by a file the user picks, after asking whether the current lists may go.
+// keepGoing, when given, hears every few thousand lines how far reading is and may stop it.
+using LoadProgress = std::function<bool(std::size_t done, std::size_t total)>;
+void LoadWorkState(Board& board, Prompter& prompter, const LoadProgress& keepGoing = {});
+
+} // namespace pelldrake

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "core/types.h"
+
+#include <string_view>
+
+namespace pelldrake {
+
+class Board;
+
+enum class SaveResult { Saved, CannotOpen, WriteFailed };
+
+// A path with a line feed or carriage return in its name cannot be one line of the file: it would
+// split into two lines, and the second could even read back as an end or section mark.
+bool IsRecordable(std::string_view path);
+
+// The entries of all lists that IsRecordable refuses, in list order.
+FilePathList UnrecordableEntries(const Board& board);
+
+// Writes all eleven lists to the file, leaving out the entries IsRecordable refuses. The data goes
+// to a temporary file beside the target, is flushed to disk and only then renamed over the target,
+// so a failed save leaves the previous file as it was and no partial file under its name.
+SaveResult WriteWorkStateFile(const Board& board, const FilePath& path);
+
+} // namespace pelldrake

@@ -1,0 +1,139 @@
+#include "tools/auto_classify.h"
+
+#include "board/board.h"
+#include "platform/path_text.h"
+#include "platform/profile_file.h"
+#include "tools/match_wildcard.h"
+
+#include <optional>
+#include <sys/stat.h>
+
+namespace pelldrake {
+
+namespace {
+
+struct FileFacts {
+    std::int64_t size;
+    std::int64_t modified;
+};
+
+std::optional<FileFacts> LookUp(const FilePath& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return FileFacts{static_cast<std::int64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec)};
+}
+
+// Moves the matching entries of one list to the end of collected, in list order; entries whose
+// files cannot be found stay. Rebuilt in one pass: removing entries one by one from the middle
+// of a long list would take time growing with the square of its length.
+void TakeMatches(ClassList& list, const ClassifyRules& rules, FilePathList& collected) {
+    const PathText& paths = PathText::Native();
+    std::vector<FilePath> kept;
+    kept.reserve(list.Entries().size());
+    for (const FilePath& path : list.Entries()) {
+        const std::optional<FileFacts> facts = LookUp(path);
+        if (facts && rules.Matches(paths.FileName(path), facts->size, facts->modified))
+            collected.push_back(path);
+        else
+            kept.push_back(path);
+    }
+    if (static_cast<int>(kept.size()) == list.Count())
+        return;
+    list.Clear();
+    list.Reserve(static_cast<int>(kept.size()));
+    for (FilePath& path : kept)
+        list.Append(std::move(path));
+}
+
+bool IsList(int index) {
+    return index >= 0 && index < kListCount;
+}
+
+} // namespace
+
+ClassifyRules::ClassifyRules(const ClassifyConditions& conditions, const CodePage& codePage)
+    : codePage_(codePage), nameFilterOn_(conditions.nameFilterOn) {
+    if (conditions.nameFilterOn)
+        patterns_ = NamePatterns(codePage, conditions.nameFilter);
+    if (conditions.lowerBoundOn)
+        lowerBound_ = SizeBound(conditions.lowerBound);
+    if (conditions.upperBoundOn)
+        upperBound_ = SizeBound(conditions.upperBound);
+    if (conditions.fromDateOn)
+        from_ = StartOfDay(conditions.fromDate);
+    if (conditions.untilDateOn)
+        until_ = EndOfDay(conditions.untilDate);
+}
+
+bool ClassifyRules::Matches(std::string_view fileName, std::int64_t size, std::int64_t modified) const {
+    if (size < lowerBound_ || size > upperBound_ || modified < from_ || modified > until_)
+        return false;
+    // Switched on with no pattern at all, the name filter lets every name through.
+    if (!nameFilterOn_ || patterns_.empty())
+        return true;
+    const std::string name = codePage_.ToUpper(fileName);
+    for (const std::string& pattern : patterns_) {
+        if (MatchWildcard(codePage_, pattern, name))
+            return true;
+    }
+    return false;
+}
+
+std::vector<std::string> ClassifyRules::NamePatterns(const CodePage& codePage, std::string_view text) {
+    // ";" is below every trail byte of the code pages we read, so a byte search cannot split a
+    // character.
+    std::vector<std::string> patterns;
+    for (;;) {
+        const std::size_t semicolon = text.find(';');
+        if (semicolon == std::string_view::npos)
+            break;
+        patterns.push_back(codePage.ToUpper(text.substr(0, semicolon)));
+        text.remove_prefix(semicolon + 1);
+    }
+    if (!text.empty())
+        patterns.push_back(codePage.ToUpper(text));
+    return patterns;
+}
+
+std::int64_t ClassifyRules::SizeBound(std::string_view text) {
+    // Whole 64-bit sizes: cut to 32 bits, a file of 4 GB and more would compare as a small one.
+    return static_cast<std::int64_t>(ParseLeadingInt(text)) * 1024;
+}
+
+std::int64_t ClassifyRules::StartOfDay(const QDateTime& moment) {
+    return QDateTime(moment.date(), QTime(0, 0, 0), Qt::LocalTime).toSecsSinceEpoch();
+}
+
+std::int64_t ClassifyRules::EndOfDay(const QDateTime& moment) {
+    return QDateTime(moment.date(), QTime(23, 59, 59), Qt::LocalTime).toSecsSinceEpoch();
+}
+
+int RunAutoClassify(Board& board, const ClassifyConditions& conditions, const CodePage& codePage) {
+    const int target = conditions.Target();
+    const bool oneList = conditions.sourceMode == ClassifyConditions::kOneList;
+    if ((oneList && !IsList(conditions.sourceList)) || (!IsList(target) && target != ClassifyConditions::kExclude))
+        return 0;
+
+    const ClassifyRules rules(conditions, codePage);
+    FilePathList collected;
+    const ListIndex first = oneList ? conditions.sourceList : 0;
+    const ListIndex last = oneList ? conditions.sourceList : kListCount - 1;
+    for (ListIndex list = first; list <= last; ++list) {
+        BulkUpdate bulk(board.List(list));
+        TakeMatches(board.List(list), rules, collected);
+        board.ResyncPane(list, 0);
+    }
+    const int taken = static_cast<int>(collected.size());
+    if (target == ClassifyConditions::kExclude)
+        return taken;
+    ClassList& targetList = board.List(target);
+    BulkUpdate bulk(targetList);
+    targetList.Reserve(targetList.Count() + taken);
+    for (FilePath& path : collected)
+        targetList.Append(std::move(path));
+    board.ResyncPane(target, 0);
+    return taken;
+}
+
+} // namespace pelldrake

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "core/types.h"
+#include "platform/code_page.h"
+#include "tools/classify_conditions.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pelldrake {
+
+class Board;
+
+// The tests of one run, derived once from the conditions.
+class ClassifyRules {
+public:
+    ClassifyRules(const ClassifyConditions& conditions, const CodePage& codePage);
+
+    // modified: seconds since the epoch, as the file system gives them.
+    bool Matches(std::string_view fileName, std::int64_t size, std::int64_t modified) const;
+
+    // Split at every ";": each piece before one is a pattern even when empty (and then matches
+    // nothing), the piece after the last one only when it is not empty. Upper-cased.
+    static std::vector<std::string> NamePatterns(const CodePage& codePage, std::string_view text);
+    // A number of kilobytes as typed (leading blanks and sign, then digits; else 0), in bytes.
+    static std::int64_t SizeBound(std::string_view text);
+    // 00:00:00 of the day and 23:59:59 of the day, local time, in seconds since the epoch.
+    static std::int64_t StartOfDay(const QDateTime& moment);
+    static std::int64_t EndOfDay(const QDateTime& moment);
+
+private:
+    const CodePage& codePage_;
+    // A bound that is off is simply the widest one.
+    std::int64_t lowerBound_ = INT64_MIN;
+    std::int64_t upperBound_ = INT64_MAX;
+    std::int64_t from_ = INT64_MIN;
+    std::int64_t until_ = INT64_MAX;
+    bool nameFilterOn_ = false;
+    std::vector<std::string> patterns_;
+};
+
+// Takes every entry whose file exists and meets the conditions out of the scanned lists (all,
+// or the one chosen) and appends them, in the order found, to the target list, or to no list
+// for kExclude. Every scanned list and the target end on their first entry. Files on disk are
+// not touched. Returns how many entries were taken.
+int RunAutoClassify(Board& board, const ClassifyConditions& conditions, const CodePage& codePage = NativeCodePage());
+
+} // namespace pelldrake

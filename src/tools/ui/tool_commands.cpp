@@ -1,0 +1,49 @@
+#include "tools/ui/tool_commands.h"
+
+#include "board/board.h"
+#include "board/command_table.h"
+#include "platform/busy_cursor.h"
+#include "resources/control_ids.h"
+#include "resources/menu_table.h"
+#include "tools/auto_classify.h"
+#include "tools/ui/auto_classify_dialog.h"
+#include "tools/ui/file_list_dialog.h"
+
+namespace pelldrake {
+
+namespace {
+
+void RunFileListWindow(Board& board, QWidget* dialogParent) {
+    ChangedLists changed{};
+    {
+        FileListDialog dialog(board, dialogParent);
+        dialog.exec();
+        changed = dialog.listChanged();
+    }
+    // Lists the window did not touch keep their positions.
+    for (ListIndex list = 0; list < kListCount; ++list) {
+        if (!changed[static_cast<std::size_t>(list)])
+            continue;
+        board.List(list).UpdateControls();
+        board.ResyncPane(list, 0);
+    }
+}
+
+} // namespace
+
+void RegisterToolCommands(CommandTable& commands, const CommandContext& context) {
+    // A child of the board window, so it goes with it; its dates count from this moment.
+    auto* classify =
+        new AutoClassifyDialog(ClassifyConditions::StartingAt(QDateTime::currentDateTime()), context.dialogParent);
+    commands.Add(menu_ids::kAutoClassify, [classify, &board = context.board](int) {
+        if (!classify->Run())
+            return;
+        const BusyCursor busy;
+        RunAutoClassify(board, classify->conditions());
+    });
+    // The button and the menu entry share the id.
+    commands.Add(ids::kListButton,
+                 [&board = context.board, parent = context.dialogParent](int) { RunFileListWindow(board, parent); });
+}
+
+} // namespace pelldrake
