@@ -94,12 +94,15 @@ void LoadWorkState(Board& board, Prompter& prompter, const LoadProgress& keepGoi
         return;
     const std::optional<FilePath> path =
         prompter.OpenFileName(WorkStateTypes(), strings::Utf8(strings::kWorkStateSuffix));
-    if (!path)
-        return;
+    if (path)
+        LoadWorkStateFile(board, prompter, *path, keepGoing);
+}
+
+void LoadWorkStateFile(Board& board, Prompter& prompter, const FilePath& path, const LoadProgress& keepGoing) {
     LoadCallbacks callbacks;
     callbacks.askMissing = [&prompter](std::string_view line) { return AskMissing(prompter, line); };
     callbacks.keepGoing = keepGoing;
-    switch (ReadWorkStateFile(board, *path, callbacks)) {
+    switch (ReadWorkStateFile(board, path, callbacks)) {
     case LoadResult::Loaded:
         break;
     case LoadResult::CannotOpen:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/types.h"
+
 #include <cstddef>
 #include <functional>
 
@@ -16,5 +18,7 @@ void SaveWorkState(const Board& board, Prompter& prompter);
 // keepGoing, when given, hears every few thousand lines how far reading is and may stop it.
 using LoadProgress = std::function<bool(std::size_t done, std::size_t total)>;
 void LoadWorkState(Board& board, Prompter& prompter, const LoadProgress& keepGoing = {});
+// The same from a file already named (the command line), without the question.
+void LoadWorkStateFile(Board& board, Prompter& prompter, const FilePath& path, const LoadProgress& keepGoing = {});
 
 } // namespace pelldrake

@@ -172,31 +172,37 @@ private slots:
         QVERIFY(!QFileInfo::exists(settings.path()));
     }
 
-    void commandLineFilesAndFoldersArriveAsADropOnTheUnclassifiedList() {
+    void commandLineLoadsTheWorkStateThenTakesFilesAndFoldersInAsADrop() {
         TempDir dir;
         SettingsFile settings(dir.FilePath("p.INI"));
         settings.profile().WriteText("STARTCHECK", "THUMBCTL", "0");
         settings.profile().WriteText("STARTCHECK", "THUMBCTLVER", "0");
+        const FilePath sorted = dir.Write("sorted.jpg", "s");
         CommandLine commandLine;
+        commandLine.workStates = {
+            dir.Write("work.PLD", QByteArray("PelldrakeData\r\nVersion\r\n1.8\r\n%\r\n*section\r\n1\r\n") +
+                                      QByteArray::fromStdString(sorted) + "\r\n%\r\n")};
         commandLine.intake = {dir.Write("a.jpg", "a"), dir.Native("shots"), dir.Write("c.jpg", "c")};
         const FilePath inShots = dir.Write("shots/b.jpg", "b");
         dir.Write("shots/deeper/d.jpg", "d");
         ScriptedPrompter prompter;
         prompter.answers = {PromptAnswer::Yes, PromptAnswer::No}; // take the folder, not its subfolders
         pelldrake::testing::RecordingShell shell;
-        FilePathList shown;
+        FilePathList unclassified, listOne;
         // Runs after the board has taken the arguments in, which it does once it is on screen.
         QTimer::singleShot(0, [&] {
             QTimer::singleShot(0, [&] {
                 if (auto* board = qobject_cast<ClassifyBoardDialog*>(QApplication::activeModalWidget())) {
-                    shown = board->board().List(kUnclassified).Entries();
-                    board->close();
+                    unclassified = board->board().List(kUnclassified).Entries();
+                    listOne = board->board().List(1).Entries();
+                    board->done(0);
                 }
             });
         });
         ClassifyApp(settings, prompter, Environment(true, std::nullopt)).Run(shell, commandLine);
         QCOMPARE(prompter.questions.size(), 2u);
-        QCOMPARE(shown, (FilePathList{commandLine.intake[0], inShots, commandLine.intake[2]}));
+        QCOMPARE(listOne, FilePathList{sorted});
+        QCOMPARE(unclassified, (FilePathList{commandLine.intake[0], inShots, commandLine.intake[2]}));
     }
 
     void realEnvironmentHasTheDecoders() {

@@ -16,10 +16,11 @@ namespace {
 
 // The box appears only when a load takes longer than a moment; while it shows, the window keeps
 // painting and the user can stop a load that would otherwise run on for minutes.
-void LoadWithProgress(Board& board, Prompter& prompter, QWidget* dialogParent) {
+// load runs one of the two loads with the progress callback it is given.
+void LoadWithProgress(QWidget* dialogParent, const std::function<void(const LoadProgress&)>& load) {
     std::unique_ptr<QProgressDialog> progress;
     constexpr int kSteps = 1000;
-    LoadWorkState(board, prompter, [&](std::size_t done, std::size_t total) {
+    load([&](std::size_t done, std::size_t total) {
         if (!progress) {
             progress =
                 std::make_unique<QProgressDialog>(strings::Utf8(strings::kWorkStateLoadProgress),
@@ -44,8 +45,16 @@ void RegisterWorkStateCommands(CommandTable& commands, const CommandContext& con
     QWidget* dialogParent = context.dialogParent;
     commands.Add(menu_ids::kSaveWorkState, [&board, &prompter](int) { SaveWorkState(board, prompter); });
     QPointer<QWidget> parent(dialogParent);
-    commands.Add(menu_ids::kLoadWorkState,
-                 [&board, &prompter, parent](int) { LoadWithProgress(board, prompter, parent.data()); });
+    commands.Add(menu_ids::kLoadWorkState, [&board, &prompter, parent](int) {
+        LoadWithProgress(parent.data(),
+                         [&](const LoadProgress& keepGoing) { LoadWorkState(board, prompter, keepGoing); });
+    });
+}
+
+void LoadWorkStateFileWithProgress(const CommandContext& context, const FilePath& path) {
+    LoadWithProgress(context.dialogParent, [&](const LoadProgress& keepGoing) {
+        LoadWorkStateFile(context.board, context.prompter, path, keepGoing);
+    });
 }
 
 } // namespace pelldrake
