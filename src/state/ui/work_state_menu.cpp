@@ -15,8 +15,8 @@ namespace pelldrake {
 namespace {
 
 // The box appears only when a load takes longer than a moment; while it shows, the window keeps
-// painting and the user can stop a load that would otherwise run on for minutes.
-// load runs one of the two loads with the progress callback it is given.
+// painting and the user can stop a load that would otherwise run on for minutes. load is the
+// command's load or the command line's, given the progress callback.
 void LoadWithProgress(QWidget* dialogParent, const std::function<void(const LoadProgress&)>& load) {
     std::unique_ptr<QProgressDialog> progress;
     constexpr int kSteps = 1000;
