@@ -63,9 +63,14 @@ private slots:
         dialog.edit()->setText("zzz");
         dialog.Change(); // takes the old row's place, no re-sorting
         QCOMPARE(dialog.Rows(), (QStringList{"zzz", "gif", "JPG", "png"}));
+        QVERIFY(dialog.list()->selectedItems().isEmpty()); // a second change cannot hit it again
         dialog.list()->setCurrentRow(2);
+        dialog.edit()->setText("kept");
         dialog.Delete();
+        dialog.Delete(); // nothing is selected any more
         QCOMPARE(dialog.Rows(), (QStringList{"zzz", "gif", "png"}));
+        QCOMPARE(dialog.edit()->text(), QStringLiteral("kept"));
+        QVERIFY(dialog.list()->selectedItems().isEmpty());
     }
 
     void enterWithTextAddsAndStaysThenEnterSaves() {

@@ -85,12 +85,19 @@ void ExtensionFilterDialog::Change() {
     }
     list_->item(selected)->setText(text);
     edit_->clear();
+    // Left selected, the row would be replaced again by the next change.
+    list_->selectionModel()->clear();
 }
 
 void ExtensionFilterDialog::Delete() {
     const int selected = list_->currentItem() && list_->currentItem()->isSelected() ? list_->currentRow() : -1;
-    if (selected >= 0)
-        delete list_->takeItem(selected);
+    if (selected < 0)
+        return;
+    // Qt would make the next row current and copy it into the edit box, so that each further
+    // click deleted another pattern and OK then acted as a change.
+    const QSignalBlocker blocker(list_);
+    delete list_->takeItem(selected);
+    list_->selectionModel()->clear();
 }
 
 void ExtensionFilterDialog::accept() {
