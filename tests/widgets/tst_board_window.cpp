@@ -6,8 +6,12 @@
 #include "thumbs/ui/thumb_ctl.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QGroupBox>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 
 using namespace pelldrake;
 using pelldrake::testing::BoardFixture;
@@ -115,6 +119,35 @@ private slots:
         board->OnScroll(0, ScrollCode::Top, 0);
         board->OnScroll(0, ScrollCode::EndScroll, 0);
         QCOMPARE(board->thumbnail(0)->currentFile(), paths[0]);
+    }
+
+    void scrollBarMenuShowsTheFileItMovesTo() {
+        auto board = MakeBoard();
+        board->show();
+        const FilePathList paths = Fill(*board, 0, 5);
+        PaneScrollBar* bar = board->scrollBar(0);
+        // Picks the n-th entry of the scroll bar's own menu: 0 "scroll here", 2 "bottom".
+        auto choose = [bar](int entry, QPoint at) {
+            QTimer::singleShot(0, [entry] {
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                QList<QAction*> actions;
+                for (QAction* action : menu->actions()) {
+                    if (!action->isSeparator())
+                        actions << action;
+                }
+                menu->setActiveAction(actions[entry]);
+                QTest::keyClick(menu, Qt::Key_Return);
+            });
+            QContextMenuEvent event(QContextMenuEvent::Mouse, at, bar->mapToGlobal(at));
+            QApplication::sendEvent(bar, &event);
+        };
+        choose(2, QPoint(2, 2));
+        QCOMPARE(board->board().List(0).position(), 4);
+        QCOMPARE(board->thumbnail(0)->currentFile(), paths[4]);
+        choose(0, QPoint(bar->width() / 2, 1));
+        QCOMPARE(board->board().List(0).position(), bar->value());
+        QCOMPARE(board->thumbnail(0)->currentFile(), paths[static_cast<std::size_t>(bar->value())]);
+        QVERIFY(bar->value() < 4);
     }
 
     void draggingMovesTheTitleAndTheThumbnailFollowsOnRelease() {
