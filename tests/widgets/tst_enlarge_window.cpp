@@ -27,14 +27,17 @@ private slots:
     void storedGeometryIsRestoredAndSavedUnchanged() {
         TempDir dir;
         SettingsFile settings(dir.FilePath("p.INI"));
-        settings.WriteExpandViewRect(QRect(QPoint(-300, 50), QSize(320, 280))); // off screen is kept
         QWidget board;
-        {
-            EnlargeWindow window(&board, settings);
-            QCOMPARE(window.frameGeometry(), QRect(QPoint(-300, 50), QSize(320, 280)));
-            window.SaveGeometry();
+        // Off screen, and smaller than a drag may make it: both kept.
+        for (const QRect stored : {QRect(QPoint(-300, 50), QSize(320, 280)), QRect(QPoint(10, 20), QSize(80, 60))}) {
+            settings.WriteExpandViewRect(stored);
+            {
+                EnlargeWindow window(&board, settings);
+                QCOMPARE(window.frameGeometry(), stored);
+                window.SaveGeometry();
+            }
+            QCOMPARE(settings.ExpandViewRect(), stored);
         }
-        QCOMPARE(settings.ExpandViewRect(), QRect(QPoint(-300, 50), QSize(320, 280)));
     }
 
     void neverSmallerThan100By100() {
@@ -95,7 +98,11 @@ private slots:
         EnlargeViewer viewer(settings, shell);
         viewer.AttachBoard(&board, {});
         QVERIFY(viewer.window());
+        viewer.ShowList(3, FilePath("/x.jpg"));
         viewer.window()->move(33, 44);
+        viewer.window()->close(); // a window manager's close box hides it through the viewer
+        QCOMPARE(viewer.ShownList(), EnlargeViewer::kNoList);
+        QVERIFY(!viewer.window()->isVisible());
         viewer.DetachBoard();
         QVERIFY(!viewer.window());
         QCOMPARE(settings.ExpandViewRect().topLeft(), QPoint(33, 44));
