@@ -35,10 +35,12 @@ public:
     int ExtFilterCount() const { return Number("EXTFILTER", "COUNT", "0"); }
     void WriteExtFilterCount(int count) const { WriteNumber("EXTFILTER", "COUNT", count); }
     std::string ExtFilterPattern(int index) const { return profile_.ReadText("EXTFILTER", ExtKey(index), "0"); }
-    void WriteExtFilterPattern(int index, const std::string& pattern) const {
-        profile_.WriteText("EXTFILTER", ExtKey(index), pattern);
+    bool WriteExtFilterPattern(int index, const std::string& pattern) const {
+        return profile_.WriteText("EXTFILTER", ExtKey(index), pattern);
     }
     static std::string ExtKey(int index);
+    // One past the highest index whose key the file holds: patterns from there on are all missing.
+    int ExtFilterKeyEnd() const;
 
     // VIEWER
     int UseBrowser() const { return Number("VIEWER", "USEIE", "0"); }

@@ -4,6 +4,8 @@
 #include "platform/blanks.h"
 #include "resources/strings.h"
 
+#include <algorithm>
+
 namespace pelldrake {
 
 namespace {
@@ -29,7 +31,9 @@ std::string CutToBuffer(std::string value, const CodePage& codePage) {
 
 std::vector<std::string> ExtensionFilter::Load(const SettingsFile& settings) {
     std::vector<std::string> patterns;
-    const int count = settings.ExtFilterCount();
+    // A count beyond the keys the file holds would only add copies of the missing-key text, and a
+    // hand-edited count of two thousand million would take hours to read.
+    const int count = std::min(settings.ExtFilterCount(), settings.ExtFilterKeyEnd());
     for (int index = 0; index < count; ++index) {
         std::string pattern = settings.ExtFilterPattern(index);
         if (!pattern.empty())
@@ -44,8 +48,9 @@ int ExtensionFilter::Save(const SettingsFile& settings, const std::vector<std::s
         const std::string_view pattern = TrimBlanks(row);
         if (pattern.empty())
             continue;
-        settings.WriteExtFilterPattern(written, std::string(pattern));
-        ++written;
+        // A pattern the file cannot hold (a line break in it) leaves no gap in the numbering.
+        if (settings.WriteExtFilterPattern(written, std::string(pattern)))
+            ++written;
     }
     settings.WriteExtFilterCount(written);
     return written;

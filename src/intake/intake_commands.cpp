@@ -59,7 +59,7 @@ void IntakeCommands::AddFolder() {
 }
 
 void IntakeCommands::EditExtensionFilter() {
-    ExtensionFilterDialog dialog(board_.settings(), &board_);
+    ExtensionFilterDialog dialog(board_.settings(), &board_, &board_.prompter());
     dialog.exec();
 }
 
