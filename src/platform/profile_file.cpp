@@ -24,10 +24,11 @@ constexpr off_t kMaxFileSize = 16 * 1024 * 1024;
 
 // File times may be as coarse as this; a file changed more recently than that before it was read
 // could change again without its times showing it, so its parse is not kept.
-constexpr std::int64_t kTimeGranularityNs = 2'000'000'000;
+constexpr time_t kTimeGranularitySeconds = 2;
 
-std::int64_t Nanoseconds(const timespec& time) {
-    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+// Seconds and nanoseconds compared apart: one count of nanoseconds overflows after the year 2262.
+bool SameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
 struct FileRead {
@@ -116,13 +117,13 @@ struct ProfileFile::Snapshot {
     dev_t device = 0;
     ino_t inode = 0;
     off_t size = 0;
-    std::int64_t modifiedNs = 0;
-    std::int64_t changedNs = 0;
+    timespec modified{};
+    timespec changed{};
     std::shared_ptr<const ProfileText> text;
 
     bool Matches(const struct stat& info) const {
         return valid && info.st_dev == device && info.st_ino == inode && info.st_size == size &&
-               Nanoseconds(info.st_mtim) == modifiedNs && Nanoseconds(info.st_ctim) == changedNs;
+               SameTime(info.st_mtim, modified) && SameTime(info.st_ctim, changed);
     }
 
     // The parse of the file as it is now; empty for a file that is missing or cannot be read.
@@ -139,13 +140,13 @@ struct ProfileFile::Snapshot {
         auto parsed = std::make_shared<const ProfileText>(read.content);
         timespec now{};
         ::clock_gettime(CLOCK_REALTIME, &now);
-        if (Nanoseconds(now) - Nanoseconds(read.info.st_ctim) > kTimeGranularityNs) {
+        if (read.info.st_ctim.tv_sec < now.tv_sec - kTimeGranularitySeconds) {
             valid = true;
             device = read.info.st_dev;
             inode = read.info.st_ino;
             size = read.info.st_size;
-            modifiedNs = Nanoseconds(read.info.st_mtim);
-            changedNs = Nanoseconds(read.info.st_ctim);
+            modified = read.info.st_mtim;
+            changed = read.info.st_ctim;
             text = parsed;
         }
         return parsed;

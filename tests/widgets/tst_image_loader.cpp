@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QtTest>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <string>
@@ -73,6 +74,7 @@ private slots:
     void cacheEvictsLeastRecentlyUsedWithinBudget();
     void cacheKeepsItsContentsWhenAnImageExceedsTheBudget();
     void cacheDropsImageOfChangedFile();
+    void fileStampKeepsFarFutureTimesApart();
 
     // Scheduling
     void cachedRequestAnswersAtOnce();
@@ -258,6 +260,22 @@ void TestImageLoader::cacheDropsImageOfChangedFile() {
     QVERIFY(!cache.Find(key, FileStamp{1, 1, 100, 6}));
     QVERIFY(!cache.Contains(key));
     QCOMPARE(cache.bytes(), 0);
+}
+
+void TestImageLoader::fileStampKeepsFarFutureTimesApart() {
+    // One count of nanoseconds in 64 bits wraps these two times (the year 1970 and one in 2554)
+    // onto the same number.
+    struct stat early {};
+    struct stat late {};
+    late.st_mtim.tv_sec = 18'446'744'073;
+    late.st_mtim.tv_nsec = 709'551'616;
+    QVERIFY(FileStamp::FromStat(early) != FileStamp::FromStat(late));
+
+    TempDir dir;
+    const FilePath path = dir.Write("future.png", testing::EncodeImage(testing::PhotoLikeImage(QSize(20, 10)), "png"));
+    const timespec times[2] = {{0, UTIME_OMIT}, {13'569'465'600, 0}}; // 2400-01-01
+    QVERIFY(::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0);
+    QCOMPARE(FileStamp::Of(path)->modifiedSeconds, std::int64_t{13'569'465'600});
 }
 
 void TestImageLoader::cachedRequestAnswersAtOnce() {
