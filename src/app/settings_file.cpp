@@ -1,5 +1,7 @@
 #include "app/settings_file.h"
 
+#include "platform/profile_text.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -23,9 +25,10 @@ std::string SettingsFile::ExtKey(int index) {
     return name;
 }
 
-int SettingsFile::ExtFilterKeyEnd() const {
+std::vector<std::string> SettingsFile::ExtFilterPatterns() const {
+    const std::shared_ptr<const ProfileText> text = profile_.Parsed();
     int end = 0;
-    for (const std::string& key : profile_.Keys("EXTFILTER")) {
+    for (const std::string& key : text->Keys("EXTFILTER")) {
         if (key.size() < 5 || key.size() > 12 || key.compare(0, 3, "EXT") != 0)
             continue;
         if (key.find_first_not_of("0123456789", 3) != std::string::npos)
@@ -35,7 +38,13 @@ int SettingsFile::ExtFilterKeyEnd() const {
         if (index < INT_MAX && ExtKey(static_cast<int>(index)) == key)
             end = std::max(end, static_cast<int>(index) + 1);
     }
-    return end;
+    const std::string* count = text->Find("EXTFILTER", "COUNT");
+    std::vector<std::string> patterns;
+    for (int index = 0; index < std::min(end, count ? ParseLeadingInt(*count) : 0); ++index) {
+        const std::string* pattern = text->Find("EXTFILTER", ExtKey(index));
+        patterns.push_back(pattern ? *pattern : "0");
+    }
+    return patterns;
 }
 
 int SettingsFile::Number(std::string_view section, std::string_view key, std::string_view defaultText) const {

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QString>
 #include <string>
+#include <vector>
 
 namespace pelldrake {
 
@@ -39,8 +40,9 @@ public:
         return profile_.WriteText("EXTFILTER", ExtKey(index), pattern);
     }
     static std::string ExtKey(int index);
-    // One past the highest index whose key the file holds: patterns from there on are all missing.
-    int ExtFilterKeyEnd() const;
+    // EXT00 … up to COUNT from one reading of the file, but none past the last key the file holds:
+    // a hand-edited COUNT of two thousand million must not make hours of "0" patterns.
+    std::vector<std::string> ExtFilterPatterns() const;
 
     // VIEWER
     int UseBrowser() const { return Number("VIEWER", "USEIE", "0"); }

@@ -4,8 +4,6 @@
 #include "platform/blanks.h"
 #include "resources/strings.h"
 
-#include <algorithm>
-
 namespace pelldrake {
 
 namespace {
@@ -31,11 +29,7 @@ std::string CutToBuffer(std::string value, const CodePage& codePage) {
 
 std::vector<std::string> ExtensionFilter::Load(const SettingsFile& settings) {
     std::vector<std::string> patterns;
-    // A count beyond the keys the file holds would only add copies of the missing-key text, and a
-    // hand-edited count of two thousand million would take hours to read.
-    const int count = std::min(settings.ExtFilterCount(), settings.ExtFilterKeyEnd());
-    for (int index = 0; index < count; ++index) {
-        std::string pattern = settings.ExtFilterPattern(index);
+    for (std::string& pattern : settings.ExtFilterPatterns()) {
         if (!pattern.empty())
             patterns.push_back(CutToBuffer(std::move(pattern), NativeCodePage()));
     }

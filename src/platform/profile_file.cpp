@@ -113,16 +113,19 @@ bool TakeOwnerAndMode(int fd, const struct stat& old) {
 
 struct ProfileFile::Snapshot {
     std::mutex mutex;
-    bool valid = false;
+    // The file's identity, size and times when they can vouch for its content: they were older
+    // than the times' granularity when it was read.
+    bool trusted = false;
     dev_t device = 0;
     ino_t inode = 0;
     off_t size = 0;
     timespec modified{};
     timespec changed{};
+    std::string content;
     std::shared_ptr<const ProfileText> text;
 
     bool Matches(const struct stat& info) const {
-        return valid && info.st_dev == device && info.st_ino == inode && info.st_size == size &&
+        return trusted && info.st_dev == device && info.st_ino == inode && info.st_size == size &&
                SameTime(info.st_mtim, modified) && SameTime(info.st_ctim, changed);
     }
 
@@ -134,22 +137,26 @@ struct ProfileFile::Snapshot {
         if (::stat(native.constData(), &info) == 0 && Matches(info))
             return text;
         FileRead read = ReadWholeFile(native);
-        valid = false;
-        if (read.status != FileRead::Status::Read)
+        if (read.status != FileRead::Status::Read) {
+            trusted = false;
+            text.reset();
+            content.clear();
             return std::make_shared<const ProfileText>();
-        auto parsed = std::make_shared<const ProfileText>(read.content);
+        }
+        // A file just written cannot be vouched for by its times; its bytes can.
+        if (!text || read.content != content) {
+            text = std::make_shared<const ProfileText>(read.content);
+            content = std::move(read.content);
+        }
         timespec now{};
         ::clock_gettime(CLOCK_REALTIME, &now);
-        if (read.info.st_ctim.tv_sec < now.tv_sec - kTimeGranularitySeconds) {
-            valid = true;
-            device = read.info.st_dev;
-            inode = read.info.st_ino;
-            size = read.info.st_size;
-            modified = read.info.st_mtim;
-            changed = read.info.st_ctim;
-            text = parsed;
-        }
-        return parsed;
+        trusted = read.info.st_ctim.tv_sec < now.tv_sec - kTimeGranularitySeconds;
+        device = read.info.st_dev;
+        inode = read.info.st_ino;
+        size = read.info.st_size;
+        modified = read.info.st_mtim;
+        changed = read.info.st_ctim;
+        return text;
     }
 };
 
@@ -187,6 +194,10 @@ int ProfileFile::ReadInt(std::string_view section, std::string_view key, int def
     const auto text = snapshot_->Current(path_);
     const std::string* value = text->Find(section, key);
     return value ? ParseLeadingInt(*value) : defaultValue;
+}
+
+std::shared_ptr<const ProfileText> ProfileFile::Parsed() const {
+    return snapshot_->Current(path_);
 }
 
 std::vector<std::string> ProfileFile::Keys(std::string_view section) const {

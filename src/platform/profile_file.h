@@ -8,6 +8,8 @@
 
 namespace pelldrake {
 
+class ProfileText;
+
 // A hand-editable INI file that is read and written one key at a time. Unlike QSaveFile alone
 // it keeps every other line of the file (comments, blank lines, order) exactly as it was.
 //
@@ -28,6 +30,9 @@ public:
 
     // The section's key names in upper case, in the order they first appear.
     std::vector<std::string> Keys(std::string_view section) const;
+
+    // The file as it is now, for many look-ups that must see one and the same version of it.
+    std::shared_ptr<const ProfileText> Parsed() const;
 
     // Creates the file, the section and the key as needed, and returns whether the key is stored.
     // The file is only ever replaced whole, and only when it was read whole: a file that is too
