@@ -6,8 +6,10 @@
 #include "thumbs/ui/thumb_ctl.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMargins>
+#include <QScreen>
 
 namespace pelldrake {
 
@@ -24,6 +26,10 @@ EnlargeWindow::EnlargeWindow(QWidget* board, SettingsFile settings)
 
     // Before a window manager frames the window, outer and inner rectangles are the same.
     outer_ = settings_.ExpandViewRect();
+    // A hand-edited size far beyond the screens would cost gigabytes of window buffer for nothing;
+    // the position stays as stored, on a screen or not.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        outer_.setSize(outer_.size().boundedTo(screen->virtualSize()));
     move(outer_.topLeft());
     resize(outer_.size().expandedTo(QSize(1, 1)));
     ApplyMinimumSize();
