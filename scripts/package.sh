@@ -3,7 +3,7 @@
 # Install it with:  sudo apt install ./dist/pelldrake_<version>_<arch>.deb
 set -euo pipefail
 cd "$(dirname "$0")/.."
-PELLDRAKE_SKIP_BUILD=1 scripts/setup.sh
+PELLDRAKE_SETUP_ONLY=1 scripts/setup.sh
 
 build_dir=${PELLDRAKE_PACKAGE_BUILD_DIR:-build-package}
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \

@@ -11,8 +11,9 @@ packages=(
     xvfb xauth imagemagick
     desktop-file-utils appstream
 )
-# The fuzzers build with clang and libFuzzer; only asked for with PELLDRAKE_FUZZ=1.
-if [ "${PELLDRAKE_FUZZ:-0}" = 1 ]; then packages+=(clang libclang-rt-dev); fi
+# More for one job, e.g. clang for the fuzz targets.
+read -r -a extra <<<"${PELLDRAKE_EXTRA_PACKAGES:-}"
+packages+=("${extra[@]}")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -25,14 +26,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-[ -z "${PELLDRAKE_SKIP_BUILD:-}" ] || exit 0
-if [ "${PELLDRAKE_FUZZ:-0}" = 1 ]; then
-    CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELLDRAKE_BUILD_FUZZ=ON \
-        -DPELLDRAKE_BUILD_TESTS=OFF -DPELLDRAKE_BUILD_BENCH=OFF >/dev/null
-    cmake --build build-fuzz -j "$(nproc)" --target work_state_fuzzer
-    exit 0
-fi
+[ -z "${PELLDRAKE_SETUP_ONLY:-}" ] || exit 0
 
-build_dir=${PELLDRAKE_BUILD_DIR:-build}
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# PELLDRAKE_SANITIZE=address,undefined builds every target with those sanitizers, in its own folder.
+build_dir=${PELLDRAKE_BUILD_DIR:-build${PELLDRAKE_SANITIZE:+-sanitize}}
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELLDRAKE_SANITIZE="${PELLDRAKE_SANITIZE:-}" >/dev/null
 cmake --build "$build_dir" -j "$(nproc)"

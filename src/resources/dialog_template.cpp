@@ -110,7 +110,8 @@ void AddClassPane(std::vector<ControlTemplate>& out, ListIndex list, const Board
         {ids::NumberButton(list), ControlKind::PushButton, kNumberCaptions[static_cast<std::size_t>(list)], {}},
     };
     std::vector<int> weights{14, 20, 14, 12, 14};
-    if (!right) {
+    // Pane 8 keeps the left-hand order in every layout; only its arrows follow its place.
+    if (!right && list != 8) {
         std::reverse(row.begin(), row.end());
         std::reverse(weights.begin(), weights.end());
     }

@@ -2,12 +2,19 @@
 #include "board/ui/classify_board_dialog.h"
 #include "resources/control_ids.h"
 #include "support/board_fixture.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_dir.h"
+#include "support/test_images.h"
 #include "thumbs/ui/enlarge_window.h"
 #include "thumbs/ui/thumb_ctl.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QGroupBox>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 
 using namespace pelldrake;
 using pelldrake::testing::BoardFixture;
@@ -97,6 +104,17 @@ private slots:
         QCOMPARE(board->board().List(0).Count(), 1); // the entry stays
     }
 
+    void pictureTooLargeToDecodeShowsThePlaceholderAndSaysWhy() {
+        auto board = MakeBoard();
+        const FilePath bomb = dir->Write("bomb.jpg", testing::JpegClaiming(QSize(30000, 30000), true));
+        board->board().List(0).Append(bomb);
+        board->board().ResyncPane(0);
+        QTRY_COMPARE(board->thumbnail(0)->showing(), CThumbCtl::Showing::Placeholder);
+        const QString status = board->statusText();
+        QVERIFY2(status.endsWith(StatusTextFor(bomb)), qPrintable(status));
+        QVERIFY2(status.contains(QString::fromUtf8("大きすぎて表示しません(30000×30000")), qPrintable(status));
+    }
+
     void lineStepsStopAtTheEndsAndBottomGoesToTheLast() {
         auto board = MakeBoard();
         const FilePathList paths = Fill(*board, 0, 5);
@@ -115,6 +133,35 @@ private slots:
         board->OnScroll(0, ScrollCode::Top, 0);
         board->OnScroll(0, ScrollCode::EndScroll, 0);
         QCOMPARE(board->thumbnail(0)->currentFile(), paths[0]);
+    }
+
+    void scrollBarMenuShowsTheFileItMovesTo() {
+        auto board = MakeBoard();
+        board->show();
+        const FilePathList paths = Fill(*board, 0, 5);
+        PaneScrollBar* bar = board->scrollBar(0);
+        // Picks the n-th entry of the scroll bar's own menu: 0 "scroll here", 2 "bottom".
+        auto choose = [bar](int entry, QPoint at) {
+            QTimer::singleShot(0, [entry] {
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                QList<QAction*> actions;
+                for (QAction* action : menu->actions()) {
+                    if (!action->isSeparator())
+                        actions << action;
+                }
+                menu->setActiveAction(actions[entry]);
+                QTest::keyClick(menu, Qt::Key_Return);
+            });
+            QContextMenuEvent event(QContextMenuEvent::Mouse, at, bar->mapToGlobal(at));
+            QApplication::sendEvent(bar, &event);
+        };
+        choose(2, QPoint(2, 2));
+        QCOMPARE(board->board().List(0).position(), 4);
+        QCOMPARE(board->thumbnail(0)->currentFile(), paths[4]);
+        choose(0, QPoint(bar->width() / 2, 1));
+        QCOMPARE(board->board().List(0).position(), bar->value());
+        QCOMPARE(board->thumbnail(0)->currentFile(), paths[static_cast<std::size_t>(bar->value())]);
+        QVERIFY(bar->value() < 4);
     }
 
     void draggingMovesTheTitleAndTheThumbnailFollowsOnRelease() {

@@ -4,6 +4,8 @@
 #include "thumbs/ui/enlarge_window.h"
 #include "thumbs/ui/thumb_ctl.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -27,14 +29,29 @@ private slots:
     void storedGeometryIsRestoredAndSavedUnchanged() {
         TempDir dir;
         SettingsFile settings(dir.FilePath("p.INI"));
-        settings.WriteExpandViewRect(QRect(QPoint(-300, 50), QSize(320, 280))); // off screen is kept
         QWidget board;
-        {
-            EnlargeWindow window(&board, settings);
-            QCOMPARE(window.frameGeometry(), QRect(QPoint(-300, 50), QSize(320, 280)));
-            window.SaveGeometry();
+        // Off screen, and smaller than a drag may make it: both kept.
+        for (const QRect stored : {QRect(QPoint(-300, 50), QSize(320, 280)), QRect(QPoint(10, 20), QSize(80, 60))}) {
+            settings.WriteExpandViewRect(stored);
+            {
+                EnlargeWindow window(&board, settings);
+                QCOMPARE(window.frameGeometry(), stored);
+                window.SaveGeometry();
+            }
+            QCOMPARE(settings.ExpandViewRect(), stored);
         }
-        QCOMPARE(settings.ExpandViewRect(), QRect(QPoint(-300, 50), QSize(320, 280)));
+    }
+
+    void storedSizeBeyondTheScreensIsCutPositionKept() {
+        TempDir dir;
+        SettingsFile settings(dir.FilePath("p.INI"));
+        settings.WriteExpandViewRect(QRect(QPoint(7000, 9), QSize(100000, 100000)));
+        QWidget board;
+        EnlargeWindow window(&board, settings);
+        const QSize desktop = QGuiApplication::primaryScreen()->virtualSize();
+        QCOMPARE(window.frameGeometry().topLeft(), QPoint(7000, 9));
+        QVERIFY(window.frameGeometry().width() <= desktop.width());
+        QVERIFY(window.frameGeometry().height() <= desktop.height());
     }
 
     void neverSmallerThan100By100() {
@@ -95,7 +112,11 @@ private slots:
         EnlargeViewer viewer(settings, shell);
         viewer.AttachBoard(&board, {});
         QVERIFY(viewer.window());
+        viewer.ShowList(3, FilePath("/x.jpg"));
         viewer.window()->move(33, 44);
+        viewer.window()->close(); // a window manager's close box hides it through the viewer
+        QCOMPARE(viewer.ShownList(), EnlargeViewer::kNoList);
+        QVERIFY(!viewer.window()->isVisible());
         viewer.DetachBoard();
         QVERIFY(!viewer.window());
         QCOMPARE(settings.ExpandViewRect().topLeft(), QPoint(33, 44));

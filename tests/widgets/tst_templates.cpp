@@ -91,6 +91,10 @@ private slots:
         // Mirrored: on a left pane the number button is last, on a right pane first.
         QVERIFY(small.Find(ids::NumberButton(1))->rect.x() > small.Find(ids::Enlarge(1))->rect.x());
         QVERIFY(small.Find(ids::NumberButton(3))->rect.x() < small.Find(ids::Enlarge(3))->rect.x());
+        for (LayoutMode layout : {LayoutMode::Small, LayoutMode::Medium, LayoutMode::Largest}) {
+            const DialogTemplate& board = BoardTemplate(layout);
+            QVERIFY(board.Find(ids::NumberButton(8))->rect.x() > board.Find(ids::Enlarge(8))->rect.x());
+        }
     }
 
     void dialogUnitsFollowTheFont() {

@@ -17,6 +17,7 @@ PaneScrollBar::PaneScrollBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent)
 }
 
 void PaneScrollBar::OnAction(int action) {
+    actionSeen_ = true;
     if (action == SliderMove) {
         emit scrolled(ScrollCode::ThumbTrack, sliderPosition());
         return;
@@ -34,6 +35,20 @@ void PaneScrollBar::OnAction(int action) {
         emit scrolled(code, before);
         return;
     }
+}
+
+void PaneScrollBar::contextMenuEvent(QContextMenuEvent* event) {
+    // Qt's menu runs its step actions without a release to end them, and "scroll here" moves the
+    // bar without any action: the pane would count on a file it never showed.
+    const int before = value();
+    actionSeen_ = false;
+    QScrollBar::contextMenuEvent(event);
+    if (!actionSeen_ && value() != before) {
+        const int chosen = value();
+        setSliderPosition(before);
+        emit scrolled(ScrollCode::ThumbPosition, chosen);
+    }
+    emit scrolled(ScrollCode::EndScroll, value());
 }
 
 void PaneScrollBar::mouseReleaseEvent(QMouseEvent* event) {

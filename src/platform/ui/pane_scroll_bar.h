@@ -19,12 +19,15 @@ signals:
     void scrolled(pelldrake::ScrollCode code, int trackPosition);
 
 protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OnAction(int action);
+
+    bool actionSeen_ = false;
 };
 
 } // namespace pelldrake

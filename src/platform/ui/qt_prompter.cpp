@@ -2,7 +2,9 @@
 
 #include "platform/file_info.h"
 
+#include <QCloseEvent>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 
 namespace pelldrake {
@@ -50,23 +52,66 @@ QMessageBox::Icon IconFor(PromptIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-QStringList NameFilters(const std::vector<FileTypeEntry>& types) {
+// A question without a Cancel button must be answered: Esc and the close box do nothing.
+class QuestionBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+    bool mustAnswer = false;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (mustAnswer && event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (mustAnswer) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+};
+
+} // namespace
+
+QStringList NameFiltersFor(const std::vector<FileTypeEntry>& types) {
     QStringList filters;
-    for (const FileTypeEntry& type : types)
-        filters << QStringLiteral("%1 (%2)").arg(type.label,
-                                                 QString(type.patterns).replace(QLatin1Char(';'), QLatin1Char(' ')));
+    for (const FileTypeEntry& type : types) {
+        QStringList patterns = type.patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        // Qt reads "*.*" literally, which would hide every name without a dot.
+        for (QString& pattern : patterns) {
+            if (pattern.trimmed() == QLatin1String("*.*"))
+                pattern = QStringLiteral("*");
+        }
+        filters << QStringLiteral("%1 (%2)").arg(type.label, patterns.join(QLatin1Char(' ')));
+    }
     return filters;
 }
 
-} // namespace
+void ApplyFileTypes(QFileDialog& dialog, const std::vector<FileTypeEntry>& types) {
+    const QStringList filters = NameFiltersFor(types);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dialog.selectNameFilter(filters.front());
+    // The labels already name their patterns; the list shows them as the program writes them.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+}
+
+namespace {} // namespace
 
 PromptAnswer QtPrompter::Ask(const QString& text, PromptButtons buttons, PromptIcon icon) {
     return AskTitled(ApplicationTitle(), text, buttons, icon);
 }
 
 PromptAnswer QtPrompter::AskTitled(const QString& title, const QString& text, PromptButtons buttons, PromptIcon icon) {
-    QMessageBox box(IconFor(icon), title, QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+    QuestionBox box(IconFor(icon), title, QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
                     QMessageBox::NoButton, owner_);
+    box.mustAnswer = buttons == PromptButtons::YesNo || buttons == PromptButtons::AbortRetryIgnore;
+    if (box.mustAnswer)
+        box.setWindowFlag(Qt::WindowCloseButtonHint, false);
     const std::vector<ButtonChoice> choices = ChoicesFor(buttons);
     for (const ButtonChoice& choice : choices)
         box.addButton(choice.button);
@@ -88,13 +133,10 @@ PromptAnswer QtPrompter::AskTitled(const QString& title, const QString& text, Pr
 }
 
 std::optional<FilePathList> QtPrompter::OpenFiles(const std::vector<FileTypeEntry>& types) {
-    const QStringList filters = NameFilters(types);
     QFileDialog dialog(owner_);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilters(filters);
-    if (!filters.isEmpty())
-        dialog.selectNameFilter(filters.front());
+    ApplyFileTypes(dialog, types);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     FilePathList chosen;
@@ -125,17 +167,12 @@ std::optional<FilePath> QtPrompter::OpenFileName(const std::vector<FileTypeEntry
 
 std::optional<FilePath> QtPrompter::OneFile(QFileDialog::AcceptMode mode, const std::vector<FileTypeEntry>& types,
                                             const QString& defaultSuffix) {
-    const QStringList filters = NameFilters(types);
     // A new dialog each time, so no name is carried over from the last use.
     QFileDialog dialog(owner_);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilters(filters);
-    if (!filters.isEmpty())
-        dialog.selectNameFilter(filters.front());
+    ApplyFileTypes(dialog, types);
     dialog.setDefaultSuffix(defaultSuffix);
-    // The labels already name their patterns; the list shows them as they are.
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return PathFromQString(dialog.selectedFiles().front());

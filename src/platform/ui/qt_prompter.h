@@ -8,6 +8,11 @@
 
 namespace pelldrake {
 
+// A file dialog's type list: "label (patterns)", where "*.*" means every file.
+QStringList NameFiltersFor(const std::vector<FileTypeEntry>& types);
+// The type list on a dialog, the first type chosen, the labels shown as written.
+void ApplyFileTypes(QFileDialog& dialog, const std::vector<FileTypeEntry>& types);
+
 // Real message boxes and file dialogs, owned by one window.
 class QtPrompter final : public Prompter {
 public:

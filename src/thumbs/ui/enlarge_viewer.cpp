@@ -26,6 +26,8 @@ bool EnlargeViewer::AttachBoard(QWidget* board, const EnlargeButtons& buttons) {
     if (browserMode_)
         return true;
     window_ = new EnlargeWindow(board, settings_);
+    QObject::connect(window_.data(), &EnlargeWindow::closeRequested, window_.data(),
+                     [this] { ShowList(kNoList, std::nullopt); });
     return window_ != nullptr;
 }
 

@@ -6,7 +6,10 @@
 #include "thumbs/ui/thumb_ctl.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMargins>
+#include <QScreen>
 
 namespace pelldrake {
 
@@ -21,30 +24,53 @@ EnlargeWindow::EnlargeWindow(QWidget* board, SettingsFile settings)
     settleTimer_.setInterval(kSettleTickMs);
     connect(&settleTimer_, &QTimer::timeout, this, &EnlargeWindow::OnSettleTick);
 
-    wantedOuter_ = settings_.ExpandViewRect();
+    // Before a window manager frames the window, outer and inner rectangles are the same.
+    outer_ = settings_.ExpandViewRect();
+    // A hand-edited size far beyond the screens would cost gigabytes of window buffer for nothing;
+    // the position stays as stored, on a screen or not.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        outer_.setSize(outer_.size().boundedTo(screen->virtualSize()));
+    move(outer_.topLeft());
+    resize(outer_.size().expandedTo(QSize(1, 1)));
     ApplyMinimumSize();
-    move(wantedOuter_.topLeft());
-    resize(wantedOuter_.size().expandedTo(minimumSize()));
 }
 
-QSize EnlargeWindow::FrameMargins() const {
+QMargins EnlargeWindow::FrameMargins() const {
     const QRect outer = frameGeometry();
-    return outer.size() - size();
+    const QRect inner = geometry();
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                    outer.bottom() - inner.bottom());
 }
 
 void EnlargeWindow::ApplyMinimumSize() {
-    const QSize margins = FrameMargins();
-    setMinimumSize(std::max(1, kMinimumOuterSize - margins.width()), std::max(1, kMinimumOuterSize - margins.height()));
+    // A drag stops at 100 × 100 outside; a smaller stored rectangle is still restored as it is.
+    const QMargins margins = FrameMargins();
+    const QSize frame(margins.left() + margins.right(), margins.top() + margins.bottom());
+    setMinimumSize(QSize(kMinimumOuterSize, kMinimumOuterSize).boundedTo(outer_.size()) - frame);
+}
+
+void EnlargeWindow::FollowFrame() {
+    if (!isVisible() || FrameMargins().isNull())
+        return;
+    if (!placedWithFrame_) {
+        // The frame arrives from the window manager after the window is shown: only then can the
+        // stored outer rectangle be met, by giving the inside what the frame leaves.
+        placedWithFrame_ = true;
+        ApplyMinimumSize();
+        setGeometry(outer_.marginsRemoved(FrameMargins()));
+        return;
+    }
+    outer_ = frameGeometry();
 }
 
 void EnlargeWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    // The frame is known only once the window manager has it; the stored rectangle is the outer one.
-    if (!placedWithFrame_ && !FrameMargins().isNull()) {
-        placedWithFrame_ = true;
-        ApplyMinimumSize();
-        resize((wantedOuter_.size() - FrameMargins()).expandedTo(minimumSize()));
-    }
+    FollowFrame();
+}
+
+void EnlargeWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    FollowFrame();
 }
 
 void EnlargeWindow::SetFile(const FilePath& path) {
@@ -59,6 +85,9 @@ void EnlargeWindow::SetFile(const FilePath& path) {
 void EnlargeWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     thumbnail_->setGeometry(rect());
+    if (placedWithFrame_ || FrameMargins().isNull())
+        outer_ = frameGeometry();
+    FollowFrame();
     // Decoding at every step of a drag would be wasted work: draw again once the size settles.
     settleCountdown_ = kSettleTicks;
     settleTimer_.start();
@@ -74,7 +103,8 @@ void EnlargeWindow::OnSettleTick() {
 }
 
 void EnlargeWindow::SaveGeometry() const {
-    settings_.WriteExpandViewRect(frameGeometry());
+    // A hidden window may no longer know its frame: its place and the last outer size seen.
+    settings_.WriteExpandViewRect(isVisible() ? frameGeometry() : QRect(pos(), outer_.size()));
 }
 
 void EnlargeWindow::keyPressEvent(QKeyEvent* event) {
@@ -87,7 +117,9 @@ void EnlargeWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void EnlargeWindow::closeEvent(QCloseEvent* event) {
+    // A window manager may give it a close box anyway: that hides it through the board, as Esc does.
     event->ignore();
+    emit closeRequested();
 }
 
 } // namespace pelldrake

@@ -10,8 +10,8 @@ namespace pelldrake {
 
 class CThumbCtl;
 
-// The resizable tool window that shows one list's current file large. It has no close box:
-// only the board shows and hides it.
+// The resizable tool window that shows one list's current file large. Only the board shows and
+// hides it.
 class EnlargeWindow : public QWidget {
     Q_OBJECT
 public:
@@ -26,6 +26,11 @@ public:
     // Writes the outer rectangle back to the settings; the viewer calls it when the board goes.
     void SaveGeometry() const;
 
+signals:
+    // The window manager's close box: the board decides what hiding means.
+    void closeRequested();
+
+public:
     static constexpr int kMinimumOuterSize = 100;
     static constexpr int kSettleTicks = 10;
     static constexpr int kSettleTickMs = 100;
@@ -33,20 +38,22 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void OnSettleTick();
-    QSize FrameMargins() const;
+    QMargins FrameMargins() const;
     void ApplyMinimumSize();
+    void FollowFrame();
 
     SettingsFile settings_;
     CThumbCtl* thumbnail_;
     FilePath currentPath_;
     QTimer settleTimer_;
     int settleCountdown_ = 0;
-    QRect wantedOuter_;
+    QRect outer_; // frame included, as stored
     bool placedWithFrame_ = false;
 };
 
