@@ -74,6 +74,9 @@ QString InstallLayout::HelpPath() const {
 bool CreateSettingsFromDefault(const QString& settingsPath, const QString& defaultPath) {
     if (Exists(settingsPath))
         return true;
+    // Opening a pipe or a device would hang or do something; a default is a plain file.
+    if (!IsRegularFile(PathFromQString(defaultPath)))
+        return false;
     QFile source(defaultPath);
     if (!source.open(QIODevice::ReadOnly))
         return false;

@@ -69,6 +69,7 @@ TEST(InstallLayout, UsersSettingsStartAsTheInstalledDefaultAndStayTheirs) {
     const InstallLayout layout = machine.Layout();
     const QString user = layout.UserSettingsPath();
     EXPECT_FALSE(CreateSettingsFromDefault(user, layout.InstalledDefaultSettings()));
+    EXPECT_FALSE(CreateSettingsFromDefault(user, machine.dir.path())); // a folder is no default
     EXPECT_FALSE(QFile::exists(user));
 
     machine.Install("pelldrake.INI", "[DIALOG]\r\nMODE=1\r\n");
