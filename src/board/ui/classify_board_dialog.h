@@ -114,7 +114,6 @@ protected:
 private:
     void BuildWindow();
     void ConnectControls();
-    int ControlIdOf(const QWidget* widget) const;
     void ResizeClient(const QSize& client);
 
     LayoutMode layout_;
