@@ -18,4 +18,8 @@ QString StatusTextFor(const FilePath& path) {
                              strings::kStatusKilobytes);
 }
 
+QString StatusTextFor(const FilePath& path, const QString& notShownReason) {
+    return notShownReason.isEmpty() ? StatusTextFor(path) : notShownReason + QLatin1Char(' ') + StatusTextFor(path);
+}
+
 } // namespace pelldrake

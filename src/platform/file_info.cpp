@@ -25,8 +25,12 @@ FileInfo FromStat(const struct stat& info) {
 } // namespace
 
 std::optional<FileInfo> StatPath(const FilePath& path) {
+    return StatPath(path.c_str());
+}
+
+std::optional<FileInfo> StatPath(const char* path) {
     struct stat info {};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0)
+    if (!path || !*path || ::stat(path, &info) != 0)
         return std::nullopt;
     return FromStat(info);
 }

@@ -45,6 +45,7 @@ struct FileInfo {
 
 // Empty when nothing can be examined under the path.
 std::optional<FileInfo> StatPath(const FilePath& path);
+std::optional<FileInfo> StatPath(const char* path);
 // The same for a file already open, so that what is read is what was examined.
 std::optional<FileInfo> StatOpenFile(int fd);
 

@@ -1,5 +1,7 @@
 #include "state/line_reader.h"
 
+#include "platform/file_info.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -23,18 +25,18 @@ bool LineReader::Open(const FilePath& path) {
     // Checked before opening, as opening some devices already does something, and again on the
     // open descriptor, in case the name was replaced in between. O_NONBLOCK keeps the open of a
     // FIFO from waiting for a writer.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (!IsRegularFile(path))
         return false;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return false;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const auto info = StatOpenFile(fd);
+    if (!info || !info->IsRegular()) {
         ::close(fd);
         return false;
     }
     fd_ = fd;
-    fileSize_ = static_cast<std::size_t>(info.st_size);
+    fileSize_ = static_cast<std::size_t>(info->size);
     buffer_.resize(kBufferSize);
     return true;
 }

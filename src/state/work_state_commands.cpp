@@ -1,6 +1,7 @@
 #include "state/work_state_commands.h"
 
 #include "board/board.h"
+#include "platform/file_info.h"
 #include "platform/prompter.h"
 #include "resources/strings.h"
 #include "resources/work_state_strings.h"
@@ -25,7 +26,7 @@ std::vector<FileTypeEntry> WorkStateTypes() {
 }
 
 QString DisplayName(std::string_view path) {
-    QString name = QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+    QString name = PathToQString(FilePath(path));
     if (name.size() > kLongestShownName)
         name = name.left(kLongestShownName / 2) + QStringLiteral("\u2026") + name.right(kLongestShownName / 2);
     return name;

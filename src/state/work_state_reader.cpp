@@ -2,6 +2,7 @@
 
 #include "board/board.h"
 #include "board/moves.h"
+#include "platform/file_info.h"
 #include "state/line_reader.h"
 #include "state/work_state_format.h"
 
@@ -15,20 +16,6 @@ namespace pelldrake {
 
 namespace {
 
-// One file, whatever name it was reached by.
-struct FileIdentity {
-    dev_t device;
-    ino_t inode;
-    bool operator==(const FileIdentity&) const = default;
-};
-
-struct FileIdentityHash {
-    std::size_t operator()(const FileIdentity& id) const noexcept {
-        return std::hash<std::uint64_t>()(static_cast<std::uint64_t>(id.inode) * 0x9E3779B97F4A7C15ull ^
-                                          static_cast<std::uint64_t>(id.device));
-    }
-};
-
 constexpr int kLinesPerProgressCheck = 4096;
 constexpr std::size_t kTypicalLineBytes = 48;
 constexpr std::size_t kMostReserved = 1 << 20;
@@ -38,10 +25,10 @@ std::optional<FileIdentity> RegularFileAt(const LineReader& reader) {
     const std::string_view line = reader.line();
     if (reader.truncated() || line.find('\0') != std::string_view::npos)
         return std::nullopt;
-    struct stat info {};
-    if (::stat(reader.lineCString(), &info) != 0 || !S_ISREG(info.st_mode))
+    const auto info = StatPath(reader.lineCString());
+    if (!info || !info->IsRegular())
         return std::nullopt;
-    return FileIdentity{info.st_dev, info.st_ino};
+    return info->identity();
 }
 
 // Ends the bulk update of every list and shows each from its first entry, however reading ended.

@@ -1,6 +1,7 @@
 #include "state/work_state_writer.h"
 
 #include "board/board.h"
+#include "platform/file_info.h"
 #include "state/work_state_format.h"
 
 #include <QFile>
@@ -56,7 +57,7 @@ FilePathList UnrecordableEntries(const Board& board) {
 }
 
 SaveResult WriteWorkStateFile(const Board& board, const FilePath& path) {
-    QSaveFile file(QFile::decodeName(QByteArray::fromStdString(path)));
+    QSaveFile file(PathToQString(path));
     if (!file.open(QIODevice::WriteOnly))
         return SaveResult::CannotOpen;
     LineSink sink(file);

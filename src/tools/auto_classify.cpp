@@ -1,6 +1,7 @@
 #include "tools/auto_classify.h"
 
 #include "board/board.h"
+#include "platform/file_info.h"
 #include "platform/path_text.h"
 #include "platform/profile_file.h"
 #include "tools/match_wildcard.h"
@@ -18,10 +19,10 @@ struct FileFacts {
 };
 
 std::optional<FileFacts> LookUp(const FilePath& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
+    const auto info = StatPath(path);
+    if (!info)
         return std::nullopt;
-    return FileFacts{static_cast<std::int64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec)};
+    return FileFacts{info->size, info->modifiedSeconds};
 }
 
 // Moves the matching entries of one list to the end of collected, in list order; entries whose

@@ -7,6 +7,7 @@
 #include "board/ui/board_commands.h"
 #include "board/ui/board_key_filter.h"
 #include "board/ui/board_menu_bar.h"
+#include "board/ui/context_help.h"
 #include "intake/ui/clipboard_commands.h"
 #include "intake/ui/intake_commands.h"
 #include "platform/help_file.h"
@@ -25,7 +26,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGroupBox>
@@ -34,7 +34,6 @@
 #include <QMimeData>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QWhatsThis>
 
 namespace pelldrake {
 
@@ -110,9 +109,8 @@ void ClassifyBoardDialog::BuildWindow() {
 
 void ClassifyBoardDialog::ConnectControls() {
     connect(thumbnail(kUnclassified), &CThumbCtl::imageShown, this, [this] {
-        // The reason first: the status line is narrow in the small layout.
         if (const QString& why = thumbnail(kUnclassified)->placeholderReason(); !why.isEmpty())
-            statusLine_->setText(why + QStringLiteral(" ") + StatusTextFor(thumbnail(kUnclassified)->currentFile()));
+            statusLine_->setText(StatusTextFor(thumbnail(kUnclassified)->currentFile(), why));
     });
     for (ListIndex i = 0; i < kListCount; ++i) {
         connect(scrollBar(i), &PaneScrollBar::scrolled, this,
@@ -154,27 +152,8 @@ bool ClassifyBoardDialog::MnemonicActive(int commandId) const {
     return commandId != ids::kExclude || excludeCaption_ == ExcludeCaption::ShiftReleased;
 }
 
-int ClassifyBoardDialog::ControlIdOf(const QWidget* widget) const {
-    for (; widget && widget != this; widget = widget->parentWidget()) {
-        for (const auto& [id, control] : controls_) {
-            if (control == widget)
-                return id;
-        }
-    }
-    return 0;
-}
-
 void ClassifyBoardDialog::ShowContextHelp() {
-    const HelpFile help(helpPath_);
-    QWidget* target = QApplication::widgetAt(QCursor::pos());
-    if (!target || target->window() != this)
-        target = QApplication::focusWidget();
-    const int id = ControlIdOf(target);
-    QString topic = help.Topic(id ? QString::number(id) : QStringLiteral("board"));
-    if (topic.isEmpty())
-        topic = help.Topic(QStringLiteral("board"));
-    if (!topic.isEmpty())
-        QWhatsThis::showText(QCursor::pos(), topic, this);
+    pelldrake::ShowContextHelp(helpPath_, this, controls_);
 }
 
 void ClassifyBoardDialog::reject() {

@@ -115,7 +115,6 @@ protected:
 private:
     void BuildWindow();
     void ConnectControls();
-    int ControlIdOf(const QWidget* widget) const;
     void ResizeClient(const QSize& client);
 
     LayoutMode layout_;

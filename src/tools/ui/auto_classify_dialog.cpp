@@ -1,5 +1,6 @@
 #include "tools/ui/auto_classify_dialog.h"
 
+#include "platform/file_info.h"
 #include "resources/control_ids.h"
 #include "resources/dialog_units.h"
 #include "resources/side_dialog_templates.h"
@@ -71,7 +72,7 @@ void AutoClassifyDialog::accept() {
 void AutoClassifyDialog::ShowConditions() {
     auto check = [this](int id, bool on) { qobject_cast<QAbstractButton*>(control(id))->setChecked(on); };
     auto text = [this](int id, const std::string& value) {
-        qobject_cast<QLineEdit*>(control(id))->setText(QFile::decodeName(QByteArray::fromStdString(value)));
+        qobject_cast<QLineEdit*>(control(id))->setText(PathToQString(value));
     };
     auto date = [this](int id, const QDateTime& value) {
         qobject_cast<QDateEdit*>(control(id))->setDate(value.date());
@@ -95,9 +96,7 @@ void AutoClassifyDialog::ShowConditions() {
 
 void AutoClassifyDialog::ReadControls() {
     auto checked = [this](int id) { return qobject_cast<QAbstractButton*>(control(id))->isChecked(); };
-    auto text = [this](int id) {
-        return QFile::encodeName(qobject_cast<QLineEdit*>(control(id))->text()).toStdString();
-    };
+    auto text = [this](int id) { return PathFromQString(qobject_cast<QLineEdit*>(control(id))->text()); };
     // The pickers show a day; the time of day the value came with stays.
     auto date = [this](int id, const QDateTime& kept) {
         return QDateTime(qobject_cast<QDateEdit*>(control(id))->date(), kept.time());
