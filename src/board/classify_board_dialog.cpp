@@ -3,6 +3,7 @@
 #include "board/board_key_filter.h"
 #include "board/board_menu_bar.h"
 #include "board/moves.h"
+#include "disposal/ui/disposal_commands.h"
 #include "intake/intake_commands.h"
 #include "platform/help_file.h"
 #include "platform/prompter.h"
@@ -41,6 +42,7 @@ ClassifyBoardDialog::ClassifyBoardDialog(LayoutMode layout, SettingsFile setting
     BuildWindow();
     RegisterCommands();
     intake_ = std::make_unique<IntakeCommands>(*this);
+    RegisterDisposalCommands(commands_, board_, prompter_, this);
     ConnectControls();
     boardMenu_ = new BoardMenuBar(menuBar_, *this);
     // The window always opens collapsed; sized once the menu bar has its menus.

@@ -8,7 +8,7 @@
 
 namespace pelldrake {
 
-enum class PromptButtons { Ok, OkCancel, YesNo, AbortRetryIgnore };
+enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel, AbortRetryIgnore };
 enum class PromptIcon { None, Stop, Exclamation, Question, Information };
 enum class PromptAnswer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
 

@@ -26,6 +26,10 @@ std::vector<ButtonChoice> ChoicesFor(PromptButtons buttons) {
         return {{QMessageBox::Ok, PromptAnswer::Ok}, {QMessageBox::Cancel, PromptAnswer::Cancel}};
     case PromptButtons::YesNo:
         return {{QMessageBox::Yes, PromptAnswer::Yes}, {QMessageBox::No, PromptAnswer::No}};
+    case PromptButtons::YesNoCancel:
+        return {{QMessageBox::Yes, PromptAnswer::Yes},
+                {QMessageBox::No, PromptAnswer::No},
+                {QMessageBox::Cancel, PromptAnswer::Cancel}};
     case PromptButtons::AbortRetryIgnore:
         return {{QMessageBox::Abort, PromptAnswer::Abort},
                 {QMessageBox::Retry, PromptAnswer::Retry},
@@ -75,7 +79,8 @@ PromptAnswer QtPrompter::Ask(const QString& text, PromptButtons buttons, PromptI
         return PromptAnswer::No;
     if (buttons == PromptButtons::AbortRetryIgnore)
         return PromptAnswer::Abort;
-    return buttons == PromptButtons::OkCancel ? PromptAnswer::Cancel : PromptAnswer::Ok;
+    return buttons == PromptButtons::OkCancel || buttons == PromptButtons::YesNoCancel ? PromptAnswer::Cancel
+                                                                                       : PromptAnswer::Ok;
 }
 
 std::optional<FilePathList> QtPrompter::OpenFiles(const std::vector<FileTypeEntry>& types) {

@@ -18,6 +18,13 @@ enum class ControlKind {
     StatusLine,       // sunken one-line text
     Line,             // thin grey rule
     Marker,           // hidden; marks a corner
+    TabBar,           // the tabs of a tab control; the pages are the program's to show
+    TabPanel,         // the raised frame under the tabs
+    FirstRadioButton, // starts a group of radio buttons that exclude each other
+    RadioButton,      // joins the group of the radio button before it
+    CheckBox,
+    EditableComboBox,
+    DropDownList,
 };
 
 // One control of a dialog template, its rectangle in dialog units.

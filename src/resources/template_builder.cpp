@@ -4,18 +4,23 @@
 #include "resources/push_like_check_box.h"
 #include "thumbs/thumb_ctl.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
 
 namespace pelldrake {
 
 namespace {
 
-QWidget* CreateControl(const ControlTemplate& control, QWidget* parent) {
+QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, QButtonGroup*& radioGroup) {
     const QString text = QString::fromUtf8(control.text);
     switch (control.kind) {
     case ControlKind::GroupBox:
@@ -70,6 +75,36 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent) {
         marker->hide();
         return marker;
     }
+    case ControlKind::TabBar: {
+        auto* tabs = new QTabBar(parent);
+        tabs->setDrawBase(false);
+        tabs->setExpanding(false);
+        return tabs;
+    }
+    case ControlKind::TabPanel: {
+        auto* panel = new QFrame(parent);
+        panel->setFrameShape(QFrame::StyledPanel);
+        panel->setFrameShadow(QFrame::Raised);
+        return panel;
+    }
+    case ControlKind::FirstRadioButton:
+    case ControlKind::RadioButton: {
+        auto* radio = new QRadioButton(text, parent);
+        if (control.kind == ControlKind::FirstRadioButton || !radioGroup)
+            radioGroup = new QButtonGroup(parent);
+        radioGroup->addButton(radio, control.id);
+        return radio;
+    }
+    case ControlKind::CheckBox:
+        return new QCheckBox(text, parent);
+    case ControlKind::EditableComboBox: {
+        auto* combo = new QComboBox(parent);
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        return combo;
+    }
+    case ControlKind::DropDownList:
+        return new QComboBox(parent);
     }
     return nullptr;
 }
@@ -78,8 +113,9 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent) {
 
 std::map<int, QWidget*> BuildControls(const DialogTemplate& dialog, QWidget* parent, const DialogUnits& units) {
     std::map<int, QWidget*> controls;
+    QButtonGroup* radioGroup = nullptr;
     for (const ControlTemplate& control : dialog.controls) {
-        QWidget* widget = CreateControl(control, parent);
+        QWidget* widget = CreateControl(control, parent, radioGroup);
         QRect rect = units.ToPixels(control.rect);
         if (control.kind == ControlKind::Line)
             rect.setSize(rect.size()
@@ -87,6 +123,8 @@ std::map<int, QWidget*> BuildControls(const DialogTemplate& dialog, QWidget* par
                              .boundedTo(QSize(control.rect.width() == 1 ? 1 : rect.width(),
                                               control.rect.height() == 1 ? 1 : rect.height())));
         widget->setGeometry(rect);
+        if (control.kind == ControlKind::TabPanel)
+            widget->lower(); // the page's controls lie on it
         if (control.id >= 0)
             controls[control.id] = widget;
     }

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "board/list_index.h"
+#include "platform/file_system.h"
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+class QWidget;
+
+namespace pelldrake {
+
+class Board;
+class CommandTable;
+class DestinationDialog;
+class Prompter;
+
+// The dispose buttons and menu commands of the board: a list's files moved, copied or trashed,
+// or its entries passed on. Lives as a child of the board window, and with it the destination
+// dialog and its choices.
+class DisposalCommands : public QObject {
+    Q_OBJECT
+public:
+    DisposalCommands(Board& board, Prompter& prompter, QWidget* boardWindow);
+    ~DisposalCommands() override;
+
+    // Any dispose button or menu id of the four ranges.
+    void DisposeList(int id);
+    void DeleteAll();
+
+    DestinationDialog& dialog();
+    // Tests put a file system in front of the disk.
+    void setFileSystem(FileSystem& fileSystem);
+    // Target "クリップボードへ" hands the list to the clipboard exchange.
+    void setClipboardExport(std::function<void(ListIndex)> exportList) { clipboardExport_ = std::move(exportList); }
+
+private:
+    void TellFilesThatStayed(const FilePathList& stayed);
+
+    Board& board_;
+    Prompter& prompter_;
+    QWidget* boardWindow_;
+    PosixFileSystem disk_;
+    FileSystem* fileSystem_ = &disk_;
+    QPointer<DestinationDialog> dialog_;
+    std::function<void(ListIndex)> clipboardExport_;
+};
+
+// Registers the dispose buttons and the menu ranges for moving to a folder, moving to a list and
+// deleting, and delete all.
+DisposalCommands& RegisterDisposalCommands(CommandTable& commands, Board& board, Prompter& prompter,
+                                           QWidget* boardWindow);
+
+} // namespace pelldrake
