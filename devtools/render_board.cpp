@@ -2,19 +2,22 @@
 // panes, and the enlarge window, to PNG files for looking at by eye.
 #include "board/classify_board_dialog.h"
 #include "board/moves.h"
+#include "disposal/ui/destination_dialog.h"
 #include "intake/extension_filter.h"
 #include "intake/extension_filter_dialog.h"
+#include "platform/file_system.h"
 #include "platform/qt_prompter.h"
 #include "platform/shell.h"
 #include "thumbs/enlarge_window.h"
 #include "thumbs/thumb_ctl.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
-#include <QListWidget>
 #include <QLibraryInfo>
+#include <QListWidget>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -132,5 +135,26 @@ int main(int argc, char* argv[]) {
     filter.list()->setCurrentRow(2);
     QApplication::processEvents();
     filter.grab().save(QStringLiteral("%1/extension-filter.png").arg(outDir));
+
+    // The destination dialog, both pages, with two folders in its history.
+    PosixFileSystem disk;
+    DestinationDialog destination(prompter, disk);
+    QDir(samples.path()).mkpath(QStringLiteral("Pictures/2025/sea"));
+    for (const char* folder : {"Pictures/2025", "Pictures/2025/sea"}) {
+        destination.Prepare(3, DisposePreset::MoveFiles);
+        destination.Initialise();
+        qobject_cast<QComboBox*>(destination.control(destination_ids::kFolder))
+            ->setEditText(samples.filePath(QString::fromUtf8(folder)));
+        destination.accept();
+    }
+    destination.Prepare(3, DisposePreset::MoveFiles);
+    destination.Initialise();
+    destination.show();
+    QApplication::processEvents();
+    destination.grab().save(QStringLiteral("%1/destination-files.png").arg(outDir));
+    destination.Prepare(3, DisposePreset::MoveEntries);
+    destination.Initialise();
+    QApplication::processEvents();
+    destination.grab().save(QStringLiteral("%1/destination-entries.png").arg(outDir));
     return 0;
 }
