@@ -26,6 +26,32 @@ TEST(DisposalFaults, DiskFullFromTheThirdFileLeavesItAndTheRestAtTheirSources) {
     EXPECT_EQ(box.prompter.questions.size(), 3u);
 }
 
+// Needs a real full disk: PELLDRAKE_SMALL_FS names an empty folder on a file system of 32 KB
+// (as root: mount -t tmpfs -o size=32k tmpfs /mnt/small). The five files need 72 KB.
+TEST(DisposalFaults, DiskFullOnARealSmallFileSystem) {
+    const FilePath small = qgetenv("PELLDRAKE_SMALL_FS").toStdString();
+    if (small.empty())
+        GTEST_SKIP() << "PELLDRAKE_SMALL_FS is not set";
+    DisposalSandbox box;
+    box.prompter.answers.assign(5, PromptAnswer::No);
+    PosixFileSystem disk;
+    DisposalContext context{box.board, disk, box.prompter};
+    CopyOrMoveFiles(context, 3, small, false);
+    int moved = 0;
+    for (std::size_t i = 0; i < box.sources.size(); ++i) {
+        const FilePath target = small + "/f" + std::to_string(i + 1) + ".jpg";
+        const bool atTarget = disk.Status(target).has_value();
+        EXPECT_EQ(DisposalSandbox::ReadNative(atTarget ? target : box.sources[i]), box.contents[i]) << i;
+        EXPECT_NE(atTarget, disk.Status(box.sources[i]).has_value()) << i;
+        moved += atTarget ? 1 : 0;
+        ::unlink(target.c_str());
+    }
+    EXPECT_GT(moved, 0);
+    EXPECT_LT(moved, 5);
+    EXPECT_EQ(box.prompter.questions.size(), static_cast<std::size_t>(5 - moved)); // one per failed file
+    EXPECT_TRUE(QDir(QString::fromStdString(small)).entryList(QDir::Hidden | QDir::Files).isEmpty());
+}
+
 TEST(DisposalFaults, DiskFullWhileReplacingATargetKeepsTheOldTarget) {
     DisposalSandbox box(1);
     box.dir.Write(QStringLiteral("to/f1.jpg"), "old target");
