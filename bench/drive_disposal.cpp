@@ -3,7 +3,8 @@
 // 1,000 files of 5 MB (arguments: count and megabytes) in one folder of the temporary folder's
 // file system. A move there is a rename; a copy writes every byte under a temporary name and
 // renames it into place. Each is timed beside mv and cp of the same files in the same run, and
-// the longest gap between two files (the longest the window goes without a repaint) is noted.
+// the longest gap between two calls of the progress hook (the longest the window goes without a
+// repaint) is noted.
 // Every question is answered Yes by a stand-in for the user.
 
 #include "board/board.h"
@@ -16,6 +17,7 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -28,6 +30,7 @@ using namespace pelldrake;
 namespace {
 
 using Clock = std::chrono::steady_clock;
+constexpr int kRounds = 2; // even: each tool goes first as often as the other
 
 double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
@@ -76,7 +79,7 @@ RunResult Dispose(const QString& from, const QStringList& names, const QString& 
     Clock::time_point last = Clock::now();
     Clock::duration longest{};
     DisposalContext context{board, disk, prompter, [&] {
-                                // What the program does between two files: let the window repaint.
+                                // What the program does between two files and megabytes: let the window repaint.
                                 QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
                                 const Clock::time_point now = Clock::now();
                                 longest = std::max(longest, now - last);
@@ -99,8 +102,21 @@ double Tool(const QString& program, const QStringList& options, const QString& f
     return Seconds(Clock::now() - start);
 }
 
-void Sync() {
+// Waits until the written bytes are on the disk, and gives a virtual disk a moment to settle, so
+// that one run does not pay for the writes of the run before.
+double Flush() {
+    const Clock::time_point start = Clock::now();
     ::sync();
+    const double seconds = Seconds(Clock::now() - start);
+    QThread::sleep(2);
+    return seconds;
+}
+
+double Mean(const std::vector<double>& values) {
+    double sum = 0;
+    for (double value : values)
+        sum += value;
+    return sum / static_cast<double>(values.size());
 }
 
 } // namespace
@@ -119,39 +135,48 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot create the files under %s\n", qPrintable(temp.path()));
         return 1;
     }
-    Sync();
+    Flush();
     std::printf("%d files of %d MB in %s\n", count, megabytes, qPrintable(temp.path()));
 
-    // Move there and mv back, twice.
+    // Move there and mv back.
     const QString moved = temp.filePath(QStringLiteral("moved"));
-    for (int round = 1; round <= 2; ++round) {
+    std::vector<double> moves, mvs, gaps;
+    for (int round = 1; round <= kRounds; ++round) {
         const RunResult move = Dispose(source, names, moved, false);
-        const double mv = Tool(QStringLiteral("mv"), {}, moved, names, source);
+        moves.push_back(move.seconds);
+        gaps.push_back(move.longestGapMs);
+        mvs.push_back(Tool(QStringLiteral("mv"), {}, moved, names, source));
         std::printf("round %d  move: Pelldrake %.3f s (longest gap %.1f ms)   mv %.3f s\n", round, move.seconds,
-                    move.longestGapMs, mv);
+                    move.longestGapMs, mvs.back());
     }
 
-    // Copy beside cp, the order swapped in the second round; the targets go before the next round.
-    for (int round = 1; round <= 2; ++round) {
-        const QString ours = temp.filePath(QStringLiteral("copied-%1").arg(round));
-        const QString theirs = temp.filePath(QStringLiteral("cp-%1").arg(round));
-        RunResult copy;
-        double cp = 0;
-        if (round == 1) {
-            copy = Dispose(source, names, ours, true);
-            Sync();
-            cp = Tool(QStringLiteral("cp"), {}, source, names, theirs);
-        } else {
-            cp = Tool(QStringLiteral("cp"), {}, source, names, theirs);
-            Sync();
-            copy = Dispose(source, names, ours, true);
+    // Copy beside cp, taking turns at going first; each time with and without waiting for the disk.
+    std::vector<double> copies, copiesFlushed, cps, cpsFlushed;
+    for (int round = 1; round <= kRounds; ++round) {
+        const QString ours = temp.filePath(QStringLiteral("copied"));
+        const QString theirs = temp.filePath(QStringLiteral("cp"));
+        for (int turn = 0; turn < 2; ++turn) {
+            if ((turn == 0) == (round % 2 == 1)) {
+                const RunResult copy = Dispose(source, names, ours, true);
+                copies.push_back(copy.seconds);
+                copiesFlushed.push_back(copy.seconds + Flush());
+                gaps.push_back(copy.longestGapMs);
+                std::printf("round %d  copy: Pelldrake %.3f s, flushed %.3f s (longest gap %.1f ms)\n", round,
+                            copy.seconds, copiesFlushed.back(), copy.longestGapMs);
+            } else {
+                cps.push_back(Tool(QStringLiteral("cp"), {}, source, names, theirs));
+                cpsFlushed.push_back(cps.back() + Flush());
+                std::printf("round %d  copy: cp %.3f s, flushed %.3f s\n", round, cps.back(), cpsFlushed.back());
+            }
         }
-        Sync();
-        std::printf("round %d  copy: Pelldrake %.3f s (longest gap %.1f ms)   cp %.3f s   ratio %.2f\n", round,
-                    copy.seconds, copy.longestGapMs, cp, copy.seconds / cp);
         QDir(ours).removeRecursively();
         QDir(theirs).removeRecursively();
-        Sync();
+        Flush();
     }
+    std::printf("mean  move %.3f s, mv %.3f s\n", Mean(moves), Mean(mvs));
+    std::printf("mean  copy %.3f s, cp %.3f s (ratio %.2f); flushed %.3f s, %.3f s (ratio %.2f)\n", Mean(copies),
+                Mean(cps), Mean(copies) / Mean(cps), Mean(copiesFlushed), Mean(cpsFlushed),
+                Mean(copiesFlushed) / Mean(cpsFlushed));
+    std::printf("longest gap between two repaints: %.1f ms\n", *std::max_element(gaps.begin(), gaps.end()));
     return 0;
 }

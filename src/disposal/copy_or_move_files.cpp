@@ -50,7 +50,7 @@ Step HandleEntry(DisposalContext& context, ListIndex list, const FilePath& sourc
         if (answer != PromptAnswer::Yes)
             return Step::Next;
     }
-    if (TransferFile(fileSystem, source, target, keepSource).ok())
+    if (TransferFile(fileSystem, source, target, keepSource, context.progress).ok())
         return Step::Next;
     const PromptAnswer answer = prompter.Ask(
         QString::asprintf(strings::kCopyFailedQuestion, Shown(source).constData(), Shown(target).constData()),
@@ -85,7 +85,7 @@ void CopyOrMoveFiles(DisposalContext& context, ListIndex list, const FilePath& f
         const FilePathList entries = disposed.Entries();
         for (const FilePath& source : entries) {
             const Step step = HandleEntry(context, list, source, folder, keepSource, heldBack);
-            context.betweenFiles();
+            context.progress();
             if (step == Step::Stop)
                 break;
         }

@@ -9,13 +9,13 @@ namespace pelldrake {
 class FileSystem;
 class Prompter;
 
-// What a disposal works with: the lists, the disk, the user, and a call made after each file so
-// that the window can repaint during a long run.
+// What a disposal works with: the lists, the disk, the user, and a call made after each file and
+// each megabyte copied, so that the window can repaint during a long run.
 struct DisposalContext {
     Board& board;
     FileSystem& fileSystem;
     Prompter& prompter;
-    std::function<void()> betweenFiles = [] {};
+    std::function<void()> progress = [] {};
 };
 
 // Moves (or, keeping the sources, copies) every file of the list into the folder, asking before

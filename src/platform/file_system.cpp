@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -42,8 +43,11 @@ int ErrnoOf(int result) {
     return result == 0 ? 0 : errno;
 }
 
-int CopyByReadWrite(int in, int out) {
-    static constexpr std::size_t kChunk = 1 << 20;
+// A megabyte takes a few milliseconds on a good disk and well under 100 ms on a slow one, so
+// the window can repaint between two of them.
+constexpr std::size_t kChunk = 1 << 20;
+
+int CopyByReadWrite(int in, int out, const std::function<void()>& onChunk) {
     std::vector<char> buffer(kChunk);
     for (;;) {
         const ssize_t got = ::read(in, buffer.data(), buffer.size());
@@ -63,27 +67,30 @@ int CopyByReadWrite(int in, int out) {
             }
             done += put;
         }
+        onChunk();
     }
 }
 
 // The kernel copies without passing the bytes through the program where it can.
-int CopyContents(int in, int out, off_t size) {
+int CopyContents(int in, int out, off_t size, const std::function<void()>& onChunk) {
     off_t left = size;
     while (left > 0) {
-        const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, static_cast<std::size_t>(left), 0);
+        const auto chunk = std::min(static_cast<std::size_t>(left), kChunk);
+        const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, chunk, 0);
         if (copied < 0) {
             if (errno == EINTR)
                 continue;
             if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)
-                return CopyByReadWrite(in, out);
+                return CopyByReadWrite(in, out, onChunk);
             return errno;
         }
         if (copied == 0)
             break; // the file shrank meanwhile; the size check of the caller notices
         left -= copied;
+        onChunk();
     }
     // Whatever grew after the size was taken follows too.
-    return CopyByReadWrite(in, out);
+    return CopyByReadWrite(in, out, onChunk);
 }
 
 } // namespace
@@ -100,7 +107,7 @@ int PosixFileSystem::MakeFolder(const FilePath& path) {
     return ErrnoOf(::mkdir(path.c_str(), 0777));
 }
 
-int PosixFileSystem::CopyFile(const FilePath& source, const FilePath& target) {
+int PosixFileSystem::CopyFile(const FilePath& source, const FilePath& target, const std::function<void()>& onChunk) {
     Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0)
         return errno;
@@ -112,7 +119,7 @@ int PosixFileSystem::CopyFile(const FilePath& source, const FilePath& target) {
     Descriptor out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (out.get() < 0)
         return errno;
-    if (const int error = CopyContents(in.get(), out.get(), info.st_size))
+    if (const int error = CopyContents(in.get(), out.get(), info.st_size, onChunk))
         return error;
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
     if (::futimens(out.get(), times) != 0 || ::fchmod(out.get(), info.st_mode & 07777) != 0)

@@ -3,6 +3,7 @@
 #include "board/list_index.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <sys/types.h>
 
@@ -31,8 +32,9 @@ public:
     virtual std::optional<FileStatus> Status(const FilePath& path) = 0;
     virtual int MakeFolder(const FilePath& path) = 0;
     // A new file at target (which must not exist yet) with source's bytes, permission bits and
-    // modification time. On failure target may hold part of the bytes.
-    virtual int CopyFile(const FilePath& source, const FilePath& target) = 0;
+    // modification time, calling onChunk after each megabyte. On failure target may hold part of
+    // the bytes.
+    virtual int CopyFile(const FilePath& source, const FilePath& target, const std::function<void()>& onChunk) = 0;
     // Waits until the file's bytes are on the disk, before its only other copy goes.
     virtual int Sync(const FilePath& path) = 0;
     // Within one file system, replacing an existing target; EXDEV across file systems.
@@ -47,7 +49,7 @@ class PosixFileSystem final : public FileSystem {
 public:
     std::optional<FileStatus> Status(const FilePath& path) override;
     int MakeFolder(const FilePath& path) override;
-    int CopyFile(const FilePath& source, const FilePath& target) override;
+    int CopyFile(const FilePath& source, const FilePath& target, const std::function<void()>& onChunk) override;
     int Sync(const FilePath& path) override;
     int Rename(const FilePath& from, const FilePath& to) override;
     int Remove(const FilePath& path) override;

@@ -37,7 +37,7 @@ public:
         return disk_.MakeFolder(path);
     }
 
-    int CopyFile(const FilePath& source, const FilePath& target) override {
+    int CopyFile(const FilePath& source, const FilePath& target, const std::function<void()>& onChunk) override {
         ++copies;
         if (beforeTransfer)
             beforeTransfer(source, target);
@@ -45,7 +45,7 @@ public:
             return error;
         const bool diskFull = diskFullFromCopy > 0 && copies >= diskFullFromCopy;
         if (!diskFull && !shortCopy)
-            return disk_.CopyFile(source, target);
+            return disk_.CopyFile(source, target, onChunk);
         // Half the bytes reach the target, then the disk has no more room.
         QFile in(Decoded(source));
         if (!in.open(QIODevice::ReadOnly))
