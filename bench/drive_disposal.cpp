@@ -1,7 +1,7 @@
 // Times the disposal of a list of large files against the shell's own tools on the same files.
 //
-// 1,000 files of 5 MB (arguments: count and megabytes) in one folder of the temporary folder's
-// file system. A move there is a rename; a copy writes every byte under a temporary name and
+// 1,000 files of 5 MB (arguments: count, megabytes, rounds, folder) in one folder of the temporary
+// folder's file system. A move there is a rename; a copy writes every byte under a temporary name and
 // renames it into place. Each is timed beside mv and cp of the same files in the same run, and
 // the longest gap between two calls of the progress hook (the longest the window goes without a
 // repaint) is noted.
@@ -30,7 +30,6 @@ using namespace pelldrake;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kRounds = 2; // even: each tool goes first as often as the other
 
 double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
@@ -127,8 +126,12 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 1000;
     const int megabytes = argc > 2 ? std::atoi(argv[2]) : 5;
+    // Even, so that each tool goes first as often as the other.
+    const int rounds = std::max(2, (argc > 3 ? std::atoi(argv[3]) : 2) / 2 * 2);
 
-    QTemporaryDir temp;
+    // A folder on another file system (a memory one, say) as the fourth argument.
+    QTemporaryDir temp(argc > 4 ? QString::fromLocal8Bit(argv[4]) + QStringLiteral("/drive_disposal-XXXXXX")
+                                : QDir::tempPath() + QStringLiteral("/drive_disposal-XXXXXX"));
     const QString source = temp.filePath(QStringLiteral("source"));
     QStringList names;
     if (!temp.isValid() || !MakeFiles(source, count, megabytes, names)) {
@@ -141,7 +144,7 @@ int main(int argc, char** argv) {
     // Move there and mv back.
     const QString moved = temp.filePath(QStringLiteral("moved"));
     std::vector<double> moves, mvs, gaps;
-    for (int round = 1; round <= kRounds; ++round) {
+    for (int round = 1; round <= rounds; ++round) {
         const RunResult move = Dispose(source, names, moved, false);
         moves.push_back(move.seconds);
         gaps.push_back(move.longestGapMs);
@@ -152,7 +155,7 @@ int main(int argc, char** argv) {
 
     // Copy beside cp, taking turns at going first; each time with and without waiting for the disk.
     std::vector<double> copies, copiesFlushed, cps, cpsFlushed;
-    for (int round = 1; round <= kRounds; ++round) {
+    for (int round = 1; round <= rounds; ++round) {
         const QString ours = temp.filePath(QStringLiteral("copied"));
         const QString theirs = temp.filePath(QStringLiteral("cp"));
         for (int turn = 0; turn < 2; ++turn) {
