@@ -1,5 +1,6 @@
 #include "platform/qt_prompter.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -54,6 +55,12 @@ QMessageBox::Icon IconFor(PromptIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// A question asked while one of the owner's dialogs runs belongs to that dialog.
+QWidget* OwnerFor(QWidget* owner) {
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal && owner && modal != owner && modal->parentWidget() == owner ? modal : owner;
+}
+
 } // namespace
 
 QString ApplicationTitle() {
@@ -62,7 +69,8 @@ QString ApplicationTitle() {
 
 PromptAnswer QtPrompter::Ask(const QString& text, PromptButtons buttons, PromptIcon icon) {
     QMessageBox box(IconFor(icon), ApplicationTitle(),
-                    QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), QMessageBox::NoButton, owner_);
+                    QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), QMessageBox::NoButton,
+                    OwnerFor(owner_));
     const std::vector<ButtonChoice> choices = ChoicesFor(buttons);
     for (const ButtonChoice& choice : choices)
         box.addButton(choice.button);
@@ -106,7 +114,7 @@ std::optional<FilePathList> QtPrompter::OpenFiles(const std::vector<FileTypeEntr
 
 std::optional<FilePath> QtPrompter::BrowseForFolder(const QString& title, const FilePath& initialFolder) {
     const QString initial = QFile::decodeName(QByteArray::fromStdString(initialFolder));
-    const QString chosen = QFileDialog::getExistingDirectory(owner_, title, initial);
+    const QString chosen = QFileDialog::getExistingDirectory(OwnerFor(owner_), title, initial);
     if (chosen.isEmpty())
         return std::nullopt;
     return Encoded(chosen);

@@ -1,3 +1,4 @@
+#include "board/board_menu_bar.h"
 #include "disposal/ui/destination_dialog.h"
 #include "disposal/ui/disposal_commands.h"
 #include "resources/control_ids.h"
@@ -6,6 +7,7 @@
 #include "support/faulty_file_system.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QTabBar>
@@ -175,9 +177,16 @@ private slots:
         fixture.board->RunCommand(menu_ids::kMoveToListFirst + 3);
         QCOMPARE(board.List(3).Count(), 1);
 
-        // Delete all sends every file of every list to the trash, without a dialog.
+        // Delete all sends every file of every list to the trash, without a dialog, and then greys.
         board.List(7).Append(dir_->Write(QStringLiteral("c.jpg"), "c"));
+        BoardMenuBar* menu = fixture.board->boardMenu();
+        menu->UpdateStates();
+        QVERIFY(menu->action(menu_ids::kDeleteAll)->isEnabled() &&
+                menu->action(menu_ids::kDeleteFirst + 7)->isEnabled());
+        QVERIFY(!menu->action(menu_ids::kDeleteFirst + 6)->isEnabled());
         fixture.board->RunCommand(menu_ids::kDeleteAll);
+        menu->UpdateStates();
+        QVERIFY(!menu->action(menu_ids::kDeleteAll)->isEnabled());
         QCOMPARE(board.TotalCount(), 0);
         QVERIFY(QFileInfo::exists(dir_->FilePath(QStringLiteral("trash/c.jpg"))));
         QVERIFY(!QFileInfo::exists(dir_->FilePath(QStringLiteral("c.jpg"))));
