@@ -40,9 +40,11 @@ CreateFolderResult CreateFolderPath(FileSystem& fileSystem, const FilePath& path
     }
     for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
         const int error = fileSystem.MakeFolder(*folder);
-        if (error == EEXIST && fileSystem.Status(*folder) && fileSystem.Status(*folder)->isFolder)
-            continue; // made meanwhile by someone else
-        if (error != 0)
+        if (error == 0)
+            continue;
+        // A folder someone else made meanwhile is just as good.
+        const auto status = error == EEXIST ? fileSystem.Status(*folder) : std::nullopt;
+        if (!status || !status->isFolder)
             return {error, *folder};
     }
     return {};
