@@ -107,7 +107,7 @@ double Flush() {
     const Clock::time_point start = Clock::now();
     ::sync();
     const double seconds = Seconds(Clock::now() - start);
-    QThread::sleep(2);
+    QThread::sleep(5);
     return seconds;
 }
 

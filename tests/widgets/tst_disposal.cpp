@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -45,6 +46,23 @@ private slots:
         fileSystem_ = FaultyFileSystem();
         dir_ = std::make_unique<TempDir>();
         dialog_ = std::make_unique<DestinationDialog>(prompter_, fileSystem_);
+    }
+
+    void everyControlLiesInTheDialogAndShowsItsWholeCaption() {
+        const QRect window(QPoint(0, 0), dialog_->size());
+        for (int id : {kDelete, kMove, kFolder, kBrowse, kKeepSource, kReset, kClipboard, kMoveToList, kTarget,
+                       ids::kOk, ids::kCancel}) {
+            QWidget* control = dialog_->control(id);
+            QVERIFY2(window.contains(control->geometry()), qPrintable(QString::number(id)));
+            auto* button = qobject_cast<QAbstractButton*>(control);
+            if (!button)
+                continue;
+            const int needed =
+                qobject_cast<QPushButton*>(button)
+                    ? button->fontMetrics().horizontalAdvance(button->text().remove(QLatin1Char('&'))) + 4
+                    : button->sizeHint().width();
+            QVERIFY2(needed <= control->width(), qPrintable(QString::number(id)));
+        }
     }
 
     void titlesAndWhichControlsTheChoicesShowAndEnable() {
