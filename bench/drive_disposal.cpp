@@ -78,7 +78,7 @@ RunResult Dispose(const QString& from, const QStringList& names, const QString& 
     Clock::time_point last = Clock::now();
     Clock::duration longest{};
     DisposalContext context{board, disk, prompter, [&] {
-                                // What the program does between two files and megabytes: let the window repaint.
+                                // What the program does between two files and chunks: let the window repaint.
                                 QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
                                 const Clock::time_point now = Clock::now();
                                 longest = std::max(longest, now - last);

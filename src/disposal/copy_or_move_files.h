@@ -10,7 +10,7 @@ class FileSystem;
 class Prompter;
 
 // What a disposal works with: the lists, the disk, the user, and a call made after each file and
-// each megabyte copied, so that the window can repaint during a long run.
+// each half megabyte copied, so that the window can repaint during a long run.
 struct DisposalContext {
     Board& board;
     FileSystem& fileSystem;

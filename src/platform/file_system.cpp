@@ -43,9 +43,9 @@ int ErrnoOf(int result) {
     return result == 0 ? 0 : errno;
 }
 
-// A megabyte takes a few milliseconds on a good disk and well under 100 ms on a slow one, so
-// the window can repaint between two of them.
-constexpr std::size_t kChunk = 1 << 20;
+// Half a megabyte takes a few milliseconds on a good disk and well under 100 ms on a slow one,
+// even when the kernel holds the writer back, so the window can repaint between two of them.
+constexpr std::size_t kChunk = 1 << 19;
 
 int CopyByReadWrite(int in, int out, const std::function<void()>& onChunk) {
     std::vector<char> buffer(kChunk);

@@ -32,7 +32,7 @@ public:
     virtual std::optional<FileStatus> Status(const FilePath& path) = 0;
     virtual int MakeFolder(const FilePath& path) = 0;
     // A new file at target (which must not exist yet) with source's bytes, permission bits and
-    // modification time, calling onChunk after each megabyte. On failure target may hold part of
+    // modification time, calling onChunk after each half megabyte. On failure target may hold part of
     // the bytes.
     virtual int CopyFile(const FilePath& source, const FilePath& target, const std::function<void()>& onChunk) = 0;
     // Waits until the file's bytes are on the disk, before its only other copy goes.
