@@ -9,6 +9,7 @@
 
 #include "board/board.h"
 #include "disposal/copy_or_move_files.h"
+#include "disposal/ui/repaint_pacer.h"
 #include "platform/file_system.h"
 #include "platform/prompter.h"
 
@@ -22,6 +23,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
+#include <memory>
 #include <unistd.h>
 #include <vector>
 
@@ -75,18 +77,13 @@ RunResult Dispose(const QString& from, const QStringList& names, const QString& 
         board.List(3).Append(QFile::encodeName(from + "/" + name).toStdString());
     PosixFileSystem disk;
     YesPrompter prompter;
-    Clock::time_point last = Clock::now();
-    Clock::duration longest{};
-    DisposalContext context{board, disk, prompter, [&] {
-                                // What the program does between two files and chunks: let the window repaint.
-                                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-                                const Clock::time_point now = Clock::now();
-                                longest = std::max(longest, now - last);
-                                last = now;
-                            }};
+    // The program's own hook, which also measures the longest time between two repaints.
+    auto pacer = std::make_shared<RepaintPacer>();
+    DisposalContext context{board, disk, prompter, [pacer] { (*pacer)(); }};
     const Clock::time_point start = Clock::now();
     CopyOrMoveFiles(context, 3, QFile::encodeName(to).toStdString(), keepSource);
-    return {Seconds(Clock::now() - start), std::chrono::duration<double, std::milli>(longest).count()};
+    const double seconds = Seconds(Clock::now() - start);
+    return {seconds, static_cast<double>(pacer->longestGap())};
 }
 
 double Tool(const QString& program, const QStringList& options, const QString& from, const QStringList& names,

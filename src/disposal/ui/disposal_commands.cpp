@@ -7,11 +7,11 @@
 #include "disposal/delete_list_files.h"
 #include "disposal/dispose_command.h"
 #include "disposal/ui/destination_dialog.h"
+#include "disposal/ui/repaint_pacer.h"
 #include "platform/prompter.h"
 #include "resources/control_ids.h"
 #include "resources/menu_table.h"
 
-#include <QCoreApplication>
 #include <QWidget>
 
 namespace pelldrake {
@@ -49,9 +49,7 @@ void DisposalCommands::DisposeList(int id) {
             TellFilesThatStayed(DeleteListFiles(board_, *fileSystem_, list));
             return;
         }
-        // Repaints between files; the user's clicks wait until the run is over.
-        DisposalContext context{board_, *fileSystem_, prompter_,
-                                [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }};
+        DisposalContext context{board_, *fileSystem_, prompter_, RepaintPacer()};
         CopyOrMoveFiles(context, list, choice.folder, choice.keepSource);
         return;
     }
