@@ -213,7 +213,9 @@ private slots:
         Fill(0, {"a"});
         Fill(5, {"b"});
         QVERIFY(!Menu(menu_ids::kDeleteFirst + 3)->isEnabled());
-        QVERIFY(!Menu(menu_ids::kDeleteAll)->isEnabled()); // no delete command yet
+        QVERIFY(Menu(menu_ids::kDeleteFirst + 5)->isEnabled());
+        QVERIFY(Menu(menu_ids::kDeleteAll)->isEnabled());
+        QVERIFY(Menu(menu_ids::kMoveToFolderFirst)->isEnabled());
         QVERIFY(Menu(menu_ids::kClearAll)->isEnabled());
         QVERIFY(Menu(menu_ids::kAddFolder)->isEnabled());
         QGuiApplication::clipboard()->clear();
