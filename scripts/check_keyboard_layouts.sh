@@ -23,10 +23,15 @@ trap cleanup EXIT
 
 openbox >/dev/null 2>&1 &
 pids+=($!)
-for _ in $(seq 50); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+wm_ready=
+for _ in $(seq 100); do
+    if xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW; then
+        wm_ready=1
+        break
+    fi
     sleep 0.1
 done
+[ -n "$wm_ready" ] || { echo "openbox did not start" >&2; exit 1; }
 
 setxkbmap us
 "$build/devtools/keyboard_board" "$work" &
