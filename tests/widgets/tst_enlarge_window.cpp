@@ -90,8 +90,8 @@ private slots:
         window.show();
         window.resize(300, 300);
         auto* settle = window.findChild<QTimer*>();
-        settle->stop(); // ticked by hand below
-        QSignalSpy shown(window.thumbnail(), &CThumbCtl::imageShown); // the empty file draws at once
+        settle->stop(); // ticked by hand below; the empty file is drawn again at once
+        QSignalSpy shown(window.thumbnail(), &CThumbCtl::imageShown);
         for (int tick = 1; tick <= 10; ++tick)
             QMetaObject::invokeMethod(settle, "timeout");
         QCOMPARE(shown.count(), 0);
