@@ -193,6 +193,10 @@ private slots:
         const FilePath deep = Make("pics/sub/b.jpg");
         Make("pics/.hidden/c.jpg");
         const FilePath dotFile = Make("pics/.d.jpg");
+        Make("pics/filtered.txt");
+        Settings().profile().WriteText("EXTFILTER", "COUNT", "1");
+        Settings().profile().WriteText("EXTFILTER", "EXT00", "jpg");
+        board->setApplyExtensionFilter(true);
         prompter.folderAnswer = Native("pics");
         prompter.answers = {PromptAnswer::No};
         board->RunCommand(menu_ids::kAddFolder);
@@ -324,6 +328,25 @@ private slots:
         const FilePathList added = Entries(0);
         ::unlink(path.c_str()); // the temporary folder cannot name it to remove it
         QCOMPARE(added, (FilePathList{path}));
+    }
+
+    void everyQuestionOfATypicalRunIsCaptionedWithTheProgramsName() {
+        QVERIFY(!ApplicationTitle().isEmpty());
+        Make("added/a.jpg");
+        Make("dropped/b.jpg");
+        board->show();
+        prompter.folderAnswer = Native("added");
+        // Subfolders?, the dropped folder?, its subfolders?, into list 3?, empty list 3 after the
+        // copy?, close unsaved?
+        prompter.answers = {PromptAnswer::No,  PromptAnswer::Yes, PromptAnswer::No,
+                            PromptAnswer::Yes, PromptAnswer::No,  PromptAnswer::Yes};
+        board->RunCommand(menu_ids::kAddFolder);
+        board->DropFiles({Native("dropped")}, CentreOf(3));
+        board->RunCommand(menu_ids::kToClipboardFirst + 3);
+        board->close();
+        QCOMPARE(prompter.questions.size(), 6u);
+        for (const auto& question : prompter.questions)
+            QCOMPARE(question.title, ApplicationTitle());
     }
 
     void clipboardEntriesExportAListAndPasteItBack() {
