@@ -3,8 +3,10 @@
 #include "app/ui/initial_settings_dialog.h"
 #include "board/moves.h"
 #include "board/ui/classify_board_dialog.h"
+#include "disposal/ui/destination_dialog.h"
 #include "intake/extension_filter.h"
 #include "intake/ui/extension_filter_dialog.h"
+#include "platform/file_system.h"
 #include "platform/shell.h"
 #include "platform/ui/qt_prompter.h"
 #include "thumbs/ui/enlarge_window.h"
@@ -186,5 +188,25 @@ int main(int argc, char* argv[]) {
     fileList.resize(fileList.size() + QSize(240, 120));
     QApplication::processEvents();
     fileList.grab().save(QStringLiteral("%1/file-list-enlarged.png").arg(outDir));
+    // The destination dialog, both pages, with two folders in its history.
+    PosixFileSystem disk;
+    DestinationDialog destination(prompter, disk);
+    QDir(samples.path()).mkpath(QStringLiteral("Pictures/2025/sea"));
+    for (const char* folder : {"Pictures/2025", "Pictures/2025/sea"}) {
+        destination.Prepare(3, DisposePreset::MoveFiles);
+        destination.Initialise();
+        qobject_cast<QComboBox*>(destination.control(destination_ids::kFolder))
+            ->setEditText(samples.filePath(QString::fromUtf8(folder)));
+        destination.accept();
+    }
+    destination.Prepare(3, DisposePreset::MoveFiles);
+    destination.Initialise();
+    destination.show();
+    QApplication::processEvents();
+    destination.grab().save(QStringLiteral("%1/destination-files.png").arg(outDir));
+    destination.Prepare(3, DisposePreset::MoveEntries);
+    destination.Initialise();
+    QApplication::processEvents();
+    destination.grab().save(QStringLiteral("%1/destination-entries.png").arg(outDir));
     return 0;
 }

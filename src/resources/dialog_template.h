@@ -27,6 +27,9 @@ enum class ControlKind {
     DatePicker,   // a short date, with a calendar that drops down
     EtchedLine,   // sunken horizontal rule
     ReportView,   // table of rows and columns, whole rows selected, several at once
+    TabBar,       // the tabs of a tab control; the pages are the program's to show
+    TabPanel,     // the raised frame under the tabs
+    EditableComboBox,
 };
 
 // One control of a dialog template, its rectangle in dialog units.

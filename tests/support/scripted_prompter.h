@@ -3,6 +3,7 @@
 #include "platform/prompter.h"
 #include "platform/shell.h"
 
+#include <QCoreApplication>
 #include <deque>
 #ifdef PELLDRAKE_GTEST
 #include <gtest/gtest.h>
@@ -28,11 +29,12 @@ public:
         QString text;
         PromptButtons buttons;
         PromptIcon icon;
-        QString title; // empty: the program's name
+        QString title; // the caption the real prompter would show
     };
 
     PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon) override {
-        questions.push_back({text, buttons, icon, QString()});
+        // Core tests run without an application, and so without a program name to show.
+        questions.push_back({text, buttons, icon, QCoreApplication::instance() ? ApplicationTitle() : QString()});
         if (answers.empty()) {
             // A message with only OK needs no answer; a question nobody expected is a fault of
             // the code or of the test.

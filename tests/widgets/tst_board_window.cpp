@@ -76,6 +76,7 @@ private slots:
         QVERIFY(Enabled(*board, ids::NumberButton(1)));
         QVERIFY(Enabled(*board, ids::kExclude));
         Fill(*board, 3, 1);
+        QCOMPARE(board->statusText(), QStringLiteral("f0_0.jpg (10)")); // the unclassified file's alone
         QVERIFY(Enabled(*board, ids::MoveAll(3)));
         QVERIFY(!Enabled(*board, ids::MoveAll(4)));
     }
@@ -179,9 +180,9 @@ private slots:
         QCOMPARE(board->board().lastTouchedList(), 2);
     }
 
-    void realScrollBarClicksReportLineStepsAndEnd() {
+    void realScrollBarClicksAndDragsEndOnRelease() {
         auto board = MakeBoard();
-        Fill(*board, 0, 5);
+        const FilePathList paths = Fill(*board, 0, 5);
         board->show();
         PaneScrollBar* bar = board->scrollBar(0);
         // Clicking the lower arrow steps once and ends the scroll when released.
@@ -191,6 +192,21 @@ private slots:
         QCOMPARE(board->groupBox(0)->title(), QString::fromUtf8("未分類(2/5)"));
         QCOMPARE(board->thumbnail(0)->currentFile(), board->board().List(0).At(1));
         QCOMPARE(board->board().lastTouchedList(), 0);
+
+        // Dragging the handle (at the top, just below the upper arrow) counts along; the file
+        // follows on release only.
+        board->board().ResyncPane(0, 0);
+        const QPoint grip(bar->width() / 2, bar->width() + 2);
+        const QPoint dropped(grip.x(), bar->height() * 3 / 4);
+        QTest::mousePress(bar, Qt::LeftButton, {}, grip);
+        QVERIFY(bar->isSliderDown());
+        QMouseEvent drag(QEvent::MouseMove, dropped, bar->mapToGlobal(dropped), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(bar, &drag);
+        const int dragged = board->board().List(0).position();
+        QVERIFY(dragged > 1);
+        QCOMPARE(board->thumbnail(0)->currentFile(), paths[0]);
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, dropped);
+        QCOMPARE(board->thumbnail(0)->currentFile(), paths[static_cast<std::size_t>(dragged)]);
     }
 
     void expandTwiceReturnsToTheCollapsedSize() {
@@ -253,6 +269,8 @@ private slots:
         board->EnlargeCommand(0);
         board->OnScroll(0, ScrollCode::LineDown, 0);
         board->OnScroll(0, ScrollCode::EndScroll, 0);
+        QCOMPARE(board->viewer().window()->currentPath(), paths[1]);
+        Fill(*board, 4, 1); // another pane's file stays out of the window
         QCOMPARE(board->viewer().window()->currentPath(), paths[1]);
         board->board().List(0).Clear();
         board->board().ResyncPane(0, 0);

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace pelldrake;
 using pelldrake::testing::RecordingShell;
@@ -80,6 +81,22 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(window.settleCountdown(), 0, 3000);
         QTRY_VERIFY_WITH_TIMEOUT(shown.count() >= 1, 3000);
         QCOMPARE(window.currentPath(), FilePath("/no/such/file.jpg"));
+    }
+
+    void settledRedrawComesOnTheEleventhTick() {
+        TempDir dir;
+        QWidget board;
+        EnlargeWindow window(&board, SettingsFile(dir.FilePath("p.INI")));
+        window.show();
+        window.resize(300, 300);
+        auto* settle = window.findChild<QTimer*>();
+        settle->stop(); // ticked by hand below; the empty file is drawn again at once
+        QSignalSpy shown(window.thumbnail(), &CThumbCtl::imageShown);
+        for (int tick = 1; tick <= 10; ++tick)
+            QMetaObject::invokeMethod(settle, "timeout");
+        QCOMPARE(shown.count(), 0);
+        QMetaObject::invokeMethod(settle, "timeout");
+        QCOMPARE(shown.count(), 1);
     }
 
     void aNewFileCancelsThePendingRedraw() {

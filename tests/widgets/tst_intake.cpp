@@ -1,5 +1,6 @@
 #include "board/ui/board_menu_bar.h"
 #include "board/ui/classify_board_dialog.h"
+#include "disposal/ui/destination_dialog.h"
 #include "intake/ui/extension_filter_dialog.h"
 #include "intake/ui/intake_commands.h"
 #include "resources/control_ids.h"
@@ -7,7 +8,9 @@
 #include "resources/strings.h"
 #include "support/board_fixture.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QDropEvent>
@@ -16,6 +19,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <unistd.h>
 
@@ -189,6 +193,10 @@ private slots:
         const FilePath deep = Make("pics/sub/b.jpg");
         Make("pics/.hidden/c.jpg");
         const FilePath dotFile = Make("pics/.d.jpg");
+        Make("pics/filtered.txt");
+        Settings().profile().WriteText("EXTFILTER", "COUNT", "1");
+        Settings().profile().WriteText("EXTFILTER", "EXT00", "jpg");
+        board->setApplyExtensionFilter(true);
         prompter.folderAnswer = Native("pics");
         prompter.answers = {PromptAnswer::No};
         board->RunCommand(menu_ids::kAddFolder);
@@ -322,6 +330,25 @@ private slots:
         QCOMPARE(added, (FilePathList{path}));
     }
 
+    void everyQuestionOfATypicalRunIsCaptionedWithTheProgramsName() {
+        QVERIFY(!ApplicationTitle().isEmpty());
+        Make("added/a.jpg");
+        Make("dropped/b.jpg");
+        board->show();
+        prompter.folderAnswer = Native("added");
+        // Subfolders?, the dropped folder?, its subfolders?, into list 3?, empty list 3 after the
+        // copy?, close unsaved?
+        prompter.answers = {PromptAnswer::No,  PromptAnswer::Yes, PromptAnswer::No,
+                            PromptAnswer::Yes, PromptAnswer::No,  PromptAnswer::Yes};
+        board->RunCommand(menu_ids::kAddFolder);
+        board->DropFiles({Native("dropped")}, CentreOf(3));
+        board->RunCommand(menu_ids::kToClipboardFirst + 3);
+        board->close();
+        QCOMPARE(prompter.questions.size(), 6u);
+        for (const auto& question : prompter.questions)
+            QCOMPARE(question.title, ApplicationTitle());
+    }
+
     void clipboardEntriesExportAListAndPasteItBack() {
         using namespace menu_ids;
         QGuiApplication::clipboard()->clear();
@@ -335,14 +362,22 @@ private slots:
         QVERIFY(!enabled(kToClipboardFirst + 4)); // list 4 is empty
         QVERIFY(!enabled(kFromClipboard));
 
+        // The submenu goes through the destination dialog, preset to the clipboard.
+        auto exportList = [this](int id) {
+            QTimer::singleShot(0, this, [] {
+                auto* dialog = qobject_cast<DestinationDialog*>(QApplication::activeModalWidget());
+                qobject_cast<QAbstractButton*>(dialog->control(ids::kOk))->click();
+            });
+            board->RunCommand(id);
+        };
         prompter.answers = {PromptAnswer::No, PromptAnswer::Yes};
-        board->RunCommand(kToClipboardFirst + 3);
+        exportList(kToClipboardFirst + 3);
         QCOMPARE(QGuiApplication::clipboard()->mimeData()->data("text/plain").toStdString(),
                  files[0] + "\r\n" + files[1] + "\r\n");
         QVERIFY(enabled(kFromClipboard));
         board->RunCommand(kFromClipboard);
         QVERIFY(Entries(0).empty()); // every file is on the board already
-        board->RunCommand(kToClipboardFirst + 3);
+        exportList(kToClipboardFirst + 3);
         QVERIFY(!enabled(kToClipboardFirst + 3));
         board->RunCommand(kFromClipboard);
         QCOMPARE(Entries(0), files);

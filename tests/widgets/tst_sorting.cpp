@@ -61,6 +61,7 @@ private slots:
         QCOMPARE(Entries(2), (FilePathList{"c"}));
         QCOMPARE(model().List(2).position(), 0);
         QCOMPARE(model().lastTouchedList(), 2);
+        QVERIFY(Button(ids::MoveAll(2))->isEnabled());
         Key(Qt::Key_Backspace);
         QCOMPARE(Entries(0), (FilePathList{"a", "c", "b"}));
         QCOMPARE(model().List(0).position(), 1);
@@ -79,12 +80,14 @@ private slots:
 
     void zeroSortsIntoListTenAndEmptyListIgnoresDigits() {
         Fill(0, {"a"});
+        Fill(10, {"x"});
         Key(Qt::Key_0);
-        QCOMPARE(Entries(10), (FilePathList{"a"}));
+        QCOMPARE(Entries(10), (FilePathList{"x", "a"}));
+        QCOMPARE(model().List(10).position(), 1); // the file just sorted
         QVERIFY(!Button(ids::NumberButton(1))->isEnabled());
         Key(Qt::Key_1); // disabled button: nothing
         QVERIFY(Entries(1).empty());
-        QCOMPARE(board->groupBox(10)->title(), QString::fromUtf8("分類10(1/1)"));
+        QCOMPARE(board->groupBox(10)->title(), QString::fromUtf8("分類10(2/2)"));
     }
 
     void backspaceRightAfterStartDoesNothing() {
@@ -122,6 +125,7 @@ private slots:
         QCOMPARE(model().lastTouchedList(), 4);
         Key(Qt::Key_Backspace);
         QCOMPARE(Entries(0), (FilePathList{"y"}));
+        QVERIFY(Button(ids::NumberButton(1))->isEnabled());
     }
 
     void shiftDigitTogglesTheEnlargeWindowAndMovesNothing() {
@@ -203,8 +207,12 @@ private slots:
         board->RunCommand(menu_ids::kClearUnclassified);
         QVERIFY(Entries(0).empty());
         QCOMPARE(Entries(3), (FilePathList{"b"}));
+        QVERIFY(!Button(ids::kExclude)->isEnabled());
+        Fill(0, {"c"});
         board->RunCommand(menu_ids::kClearAll);
         QCOMPARE(model().TotalCount(), 0);
+        QVERIFY(!Button(ids::NumberButton(1))->isEnabled());
+        QVERIFY(!Button(ids::MoveAll(3))->isEnabled());
         QVERIFY(prompter.questions.empty());
     }
 
@@ -213,11 +221,15 @@ private slots:
         Fill(0, {"a"});
         Fill(5, {"b"});
         QVERIFY(!Menu(menu_ids::kDeleteFirst + 3)->isEnabled());
-        QVERIFY(!Menu(menu_ids::kDeleteAll)->isEnabled()); // no delete command yet
+        QVERIFY(Menu(menu_ids::kDeleteFirst + 5)->isEnabled());
+        QVERIFY(Menu(menu_ids::kDeleteAll)->isEnabled());
+        QVERIFY(Menu(menu_ids::kMoveToFolderFirst)->isEnabled());
         QVERIFY(Menu(menu_ids::kClearAll)->isEnabled());
         QVERIFY(Menu(menu_ids::kAddFolder)->isEnabled());
         QGuiApplication::clipboard()->clear();
         QVERIFY(!Menu(menu_ids::kFromClipboard)->isEnabled());
+        QGuiApplication::clipboard()->setText("a");
+        QVERIFY(Menu(menu_ids::kFromClipboard)->isEnabled());
         QVERIFY(!Menu(menu_ids::kExpand)->isChecked());
         board->ToggleExpand();
         QVERIFY(Menu(menu_ids::kExpand)->isChecked());
@@ -232,10 +244,25 @@ private slots:
         QVERIFY(Menu(menu_ids::kApplyExtensionFilter)->isChecked());
         board->setApplyExtensionFilter(false);
         QVERIFY(!Menu(menu_ids::kApplyExtensionFilter)->isChecked());
+
+        // With every command present, each entry is grey by its own rule alone.
+        board->commands().Add(0, 99999, [](int) {});
+        using namespace menu_ids;
+        for (int first : {kMoveToFolderFirst, kMoveToListFirst, kToClipboardFirst, kDeleteFirst}) {
+            QVERIFY(!Menu(first + 3)->isEnabled());
+            QVERIFY(Menu(first + 5)->isEnabled());
+        }
+        QVERIFY(Menu(kDeleteAll)->isEnabled());
+        QVERIFY(Menu(kSaveWorkState)->isEnabled());
+        QVERIFY(!Menu(kCloseEnlarge)->isEnabled());
+        model().List(0).Clear();
+        model().List(5).Clear();
+        QVERIFY(!Menu(kDeleteAll)->isEnabled());
+        QVERIFY(!Menu(kSaveWorkState)->isEnabled());
     }
 
     void menuEnlargeEntriesRunTheEnlargeCommand() {
-        Fill(2, {"z"});
+        Fill(2, {"y", "z"}, 1);
         Menu(menu_ids::kEnlargeFirst + 2)->trigger();
         QCOMPARE(board->viewer().window()->currentPath(), FilePath("z"));
         QCOMPARE(board->viewer().window()->windowTitle(), QString::fromUtf8("拡大ウィンドウ（分類2）"));

@@ -143,23 +143,29 @@ private slots:
         SettingsFile settings(dir.FilePath("p.INI"));
         settings.profile().WriteText("STARTCHECK", "THUMBCTL", "0");
         settings.profile().WriteText("STARTCHECK", "THUMBCTLVER", "0");
-        settings.profile().WriteText("EXTFILTER", "ENABLE", "7");
         ScriptedPrompter prompter;
         pelldrake::testing::RecordingShell shell;
-        bool sawBoard = false;
-        QTimer::singleShot(0, [&] {
-            QWidget* board = QApplication::activeModalWidget();
-            sawBoard = board != nullptr;
-            if (board)
-                board->close();
-        });
-        QCOMPARE(ClassifyApp(settings, prompter, Environment(true, std::nullopt)).Run(shell), 0);
-        QVERIFY(sawBoard);
-        QCOMPARE(settings.profile().ReadText("EXTFILTER", "ENABLE", ""), std::string("1"));
+        auto run = [&] {
+            bool sawBoard = false;
+            QTimer::singleShot(0, [&] {
+                QWidget* board = QApplication::activeModalWidget();
+                sawBoard = board != nullptr;
+                if (board)
+                    board->close();
+            });
+            QCOMPARE(ClassifyApp(settings, prompter, Environment(true, std::nullopt)).Run(shell), 0);
+            QVERIFY(sawBoard);
+        };
+        run(); // no switch stored: off, and its section comes new after the geometry's
+        QCOMPARE(settings.profile().ReadText("EXTFILTER", "ENABLE", ""), std::string("0"));
         const QByteArray written = dir.Read("p.INI");
         const qsizetype geometry = written.indexOf("[EXPANDVIEW]\r\nTOP=");
         QVERIFY(geometry > 0);
         QVERIFY(written.indexOf("RIGHT=") > geometry);
+        QVERIFY(written.indexOf("[EXTFILTER]") > geometry);
+        settings.profile().WriteText("EXTFILTER", "ENABLE", "7");
+        run();
+        QCOMPARE(settings.profile().ReadText("EXTFILTER", "ENABLE", ""), std::string("1"));
     }
 
     void checkThatEndsStartupWritesNothing() {

@@ -2,12 +2,14 @@
 
 #include "app/install_layout.h"
 #include "app/ui/app_commands.h"
+#include "board/moves.h"
 #include "board/pane_scroll.h"
 #include "board/status_text.h"
 #include "board/ui/board_commands.h"
 #include "board/ui/board_key_filter.h"
 #include "board/ui/board_menu_bar.h"
 #include "board/ui/context_help.h"
+#include "disposal/ui/disposal_commands.h"
 #include "intake/ui/clipboard_commands.h"
 #include "intake/ui/intake_commands.h"
 #include "platform/help_file.h"
@@ -50,6 +52,7 @@ ClassifyBoardDialog::ClassifyBoardDialog(LayoutMode layout, SettingsFile setting
     RegisterAppCommands(commands_, context);
     RegisterClipboardCommands(commands_, context, SystemClipboard());
     RegisterWorkStateCommands(commands_, context);
+    RegisterDisposalCommands(commands_, context, SystemClipboard());
     ConnectControls();
     boardMenu_ = new BoardMenuBar(menuBar_, *this);
     // The window always opens collapsed; sized once the menu bar has its menus.

@@ -2,6 +2,7 @@
 
 #include "platform/file_info.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -50,6 +51,12 @@ QMessageBox::Icon IconFor(PromptIcon icon) {
         break;
     }
     return QMessageBox::NoIcon;
+}
+
+// A question asked while one of the owner's dialogs runs belongs to that dialog.
+QWidget* OwnerFor(QWidget* owner) {
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal && owner && modal != owner && modal->parentWidget() == owner ? modal : owner;
 }
 
 // A question without a Cancel button must be answered: Esc and the close box do nothing.
@@ -108,7 +115,7 @@ PromptAnswer QtPrompter::Ask(const QString& text, PromptButtons buttons, PromptI
 
 PromptAnswer QtPrompter::AskTitled(const QString& title, const QString& text, PromptButtons buttons, PromptIcon icon) {
     QuestionBox box(IconFor(icon), title, QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
-                    QMessageBox::NoButton, owner_);
+                    QMessageBox::NoButton, OwnerFor(owner_));
     box.mustAnswer = buttons == PromptButtons::YesNo || buttons == PromptButtons::AbortRetryIgnore;
     if (box.mustAnswer)
         box.setWindowFlag(Qt::WindowCloseButtonHint, false);
@@ -149,7 +156,7 @@ std::optional<FilePathList> QtPrompter::OpenFiles(const std::vector<FileTypeEntr
 
 std::optional<FilePath> QtPrompter::BrowseForFolder(const QString& title, const FilePath& initialFolder) {
     const QString initial = PathToQString(initialFolder);
-    const QString chosen = QFileDialog::getExistingDirectory(owner_, title, initial);
+    const QString chosen = QFileDialog::getExistingDirectory(OwnerFor(owner_), title, initial);
     if (chosen.isEmpty())
         return std::nullopt;
     return PathFromQString(chosen);

@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTableView>
 #include <algorithm>
 
@@ -26,11 +27,11 @@ namespace {
 
 // Radio buttons join the group of the first radio button before them; without groups every radio
 // button of one parent would exclude all the others.
-QRadioButton* CreateRadioButton(const QString& text, QWidget* parent, bool startsGroup, QButtonGroup*& group) {
-    auto* button = new QRadioButton(text, parent);
-    if (startsGroup || !group)
+QRadioButton* CreateRadioButton(const ControlTemplate& control, QWidget* parent, QButtonGroup*& group) {
+    auto* button = new QRadioButton(QString::fromUtf8(control.text), parent);
+    if (control.kind == ControlKind::FirstRadioButton || !group)
         group = new QButtonGroup(parent);
-    group->addButton(button);
+    group->addButton(button, control.id);
     return button;
 }
 
@@ -123,7 +124,7 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, QButtonG
     }
     case ControlKind::FirstRadioButton:
     case ControlKind::RadioButton:
-        return CreateRadioButton(text, parent, control.kind == ControlKind::FirstRadioButton, radioGroup);
+        return CreateRadioButton(control, parent, radioGroup);
     case ControlKind::CheckBox:
         return new QCheckBox(text, parent);
     case ControlKind::DropDownList:
@@ -143,6 +144,24 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, QButtonG
         line->setFrameShape(QFrame::HLine);
         line->setFrameShadow(QFrame::Sunken);
         return line;
+    }
+    case ControlKind::TabBar: {
+        auto* tabs = new QTabBar(parent);
+        tabs->setDrawBase(false);
+        tabs->setExpanding(false);
+        return tabs;
+    }
+    case ControlKind::TabPanel: {
+        auto* panel = new QFrame(parent);
+        panel->setFrameShape(QFrame::StyledPanel);
+        panel->setFrameShadow(QFrame::Raised);
+        return panel;
+    }
+    case ControlKind::EditableComboBox: {
+        auto* combo = new QComboBox(parent);
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        return combo;
     }
     case ControlKind::ReportView:
         return CreateReportView(parent);
@@ -169,7 +188,7 @@ std::map<int, QWidget*> BuildControls(const DialogTemplate& dialog, QWidget* par
             rect.setHeight(std::max(rect.height(), 2));
         widget->setGeometry(rect);
         // Group boxes are drawn first so the controls inside them stay on top.
-        if (control.kind == ControlKind::GroupBox)
+        if (control.kind == ControlKind::GroupBox || control.kind == ControlKind::TabPanel)
             widget->lower();
         if (control.id >= 0)
             controls[control.id] = widget;

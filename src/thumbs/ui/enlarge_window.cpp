@@ -15,7 +15,7 @@ namespace pelldrake {
 
 EnlargeWindow::EnlargeWindow(QWidget* board, SettingsFile settings)
     : QWidget(board, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint), settings_(std::move(settings)),
-      thumbnail_(new CThumbCtl(this)) {
+      thumbnail_(new CThumbCtl(this)), settleTimer_(this) {
     const DialogTemplate& layout = EnlargeTemplate();
     setWindowTitle(QString::fromUtf8(layout.title));
     setFont(DialogFont());

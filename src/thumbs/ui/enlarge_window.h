@@ -51,7 +51,7 @@ private:
     SettingsFile settings_;
     CThumbCtl* thumbnail_;
     FilePath currentPath_;
-    QTimer settleTimer_;
+    QTimer settleTimer_; // a child, so a test can find it and tick it by hand
     int settleCountdown_ = 0;
     QRect outer_; // frame included, as stored
     bool placedWithFrame_ = false;

@@ -1,0 +1,89 @@
+#include "disposal/ui/disposal_commands.h"
+
+#include "board/board.h"
+#include "board/command_table.h"
+#include "board/moves.h"
+#include "disposal/copy_or_move_files.h"
+#include "disposal/delete_list_files.h"
+#include "disposal/dispose_command.h"
+#include "disposal/ui/destination_dialog.h"
+#include "disposal/ui/repaint_pacer.h"
+#include "intake/clipboard_exchange.h"
+#include "platform/prompter.h"
+#include "resources/control_ids.h"
+#include "resources/menu_table.h"
+
+#include <QWidget>
+
+namespace pelldrake {
+
+DisposalCommands::DisposalCommands(Board& board, Prompter& prompter, QWidget* boardWindow)
+    : QObject(boardWindow), board_(board), prompter_(prompter), boardWindow_(boardWindow) {}
+
+DisposalCommands::~DisposalCommands() = default;
+
+DestinationDialog& DisposalCommands::dialog() {
+    if (!dialog_)
+        dialog_ = new DestinationDialog(prompter_, *fileSystem_, boardWindow_);
+    return *dialog_;
+}
+
+void DisposalCommands::setFileSystem(FileSystem& fileSystem) {
+    fileSystem_ = &fileSystem;
+    if (dialog_)
+        dialog_->setFileSystem(fileSystem);
+}
+
+void DisposalCommands::DisposeList(int id) {
+    const std::optional<DisposeCommand> command = DisposeCommandFor(id);
+    if (!command || board_.List(command->list).Count() == 0)
+        return;
+    DestinationDialog& destination = dialog();
+    destination.Prepare(command->list, command->preset);
+    if (destination.Run() != QDialog::Accepted)
+        return;
+    const DestinationChoice choice = destination.Choice();
+    const ListIndex list = command->list;
+
+    if (choice.page == DestinationPage::Files) {
+        if (choice.folder.empty()) {
+            TellFilesThatStayed(DeleteListFiles(board_, *fileSystem_, list));
+            return;
+        }
+        DisposalContext context{board_, *fileSystem_, prompter_, RepaintPacer()};
+        CopyOrMoveFiles(context, list, choice.folder, choice.keepSource);
+        return;
+    }
+    if (choice.target == kTargetClipboard) {
+        if (clipboardExport_)
+            clipboardExport_(list);
+        return;
+    }
+    moves::MoveAllEntries(board_, list, choice.target);
+}
+
+void DisposalCommands::DeleteAll() {
+    TellFilesThatStayed(DeleteAllLists(board_, *fileSystem_));
+}
+
+void DisposalCommands::TellFilesThatStayed(const FilePathList& stayed) {
+    if (!stayed.empty())
+        prompter_.Ask(TrashFailureMessage(stayed), PromptButtons::Ok, PromptIcon::Exclamation);
+}
+
+DisposalCommands& RegisterDisposalCommands(CommandTable& commands, const CommandContext& context,
+                                           Clipboard& clipboard) {
+    auto* disposal = new DisposalCommands(context.board, context.prompter, context.dialogParent);
+    disposal->setClipboardExport([&board = context.board, &prompter = context.prompter, &clipboard](ListIndex list) {
+        CopyListToClipboard(board, list, clipboard, prompter);
+    });
+    auto dispose = [disposal](int id) { disposal->DisposeList(id); };
+    commands.Add(ids::Dispose(0), ids::Dispose(kListCount - 1), dispose);
+    for (int first : {menu_ids::kMoveToFolderFirst, menu_ids::kMoveToListFirst, menu_ids::kToClipboardFirst,
+                      menu_ids::kDeleteFirst})
+        commands.Add(first, first + kListCount - 1, dispose);
+    commands.Add(menu_ids::kDeleteAll, [disposal](int) { disposal->DeleteAll(); });
+    return *disposal;
+}
+
+} // namespace pelldrake

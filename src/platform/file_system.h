@@ -1,0 +1,59 @@
+#pragma once
+
+#include "core/types.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <sys/types.h>
+
+namespace pelldrake {
+
+// What the file system says about a path, symbolic links followed.
+struct FileStatus {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool isFolder = false;
+    bool isRegular = false;
+    std::int64_t size = 0;
+
+    // Two spellings name one file when they reach the same inode of the same device.
+    bool SameFileAs(const FileStatus& other) const { return device == other.device && inode == other.inode; }
+};
+
+// Every change a disposal makes on disk passes through here, so that a test can make any step
+// fail the way a full disk, a revoked permission or a vanished file would. Errors are errno
+// values; 0 is success.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // nullopt when the path does not exist or cannot be reached.
+    virtual std::optional<FileStatus> Status(const FilePath& path) = 0;
+    virtual int MakeFolder(const FilePath& path) = 0;
+    // A new file at target (which must not exist yet) with source's bytes, permission bits and
+    // modification time, calling onChunk after each half megabyte. On failure target may hold part of
+    // the bytes.
+    virtual int CopyFile(const FilePath& source, const FilePath& target, const std::function<void()>& onChunk) = 0;
+    // Waits until the file's bytes are on the disk, before its only other copy goes.
+    virtual int Sync(const FilePath& path) = 0;
+    // Within one file system, replacing an existing target; EXDEV across file systems.
+    virtual int Rename(const FilePath& from, const FilePath& to) = 0;
+    virtual int Remove(const FilePath& path) = 0;
+    // The desktop's trash; false when the file could not go there (it then stays where it was).
+    virtual bool MoveToTrash(const FilePath& path) = 0;
+};
+
+// The machine's own file system (POSIX calls and the freedesktop trash).
+class PosixFileSystem final : public FileSystem {
+public:
+    std::optional<FileStatus> Status(const FilePath& path) override;
+    int MakeFolder(const FilePath& path) override;
+    int CopyFile(const FilePath& source, const FilePath& target, const std::function<void()>& onChunk) override;
+    int Sync(const FilePath& path) override;
+    int Rename(const FilePath& from, const FilePath& to) override;
+    int Remove(const FilePath& path) override;
+    bool MoveToTrash(const FilePath& path) override;
+};
+
+} // namespace pelldrake

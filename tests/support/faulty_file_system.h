@@ -1,0 +1,97 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <functional>
+#include <map>
+#include <unistd.h>
+
+namespace pelldrake::testing {
+
+// The real disk, with faults on request: a disk that fills up from the n-th copy on (after
+// writing part of the file), a folder that refuses new files, moves that must cross file
+// systems, a copy that comes back short, hooks that change the disk under the program's feet,
+// and a trash that is there or not.
+class FaultyFileSystem : public FileSystem {
+public:
+    // Runs before each copy or rename of a file, with its source and target.
+    std::function<void(const FilePath& source, const FilePath& target)> beforeTransfer;
+    int diskFullFromCopy = 0;             // 1-based; 0 never
+    std::map<FilePath, int> folderErrors; // a new name in this folder fails with the errno
+    bool crossDevice = false;             // every rename of a user's file fails with EXDEV
+    bool shortCopy = false;               // copies stop halfway and report success
+    bool trashAvailable = true;
+    FilePath trashFolder; // where a trashed file goes
+    int copies = 0;
+    int renames = 0;
+
+    std::optional<FileStatus> Status(const FilePath& path) override { return disk_.Status(path); }
+
+    int MakeFolder(const FilePath& path) override {
+        if (const int error = FolderError(path))
+            return error;
+        return disk_.MakeFolder(path);
+    }
+
+    int CopyFile(const FilePath& source, const FilePath& target, const std::function<void()>& onChunk) override {
+        ++copies;
+        if (beforeTransfer)
+            beforeTransfer(source, target);
+        if (const int error = FolderError(target))
+            return error;
+        const bool diskFull = diskFullFromCopy > 0 && copies >= diskFullFromCopy;
+        if (!diskFull && !shortCopy)
+            return disk_.CopyFile(source, target, onChunk);
+        // Half the bytes reach the target, then the disk has no more room.
+        QFile in(Decoded(source));
+        if (!in.open(QIODevice::ReadOnly))
+            return ENOENT;
+        const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (fd < 0)
+            return errno;
+        const QByteArray half = in.read(in.size() / 2);
+        const bool written = ::write(fd, half.constData(), static_cast<std::size_t>(half.size())) == half.size();
+        ::close(fd);
+        return diskFull ? ENOSPC : (written ? 0 : EIO);
+    }
+
+    int Sync(const FilePath& path) override { return disk_.Sync(path); }
+
+    int Rename(const FilePath& from, const FilePath& to) override {
+        ++renames;
+        const bool temporary = from.find("/.pelldrake-") != FilePath::npos;
+        if (!temporary && beforeTransfer)
+            beforeTransfer(from, to);
+        if (!temporary && crossDevice)
+            return EXDEV;
+        if (const int error = FolderError(to))
+            return error;
+        return disk_.Rename(from, to);
+    }
+
+    int Remove(const FilePath& path) override { return disk_.Remove(path); }
+
+    bool MoveToTrash(const FilePath& path) override {
+        if (!trashAvailable || !disk_.Status(path))
+            return false;
+        const std::size_t slash = path.find_last_of('/');
+        return disk_.Rename(path, trashFolder + "/" + path.substr(slash + 1)) == 0;
+    }
+
+private:
+    static QString Decoded(const FilePath& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+
+    int FolderError(const FilePath& path) const {
+        const std::size_t slash = path.find_last_of('/');
+        const auto found = folderErrors.find(path.substr(0, slash));
+        return found == folderErrors.end() ? 0 : found->second;
+    }
+
+    PosixFileSystem disk_;
+};
+
+} // namespace pelldrake::testing
