@@ -13,9 +13,6 @@ class ClassifyApp {
 public:
     ClassifyApp(SettingsFile settings, Prompter& prompter, ImageEnvironment environment = ImageEnvironment::Real());
 
-    bool RunChecks() { return checks_.RunChecks(); }
-    LayoutMode ChooseLayout() const { return checks_.ChooseLayout(); }
-    bool VersionAccepted(const LibraryVersion& version) const { return checks_.VersionAccepted(version); }
     // The whole run: checks, the modal board, then what is saved. Returns the exit code.
     int Run(Shell& shell);
 
