@@ -39,6 +39,14 @@ private:
     SettingsFile Settings() const { return fixture.Settings(); }
     FilePathList Entries(ListIndex list) const { return fixture.Entries(list); }
     FilePath Make(const QString& relative) { return dir->Write(relative, "data"); }
+    // The clipboard submenu goes through the destination dialog, preset to the clipboard.
+    void ExportThroughDialog(int id) {
+        QTimer::singleShot(0, this, [] {
+            auto* dialog = qobject_cast<DestinationDialog*>(QApplication::activeModalWidget());
+            qobject_cast<QAbstractButton*>(dialog->control(ids::kOk))->click();
+        });
+        board->RunCommand(id);
+    }
     QPoint CentreOf(ListIndex list) {
         QGroupBox* frame = board->groupBox(list);
         return frame->mapToGlobal(frame->rect().center());
@@ -342,7 +350,7 @@ private slots:
                             PromptAnswer::Yes, PromptAnswer::No,  PromptAnswer::Yes};
         board->RunCommand(menu_ids::kAddFolder);
         board->DropFiles({Native("dropped")}, CentreOf(3));
-        board->RunCommand(menu_ids::kToClipboardFirst + 3);
+        ExportThroughDialog(menu_ids::kToClipboardFirst + 3);
         board->close();
         QCOMPARE(prompter.questions.size(), 6u);
         for (const auto& question : prompter.questions)
@@ -362,22 +370,14 @@ private slots:
         QVERIFY(!enabled(kToClipboardFirst + 4)); // list 4 is empty
         QVERIFY(!enabled(kFromClipboard));
 
-        // The submenu goes through the destination dialog, preset to the clipboard.
-        auto exportList = [this](int id) {
-            QTimer::singleShot(0, this, [] {
-                auto* dialog = qobject_cast<DestinationDialog*>(QApplication::activeModalWidget());
-                qobject_cast<QAbstractButton*>(dialog->control(ids::kOk))->click();
-            });
-            board->RunCommand(id);
-        };
         prompter.answers = {PromptAnswer::No, PromptAnswer::Yes};
-        exportList(kToClipboardFirst + 3);
+        ExportThroughDialog(kToClipboardFirst + 3);
         QCOMPARE(QGuiApplication::clipboard()->mimeData()->data("text/plain").toStdString(),
                  files[0] + "\r\n" + files[1] + "\r\n");
         QVERIFY(enabled(kFromClipboard));
         board->RunCommand(kFromClipboard);
         QVERIFY(Entries(0).empty()); // every file is on the board already
-        exportList(kToClipboardFirst + 3);
+        ExportThroughDialog(kToClipboardFirst + 3);
         QVERIFY(!enabled(kToClipboardFirst + 3));
         board->RunCommand(kFromClipboard);
         QCOMPARE(Entries(0), files);

@@ -14,9 +14,6 @@ class ClassifyApp {
 public:
     ClassifyApp(SettingsFile settings, Prompter& prompter, ImageEnvironment environment = ImageEnvironment::Real());
 
-    bool RunChecks() { return checks_.RunChecks(); }
-    LayoutMode ChooseLayout() const { return checks_.ChooseLayout(); }
-    bool VersionAccepted(const LibraryVersion& version) const { return checks_.VersionAccepted(version); }
     // The whole run: checks, the modal board with what the command line names, then what is
     // saved. Returns the exit code.
     int Run(Shell& shell, const CommandLine& commandLine = {});
