@@ -1,14 +1,12 @@
 #include "app/settings_path.h"
 
+#include "platform/file_info.h"
 #include "platform/path_text.h"
-
-#include <QFile>
 
 namespace pelldrake {
 
 QString SettingsPathFor(const QString& executablePath) {
-    const QByteArray encoded = QFile::encodeName(executablePath);
-    const std::string path(encoded.constData(), static_cast<std::size_t>(encoded.size()));
+    const FilePath path = PathFromQString(executablePath);
     const PathText& text = PathText::Native();
     const std::size_t nameStart = path.size() - text.FileName(path).size();
 
@@ -18,7 +16,7 @@ QString SettingsPathFor(const QString& executablePath) {
     if (extension && path.size() - extension->size() - 1 > nameStart)
         settingsPath.resize(path.size() - extension->size() - 1);
     settingsPath += ".INI";
-    return QFile::decodeName(QByteArray(settingsPath.data(), static_cast<qsizetype>(settingsPath.size())));
+    return PathToQString(settingsPath);
 }
 
 } // namespace pelldrake

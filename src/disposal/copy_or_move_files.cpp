@@ -2,18 +2,17 @@
 
 #include "disposal/file_transfer.h"
 #include "platform/busy_cursor.h"
+#include "platform/file_info.h"
 #include "platform/file_system.h"
 #include "platform/prompter.h"
 #include "resources/disposal_strings.h"
-
-#include <QFile>
 
 namespace pelldrake {
 
 namespace {
 
 QByteArray Shown(const FilePath& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path)).toUtf8();
+    return PathToQString(path).toUtf8();
 }
 
 enum class Step { Next, Stop };

@@ -1,11 +1,11 @@
 #include "disposal/delete_list_files.h"
 
 #include "platform/busy_cursor.h"
+#include "platform/file_info.h"
 #include "platform/file_system.h"
 #include "resources/disposal_strings.h"
 #include "resources/strings.h"
 
-#include <QFile>
 #include <QStringList>
 
 namespace pelldrake {
@@ -43,7 +43,7 @@ QString TrashFailureMessage(const FilePathList& stayed) {
     QStringList lines;
     const int shown = std::min(static_cast<int>(stayed.size()), kNamesShown);
     for (int i = 0; i < shown; ++i)
-        lines << QFile::decodeName(QByteArray::fromStdString(stayed[static_cast<std::size_t>(i)]));
+        lines << PathToQString(stayed[static_cast<std::size_t>(i)]);
     if (static_cast<int>(stayed.size()) > shown)
         lines << strings::Utf8(strings::kTrashFailedMore).arg(static_cast<int>(stayed.size()) - shown);
     return strings::Utf8(strings::kTrashFailed).arg(lines.join(QStringLiteral("\r\n")));

@@ -1,6 +1,7 @@
 #include "disposal/ui/destination_dialog.h"
 
 #include "disposal/create_folder_path.h"
+#include "platform/file_info.h"
 #include "platform/file_system.h"
 #include "platform/prompter.h"
 #include "resources/control_ids.h"
@@ -26,7 +27,7 @@ namespace {
 using namespace destination_ids;
 
 QString Shown(const FilePath& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
+    return PathToQString(path);
 }
 
 QString ReasonText(int error) {
@@ -175,7 +176,7 @@ void DestinationDialog::Apply() {
 
 void DestinationDialog::Browse() {
     Save();
-    const FilePath start = QFile::encodeName(folderCombo_->currentText()).toStdString();
+    const FilePath start = PathFromQString(folderCombo_->currentText());
     const std::optional<FilePath> chosen = prompter_.BrowseForFolder(QString(), start);
     if (!chosen)
         return;
@@ -196,7 +197,7 @@ void DestinationDialog::accept() {
         QDialog::accept();
         return;
     }
-    const FilePath folder = QFile::encodeName(folderCombo_->currentText().trimmed()).toStdString();
+    const FilePath folder = PathFromQString(folderCombo_->currentText().trimmed());
     if (folder.empty())
         return;
     history_.Append(folder);
