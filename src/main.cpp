@@ -1,5 +1,6 @@
 #include "app/settings_path.h"
 #include "app/startup/classify_app.h"
+#include "platform/memory_release.h"
 #include "platform/shell.h"
 #include "platform/ui/qt_prompter.h"
 
@@ -8,6 +9,7 @@
 #include <QTranslator>
 
 int main(int argc, char* argv[]) {
+    pelldrake::ReturnLargeBuffersToSystem();
     QApplication application(argc, argv);
     QTranslator qtTranslations;
     if (qtTranslations.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
