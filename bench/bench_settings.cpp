@@ -1,7 +1,9 @@
 #include "app/settings_file.h"
+#include "intake/extension_filter.h"
 
+#include <QFile>
 #include <QTemporaryDir>
-
+#include <QThread>
 #include <benchmark/benchmark.h>
 
 namespace pelldrake {
@@ -25,6 +27,41 @@ void BM_ThousandSettingsReads(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ThousandSettingsReads)->Unit(benchmark::kMillisecond);
+
+// A hand-edited filter: 30,000 patterns under COUNT=2147483647.
+void BM_LoadPatternsUnderAHugeCount(benchmark::State& state) {
+    QTemporaryDir dir;
+    QByteArray content = "[EXTFILTER]\r\nCOUNT=2147483647\r\n";
+    for (int i = 0; i < 30000; ++i)
+        content += QByteArray::fromStdString(SettingsFile::ExtKey(i) + "=e" + std::to_string(i) + "\r\n");
+    QFile file(dir.filePath("pelldrake.INI"));
+    file.open(QIODevice::WriteOnly);
+    file.write(content);
+    file.close();
+    const SettingsFile settings(dir.filePath("pelldrake.INI"));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ExtensionFilter::Load(settings).size());
+}
+BENCHMARK(BM_LoadPatternsUnderAHugeCount)->Unit(benchmark::kMillisecond);
+
+// Start-up reads some twenty keys; here from 16 MB of blank lines.
+void BM_TwentyReadsFromALargeFile(benchmark::State& state) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath("pelldrake.INI"));
+    file.open(QIODevice::WriteOnly);
+    file.write(QByteArray(16 * 1024 * 1024 - 64, '\n') + "[DIALOG]\nMODE=1\n");
+    file.close();
+    const SettingsFile settings(dir.filePath("pelldrake.INI"));
+    // At start-up the file is older than its times' granularity, so they vouch for its content.
+    QThread::sleep(3);
+    for (auto _ : state) {
+        int sum = 0;
+        for (int i = 0; i < 20; ++i)
+            sum += settings.DialogMode();
+        benchmark::DoNotOptimize(sum);
+    }
+}
+BENCHMARK(BM_TwentyReadsFromALargeFile)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace pelldrake

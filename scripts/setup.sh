@@ -10,6 +10,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth imagemagick
 )
+# More for one job, e.g. clang for the fuzz target.
+read -r -a extra <<<"${PELLDRAKE_EXTRA_PACKAGES:-}"
+packages+=("${extra[@]}")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -22,6 +25,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-build_dir=${PELLDRAKE_BUILD_DIR:-build}
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+[ -z "${PELLDRAKE_SETUP_ONLY:-}" ] || exit 0
+
+# PELLDRAKE_SANITIZE=address,undefined builds every target with those sanitizers, in its own folder.
+build_dir=${PELLDRAKE_BUILD_DIR:-build${PELLDRAKE_SANITIZE:+-sanitize}}
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELLDRAKE_SANITIZE="${PELLDRAKE_SANITIZE:-}" >/dev/null
 cmake --build "$build_dir" -j "$(nproc)"

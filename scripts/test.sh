@@ -4,4 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "${PELLDRAKE_BUILD_DIR:-build}" --output-on-failure -j "$(nproc)"
+# Any sanitizer finding fails its test.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1:detect_leaks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan.supp:print_suppressions=0}
+ctest --test-dir "${PELLDRAKE_BUILD_DIR:-build${PELLDRAKE_SANITIZE:+-sanitize}}" --output-on-failure -j "$(nproc)"

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QString>
 #include <string>
+#include <vector>
 
 namespace pelldrake {
 
@@ -35,10 +36,13 @@ public:
     int ExtFilterCount() const { return Number("EXTFILTER", "COUNT", "0"); }
     void WriteExtFilterCount(int count) const { WriteNumber("EXTFILTER", "COUNT", count); }
     std::string ExtFilterPattern(int index) const { return profile_.ReadText("EXTFILTER", ExtKey(index), "0"); }
-    void WriteExtFilterPattern(int index, const std::string& pattern) const {
-        profile_.WriteText("EXTFILTER", ExtKey(index), pattern);
+    bool WriteExtFilterPattern(int index, const std::string& pattern) const {
+        return profile_.WriteText("EXTFILTER", ExtKey(index), pattern);
     }
     static std::string ExtKey(int index);
+    // EXT00 … up to COUNT from one reading of the file, but none past the last key the file holds:
+    // a hand-edited COUNT of two thousand million must not make hours of "0" patterns.
+    std::vector<std::string> ExtFilterPatterns() const;
 
     // VIEWER
     int UseBrowser() const { return Number("VIEWER", "USEIE", "0"); }

@@ -29,9 +29,7 @@ std::string CutToBuffer(std::string value, const CodePage& codePage) {
 
 std::vector<std::string> ExtensionFilter::Load(const SettingsFile& settings) {
     std::vector<std::string> patterns;
-    const int count = settings.ExtFilterCount();
-    for (int index = 0; index < count; ++index) {
-        std::string pattern = settings.ExtFilterPattern(index);
+    for (std::string& pattern : settings.ExtFilterPatterns()) {
         if (!pattern.empty())
             patterns.push_back(CutToBuffer(std::move(pattern), NativeCodePage()));
     }
@@ -44,8 +42,9 @@ int ExtensionFilter::Save(const SettingsFile& settings, const std::vector<std::s
         const std::string_view pattern = TrimBlanks(row);
         if (pattern.empty())
             continue;
-        settings.WriteExtFilterPattern(written, std::string(pattern));
-        ++written;
+        // A pattern the file cannot hold (a line break in it) leaves no gap in the numbering.
+        if (settings.WriteExtFilterPattern(written, std::string(pattern)))
+            ++written;
     }
     settings.WriteExtFilterCount(written);
     return written;

@@ -19,11 +19,13 @@ class SettingsFile;
 // between calls, so an edit saved by the dialog counts from the next batch on.
 class ExtensionFilter {
 public:
-    // EXTFILTER/COUNT patterns from EXT00 on, in index order; empty values are left out.
+    // EXTFILTER/COUNT patterns from EXT00 on, in index order, up to the last key the file holds;
+    // empty values are left out.
     static std::vector<std::string> Load(const SettingsFile& settings);
 
-    // Writes the dialog's rows, trimmed and without the empty ones, as EXT00, EXT01, … and then
-    // COUNT. Keys from an earlier, longer list stay in the file; COUNT hides them. Returns COUNT.
+    // Writes the dialog's rows, trimmed and without the empty ones and those the settings file
+    // cannot hold, as EXT00, EXT01, … and then COUNT. Keys from an earlier, longer list stay in
+    // the file; COUNT hides them. Returns COUNT.
     static int Save(const SettingsFile& settings, const std::vector<std::string>& rows);
 
     // The decision for one incoming path. Only the text after the last dot of the file name is

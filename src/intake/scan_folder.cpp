@@ -2,6 +2,7 @@
 
 #include "platform/file_info.h"
 #include "platform/path_text.h"
+#include "platform/pseudo_file_system.h"
 
 #include <dirent.h>
 #include <set>
@@ -49,7 +50,8 @@ private:
         if (!dir)
             return false;
         struct stat info;
-        const bool fresh = ::fstat(::dirfd(dir), &info) == 0 && entered_.emplace(info.st_dev, info.st_ino).second;
+        const bool fresh = ::fstat(::dirfd(dir), &info) == 0 && entered_.emplace(info.st_dev, info.st_ino).second &&
+                           !IsPseudoFileSystem(::dirfd(dir));
         if (fresh) {
             while (const dirent* entry = ::readdir(dir)) {
                 const std::string_view name = entry->d_name;

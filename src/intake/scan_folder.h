@@ -17,6 +17,7 @@ namespace pelldrake {
 //   it, so a link to a parent ends instead of looping and every file is listed once.
 // - Names are bytes: a name that is not valid UTF-8 is kept exactly as the file system gives it.
 // - A folder that cannot be read contributes nothing and does not stop the rest of the scan.
+// - A folder on a pseudo file system (/proc, /sys, /dev) contributes nothing either.
 void ScanFolder(FilePathList& out, const FilePath& folder, bool includeSubfolders);
 
 } // namespace pelldrake

@@ -1,107 +1,166 @@
 #include "platform/profile_file.h"
 
-#include "platform/blanks.h"
+#include "platform/profile_text.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 #include <climits>
+#include <ctime>
+#include <fcntl.h>
+#include <mutex>
 #include <optional>
-#include <vector>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pelldrake {
 
 namespace {
 
 // Settings files are a few hundred bytes; anything far larger is not ours to parse.
-constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+constexpr off_t kMaxFileSize = 16 * 1024 * 1024;
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 0x20) : c; };
-        if (fold(a[i]) != fold(b[i]))
-            return false;
-    }
-    return true;
+// File times may be as coarse as this; a file changed more recently than that before it was read
+// could change again without its times showing it, so its parse is not kept.
+constexpr time_t kTimeGranularitySeconds = 2;
+
+// Seconds and nanoseconds compared apart: one count of nanoseconds overflows after the year 2262.
+bool SameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-struct Line {
-    std::string_view text; // without its line end
-    std::string_view ending;
+struct FileRead {
+    enum class Status {
+        Missing, // nothing at the path: a write may create the file
+        Read,    // a regular file, read whole
+        Refused, // something we must not replace
+    };
+    Status status = Status::Refused;
+    std::string content;
+    struct stat info {};
 };
 
-std::vector<Line> SplitLines(std::string_view content) {
-    std::vector<Line> lines;
-    while (!content.empty()) {
-        const std::size_t newline = content.find('\n');
-        std::string_view text = content.substr(0, newline);
-        std::string_view ending;
-        if (newline != std::string_view::npos) {
-            ending = content.substr(newline, 1);
-            if (!text.empty() && text.back() == '\r') {
-                text.remove_suffix(1);
-                ending = content.substr(newline - 1, 2);
+FileRead ReadWholeFile(const QByteArray& path) {
+    FileRead out;
+    // O_NONBLOCK keeps a FIFO from holding the program; it is refused below.
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        struct stat entry {};
+        // A dangling link is refused too: it stands for a file the user keeps elsewhere.
+        if (errno == ENOENT && ::lstat(path.constData(), &entry) != 0 && errno == ENOENT)
+            out.status = FileRead::Status::Missing;
+        return out;
+    }
+    if (::fstat(fd, &out.info) == 0 && S_ISREG(out.info.st_mode) && out.info.st_size <= kMaxFileSize) {
+        char buffer[65536];
+        bool whole = false;
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0) {
+                whole = got == 0;
+                break;
             }
-            content.remove_prefix(newline + 1);
-        } else {
-            content = {};
+            if (out.content.size() + static_cast<std::size_t>(got) > static_cast<std::size_t>(kMaxFileSize))
+                break; // grew while we read it
+            out.content.append(buffer, static_cast<std::size_t>(got));
         }
-        lines.push_back({text, ending});
+        if (whole)
+            out.status = FileRead::Status::Read;
     }
-    return lines;
+    ::close(fd);
+    if (out.status != FileRead::Status::Read)
+        out.content.clear();
+    return out;
 }
 
-// The section name of a "[name]" line.
-std::optional<std::string_view> SectionName(std::string_view line) {
-    line = TrimBlanks(line);
-    if (line.size() < 2 || line.front() != '[')
-        return std::nullopt;
-    const std::size_t close = line.find(']');
-    if (close == std::string_view::npos)
-        return std::nullopt;
-    return TrimBlanks(line.substr(1, close - 1));
-}
+// Holds an advisory lock on the folder of the file for one read-modify-rename. The file itself
+// cannot carry the lock, as the rename replaces it with another inode.
+class FolderLock {
+public:
+    explicit FolderLock(const QString& filePath) {
+        const QByteArray folder = QFile::encodeName(QFileInfo(filePath).absolutePath());
+        fd_ = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        // A folder that cannot be opened for reading cannot be locked; the write goes ahead unguarded.
+        while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~FolderLock() {
+        if (fd_ >= 0)
+            ::close(fd_); // releases the lock
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
 
-struct KeyLine {
-    std::string_view key;
-    std::string_view value;
+private:
+    int fd_ = -1;
 };
 
-std::optional<KeyLine> ParseKeyLine(std::string_view line) {
-    const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos)
-        return std::nullopt;
-    return KeyLine{TrimBlanks(line.substr(0, equals)), TrimBlanks(line.substr(equals + 1))};
-}
-
-std::optional<std::string> ReadWholeFile(const QString& path) {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    if (file.size() > kMaxFileSize)
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-std::optional<std::string> FindValue(std::string_view content, std::string_view section, std::string_view key) {
-    bool inSection = false;
-    for (const Line& line : SplitLines(content)) {
-        if (const auto name = SectionName(line.text)) {
-            inSection = EqualsNoCase(*name, section);
-            continue;
-        }
-        if (!inSection)
-            continue;
-        if (const auto entry = ParseKeyLine(line.text); entry && EqualsNoCase(entry->key, key))
-            return std::string(entry->value);
-    }
-    return std::nullopt;
+// The new file is created by us; give it the old file's owner and mode before it takes its place.
+bool TakeOwnerAndMode(int fd, const struct stat& old) {
+    struct stat now {};
+    if (::fstat(fd, &now) != 0)
+        return false;
+    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+        return false;
+    return ::fchmod(fd, old.st_mode & 07777) == 0;
 }
 
 } // namespace
+
+struct ProfileFile::Snapshot {
+    std::mutex mutex;
+    // The file's identity, size and times when they can vouch for its content: they were older
+    // than the times' granularity when it was read.
+    bool trusted = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+    std::string content;
+    std::shared_ptr<const ProfileText> text;
+
+    bool Matches(const struct stat& info) const {
+        return trusted && info.st_dev == device && info.st_ino == inode && info.st_size == size &&
+               SameTime(info.st_mtim, modified) && SameTime(info.st_ctim, changed);
+    }
+
+    // The parse of the file as it is now; empty for a file that is missing or cannot be read.
+    std::shared_ptr<const ProfileText> Current(const QString& path) {
+        const QByteArray native = QFile::encodeName(path);
+        std::lock_guard lock(mutex);
+        struct stat info {};
+        if (::stat(native.constData(), &info) == 0 && Matches(info))
+            return text;
+        FileRead read = ReadWholeFile(native);
+        if (read.status != FileRead::Status::Read) {
+            trusted = false;
+            text.reset();
+            content.clear();
+            return std::make_shared<const ProfileText>();
+        }
+        // A file just written cannot be vouched for by its times; its bytes can.
+        if (!text || read.content != content) {
+            text = std::make_shared<const ProfileText>(read.content);
+            content = std::move(read.content);
+        }
+        timespec now{};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        trusted = read.info.st_ctim.tv_sec < now.tv_sec - kTimeGranularitySeconds;
+        device = read.info.st_dev;
+        inode = read.info.st_ino;
+        size = read.info.st_size;
+        modified = read.info.st_mtim;
+        changed = read.info.st_ctim;
+        return text;
+    }
+};
+
+ProfileFile::ProfileFile(QString path) : path_(std::move(path)), snapshot_(std::make_shared<Snapshot>()) {}
 
 int ParseLeadingInt(std::string_view text) {
     std::size_t pos = 0;
@@ -126,85 +185,51 @@ int ParseLeadingInt(std::string_view text) {
 }
 
 std::string ProfileFile::ReadText(std::string_view section, std::string_view key, std::string_view defaultText) const {
-    const auto content = ReadWholeFile(path_);
-    if (!content)
-        return std::string(defaultText);
-    auto value = FindValue(*content, section, key);
-    return value ? std::move(*value) : std::string(defaultText);
+    const auto text = snapshot_->Current(path_);
+    const std::string* value = text->Find(section, key);
+    return value ? *value : std::string(defaultText);
 }
 
 int ProfileFile::ReadInt(std::string_view section, std::string_view key, int defaultValue) const {
-    const auto content = ReadWholeFile(path_);
-    if (!content)
-        return defaultValue;
-    const auto value = FindValue(*content, section, key);
+    const auto text = snapshot_->Current(path_);
+    const std::string* value = text->Find(section, key);
     return value ? ParseLeadingInt(*value) : defaultValue;
 }
 
+std::shared_ptr<const ProfileText> ProfileFile::Parsed() const {
+    return snapshot_->Current(path_);
+}
+
+std::vector<std::string> ProfileFile::Keys(std::string_view section) const {
+    return snapshot_->Current(path_)->Keys(section);
+}
+
 bool ProfileFile::WriteText(std::string_view section, std::string_view key, std::string_view value) const {
-    if (QFileInfo(path_).isDir())
+    if (!IsStorableEntry(section, key, value))
         return false;
-    const std::string content = ReadWholeFile(path_).value_or(std::string());
-    const std::vector<Line> lines = SplitLines(content);
-
-    // New lines take the ending the file already uses.
-    std::string_view newline = "\r\n";
-    if (!lines.empty() && lines.front().ending == "\n")
-        newline = "\n";
-
-    std::optional<std::size_t> keyLine;
-    std::optional<std::size_t> sectionEnd; // index after the section's last non-blank line
-    bool inSection = false;
-    for (std::size_t i = 0; i < lines.size() && !keyLine; ++i) {
-        if (const auto name = SectionName(lines[i].text)) {
-            if (inSection)
-                break;
-            inSection = EqualsNoCase(*name, section);
-            if (inSection)
-                sectionEnd = i + 1;
-            continue;
-        }
-        if (!inSection)
-            continue;
-        if (!TrimBlanks(lines[i].text).empty())
-            sectionEnd = i + 1;
-        if (const auto entry = ParseKeyLine(lines[i].text); entry && EqualsNoCase(entry->key, key))
-            keyLine = i;
-    }
-
-    std::string keyAndValue = std::string(key) + "=" + std::string(value);
-    std::string out;
-    out.reserve(content.size() + keyAndValue.size() + section.size() + 8);
-    auto appendLine = [&](std::string_view text, std::string_view ending) {
-        out += text;
-        out += ending;
-    };
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string_view ending = lines[i].ending;
-        if (keyLine && i == *keyLine) {
-            // Keep the key as the user spelled it.
-            const std::size_t equals = lines[i].text.find('=');
-            appendLine(std::string(TrimBlanks(lines[i].text.substr(0, equals))) + "=" + std::string(value),
-                       ending.empty() ? newline : ending);
-            continue;
-        }
-        const bool insertAfter = !keyLine && sectionEnd && i + 1 == *sectionEnd;
-        appendLine(lines[i].text, (ending.empty() && (insertAfter || i + 1 < lines.size())) ? newline : ending);
-        if (insertAfter)
-            appendLine(keyAndValue, newline);
-    }
-    if (!keyLine && !sectionEnd) {
-        if (!out.empty() && out.back() != '\n')
-            out += newline;
-        appendLine("[" + std::string(section) + "]", newline);
-        appendLine(keyAndValue, newline);
-    }
+    const FolderLock lock(path_);
+    const FileRead read = ReadWholeFile(QFile::encodeName(path_));
+    if (read.status == FileRead::Status::Refused)
+        return false;
+    const bool exists = read.status == FileRead::Status::Read;
+    // Without any write bit the file is meant to stay as it is, also for root.
+    if (exists && (read.info.st_mode & 0222) == 0)
+        return false;
+    const std::optional<std::string> out = WithEntry(read.content, section, key, value);
+    if (!out)
+        return false;
+    if (exists && *out == read.content)
+        return true;
 
     // Write beside the old file and rename over it, so a failed write never leaves half a file.
     QSaveFile file(path_);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write(out.data(), static_cast<qint64>(out.size()));
+    if (exists && !TakeOwnerAndMode(file.handle(), read.info)) {
+        file.cancelWriting();
+        return false;
+    }
+    file.write(out->data(), static_cast<qint64>(out->size()));
     return file.commit();
 }
 

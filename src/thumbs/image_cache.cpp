@@ -17,7 +17,8 @@ FileStamp FileStamp::FromStat(const struct stat& info) {
     stamp.device = static_cast<std::uint64_t>(info.st_dev);
     stamp.inode = static_cast<std::uint64_t>(info.st_ino);
     stamp.size = static_cast<std::int64_t>(info.st_size);
-    stamp.modifiedNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    stamp.modifiedSeconds = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+    stamp.modifiedNanoseconds = static_cast<std::int64_t>(info.st_mtim.tv_nsec);
     return stamp;
 }
 

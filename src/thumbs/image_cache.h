@@ -30,7 +30,9 @@ struct FileStamp {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::int64_t size = 0;
-    std::int64_t modifiedNs = 0;
+    // Apart, not as one count of nanoseconds: that overflows for times after the year 2262.
+    std::int64_t modifiedSeconds = 0;
+    std::int64_t modifiedNanoseconds = 0;
 
     bool operator==(const FileStamp& other) const = default;
 

@@ -1,5 +1,8 @@
 #include "thumbs/image_loader.h"
 
+#include "thumbs/abandonable_file.h"
+#include "thumbs/decode_budget.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
@@ -22,9 +25,21 @@ constexpr int kReadQuality = 75;
 // worth more than that when its format cannot be decoded at a reduced size.
 constexpr int kAllocationLimitMiB = 1024;
 
+// More threads than this the loader never uses, however much stale work holds them.
+int ThreadCap(int maxRunning) {
+    return 2 * maxRunning + 1;
+}
+
+// Read by small decodes, which are done before the next key press and worth keeping.
+const std::atomic<bool> kNeverAbandoned{false};
+
+constexpr std::size_t kMaxRememberedRefusals = 256;
+
 struct Decoded {
     QImage image;
     std::optional<FileStamp> stamp;
+    std::optional<ImageLoader::Refusal> refusal;
+    bool abandoned = false;
 };
 
 // Pixels in a format the raster engine draws directly, so painting never converts them on the
@@ -38,7 +53,7 @@ QImage Paintable(QImage image) {
     return image;
 }
 
-Decoded DecodeFile(const FilePath& path, QSize target) {
+Decoded DecodeFile(const FilePath& path, QSize target, const std::atomic<bool>& abandoned) {
     Decoded out;
     if (path.empty() || target.isEmpty())
         return out;
@@ -60,7 +75,22 @@ Decoded DecodeFile(const FilePath& path, QSize target) {
         return out;
     }
 
-    QImageReader reader(&file);
+    // The header first: a file of a few kilobytes may claim billions of pixels.
+    const std::optional<DecodeCost> cost = EstimateDecodeCost(file, target);
+    if (cost && !IsWithinBudget(*cost)) {
+        out.refusal = ImageLoader::Refusal{cost->stored, cost->bytes};
+        return out;
+    }
+    const bool large = cost && cost->bytes > kLargeDecodeBytes;
+    const std::atomic<bool>& stop = large ? abandoned : kNeverAbandoned;
+    const std::optional<DecodeMemory> memory = DecodeMemory::Reserve(cost ? cost->bytes : 0, &stop);
+    if (!memory) {
+        out.abandoned = true;
+        return out;
+    }
+
+    AbandonableFile device(file, stop);
+    QImageReader reader(&device);
     reader.setAutoTransform(true);
     reader.setQuality(kReadQuality);
     reader.setAllocationLimit(kAllocationLimitMiB);
@@ -78,21 +108,31 @@ Decoded DecodeFile(const FilePath& path, QSize target) {
         if (!image.isNull() && image.size() != fitted)
             image = image.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
+    if (device.wasAbandoned()) {
+        out.abandoned = true; // what the decoder made of half a file is not the picture
+        return out;
+    }
     out.image = Paintable(std::move(image));
     return out;
 }
 
 } // namespace
 
+struct ImageLoader::Result {
+    Decoded decoded;
+};
+
 ImageLoader::ImageLoader(std::int64_t cacheBudgetBytes, int maxRunning, QObject* parent)
     : QObject(parent), maxRunning_(maxRunning > 0 ? maxRunning : std::max(1, QThread::idealThreadCount())),
       cache_(cacheBudgetBytes) {
-    pool_.setMaxThreadCount(maxRunning_);
+    pool_.setMaxThreadCount(ThreadCap(maxRunning_));
 }
 
 ImageLoader::~ImageLoader() {
     queue_.clear();
     wanted_.clear();
+    for (auto& [key, running] : inFlight_)
+        running.abandoned->store(true);
     // Running decodes post their results to this object; QObject discards those posts once the
     // workers are done and the object goes.
     pool_.waitForDone();
@@ -106,7 +146,7 @@ ImageLoader* ImageLoader::Shared() {
 }
 
 QImage ImageLoader::Decode(const FilePath& path, QSize target) {
-    return DecodeFile(path, target).image;
+    return DecodeFile(path, target, kNeverAbandoned).image;
 }
 
 QSize ImageLoader::FitSize(QSize source, QSize target) {
@@ -124,6 +164,8 @@ std::optional<QImage> ImageLoader::Request(QObject* requester, const FilePath& p
     ImageKey key{path, target};
     if (std::optional<QImage> cached = cache_.Find(key, *stamp))
         return cached;
+    if (const auto refused = refused_.find(path); refused != refused_.end() && refused->second.stamp == *stamp)
+        return QImage();
     // A file just shown in one pane and now asked for by a smaller one (a sorted file moving
     // to its class pane) needs no second decode.
     if (QImage scaled = FromLargerCached(key, *stamp); !scaled.isNull())
@@ -131,7 +173,9 @@ std::optional<QImage> ImageLoader::Request(QObject* requester, const FilePath& p
 
     Watch(requester);
     wanted_.insert_or_assign(requester, Wanted{key, std::move(deliver)});
-    if (inFlight_.count(key) == 0) {
+    if (const auto running = inFlight_.find(key); running != inFlight_.end()) {
+        running->second.abandoned->store(false); // if it already gave up, Finish starts it anew
+    } else {
         std::erase_if(queue_, [&key](const Job& job) { return job.key == key; });
         queue_.push_front(Job{std::move(key), nullptr});
         StartQueued();
@@ -151,9 +195,23 @@ QImage ImageLoader::FromLargerCached(const ImageKey& key, const FileStamp& stamp
     return scaled;
 }
 
+std::optional<ImageLoader::Refusal> ImageLoader::RefusalOf(const FilePath& path) const {
+    const auto refused = refused_.find(path);
+    if (refused == refused_.end() || FileStamp::Of(path) != refused->second.stamp)
+        return std::nullopt;
+    return refused->second.why;
+}
+
 void ImageLoader::Cancel(QObject* requester) {
     Withdraw(requester);
     DropReadAheadOf(requester);
+    std::vector<ImageKey> ahead;
+    for (const auto& [key, running] : inFlight_) {
+        if (running.readAheadFor == requester)
+            ahead.push_back(key);
+    }
+    for (const ImageKey& key : ahead)
+        AbandonIfUnwanted(key);
 }
 
 void ImageLoader::ReadAhead(QObject* requester, const FilePathList& paths, QSize target) {
@@ -164,12 +222,26 @@ void ImageLoader::ReadAhead(QObject* requester, const FilePathList& paths, QSize
     std::unordered_set<ImageKey, ImageKeyHash> queued;
     for (const Job& job : queue_)
         queued.insert(job.key);
+    std::unordered_set<ImageKey, ImageKeyHash> listed;
     for (const FilePath& path : paths) {
         ImageKey key{path, target};
-        if (path.empty() || cache_.Contains(key) || inFlight_.count(key) != 0 || !queued.insert(key).second)
+        listed.insert(key);
+        if (const auto running = inFlight_.find(key); running != inFlight_.end()) {
+            running->second.abandoned->store(false);
+            continue;
+        }
+        if (path.empty() || cache_.Contains(key) || !queued.insert(key).second)
             continue;
         queue_.push_back(Job{std::move(key), requester});
     }
+    // The files read ahead for an earlier position are no neighbours any more.
+    std::vector<ImageKey> stale;
+    for (const auto& [key, running] : inFlight_) {
+        if (running.readAheadFor == requester && listed.count(key) == 0)
+            stale.push_back(key);
+    }
+    for (const ImageKey& key : stale)
+        AbandonIfUnwanted(key);
     StartQueued();
 }
 
@@ -188,8 +260,26 @@ void ImageLoader::Withdraw(QObject* requester) {
         return;
     const ImageKey key = std::move(found->second.key);
     wanted_.erase(found);
-    if (!IsWanted(key))
-        std::erase_if(queue_, [&key](const Job& job) { return job.readAheadFor == nullptr && job.key == key; });
+    if (IsWanted(key))
+        return;
+    std::erase_if(queue_, [&key](const Job& job) { return job.readAheadFor == nullptr && job.key == key; });
+    if (const auto running = inFlight_.find(key); running != inFlight_.end() && running->second.readAheadFor == nullptr)
+        AbandonIfUnwanted(key);
+}
+
+void ImageLoader::AbandonIfUnwanted(const ImageKey& key) {
+    const auto running = inFlight_.find(key);
+    if (running == inFlight_.end() || IsWanted(key))
+        return;
+    running->second.abandoned->store(true);
+    // The worker it held may now go to the shown file.
+    StartQueued();
+}
+
+int ImageLoader::LiveShownRunning() const {
+    return static_cast<int>(std::count_if(inFlight_.begin(), inFlight_.end(), [](const auto& entry) {
+        return entry.second.readAheadFor == nullptr && !entry.second.abandoned->load();
+    }));
 }
 
 void ImageLoader::DropReadAheadOf(QObject* requester) {
@@ -201,39 +291,74 @@ bool ImageLoader::IsWanted(const ImageKey& key) const {
 }
 
 void ImageLoader::StartQueued() {
-    // Read-ahead never takes the last free worker: a decode that has started cannot be called
-    // back, and the file the user asks for next must not wait behind one wanted later.
+    // Read-ahead never takes the last free worker: the file the user asks for next must not
+    // wait behind one wanted later.
     const int readAheadSlots = maxRunning_ > 1 ? maxRunning_ - 1 : 1;
-    while (running_ < maxRunning_ && !queue_.empty()) {
+    while (!queue_.empty()) {
         const bool readAhead = queue_.front().readAheadFor != nullptr;
-        if (readAhead && runningReadAhead_ >= readAheadSlots)
+        if (readAhead && (running_ >= maxRunning_ || runningReadAhead_ >= readAheadSlots))
             break;
-        ImageKey key = std::move(queue_.front().key);
+        if (!readAhead && running_ >= maxRunning_) {
+            // Every worker is busy with read-ahead or with files the user has moved away from:
+            // the shown file gets a thread of its own. Taken from the event loop, so that a key
+            // held down passes over the files in between instead of starting each.
+            if (LiveShownRunning() > 0 || running_ >= ThreadCap(maxRunning_))
+                break;
+            if (!mayTakeExtraThread_) {
+                if (!extraStartPosted_) {
+                    extraStartPosted_ = true;
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this] {
+                            extraStartPosted_ = false;
+                            mayTakeExtraThread_ = true;
+                            StartQueued();
+                            mayTakeExtraThread_ = false;
+                        },
+                        Qt::QueuedConnection);
+                }
+                break;
+            }
+        }
+        Job job = std::move(queue_.front());
         queue_.pop_front();
-        inFlight_.insert(key);
+        auto abandoned = std::make_shared<std::atomic<bool>>(false);
+        inFlight_.insert_or_assign(job.key, Running{abandoned, job.readAheadFor});
         ++running_;
         if (readAhead)
             ++runningReadAhead_;
-        pool_.start([loader = this, key = std::move(key), readAhead] {
-            Decoded decoded = DecodeFile(key.path, key.target);
+        pool_.start([loader = this, key = std::move(job.key), readAhead, abandoned = std::move(abandoned)] {
+            Result result{DecodeFile(key.path, key.target, *abandoned)};
             QMetaObject::invokeMethod(
                 loader,
-                [loader, key, readAhead, decoded = std::move(decoded)] {
-                    loader->Finish(key, readAhead, decoded.image, decoded.stamp);
-                },
+                [loader, key, readAhead, result = std::move(result)] { loader->Finish(key, readAhead, result); },
                 Qt::QueuedConnection);
         });
     }
 }
 
-void ImageLoader::Finish(const ImageKey& key, bool readAhead, const QImage& image,
-                         const std::optional<FileStamp>& stamp) {
+void ImageLoader::Finish(const ImageKey& key, bool readAhead, const Result& result) {
     --running_;
     if (readAhead)
         --runningReadAhead_;
     inFlight_.erase(key);
-    if (!image.isNull() && stamp)
-        cache_.Insert(key, *stamp, image);
+    const Decoded& decoded = result.decoded;
+    if (decoded.abandoned) {
+        // Given up, then wanted again before the worker noticed: decode it anew.
+        if (IsWanted(key) &&
+            std::none_of(queue_.begin(), queue_.end(), [&key](const Job& job) { return job.key == key; }))
+            queue_.push_front(Job{key, nullptr});
+        StartQueued();
+        return;
+    }
+    if (decoded.refusal && decoded.stamp) {
+        if (refused_.size() >= kMaxRememberedRefusals)
+            refused_.clear();
+        refused_.insert_or_assign(key.path, Refused{*decoded.stamp, *decoded.refusal});
+    }
+    const QImage& image = decoded.image;
+    if (!image.isNull() && decoded.stamp)
+        cache_.Insert(key, *decoded.stamp, image);
 
     std::vector<Delivery> deliveries;
     for (auto it = wanted_.begin(); it != wanted_.end();) {

@@ -7,9 +7,11 @@
 #include <QObject>
 #include <QSize>
 #include <QThreadPool>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -23,6 +25,11 @@ namespace pelldrake {
 // request can still be reordered or dropped until it starts. Shown requests go first, newest
 // first; read-ahead follows. Each requester (one per control) has at most one shown request: a
 // new one supersedes the older, and a result arriving for the older one is not delivered.
+//
+// The file the user looks at never waits behind work the user has moved away from or read-ahead:
+// when every worker is busy with such work it gets a thread of its own, and a large decode that
+// nobody wants any more is abandoned at its next read. A picture whose decode would take more
+// memory than the budget, as its header tells, is not decoded at all (see RefusalOf).
 class ImageLoader : public QObject {
     Q_OBJECT
 
@@ -39,6 +46,12 @@ public:
 
     // The program's loader, created on first use on the calling (user-interface) thread.
     static ImageLoader* Shared();
+
+    // Why the file came back null though its header could be read: its size.
+    struct Refusal {
+        QSize stored;
+        std::int64_t bytes = 0;
+    };
 
     // Reads the file at path scaled to fit target with its aspect ratio kept and its EXIF
     // orientation applied. Null when the file is missing, unreadable or not an image. Safe on
@@ -62,6 +75,9 @@ public:
     // requester's earlier read-ahead that has not started.
     void ReadAhead(QObject* requester, const FilePathList& paths, QSize target);
 
+    // Set when the last decode of this version of the file was refused for its size.
+    std::optional<Refusal> RefusalOf(const FilePath& path) const;
+
     bool isCached(const FilePath& path, QSize target) const { return cache_.Contains(ImageKey{path, target}); }
     // Decodes queued or running.
     int pendingCount() const { return static_cast<int>(queue_.size()) + running_; }
@@ -80,13 +96,25 @@ private:
         ImageKey key;
         Delivery deliver;
     };
+    struct Running {
+        std::shared_ptr<std::atomic<bool>> abandoned;
+        QObject* readAheadFor = nullptr;
+    };
+    struct Refused {
+        FileStamp stamp;
+        Refusal why;
+    };
+    struct Result;
 
     void Watch(QObject* requester);
     void Withdraw(QObject* requester);
     void DropReadAheadOf(QObject* requester);
     bool IsWanted(const ImageKey& key) const;
+    // Gives up a running decode nobody wants; a decode wanted again is taken back.
+    void AbandonIfUnwanted(const ImageKey& key);
+    int LiveShownRunning() const;
     void StartQueued();
-    void Finish(const ImageKey& key, bool readAhead, const QImage& image, const std::optional<FileStamp>& stamp);
+    void Finish(const ImageKey& key, bool readAhead, const Result& result);
     // Scales a larger picture of the same file already in memory; null when there is none.
     QImage FromLargerCached(const ImageKey& key, const FileStamp& stamp);
 
@@ -95,7 +123,10 @@ private:
     int runningReadAhead_ = 0;
     ImageCache cache_;
     std::deque<Job> queue_; // shown requests first, newest first; then read-ahead in order
-    std::unordered_set<ImageKey, ImageKeyHash> inFlight_;
+    std::unordered_map<ImageKey, Running, ImageKeyHash> inFlight_;
+    std::unordered_map<FilePath, Refused> refused_;
+    bool extraStartPosted_ = false;
+    bool mayTakeExtraThread_ = false;
     std::unordered_map<QObject*, Wanted> wanted_;
     std::unordered_set<QObject*> watched_;
     QThreadPool pool_;

@@ -1,8 +1,8 @@
 #include "app/settings_file.h"
 #include "app/settings_path.h"
-
 #include "support/temp_dir.h"
 
+#include <climits>
 #include <gtest/gtest.h>
 
 namespace pelldrake {
@@ -80,6 +80,19 @@ TEST_F(SettingsFileTest, EnableIsWrittenAsOneOrZeroAndGeometryRoundTrips) {
     EXPECT_EQ(settings.ExpandViewRect(), QRect(QPoint(-5, 30), QSize(300, 220)));
     EXPECT_EQ(dir.Read("pelldrake.INI"),
               "[EXTFILTER]\r\nENABLE=0\r\n[EXPANDVIEW]\r\nTOP=30\r\nBOTTOM=250\r\nLEFT=-5\r\nRIGHT=295\r\n");
+}
+
+TEST_F(SettingsFileTest, ExtremeEdgesNeitherWrapNorGrowOnTheWayBack) {
+    dir.Write("pelldrake.INI", "[EXPANDVIEW]\r\nTOP=-2147483648\r\nLEFT=-2147483648\r\n"
+                               "BOTTOM=2147483647\r\nRIGHT=2147483647\r\n");
+    const QRect huge = settings.ExpandViewRect();
+    EXPECT_EQ(huge.topLeft(), QPoint(INT_MIN, INT_MIN));
+    EXPECT_EQ(huge.size(), QSize(INT_MAX, INT_MAX));
+    settings.WriteExpandViewRect(huge);
+    EXPECT_EQ(settings.ExpandViewRect(), huge);
+
+    dir.Write("pelldrake.INI", "[EXPANDVIEW]\r\nTOP=10\r\nLEFT=10\r\nBOTTOM=5\r\nRIGHT=2147483647\r\n");
+    EXPECT_EQ(settings.ExpandViewRect(), QRect(QPoint(10, 10), QSize(INT_MAX - 10, 0)));
 }
 
 } // namespace

@@ -124,6 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"CountNotANumber", "COUNT=two\r\nEXT00=jpg\r\n", {}},
         LoadCase{"CountWithTrailingText", "COUNT=2x\r\nEXT00=jpg\r\nEXT01=png\r\n", {"jpg", "png"}},
         LoadCase{"MissingKeyReadsAsZero", "COUNT=3\r\nEXT00=jpg\r\nEXT02=png\r\n", {"jpg", "0", "png"}},
+        LoadCase{
+            "NothingPastTheLastStoredKey", "COUNT=5\r\nEXT00=jpg\r\nEXT002=gif\r\nEXT02=png\r\n", {"jpg", "0", "png"}},
         LoadCase{"EmptyValueSkipped", "COUNT=3\r\nEXT00=jpg\r\nEXT01=\r\nEXT02=png\r\n", {"jpg", "png"}},
         LoadCase{"KeysBeyondCountIgnored", "COUNT=2\r\nEXT00=jpg\r\nEXT01=png\r\nEXT02=gif\r\n", {"jpg", "png"}},
         LoadCase{"IndexOrderNotFileOrder", "EXT01=png\r\nEXT00=jpg\r\nCOUNT=2\r\n", {"jpg", "png"}},
@@ -164,7 +166,7 @@ TEST(ExtensionFilterSave, TrimsSkipsEmptyRowsAndRenumbersFromZero) {
     dir.Write("pelldrake.INI", "[EXTFILTER]\r\nCOUNT=5\r\nEXT00=a\r\nEXT01=b\r\nEXT02=c\r\nEXT03=d\r\nEXT04=e\r\n");
     const SettingsFile settings(dir.FilePath("pelldrake.INI"));
 
-    EXPECT_EQ(ExtensionFilter::Save(settings, {" \tpng \r\n", "", " \t", "jpg"}), 2);
+    EXPECT_EQ(ExtensionFilter::Save(settings, {" \tpng \r\n", "", "gif\n[VIEWER]\nDELTHUMBDB=1", " \t", "jpg"}), 2);
 
     const ProfileFile& profile = settings.profile();
     EXPECT_EQ(profile.ReadText("EXTFILTER", "EXT00", ""), "png");
@@ -174,6 +176,7 @@ TEST(ExtensionFilterSave, TrimsSkipsEmptyRowsAndRenumbersFromZero) {
     EXPECT_EQ(profile.ReadText("EXTFILTER", "EXT02", ""), "c");
     EXPECT_EQ(profile.ReadText("EXTFILTER", "EXT04", ""), "e");
     EXPECT_EQ(ExtensionFilter::Load(settings), (Patterns{"png", "jpg"}));
+    EXPECT_EQ(settings.DeleteThumbDb(), 0);
 }
 
 TEST(ExtensionFilterSave, NoRowsWritesCountZero) {

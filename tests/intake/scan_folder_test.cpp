@@ -167,6 +167,15 @@ TEST_F(ScanFolderTest, UnreadableFolderContributesNothingAndStopsNothing) {
     EXPECT_TRUE(lockedOut.empty());
 }
 
+TEST_F(ScanFolderTest, PseudoFileSystemsAreNotEntered) {
+    // /proc/self/task/N/root leads back to the whole file system.
+    const std::string file = File("a.jpg");
+    for (const char* pseudo : {"/proc", "/sys", "/dev"})
+        fs::create_directory_symlink(pseudo, root + pseudo);
+    EXPECT_EQ(Scan(root, true), FilePathList{file});
+    EXPECT_TRUE(Scan("/proc", false).empty());
+}
+
 TEST_F(ScanFolderTest, MissingFolderAddsNothingAndKeepsWhatOutHeld) {
     FilePathList out{"/kept/first.jpg"};
     ScanFolder(out, root + "/absent", true);

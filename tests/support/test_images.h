@@ -106,4 +106,53 @@ inline std::string WriteImageFile(const std::string& path, QSize size, const cha
     return !bytes.isEmpty() && WriteNativeFile(path, bytes) ? path : std::string();
 }
 
+// A small JPEG whose frame header claims another size: what a decompression bomb looks like.
+inline QByteArray JpegClaiming(QSize claimed, bool progressive) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(progressive);
+    if (!writer.write(PhotoLikeImage(QSize(64, 64))))
+        return {};
+    const int frame = bytes.indexOf(progressive ? "\xff\xc2" : "\xff\xc0");
+    if (frame < 0)
+        return {};
+    bytes[frame + 5] = static_cast<char>(claimed.height() >> 8);
+    bytes[frame + 6] = static_cast<char>(claimed.height() & 0xff);
+    bytes[frame + 7] = static_cast<char>(claimed.width() >> 8);
+    bytes[frame + 8] = static_cast<char>(claimed.width() & 0xff);
+    return bytes;
+}
+
+// A black 8-bit grey PNG, built chunk by chunk: tiny on disk, yet its decoder must inflate and
+// walk every pixel. No QImage of that size is ever made here.
+inline QByteArray BlankGreyPng(QSize size) {
+    const auto crc = [](const QByteArray& data) {
+        std::uint32_t value = 0xffffffffu;
+        for (const char byte : data) {
+            value ^= static_cast<unsigned char>(byte);
+            for (int bit = 0; bit < 8; ++bit)
+                value = (value >> 1) ^ (0xedb88320u & (0u - (value & 1u)));
+        }
+        return ~value;
+    };
+    const auto big = [](std::uint32_t value) {
+        QByteArray out(4, '\0');
+        for (int i = 0; i < 4; ++i)
+            out[i] = static_cast<char>(value >> (24 - 8 * i));
+        return out;
+    };
+    const auto chunk = [&](const char* type, const QByteArray& data) {
+        const QByteArray typed = QByteArray(type) + data;
+        return big(static_cast<std::uint32_t>(data.size())) + typed + big(crc(typed));
+    };
+    const QByteArray header = big(static_cast<std::uint32_t>(size.width())) +
+                              big(static_cast<std::uint32_t>(size.height())) + QByteArray("\x08\x00\x00\x00\x00", 5);
+    // Each row: filter type 0, then the pixels. qCompress puts a length before the zlib stream.
+    const QByteArray rows(static_cast<qsizetype>(size.height()) * (size.width() + 1), '\0');
+    const QByteArray data = qCompress(rows, 9).mid(4);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", data) + chunk("IEND", {});
+}
+
 } // namespace pelldrake::testing

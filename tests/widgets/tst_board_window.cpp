@@ -2,6 +2,9 @@
 #include "board/ui/classify_board_dialog.h"
 #include "resources/control_ids.h"
 #include "support/board_fixture.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_dir.h"
+#include "support/test_images.h"
 #include "thumbs/ui/enlarge_window.h"
 #include "thumbs/ui/thumb_ctl.h"
 
@@ -95,6 +98,18 @@ private slots:
         board->board().ResyncPane(0);
         QCOMPARE(board->statusText(), QString::fromUtf8("情報取得に失敗"));
         QCOMPARE(board->board().List(0).Count(), 1); // the entry stays
+    }
+
+    void pictureTooLargeToDecodeShowsThePlaceholderAndSaysWhy() {
+        auto board = MakeBoard();
+        const FilePath bomb = dir->Write("bomb.jpg", testing::JpegClaiming(QSize(30000, 30000), true));
+        board->board().List(0).Append(bomb);
+        board->board().ResyncPane(0);
+        QTRY_COMPARE(board->thumbnail(0)->showing(), CThumbCtl::Showing::Placeholder);
+        const QString status = board->statusText();
+        QVERIFY2(status.startsWith(StatusTextFor(bomb)), qPrintable(status));
+        QVERIFY2(status.contains(QString::fromUtf8("画像が大きすぎるため表示しません（30000×30000")),
+                 qPrintable(status));
     }
 
     void lineStepsStopAtTheEndsAndBottomGoesToTheLast() {

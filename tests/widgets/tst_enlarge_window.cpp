@@ -4,6 +4,8 @@
 #include "thumbs/ui/enlarge_window.h"
 #include "thumbs/ui/thumb_ctl.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -35,6 +37,18 @@ private slots:
             window.SaveGeometry();
         }
         QCOMPARE(settings.ExpandViewRect(), QRect(QPoint(-300, 50), QSize(320, 280)));
+    }
+
+    void storedSizeBeyondTheScreensIsCutPositionKept() {
+        TempDir dir;
+        SettingsFile settings(dir.FilePath("p.INI"));
+        settings.WriteExpandViewRect(QRect(QPoint(7000, 9), QSize(100000, 100000)));
+        QWidget board;
+        EnlargeWindow window(&board, settings);
+        const QSize desktop = QGuiApplication::primaryScreen()->virtualSize();
+        QCOMPARE(window.frameGeometry().topLeft(), QPoint(7000, 9));
+        QVERIFY(window.frameGeometry().width() <= desktop.width());
+        QVERIFY(window.frameGeometry().height() <= desktop.height());
     }
 
     void neverSmallerThan100By100() {

@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QtTest>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <string>
@@ -73,6 +74,7 @@ private slots:
     void cacheEvictsLeastRecentlyUsedWithinBudget();
     void cacheKeepsItsContentsWhenAnImageExceedsTheBudget();
     void cacheDropsImageOfChangedFile();
+    void fileStampKeepsFarFutureTimesApart();
 
     // Scheduling
     void cachedRequestAnswersAtOnce();
@@ -85,6 +87,11 @@ private slots:
     void loaderStaysWithinBudget();
     void destroyedRequesterGetsNothing();
     void editedFileIsDecodedAgain();
+
+    // Hostile files
+    void pictureBeyondTheBudgetIsRefusedFromItsHeader();
+    void shownFileNeverWaitsBehindReadAhead();
+    void largeDecodeNobodyWantsIsAbandoned();
 };
 
 void TestImageLoader::fitSize_data() {
@@ -258,6 +265,22 @@ void TestImageLoader::cacheDropsImageOfChangedFile() {
     QVERIFY(!cache.Find(key, FileStamp{1, 1, 100, 6}));
     QVERIFY(!cache.Contains(key));
     QCOMPARE(cache.bytes(), 0);
+}
+
+void TestImageLoader::fileStampKeepsFarFutureTimesApart() {
+    // One count of nanoseconds in 64 bits wraps these two times (the year 1970 and one in 2554)
+    // onto the same number.
+    struct stat early {};
+    struct stat late {};
+    late.st_mtim.tv_sec = 18'446'744'073;
+    late.st_mtim.tv_nsec = 709'551'616;
+    QVERIFY(FileStamp::FromStat(early) != FileStamp::FromStat(late));
+
+    TempDir dir;
+    const FilePath path = dir.Write("future.png", testing::EncodeImage(testing::PhotoLikeImage(QSize(20, 10)), "png"));
+    const timespec times[2] = {{0, UTIME_OMIT}, {13'569'465'600, 0}}; // 2400-01-01
+    QVERIFY(::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0);
+    QCOMPARE(FileStamp::Of(path)->modifiedSeconds, std::int64_t{13'569'465'600});
 }
 
 void TestImageLoader::cachedRequestAnswersAtOnce() {
@@ -444,6 +467,68 @@ void TestImageLoader::editedFileIsDecodedAgain() {
     QVERIFY2(!loader.Request(&again.requester, path, kPane, again.Deliver()), "the old picture must not be served");
     QTRY_COMPARE(again.images.size(), std::size_t{1});
     QCOMPARE(again.images.front().size(), QSize(130, 260));
+}
+
+void TestImageLoader::pictureBeyondTheBudgetIsRefusedFromItsHeader() {
+    TempDir dir;
+    // Progressive: libjpeg keeps every coefficient, 5 GB for these 2 KB. Baseline: 4 gigapixels.
+    const std::string progressive = dir.Write("bomb.jpg", testing::JpegClaiming(QSize(30000, 30000), true));
+    const std::string baseline = dir.Write("wide.jpg", testing::JpegClaiming(QSize(65000, 65000), false));
+    const std::string fine = dir.Write("fine.jpg", testing::JpegClaiming(QSize(64, 64), true));
+    QVERIFY(ImageLoader::Decode(progressive, kPane).isNull());
+    QVERIFY(ImageLoader::Decode(baseline, kPane).isNull());
+    QCOMPARE(ImageLoader::Decode(fine, kPane).size(), QSize(200, 200));
+
+    ImageLoader loader;
+    Receiver receiver;
+    QVERIFY(!loader.Request(&receiver.requester, progressive, kPane, receiver.Deliver()));
+    QTRY_COMPARE(receiver.images.size(), std::size_t{1});
+    QVERIFY(receiver.images.front().isNull());
+    const std::optional<ImageLoader::Refusal> why = loader.RefusalOf(progressive);
+    QVERIFY(why);
+    QCOMPARE(why->stored, QSize(30000, 30000));
+    QVERIFY(why->bytes > (std::int64_t{1} << 30));
+    QVERIFY2(loader.Request(&receiver.requester, progressive, kPane, receiver.Deliver()),
+             "known at once the next time");
+    QVERIFY(!loader.RefusalOf(fine));
+}
+
+void TestImageLoader::shownFileNeverWaitsBehindReadAhead() {
+    TempDir dir;
+    const std::string slow = dir.Write("slow.png", testing::BlankGreyPng(QSize(6000, 6000)));
+    const std::string shown = Jpeg(dir, "shown.jpg", QSize(300, 200));
+    ImageLoader loader(ImageLoader::kDefaultCacheBudget, 1);
+    QObject reader;
+    loader.ReadAhead(&reader, {slow}, kPane); // takes the only worker
+    Receiver pane;
+    bool behind = false;
+    QVERIFY(!loader.Request(&pane.requester, shown, kPane, [&](const QImage& image) {
+        behind = loader.isCached(slow, kPane);
+        pane.images.push_back(image);
+    }));
+    QTRY_COMPARE(pane.images.size(), std::size_t{1});
+    QVERIFY2(!behind, "the shown file waited for the read-ahead");
+    QTRY_COMPARE(loader.pendingCount(), 0);
+    QVERIFY(loader.isCached(slow, kPane));
+}
+
+void TestImageLoader::largeDecodeNobodyWantsIsAbandoned() {
+    TempDir dir;
+    const std::string slow = dir.Write("slow.png", testing::BlankGreyPng(QSize(6000, 6000)));
+    const std::string next = Jpeg(dir, "next.jpg", QSize(300, 200));
+    ImageLoader loader(ImageLoader::kDefaultCacheBudget, 1);
+    Receiver pane;
+    QVERIFY(!loader.Request(&pane.requester, slow, kPane, pane.Deliver()));
+    QVERIFY(!loader.Request(&pane.requester, next, kPane, pane.Deliver())); // the user moved on
+    QTRY_COMPARE(pane.images.size(), std::size_t{1});
+    QCOMPARE(pane.images.front().size(), QSize(200, 133));
+    QTRY_COMPARE(loader.pendingCount(), 0);
+    QVERIFY2(!loader.isCached(slow, kPane), "the large decode ran to its end");
+
+    // Wanted again, it is decoded anew.
+    QVERIFY(!loader.Request(&pane.requester, slow, kPane, pane.Deliver()));
+    QTRY_COMPARE(pane.images.size(), std::size_t{2});
+    QCOMPARE(pane.images.back().size(), QSize(200, 200));
 }
 
 QTEST_MAIN(TestImageLoader)

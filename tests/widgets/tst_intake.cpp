@@ -4,6 +4,7 @@
 #include "intake/ui/intake_commands.h"
 #include "resources/control_ids.h"
 #include "resources/menu_table.h"
+#include "resources/strings.h"
 #include "support/board_fixture.h"
 
 #include <QAction>
@@ -80,6 +81,22 @@ private slots:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(Settings().ExtFilterCount(), 1);
         QCOMPARE(Settings().ExtFilterPattern(0), std::string("bmp"));
+    }
+
+    void patternWithLineBreaksIsRefusedWithAMessage() {
+        ExtensionFilterDialog dialog(Settings(), nullptr, &prompter);
+        dialog.show();
+        dialog.edit()->setText("jpg\n[VIEWER]\nDELTHUMBDB=1\nTHUMBDBNAME=keep.jpg");
+        prompter.answers.push_back(PromptAnswer::Ok);
+        dialog.accept();
+        QVERIFY(dialog.isVisible());
+        QVERIFY(dialog.Rows().isEmpty());
+        QCOMPARE(prompter.questions.size(), std::size_t{1});
+        QCOMPARE(prompter.questions[0].text, QString::fromUtf8(strings::kPatternControlCharacterRefused));
+        dialog.edit()->clear();
+        dialog.accept();
+        QCOMPARE(Settings().DeleteThumbDb(), 0);
+        QCOMPARE(Settings().ThumbDbName(), std::string("thumbs.db"));
     }
 
     void okTrimsSkipsEmptyRowsAndCancelWritesNothing() {

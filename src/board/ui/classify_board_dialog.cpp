@@ -98,6 +98,10 @@ void ClassifyBoardDialog::BuildWindow() {
 }
 
 void ClassifyBoardDialog::ConnectControls() {
+    connect(thumbnail(kUnclassified), &CThumbCtl::imageShown, this, [this] {
+        if (const QString& why = thumbnail(kUnclassified)->placeholderReason(); !why.isEmpty())
+            statusLine_->setText(StatusTextFor(thumbnail(kUnclassified)->currentFile()) + QStringLiteral("  ") + why);
+    });
     for (ListIndex i = 0; i < kListCount; ++i) {
         connect(scrollBar(i), &PaneScrollBar::scrolled, this,
                 [this, i](ScrollCode code, int position) { OnScroll(i, code, position); });

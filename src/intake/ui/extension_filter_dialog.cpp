@@ -1,14 +1,17 @@
 #include "intake/ui/extension_filter_dialog.h"
 
 #include "intake/extension_filter.h"
+#include "platform/prompter.h"
 #include "resources/control_ids.h"
 #include "resources/dialog_template.h"
 #include "resources/dialog_units.h"
+#include "resources/strings.h"
 #include "resources/ui/template_builder.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QListWidget>
+#include <algorithm>
 
 namespace pelldrake {
 
@@ -20,8 +23,8 @@ constexpr int kChangeId = 1231;
 constexpr int kDeleteId = 1233;
 } // namespace
 
-ExtensionFilterDialog::ExtensionFilterDialog(SettingsFile settings, QWidget* parent)
-    : QDialog(parent), settings_(std::move(settings)) {
+ExtensionFilterDialog::ExtensionFilterDialog(SettingsFile settings, QWidget* parent, Prompter* prompter)
+    : QDialog(parent), settings_(std::move(settings)), prompter_(prompter) {
     const DialogTemplate& layout = ExtensionFilterTemplate();
     setWindowTitle(QString::fromUtf8(layout.title));
     setFont(DialogFont());
@@ -46,10 +49,15 @@ ExtensionFilterDialog::ExtensionFilterDialog(SettingsFile settings, QWidget* par
             edit_->setText(list_->item(row)->text());
     });
 
-    for (const std::string& pattern : ExtensionFilter::Load(settings_)) {
-        const QString text = QString::fromUtf8(pattern);
-        list_->insertItem(SortedRowFor(text), text);
-    }
+    // Sorted as a whole: inserting tens of thousands of rows one by one in order takes minutes.
+    // Stable, so equal rows keep the order of the file, as one-by-one insertion after them would.
+    QStringList patterns;
+    for (const std::string& pattern : ExtensionFilter::Load(settings_))
+        patterns << QString::fromUtf8(pattern);
+    std::stable_sort(patterns.begin(), patterns.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    list_->addItems(patterns);
     edit_->setFocus();
 }
 
@@ -67,16 +75,28 @@ int ExtensionFilterDialog::SortedRowFor(const QString& text) const {
     return row;
 }
 
+bool ExtensionFilterDialog::IsStorable(const QString& text) {
+    const bool control = std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20; });
+    if (!control)
+        return true;
+    if (prompter_)
+        prompter_->Ask(strings::Utf8(strings::kPatternControlCharacterRefused), PromptButtons::Ok,
+                       PromptIcon::Exclamation);
+    return false;
+}
+
 void ExtensionFilterDialog::Add() {
     // Taken exactly as typed, even empty; the same pattern may stand twice.
     const QString text = edit_->text();
+    if (!IsStorable(text))
+        return;
     list_->insertItem(SortedRowFor(text), text);
     edit_->clear();
 }
 
 void ExtensionFilterDialog::Change() {
     const QString text = edit_->text();
-    if (text.isEmpty())
+    if (text.isEmpty() || !IsStorable(text))
         return;
     const int selected = list_->currentItem() && list_->currentItem()->isSelected() ? list_->currentRow() : -1;
     if (selected < 0) {

@@ -55,7 +55,7 @@ void IntakeCommands::AddFolder() {
 }
 
 void IntakeCommands::EditExtensionFilter() {
-    ExtensionFilterDialog dialog(context_.settings, context_.dialogParent);
+    ExtensionFilterDialog dialog(context_.settings, context_.dialogParent, &context_.prompter);
     dialog.exec();
 }
 

@@ -6,7 +6,9 @@
 #include "thumbs/ui/thumb_ctl.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScreen>
 
 namespace pelldrake {
 
@@ -22,6 +24,10 @@ EnlargeWindow::EnlargeWindow(QWidget* board, SettingsFile settings)
     connect(&settleTimer_, &QTimer::timeout, this, &EnlargeWindow::OnSettleTick);
 
     wantedOuter_ = settings_.ExpandViewRect();
+    // A hand-edited size far beyond the screens would cost gigabytes of window buffer for nothing;
+    // the position stays as stored, on a screen or not.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        wantedOuter_.setSize(wantedOuter_.size().boundedTo(screen->virtualSize()));
     ApplyMinimumSize();
     move(wantedOuter_.topLeft());
     resize(wantedOuter_.size().expandedTo(minimumSize()));

@@ -1,5 +1,7 @@
 #include "thumbs/ui/thumb_ctl.h"
 
+#include "resources/strings.h"
+
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -34,6 +36,7 @@ void CThumbCtl::ShowFile(const FilePath& path) {
         if (loader_)
             loader_->Cancel(this);
         image_ = QImage();
+        placeholderReason_.clear();
         showing_ = Showing::Nothing;
         update();
         emit imageShown();
@@ -43,6 +46,7 @@ void CThumbCtl::ShowFile(const FilePath& path) {
     // this one loads. The same file stays on screen, scaled, until its new size arrives.
     if (!sameFile) {
         image_ = QImage();
+        placeholderReason_.clear();
         showing_ = Showing::Pending;
         update();
     }
@@ -60,6 +64,11 @@ void CThumbCtl::ReadAhead(const FilePathList& paths) {
 void CThumbCtl::Present(const QImage& image) {
     image_ = image;
     showing_ = image.isNull() ? Showing::Placeholder : Showing::Image;
+    placeholderReason_.clear();
+    if (const auto refusal = image.isNull() && loader_ ? loader_->RefusalOf(path_) : std::nullopt) {
+        placeholderReason_ = QString::asprintf(strings::kImageTooLargeFormat, refusal->stored.width(),
+                                               refusal->stored.height(), static_cast<long long>(refusal->bytes >> 20));
+    }
     update();
     emit imageShown();
 }

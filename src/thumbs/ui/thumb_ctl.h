@@ -38,6 +38,8 @@ public:
 
     Showing showing() const { return showing_; }
     const QImage& image() const { return image_; }
+    // Why the placeholder stands, when there is more to say than that the file is no picture.
+    const QString& placeholderReason() const { return placeholderReason_; }
     // The contents area in device pixels: the size files are decoded to fit.
     QSize decodeSize() const;
 
@@ -57,6 +59,7 @@ private:
     QPointer<ImageLoader> loader_;
     FilePath path_;
     QImage image_;
+    QString placeholderReason_;
     Showing showing_ = Showing::Nothing;
 };
 
