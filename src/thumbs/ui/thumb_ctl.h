@@ -19,6 +19,7 @@ public:
     enum class Showing {
         Nothing,     // the empty path, or no room to draw in
         Pending,     // waiting for the decode
+        Preview,     // the preview embedded in the file, until its picture arrives
         Image,       // the file's picture
         Placeholder, // the file is missing, unreadable or not an image
     };
@@ -48,12 +49,15 @@ public:
 signals:
     // The picture, the placeholder or the blank for the current path is in place.
     void imageShown();
+    // The file's embedded preview is in place; its picture follows.
+    void previewShown();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void Present(const QImage& image);
+    void PresentPreview(const QImage& preview);
     void PaintPlaceholder(QPainter& painter, const QRect& area) const;
 
     QPointer<ImageLoader> loader_;
