@@ -1,9 +1,11 @@
 #include "intake/scan_folder.h"
 
 #include "platform/file_info.h"
+#include "platform/name_order.h"
 #include "platform/path_text.h"
 #include "platform/pseudo_file_system.h"
 
+#include <algorithm>
 #include <dirent.h>
 #include <set>
 #include <string_view>
@@ -16,8 +18,11 @@ namespace pelldrake {
 namespace {
 
 struct Entry {
+    std::string key; // NameSortKey of the name
     std::string name;
     unsigned char type; // d_type: DT_UNKNOWN when the file system does not say
+
+    bool operator<(const Entry& other) const { return key != other.key ? key < other.key : name < other.name; }
 };
 
 class Scanner {
@@ -57,10 +62,13 @@ private:
                 const std::string_view name = entry->d_name;
                 if (name == "." || name == "..")
                     continue;
-                entries.push_back({std::string(name), entry->d_type});
+                entries.push_back({NameSortKey(name), std::string(name), entry->d_type});
             }
         }
         ::closedir(dir);
+        // The file system lists names in the order of its own tables (hash order on ext4); the
+        // user expects the order of the file manager, files and folders mixed.
+        std::sort(entries.begin(), entries.end());
         return fresh;
     }
 

@@ -4,7 +4,7 @@
 
 namespace pelldrake {
 
-// Appends every file of the folder to out, in the order the file system lists them, as
+// Appends every file of the folder to out, in name order (see NameSortKey), as
 // folder + "/" + name (a folder given with a trailing "/" does not get a second one, so the root
 // gives "/name"). With includeSubfolders each subfolder is scanned the moment it is met, so its
 // files come before the parent's later entries; folders whose names begin with "." are never
