@@ -27,12 +27,16 @@ struct Entry {
 
 class Scanner {
 public:
-    Scanner(FilePathList& out, bool includeSubfolders) : out_(out), includeSubfolders_(includeSubfolders) {}
+    Scanner(FilePathList& out, bool includeSubfolders, ProgressSink* progress)
+        : out_(out), includeSubfolders_(includeSubfolders), progress_(progress), startSize_(out.size()) {}
 
     // prefix is the folder's path followed by exactly one separator.
     void Scan(const std::string& prefix) {
         std::vector<Entry> entries;
-        if (!ReadFolder(prefix, entries))
+        const bool read = ReadFolder(prefix, entries);
+        if (progress_)
+            progress_->Report(out_.size() - startSize_, 0, prefix);
+        if (!read)
             return;
         std::string path = prefix;
         for (const Entry& entry : entries) {
@@ -40,6 +44,8 @@ public:
             path += entry.name;
             if (!IsFolder(path, entry.type)) {
                 out_.push_back(path);
+                if (progress_ && out_.size() % kReportEvery == 0)
+                    progress_->Report(out_.size() - startSize_, 0, path);
             } else if (includeSubfolders_ && entry.name.front() != '.') {
                 path += '/';
                 Scan(path);
@@ -81,19 +87,23 @@ private:
         return pelldrake::IsFolder(path);
     }
 
+    static constexpr std::size_t kReportEvery = 256;
+
     FilePathList& out_;
     const bool includeSubfolders_;
+    ProgressSink* const progress_;
+    const std::size_t startSize_;
     std::set<std::pair<dev_t, ino_t>> entered_;
 };
 
 } // namespace
 
-void ScanFolder(FilePathList& out, const FilePath& folder, bool includeSubfolders) {
+void ScanFolder(FilePathList& out, const FilePath& folder, bool includeSubfolders, ProgressSink* progress) {
     if (folder.empty())
         return;
     std::string prefix(PathText::Native().WithoutTrailingSeparator(folder));
     prefix += '/';
-    Scanner(out, includeSubfolders).Scan(prefix);
+    Scanner(out, includeSubfolders, progress).Scan(prefix);
 }
 
 } // namespace pelldrake

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/progress.h"
 #include "core/types.h"
 
 namespace pelldrake {
@@ -18,6 +19,9 @@ namespace pelldrake {
 // - Names are bytes: a name that is not valid UTF-8 is kept exactly as the file system gives it.
 // - A folder that cannot be read contributes nothing and does not stop the rest of the scan.
 // - A folder on a pseudo file system (/proc, /sys, /dev) contributes nothing either.
-void ScanFolder(FilePathList& out, const FilePath& folder, bool includeSubfolders);
+//
+// progress, when given, hears the number of files found so far (of an unknown total) as the scan
+// goes, at least once per folder.
+void ScanFolder(FilePathList& out, const FilePath& folder, bool includeSubfolders, ProgressSink* progress = nullptr);
 
 } // namespace pelldrake

@@ -8,6 +8,7 @@
 #include "intake/ui/intake_commands.h"
 #include "platform/help_file.h"
 #include "platform/prompter.h"
+#include "platform/ui/status_progress.h"
 #include "resources/app_icon.h"
 #include "resources/control_ids.h"
 #include "resources/dialog_units.h"
@@ -38,6 +39,7 @@ ClassifyBoardDialog::ClassifyBoardDialog(LayoutMode layout, SettingsFile setting
       viewer_(settings_, shell), helpPath_(HelpFile::PathFor(QApplication::applicationFilePath())) {
     BuildWindow();
     RegisterBoardCommands(*this, commands_);
+    progress_ = std::make_unique<StatusProgress>(statusLine_);
     intake_ = std::make_unique<IntakeCommands>(commandContext());
     intake_->Register(commands_);
     ConnectControls();
@@ -58,7 +60,7 @@ ClassifyBoardDialog::~ClassifyBoardDialog() {
 }
 
 CommandContext ClassifyBoardDialog::commandContext() {
-    return CommandContext{board_, settings_, prompter_, applyExtensionFilter_, this};
+    return CommandContext{board_, settings_, prompter_, applyExtensionFilter_, this, progress_.get()};
 }
 
 void ClassifyBoardDialog::BuildWindow() {
