@@ -29,16 +29,19 @@ inline bool AddExifThumbnail(const std::string& path, const QByteArray& thumbnai
     }
 }
 
-// The bytes of a file built like a camera raw file: a TIFF whose main image (size pixels) is
-// compressed in a scheme no decoder here knows, and whose second directory holds previewJpeg.
-inline QByteArray RawLikeFile(QSize size, const QByteArray& previewJpeg, int orientation = 1) {
+// The bytes of a file built like a camera raw file: a TIFF whose main image (size pixels, held in
+// mainBytes) is compressed in a scheme no decoder here knows, and whose second directory holds
+// previewJpeg.
+inline QByteArray RawLikeFile(QSize size, const QByteArray& previewJpeg, int orientation = 1, quint32 mainBytes = 256) {
     struct Entry {
         quint16 tag, type; // type 3 SHORT, 4 LONG; one value each
         quint32 value;
     };
-    constexpr quint32 kFirstCount = 10, kSecondCount = 3, kStripBytes = 256;
+    constexpr quint32 kFirstCount = 10, kSecondCount = 3;
+    const quint32 stripBytes = mainBytes;
     constexpr quint32 kFirst = 8, kSecond = kFirst + 2 + kFirstCount * 12 + 4;
-    constexpr quint32 kStrip = kSecond + 2 + kSecondCount * 12 + 4, kPreview = kStrip + kStripBytes;
+    constexpr quint32 kStrip = kSecond + 2 + kSecondCount * 12 + 4;
+    const quint32 previewAt = kStrip + stripBytes;
     const auto width = static_cast<quint32>(size.width());
     const auto height = static_cast<quint32>(size.height());
     // 34713 is a camera maker's own compression.
@@ -51,9 +54,9 @@ inline QByteArray RawLikeFile(QSize size, const QByteArray& previewJpeg, int ori
                                       {0x112, 3, static_cast<quint32>(orientation)},
                                       {0x115, 3, 1},
                                       {0x116, 4, height},
-                                      {0x117, 4, kStripBytes}};
+                                      {0x117, 4, stripBytes}};
     const Entry second[kSecondCount] = {
-        {0x103, 3, 6}, {0x201, 4, kPreview}, {0x202, 4, static_cast<quint32>(previewJpeg.size())}};
+        {0x103, 3, 6}, {0x201, 4, previewAt}, {0x202, 4, static_cast<quint32>(previewJpeg.size())}};
 
     QByteArray out("II*\0", 4);
     const auto put16 = [&out](quint16 value) {
@@ -84,7 +87,7 @@ inline QByteArray RawLikeFile(QSize size, const QByteArray& previewJpeg, int ori
     put32(kFirst);
     directory(first, kSecond);
     directory(second, 0);
-    out.append(QByteArray(kStripBytes, '\x5a'));
+    out.append(QByteArray(static_cast<qsizetype>(stripBytes), '\x5a'));
     out.append(previewJpeg);
     return out;
 }
