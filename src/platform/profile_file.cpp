@@ -44,7 +44,11 @@ struct FileRead {
 
 FileRead ReadWholeFile(const QByteArray& path) {
     FileRead out;
-    // O_NONBLOCK keeps a FIFO from holding the program; it is refused below.
+    // A device is not even opened: opening some (a tape) does something.
+    struct stat before {};
+    if (::stat(path.constData(), &before) == 0 && !S_ISREG(before.st_mode))
+        return out;
+    // O_NONBLOCK keeps a FIFO put in place meanwhile from holding the program; it is refused below.
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         struct stat entry {};

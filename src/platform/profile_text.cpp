@@ -34,22 +34,30 @@ struct Line {
     std::string_view ending;
 };
 
-// CR LF, LF and a lone CR (old Mac files) each end a line.
-std::vector<Line> SplitLines(std::string_view content) {
-    std::vector<Line> lines;
-    while (!content.empty()) {
-        const std::size_t end = content.find_first_of("\r\n");
+// Walks the lines of a text without storing them: a file of millions of blank lines costs no
+// more memory than its bytes. CR LF, LF and a lone CR (old Mac files) each end a line.
+class LineReader {
+public:
+    explicit LineReader(std::string_view content) : rest_(content) {}
+
+    std::optional<Line> Next() {
+        if (rest_.empty())
+            return std::nullopt;
+        const std::size_t end = rest_.find_first_of("\r\n");
         if (end == std::string_view::npos) {
-            lines.push_back({content, {}});
-            break;
+            const Line last{rest_, {}};
+            rest_ = {};
+            return last;
         }
-        const std::size_t endingSize =
-            (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n') ? 2 : 1;
-        lines.push_back({content.substr(0, end), content.substr(end, endingSize)});
-        content.remove_prefix(end + endingSize);
+        const std::size_t endingSize = (rest_[end] == '\r' && end + 1 < rest_.size() && rest_[end + 1] == '\n') ? 2 : 1;
+        const Line line{rest_.substr(0, end), rest_.substr(end, endingSize)};
+        rest_.remove_prefix(end + endingSize);
+        return line;
     }
-    return lines;
-}
+
+private:
+    std::string_view rest_;
+};
 
 // The section name of a "[name]" line.
 std::optional<std::string_view> SectionName(std::string_view line) {
@@ -88,14 +96,15 @@ bool HasLineBreakOrNul(std::string_view text) {
 
 ProfileText::ProfileText(std::string_view content) {
     Section* current = nullptr;
-    for (const Line& line : SplitLines(WithoutByteOrderMark(content))) {
-        if (const auto name = SectionName(line.text)) {
+    LineReader lines(WithoutByteOrderMark(content));
+    while (const std::optional<Line> line = lines.Next()) {
+        if (const auto name = SectionName(line->text)) {
             current = &sections_[Folded(*name)];
             continue;
         }
         if (!current)
             continue;
-        if (const auto entry = ParseKeyLine(line.text)) {
+        if (const auto entry = ParseKeyLine(line->text)) {
             std::string key = Folded(entry->key);
             if (current->values.try_emplace(key, entry->value).second)
                 current->order.push_back(std::move(key));
@@ -130,18 +139,21 @@ std::optional<std::string> WithEntry(std::string_view content, std::string_view 
     if (!IsStorableEntry(section, key, value))
         return std::nullopt;
     const std::string_view body = WithoutByteOrderMark(content);
-    const std::vector<Line> lines = SplitLines(body);
 
     // New lines take the ending the file already uses.
     std::string_view newline = "\r\n";
-    if (!lines.empty() && !lines.front().ending.empty())
-        newline = lines.front().ending;
+    if (const std::optional<Line> first = LineReader(body).Next(); first && !first->ending.empty())
+        newline = first->ending;
 
     std::optional<std::size_t> keyLine;
     std::optional<std::size_t> sectionEnd; // index after the section's last non-blank line
     bool inSection = false;
-    for (std::size_t i = 0; i < lines.size() && !keyLine; ++i) {
-        if (const auto name = SectionName(lines[i].text)) {
+    LineReader finder(body);
+    for (std::size_t i = 0; !keyLine; ++i) {
+        const std::optional<Line> line = finder.Next();
+        if (!line)
+            break;
+        if (const auto name = SectionName(line->text)) {
             if (inSection)
                 break;
             inSection = EqualsNoCase(*name, section);
@@ -151,9 +163,9 @@ std::optional<std::string> WithEntry(std::string_view content, std::string_view 
         }
         if (!inSection)
             continue;
-        if (!TrimBlanks(lines[i].text).empty())
+        if (!TrimBlanks(line->text).empty())
             sectionEnd = i + 1;
-        if (const auto entry = ParseKeyLine(lines[i].text); entry && EqualsNoCase(entry->key, key))
+        if (const auto entry = ParseKeyLine(line->text); entry && EqualsNoCase(entry->key, key))
             keyLine = i;
     }
 
@@ -165,17 +177,22 @@ std::optional<std::string> WithEntry(std::string_view content, std::string_view 
         out += text;
         out += ending;
     };
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string_view ending = lines[i].ending;
+    LineReader writer(body);
+    for (std::size_t i = 0;; ++i) {
+        const std::optional<Line> line = writer.Next();
+        if (!line)
+            break;
+        // Only the last line can lack an ending.
+        const std::string_view ending = line->ending;
         if (keyLine && i == *keyLine) {
             // Keep the key as the user spelled it.
-            const std::size_t equals = lines[i].text.find('=');
-            appendLine(std::string(TrimBlanks(lines[i].text.substr(0, equals))) + "=" + std::string(value),
+            const std::size_t equals = line->text.find('=');
+            appendLine(std::string(TrimBlanks(line->text.substr(0, equals))) + "=" + std::string(value),
                        ending.empty() ? newline : ending);
             continue;
         }
         const bool insertAfter = !keyLine && sectionEnd && i + 1 == *sectionEnd;
-        appendLine(lines[i].text, (ending.empty() && (insertAfter || i + 1 < lines.size())) ? newline : ending);
+        appendLine(line->text, (ending.empty() && insertAfter) ? newline : ending);
         if (insertAfter)
             appendLine(keyAndValue, newline);
     }

@@ -40,7 +40,7 @@ inline constexpr const char* kDropListQuestion =
     "分類リスト%dにファイルを追加しますか？\r\n「いいえ」を選ぶと未分類リストに追加されます。";
 
 // Refusals that keep the settings file sound.
-inline constexpr const char* kImageTooLargeFormat = "画像が大きすぎるため表示しません（%d×%d、展開に約%lld MB必要）";
+inline constexpr const char* kImageTooLargeFormat = "大きすぎて表示しません(%d×%d、約%lldMB)";
 inline constexpr const char* kPatternControlCharacterRefused =
     "拡張子に改行などの制御文字は使えません。\r\n1行の文字列で入力してください。";
 

@@ -101,8 +101,9 @@ void ClassifyBoardDialog::BuildWindow() {
 
 void ClassifyBoardDialog::ConnectControls() {
     connect(thumbnail(kUnclassified), &CThumbCtl::imageShown, this, [this] {
+        // The reason first: the status line is narrow in the small layout.
         if (const QString& why = thumbnail(kUnclassified)->placeholderReason(); !why.isEmpty())
-            statusLine_->setText(StatusTextFor(thumbnail(kUnclassified)->currentFile()) + QStringLiteral("  ") + why);
+            statusLine_->setText(why + QStringLiteral(" ") + StatusTextFor(thumbnail(kUnclassified)->currentFile()));
     });
     for (ListIndex i = 0; i < kListCount; ++i) {
         connect(scrollBar(i), &PaneScrollBar::scrolled, this,
