@@ -81,6 +81,8 @@ Decoded DecodeFile(const FilePath& path, QSize target, const std::atomic<bool>& 
     const std::optional<DecodeCost> cost = EstimateDecodeCost(file, target);
     if (cost && !IsWithinBudget(*cost)) {
         out.refusal = ImageLoader::Refusal{cost->stored, cost->bytes};
+        // What the camera embedded is small and bounded: the user still sees what the file is.
+        out.image = Paintable(ReadEmbeddedPreview(file.handle(), target, PreviewPick::Largest));
         return out;
     }
     const bool large = cost && cost->bytes > kLargeDecodeBytes;
@@ -192,8 +194,12 @@ std::optional<QImage> ImageLoader::Request(QObject* requester, const FilePath& p
     ImageKey key{path, target};
     if (std::optional<QImage> cached = cache_.Find(key, *stamp))
         return cached;
-    if (const auto refused = refused_.find(path); refused != refused_.end() && refused->second.stamp == *stamp)
-        return QImage();
+    // A refused file is asked again only for its embedded preview, unless it is known to have none.
+    if (const auto refused = refused_.find(path); refused != refused_.end() && refused->second.stamp == *stamp) {
+        const auto none = withoutPreview_.find(path);
+        if (none != withoutPreview_.end() && none->second == *stamp)
+            return QImage();
+    }
     // A file just shown in one pane and now asked for by a smaller one (a sorted file moving
     // to its class pane) needs no second decode.
     if (QImage scaled = FromLargerCached(key, *stamp); !scaled.isNull())

@@ -37,6 +37,7 @@ private slots:
     void fileWithoutPreviewShowsOnlyItsPicture();
     void rawLikeFileIsShownFromItsPreview();
     void previewOfAFileLeftBehindIsNotShown();
+    void refusedPictureIsShownByItsPreview();
     void webpAndTiffDecode();
 
 private:
@@ -65,24 +66,22 @@ void TestPreviews::thumbnailFirstThenPicture_bothTurned() {
     for (const auto& c : cases) {
         const std::string path = CameraJpeg(QStringLiteral("camera%1.jpg").arg(c.orientation), c.orientation);
         QVERIFY(!path.empty());
-        ImageLoader loader;
+        // Room for the 160 x 120 preview but not for the picture, so that reading ahead leaves
+        // only the preview ready and the order cannot depend on which thread is quicker.
+        ImageLoader loader(/*cacheBudgetBytes=*/100'000);
         CThumbCtl ctl(nullptr, &loader);
         ctl.resize(kPane + QSize(2, 2));
+        ctl.ReadAhead({path});
+        QTRY_VERIFY(loader.CachedPreview(path, ctl.decodeSize()).has_value() && loader.pendingCount() == 0);
+
         Shown shown(ctl);
         ctl.ShowFile(path);
+        QCOMPARE(ctl.showing(), CThumbCtl::Showing::Preview); // at once, before any decode
         QTRY_COMPARE_WITH_TIMEOUT(shown.events.size(), 2, 20000);
         QCOMPARE(shown.events, QStringList({QStringLiteral("preview %1").arg(c.quarter),
                                             QStringLiteral("picture %1").arg(c.quarter)}));
         QCOMPARE(ctl.showing(), CThumbCtl::Showing::Image);
         QCOMPARE(ctl.image().size(), c.orientation == 1 ? QSize(200, 133) : QSize(173, 260));
-
-        // Read ahead, the preview is there the moment the file is asked for.
-        ImageLoader fresh;
-        CThumbCtl next(nullptr, &fresh);
-        next.resize(kPane + QSize(2, 2));
-        fresh.setPreviewsEnabled(true);
-        next.ReadAhead({path});
-        QTRY_VERIFY(fresh.CachedPreview(path, next.decodeSize()).has_value());
     }
 }
 
@@ -129,6 +128,23 @@ void TestPreviews::previewOfAFileLeftBehindIsNotShown() {
     QVERIFY(shown.events[0].startsWith(QStringLiteral("picture")));
     QCOMPARE(ctl.currentFile(), plain);
     QCOMPARE(ctl.image().size(), QSize(200, 150));
+}
+
+void TestPreviews::refusedPictureIsShownByItsPreview() {
+    const std::string bomb =
+        dir_.Write(QStringLiteral("bomb.jpg"), testing::JpegClaiming(QSize(30000, 30000), /*progressive=*/true));
+    QVERIFY(testing::AddExifThumbnail(bomb, testing::EncodeImage(testing::QuarterMarked(QSize(160, 120)), "jpeg")));
+    ImageLoader loader;
+    CThumbCtl ctl(nullptr, &loader);
+    ctl.resize(kPane + QSize(2, 2));
+    Shown shown(ctl);
+    ctl.ShowFile(bomb);
+    QTRY_COMPARE(loader.pendingCount(), 0);
+    // The refusal comes from the header at once; the file's preview is its picture.
+    QCOMPARE(shown.events.last(), QStringLiteral("picture 0"));
+    QCOMPARE(ctl.showing(), CThumbCtl::Showing::Image);
+    QCOMPARE(ctl.image().size(), QSize(160, 120));
+    QVERIFY(ctl.placeholderReason().contains(QStringLiteral("30000")));
 }
 
 void TestPreviews::webpAndTiffDecode() {

@@ -75,19 +75,17 @@ void CThumbCtl::ReadAhead(const FilePathList& paths) {
 }
 
 void CThumbCtl::Present(const QImage& image) {
-    // A file whose own pixels fail to decode keeps the picture its camera put inside.
-    if (image.isNull() && showing_ == Showing::Preview) {
-        emit imageShown();
-        return;
-    }
-    image_ = image;
-    showing_ = image.isNull() ? Showing::Placeholder : Showing::Image;
     placeholderReason_.clear();
-    if (const auto refusal = image.isNull() && loader_ ? loader_->RefusalOf(path_) : std::nullopt) {
+    if (const auto refusal = loader_ ? loader_->RefusalOf(path_) : std::nullopt) {
         placeholderReason_ = QString::asprintf(strings::kImageTooLargeFormat, refusal->stored.width(),
                                                refusal->stored.height(), static_cast<long long>(refusal->bytes >> 20));
     }
-    update();
+    // A file whose own pixels fail to decode keeps the picture its camera put inside.
+    if (!image.isNull() || showing_ != Showing::Preview) {
+        image_ = image;
+        showing_ = image.isNull() ? Showing::Placeholder : Showing::Image;
+        update();
+    }
     emit imageShown();
 }
 

@@ -39,7 +39,8 @@ public:
 
     Showing showing() const { return showing_; }
     const QImage& image() const { return image_; }
-    // Why the placeholder stands, when there is more to say than that the file is no picture.
+    // Why the file's own picture is not shown (the placeholder or its embedded preview stands in), when
+    // there is more to say than that the file is no picture.
     const QString& placeholderReason() const { return placeholderReason_; }
     // The contents area in device pixels: the size files are decoded to fit.
     QSize decodeSize() const;
