@@ -1,10 +1,13 @@
 // Measures sorting on the real board window as a user does it: a digit key moves the current
 // file of the unclassified list away, and the time counts until the next file is painted in the
-// unclassified pane. Four series: a relaxed and a hurried pace, each with and without reading
+// unclassified pane: its first picture (the embedded preview when there is one) and its sharp
+// picture. The files are camera-like: 24-megapixel JPEGs carrying a 160 x 120 EXIF thumbnail.
+// Series: a relaxed and a hurried pace, each with previews, without previews, and without reading
 // ahead. Also the time the key press itself takes on the user-interface thread.
 //
 // Run with QT_QPA_PLATFORM=offscreen.
 
+#include "../tests/support/embedded_previews.h"
 #include "../tests/support/scripted_prompter.h"
 #include "../tests/support/test_images.h"
 #include "board/ui/classify_board_dialog.h"
@@ -45,13 +48,16 @@ struct Series {
     const char* name;
     int paceMs;
     bool readAhead;
+    bool previews;
 };
 
 constexpr Series kSeries[] = {
-    {"pace 300 ms, read-ahead on ", 300, true},
-    {"pace 300 ms, read-ahead off", 300, false},
-    {"pace  33 ms, read-ahead on ", 33, true},
-    {"pace  33 ms, read-ahead off", 33, false},
+    {"pace 300 ms, read-ahead on,  previews on ", 300, true, true},
+    {"pace 300 ms, read-ahead on,  previews off", 300, true, false},
+    {"pace 300 ms, read-ahead off, previews on ", 300, false, true},
+    {"pace  33 ms, read-ahead on,  previews on ", 33, true, true},
+    {"pace  33 ms, read-ahead on,  previews off", 33, true, false},
+    {"pace  33 ms, read-ahead off, previews on ", 33, false, true},
 };
 
 constexpr Qt::Key kDigitKeys[] = {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5,
@@ -111,13 +117,21 @@ public:
 
     FilePath expected;
     int paints = 0;
-    qint64 lastPaintCpuNs = 0; // of the last forced paint, which paints every changed part of the board
+    const QElapsedTimer* clock = nullptr;
+    qint64 firstPictureAt = -1; // the first paint of expected showing any picture of it
+    qint64 lastPaintCpuNs = 0;  // of the last forced paint, which paints every changed part of the board
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == pane_ && event->type() == QEvent::Paint && pane_->showing() == CThumbCtl::Showing::Image &&
-            pane_->currentFile() == expected)
+        if (watched != pane_ || event->type() != QEvent::Paint || pane_->currentFile() != expected)
+            return false;
+        if (pane_->showing() == CThumbCtl::Showing::Image)
             ++paints;
+        if (firstPictureAt < 0 && clock != nullptr &&
+            (pane_->showing() == CThumbCtl::Showing::Image || pane_->showing() == CThumbCtl::Showing::Preview)) {
+            // Painted within this event; the paint itself costs well under a millisecond.
+            firstPictureAt = clock->nsecsElapsed();
+        }
         return false;
     }
 
@@ -153,6 +167,8 @@ qint64 WaitPainted(CThumbCtl* pane, PaintWatch& watch, const FilePath& path, con
 
 struct SeriesResult {
     std::vector<double> toPaintMs;
+    std::vector<double> toFirstPictureMs;
+    int previewsFirst = 0; // presses whose first picture was the preview
     std::vector<double> keyMs;
     std::vector<double> keyCpuMs;
     std::vector<double> paintCpuMs;
@@ -168,6 +184,7 @@ SeriesResult RunSeries(const Series& series, const FilePathList& paths, int star
     testing::RecordingShell shell;
     auto board = std::make_unique<ClassifyBoardDialog>(LayoutMode::Small, SettingsFile(settingsPath), prompter, shell);
     board->setReadAheadEnabled(series.readAhead);
+    ImageLoader::Shared()->setPreviewsEnabled(series.previews);
     ClassList& unclassified = board->board().List(kUnclassified);
     unclassified.Reserve(static_cast<int>(paths.size()));
     for (const FilePath& path : paths)
@@ -190,6 +207,7 @@ SeriesResult RunSeries(const Series& series, const FilePathList& paths, int star
     PaintWatch watch(pane);
     QElapsedTimer clock;
     clock.start();
+    watch.clock = &clock;
     if (WaitPainted(pane, watch, paths[static_cast<std::size_t>(start)], clock) < 0) {
         std::fprintf(stderr, "the first file was never painted\n");
         result.failures = kPressesPerSeries;
@@ -199,6 +217,11 @@ SeriesResult RunSeries(const Series& series, const FilePathList& paths, int star
 
     for (int press = 0; press < kPressesPerSeries; ++press) {
         const FilePath next = paths[static_cast<std::size_t>(start + press + 1)];
+        watch.expected = next;
+        watch.firstPictureAt = -1;
+        bool previewSeen = false;
+        const QMetaObject::Connection previewWatch =
+            QObject::connect(pane, &CThumbCtl::previewShown, [&previewSeen] { previewSeen = true; });
         const qint64 cpuBefore = ThreadCpuNs();
         const qint64 pressedAt = clock.nsecsElapsed();
         QTest::keyClick(board.get(), kDigitKeys[press % 10]);
@@ -216,6 +239,7 @@ SeriesResult RunSeries(const Series& series, const FilePathList& paths, int star
         if (pane->currentFile() == next && pane->showing() == CThumbCtl::Showing::Image)
             ++result.shownAtOnce;
         const qint64 paintedAt = WaitPainted(pane, watch, next, clock);
+        QObject::disconnect(previewWatch);
         if (paintedAt < 0) {
             std::fprintf(stderr, "press %d: %s was never painted\n", press, next.c_str());
             ++result.failures;
@@ -224,6 +248,9 @@ SeriesResult RunSeries(const Series& series, const FilePathList& paths, int star
         result.paintCpuMs.push_back(Ms(watch.lastPaintCpuNs));
         const double toPaint = Ms(paintedAt - pressedAt);
         result.toPaintMs.push_back(toPaint);
+        result.toFirstPictureMs.push_back(watch.firstPictureAt >= 0 ? Ms(watch.firstPictureAt - pressedAt) : toPaint);
+        if (previewSeen)
+            ++result.previewsFirst;
         if (toPaint > series.paceMs)
             ++result.overPace;
         // A user looks at the picture before sorting it: the next press comes at the pace, but
@@ -257,10 +284,16 @@ int main(int argc, char** argv) {
         seeds.append(i + 1);
     const QString dirPath = dir.path();
     const QList<qint64> sizes = QtConcurrent::blockingMapped<QList<qint64>>(seeds, [dirPath](int seed) -> qint64 {
-        const QByteArray bytes = testing::EncodeImage(
-            testing::PhotoLikeImage(QSize(6000, 4000), static_cast<std::uint32_t>(seed), /*grain=*/28), "jpeg", 90);
+        const QImage picture =
+            testing::PhotoLikeImage(QSize(6000, 4000), static_cast<std::uint32_t>(seed), /*grain=*/28);
+        const QByteArray bytes = testing::EncodeImage(picture, "jpeg", 92);
         const std::string path = Native(QDir(dirPath).filePath(QStringLiteral("source%1.jpg").arg(seed)));
-        return !bytes.isEmpty() && testing::WriteNativeFile(path, bytes) ? bytes.size() : -1;
+        if (bytes.isEmpty() || !testing::WriteNativeFile(path, bytes))
+            return -1;
+        // The camera's thumbnail, put in as a camera does.
+        const QByteArray thumbnail =
+            testing::EncodeImage(picture.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), "jpeg", 85);
+        return testing::AddExifThumbnail(path, thumbnail) ? bytes.size() : -1;
     });
     qint64 sourceBytes = 0;
     for (qint64 size : sizes) {
@@ -270,8 +303,9 @@ int main(int argc, char** argv) {
         }
         sourceBytes += size;
     }
-    std::printf("Made %d JPEGs of 6000 x 4000 (%.1f MB each on average) in %.1f s\n", kSourceFiles,
-                static_cast<double>(sourceBytes) / kSourceFiles / 1e6, Ms(total.nsecsElapsed()) / 1000);
+    std::printf("Made %d baseline JPEGs of 6000 x 4000, quality 92, with a 160 x 120 EXIF thumbnail (%.1f MB each on "
+                "average) in %.1f s\n",
+                kSourceFiles, static_cast<double>(sourceBytes) / kSourceFiles / 1e6, Ms(total.nsecsElapsed()) / 1000);
 
     QDir(dirPath).mkdir(QStringLiteral("entries"));
     FilePathList paths;
@@ -330,8 +364,11 @@ int main(int argc, char** argv) {
         failures += result.failures;
         allKeyMs.insert(allKeyMs.end(), result.keyMs.begin(), result.keyMs.end());
         allKeyCpuMs.insert(allKeyCpuMs.end(), result.keyCpuMs.begin(), result.keyCpuMs.end());
-        std::printf("  %s  median %7.1f ms  p95 %7.1f ms\n", series.name, Median(result.toPaintMs),
-                    Percentile(result.toPaintMs, 0.95));
+        std::printf("  %s  first picture median %6.1f ms p95 %6.1f ms | sharp picture median %6.1f ms p95 %6.1f ms\n",
+                    series.name, Median(result.toFirstPictureMs), Percentile(result.toFirstPictureMs, 0.95),
+                    Median(result.toPaintMs), Percentile(result.toPaintMs, 0.95));
+        std::printf("      the preview came first in %d of %zu presses\n", result.previewsFirst,
+                    result.toPaintMs.size());
         std::printf("      shown when the key press returned: %d, painted after the next press was due: %d, "
                     "pictures in the cache: %d, key press median %.3f ms p95 %.3f ms, processor time of the paint "
                     "median %.2f ms, "

@@ -1,10 +1,16 @@
 // Measures the thumbnail path as the user meets it: decode time against a bare Qt decode, time
 // from ShowFile to the picture on screen, stalls of the user-interface thread while decoding in
-// the background, and the cache's memory while stepping through a long list.
+// the background, the cache's and the process's memory while stepping through a long list at a
+// person's pace, and the time to read an embedded preview against Exiv2 alone.
 //
-// Run with QT_QPA_PLATFORM=offscreen. Exits with 1 when a limit is missed.
+// Run with QT_QPA_PLATFORM=offscreen. Exits with 1 when a limit is missed. With --keep-arenas the
+// C library keeps freed picture buffers as it does by default, for comparison.
 
+#include "../tests/support/embedded_previews.h"
 #include "../tests/support/test_images.h"
+#include "board/board.h"
+#include "platform/memory_release.h"
+#include "thumbs/embedded_preview.h"
 #include "thumbs/image_loader.h"
 #include "thumbs/ui/thumb_ctl.h"
 
@@ -13,13 +19,18 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -31,7 +42,10 @@ constexpr QSize kPane(200, 260);
 constexpr int kDecodeRuns = 15;
 constexpr int kShowRuns = 60;
 constexpr int kBackgroundFiles = 200;
-constexpr int kSteppedEntries = 2000;
+constexpr int kSteppedEntries = 600;
+// A brisk person: long enough to look at each picture, short enough to make read-ahead work.
+constexpr int kStepPaceMs = 100;
+constexpr int kPreviewRuns = 15;
 constexpr double kFrameMs = 16.0;
 
 double Median(std::vector<double> values) {
@@ -76,6 +90,75 @@ bool Report(const char* what, double value, double limit, const char* unit) {
     const bool ok = value <= limit;
     std::printf("  %-52s %9.2f %s   (limit %.2f %s) %s\n", what, value, unit, limit, unit, ok ? "ok" : "MISSED");
     return ok;
+}
+
+// Keeps the event loop turning for ms, so finished decodes are heard of at once.
+void Spin(int ms) {
+    if (ms <= 0)
+        return;
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Bytes this process has asked the kernel to read so far (read calls, not mapped pages).
+qint64 ReadCallBytes() {
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : io.readAll().split('\n'))
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    return -1;
+}
+
+// Drops the file from the page cache, so that the next read has to fetch what it touches.
+void Evict(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fdatasync(fd);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+}
+
+// Bytes of the file in the page cache: after Evict, what a reader brought in (with the kernel's
+// read-ahead around it).
+qint64 CachedBytes(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0 || info.st_size == 0) {
+        if (fd >= 0)
+            ::close(fd);
+        return -1;
+    }
+    void* map = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_SHARED, fd, 0);
+    ::close(fd);
+    if (map == MAP_FAILED)
+        return -1;
+    const long page = ::sysconf(_SC_PAGESIZE);
+    std::vector<unsigned char> resident(static_cast<std::size_t>((info.st_size + page - 1) / page));
+    qint64 bytes = -1;
+    if (::mincore(map, static_cast<std::size_t>(info.st_size), resident.data()) == 0)
+        bytes = static_cast<qint64>(
+                    std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return r & 1; })) *
+                page;
+    ::munmap(map, static_cast<std::size_t>(info.st_size));
+    return bytes;
+}
+
+// Exiv2 alone: open, read the metadata, copy out the preview ReadEmbeddedPreview would choose.
+double BareExiv2Ms(const std::string& path, bool largest) {
+    QElapsedTimer timer;
+    timer.start();
+    auto image = Exiv2::ImageFactory::open(path, false);
+    image->readMetadata();
+    Exiv2::PreviewManager manager(*image);
+    const Exiv2::PreviewPropertiesList previews = manager.getPreviewProperties();
+    if (previews.empty())
+        return -1;
+    const Exiv2::PreviewImage preview = manager.getPreviewImage(largest ? previews.back() : previews.front());
+    return preview.size() == 0 ? -1 : Ms(timer.nsecsElapsed());
 }
 
 // The reference: QImageReader alone, with the same settings the loader gives it.
@@ -140,6 +223,9 @@ bool WaitShown(CThumbCtl& ctl) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const bool keepArenas = argc > 1 && std::strcmp(argv[1], "--keep-arenas") == 0;
+    if (!keepArenas)
+        ReturnLargeBuffersToSystem(); // as the program does
     QApplication app(argc, argv);
     QTemporaryDir dir;
     if (!dir.isValid()) {
@@ -270,8 +356,10 @@ int main(int argc, char** argv) {
         loop.exec();
         ticker.stop();
         const double seconds = Ms(finishedAt - startedAt) / 1000;
-        std::printf("\nUser-interface thread while %d large JPEGs decode in the background (%d at a time)\n",
-                    kBackgroundFiles, loader.maxRunning());
+        // Read-ahead never takes the last worker, which waits for the file the user asks for.
+        std::printf("\nUser-interface thread while %d large JPEGs are read ahead in the background (%d at a time: "
+                    "one of the %d workers stays free for the shown file)\n",
+                    kBackgroundFiles, std::max(1, loader.maxRunning() - 1), loader.maxRunning());
         std::printf("  %-52s %9.2f s  (%.1f images/s)\n", "time for all decodes", seconds, kBackgroundFiles / seconds);
         std::printf("  %-52s %9.2f ms\n", "longest gap between 1 ms ticks, idle beforehand",
                     idleGaps.empty() ? 0 : *std::max_element(idleGaps.begin(), idleGaps.end()));
@@ -281,8 +369,9 @@ int main(int argc, char** argv) {
         std::printf("  %-52s %9d of %d\n", "images cached afterwards", loader.cacheCount(), kBackgroundFiles);
     }
 
-    // 4. Stepping through a long list in an enlarge-sized control, reading the next two ahead,
-    //    as the board does: the cache must stay within its budget.
+    // 4. Stepping through a long list in an enlarge-sized control at a person's pace, reading
+    //    ahead as the board does: the cache must stay within its budget, and the process's
+    //    resident memory within its start, the budget and 64 MiB.
     {
         QDir(dir.path()).mkdir(QStringLiteral("steps"));
         std::vector<std::string> distinct;
@@ -324,19 +413,24 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "entry %d was never shown\n", i);
                 return 2;
             }
+            // The board's neighbours: the next few, then the one before.
             FilePathList next;
-            for (int j = i + 1; j <= i + 2 && j < kSteppedEntries; ++j)
+            for (int j = i + 1; j <= i + Board::kReadAheadForward && j < kSteppedEntries; ++j)
                 next.push_back(paths[static_cast<std::size_t>(j)]);
+            if (i > 0)
+                next.push_back(paths[static_cast<std::size_t>(i - 1)]);
             ctl.ReadAhead(next);
             mostBytes = std::max(mostBytes, loader.cacheBytes());
             mostCount = std::max(mostCount, loader.cacheCount());
-            if (i % 50 == 0)
-                mostResident = std::max(mostResident, ResidentBytes());
+            mostResident = std::max(mostResident, ResidentBytes());
+            Spin(kStepPaceMs);
         }
         const qint64 entryBytes = ctl.image().sizeInBytes();
-        std::printf("\nStepping through %d entries (hard links to %zu files of 2400 x 1600) at %d x %d, reading "
-                    "2 ahead\n",
-                    kSteppedEntries, distinct.size(), ctl.decodeSize().width(), ctl.decodeSize().height());
+        std::printf("\nStepping through %d entries (hard links to %zu files of 2400 x 1600) at %d x %d, one every %d "
+                    "ms, reading %d ahead and 1 behind; freed buffers %s\n",
+                    kSteppedEntries, distinct.size(), ctl.decodeSize().width(), ctl.decodeSize().height(), kStepPaceMs,
+                    Board::kReadAheadForward,
+                    keepArenas ? "kept by the C library (--keep-arenas)" : "returned to the system");
         std::printf("  %-52s %9.2f s\n", "time", Ms(clock.nsecsElapsed()) / 1000);
         std::printf("  %-52s %9d of %d\n", "entries already decoded when shown (read ahead)", shownAtOnce,
                     kSteppedEntries);
@@ -345,6 +439,63 @@ int main(int argc, char** argv) {
                     MiB(ResidentBytes()), MiB(mostResident));
         allOk &=
             Report("most cache bytes (budget: the default, 192 MiB)", MiB(mostBytes), MiB(loader.cacheBudget()), "MiB");
+        allOk &= Report("highest resident memory (start + budget + 64 MiB)", MiB(mostResident),
+                        MiB(residentBefore + loader.cacheBudget() + (qint64{64} << 20)), "MiB");
+    }
+
+    // 5. Reading an embedded preview: a camera-like 24 MP JPEG with its EXIF thumbnail, and a
+    //    raw-like TIFF of 24 MB holding a 1620 x 1080 preview; against Exiv2 alone, and how much
+    //    of the file is read.
+    {
+        const std::string camera = Native(dir.filePath(QStringLiteral("camera.jpg")));
+        const QByteArray thumbnail = testing::EncodeImage(testing::PhotoLikeImage(QSize(160, 120), 5), "jpeg", 85);
+        if (!QFile::copy(largeName, QFile::decodeName(QByteArray::fromStdString(camera))) ||
+            !testing::AddExifThumbnail(camera, thumbnail)) {
+            std::fprintf(stderr, "cannot make %s\n", camera.c_str());
+            return 2;
+        }
+        const std::string raw = Native(dir.filePath(QStringLiteral("camera.dng")));
+        const QByteArray rawPreview = testing::EncodeImage(testing::PhotoLikeImage(QSize(1620, 1080), 6), "jpeg", 90);
+        if (!testing::WriteNativeFile(raw, testing::RawLikeFile(QSize(6000, 4000), rawPreview, 1, 24u << 20))) {
+            std::fprintf(stderr, "cannot make %s\n", raw.c_str());
+            return 2;
+        }
+        const QSize enlarge(1200, 800);
+        struct Case {
+            const char* name;
+            std::string path;
+            QSize target;
+            PreviewPick pick;
+        } cases[] = {
+            {"24 MP JPEG, EXIF thumbnail, pane size", camera, kPane, PreviewPick::SmallestCovering},
+            {"raw-like TIFF, largest preview, enlarge size", raw, enlarge, PreviewPick::Largest},
+        };
+        std::printf("\nReading an embedded preview, median of %d runs (file in the page cache unless said)\n",
+                    kPreviewRuns);
+        for (const Case& c : cases) {
+            std::vector<double> ours, bare;
+            for (int run = 0; run < kPreviewRuns; ++run) {
+                QElapsedTimer timer;
+                timer.start();
+                const QImage image = ReadEmbeddedPreview(c.path, c.target, c.pick);
+                ours.push_back(image.isNull() ? -1 : Ms(timer.nsecsElapsed()));
+                bare.push_back(BareExiv2Ms(c.path, c.pick == PreviewPick::Largest));
+            }
+            Evict(c.path);
+            const qint64 readBefore = ReadCallBytes();
+            const QImage image = ReadEmbeddedPreview(c.path, c.target, c.pick);
+            const qint64 readCalls = ReadCallBytes() - readBefore;
+            const qint64 fetched = CachedBytes(c.path);
+            const qint64 size = QFileInfo(QFile::decodeName(QByteArray::fromStdString(c.path))).size();
+            std::printf("  %s (%.1f MB): preview %d x %d\n", c.name, size / 1e6, image.width(), image.height());
+            std::printf("    %-50s %9.2f ms\n", "ReadEmbeddedPreview (read, decode, fit, turn)", Median(ours));
+            std::printf("    %-50s %9.2f ms\n", "Exiv2 alone (open, metadata, copy the preview)", Median(bare));
+            std::printf("    %-50s %9.2f ms\n", "difference: the preview's decode and fit",
+                        Median(ours) - Median(bare));
+            std::printf("    %-50s %9.1f KB of %.1f MB (read calls %.1f KB)\n", "file brought from disk, cold cache",
+                        fetched / 1024.0, size / 1e6, readCalls / 1024.0);
+            allOk &= fetched >= 0 && fetched < size / 4;
+        }
     }
 
     std::printf("\nWhole run: %.1f s. %s\n", Ms(total.nsecsElapsed()) / 1000,

@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 #include "app/install_layout.h"
 #include "app/startup/classify_app.h"
+#include "platform/memory_release.h"
 #include "platform/shell.h"
 #include "platform/ui/qt_prompter.h"
 
@@ -18,6 +19,7 @@ std::vector<std::string> ArgumentsOf(int argc, char* argv[]) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    pelldrake::ReturnLargeBuffersToSystem();
     using namespace pelldrake;
     const std::string programName = "pelldrake";
     // Help and version need no display: answered before Qt looks for one.

@@ -5,6 +5,7 @@ class QWidget;
 namespace pelldrake {
 
 class Board;
+class ProgressSink;
 class Prompter;
 class SettingsFile;
 
@@ -17,6 +18,8 @@ struct CommandContext {
     bool& applyExtensionFilter;
     // Owner of the dialogs a command opens.
     QWidget* dialogParent;
+    // Where a long file operation tells how far it has come; may be null.
+    ProgressSink* progress = nullptr;
 };
 
 } // namespace pelldrake

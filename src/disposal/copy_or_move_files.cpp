@@ -1,5 +1,6 @@
 #include "disposal/copy_or_move_files.h"
 
+#include "core/progress.h"
 #include "disposal/file_transfer.h"
 #include "platform/busy_cursor.h"
 #include "platform/file_info.h"
@@ -82,12 +83,16 @@ void CopyOrMoveFiles(DisposalContext& context, ListIndex list, const FilePath& f
         const BulkUpdate bulk(disposed);
         // A returned file joins the unclassified list while it is walked; the walk uses a copy.
         const FilePathList entries = disposed.Entries();
-        for (const FilePath& source : entries) {
-            const Step step = HandleEntry(context, list, source, folder, keepSource, heldBack);
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (context.sink)
+                context.sink->Report(i + 1, entries.size(), entries[i]);
+            const Step step = HandleEntry(context, list, entries[i], folder, keepSource, heldBack);
             context.progress();
             if (step == Step::Stop)
                 break;
         }
+        if (context.sink)
+            context.sink->Finish();
         disposed.Clear();
         board.ResyncPane(list, 0);
     }

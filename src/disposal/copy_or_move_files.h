@@ -7,6 +7,7 @@
 namespace pelldrake {
 
 class FileSystem;
+class ProgressSink;
 class Prompter;
 
 // What a disposal works with: the lists, the disk, the user, and a call made after each file and
@@ -16,6 +17,8 @@ struct DisposalContext {
     FileSystem& fileSystem;
     Prompter& prompter;
     std::function<void()> progress = [] {};
+    // Where the run says which file of how many it is at; may be null.
+    ProgressSink* sink = nullptr;
 };
 
 // Moves (or, keeping the sources, copies) every file of the list into the folder, asking before

@@ -71,7 +71,7 @@ bool DuplicateIndex::Contains(std::string_view path) const {
 }
 
 int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilter, FilePathList candidates,
-             ListIndex target, bool bypassFilter, PathCase pathCase) {
+             ListIndex target, bool bypassFilter, PathCase pathCase, ProgressSink* progress) {
     // From the first moment: over a large board, building the index alone takes a noticeable time.
     BusyCursor busy;
 
@@ -100,6 +100,8 @@ int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilt
         }
         for (std::size_t i = 0; i < candidates.size(); ++i) {
             const FilePath& path = candidates[i];
+            if (progress && i % 256 == 0)
+                progress->Report(i, candidates.size(), path);
             if (deleteThumbnailCache && IsThumbnailCache(path, thumbnailCacheName, pathText)) {
                 ::unlink(path.c_str()); // a cache that cannot be deleted is still not added
                 continue;

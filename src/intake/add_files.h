@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/progress.h"
 #include "core/types.h"
 #include "platform/code_page.h"
 
@@ -56,8 +57,10 @@ private:
 // - paths already held by any of the eleven lists or met earlier in the same batch.
 // The target list then keeps its position (an empty one shows its first new file) and its controls
 // are updated once. Pass the candidates with std::move: the surviving paths are moved into the list.
-// Runs on the user-interface thread with the busy cursor shown. Returns the number of files added.
+// Runs on the user-interface thread with the busy cursor shown; progress, when given, hears how
+// many candidates have been examined. Returns the number of files added.
 int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilter, FilePathList candidates,
-             ListIndex target, bool bypassFilter, PathCase pathCase = kNativePathCase);
+             ListIndex target, bool bypassFilter, PathCase pathCase = kNativePathCase,
+             ProgressSink* progress = nullptr);
 
 } // namespace pelldrake

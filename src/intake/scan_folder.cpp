@@ -1,9 +1,11 @@
 #include "intake/scan_folder.h"
 
 #include "platform/file_info.h"
+#include "platform/name_order.h"
 #include "platform/path_text.h"
 #include "platform/pseudo_file_system.h"
 
+#include <algorithm>
 #include <dirent.h>
 #include <set>
 #include <string_view>
@@ -16,18 +18,25 @@ namespace pelldrake {
 namespace {
 
 struct Entry {
+    std::string key; // NameSortKey of the name
     std::string name;
     unsigned char type; // d_type: DT_UNKNOWN when the file system does not say
+
+    bool operator<(const Entry& other) const { return key != other.key ? key < other.key : name < other.name; }
 };
 
 class Scanner {
 public:
-    Scanner(FilePathList& out, bool includeSubfolders) : out_(out), includeSubfolders_(includeSubfolders) {}
+    Scanner(FilePathList& out, bool includeSubfolders, ProgressSink* progress)
+        : out_(out), includeSubfolders_(includeSubfolders), progress_(progress), startSize_(out.size()) {}
 
     // prefix is the folder's path followed by exactly one separator.
     void Scan(const std::string& prefix) {
         std::vector<Entry> entries;
-        if (!ReadFolder(prefix, entries))
+        const bool read = ReadFolder(prefix, entries);
+        if (progress_)
+            progress_->Report(out_.size() - startSize_, 0, prefix);
+        if (!read)
             return;
         std::string path = prefix;
         for (const Entry& entry : entries) {
@@ -35,6 +44,8 @@ public:
             path += entry.name;
             if (!IsFolder(path, entry.type)) {
                 out_.push_back(path);
+                if (progress_ && out_.size() % kReportEvery == 0)
+                    progress_->Report(out_.size() - startSize_, 0, path);
             } else if (includeSubfolders_ && entry.name.front() != '.') {
                 path += '/';
                 Scan(path);
@@ -57,10 +68,13 @@ private:
                 const std::string_view name = entry->d_name;
                 if (name == "." || name == "..")
                     continue;
-                entries.push_back({std::string(name), entry->d_type});
+                entries.push_back({NameSortKey(name), std::string(name), entry->d_type});
             }
         }
         ::closedir(dir);
+        // The file system lists names in the order of its own tables (hash order on ext4); the
+        // user expects the order of the file manager, files and folders mixed.
+        std::sort(entries.begin(), entries.end());
         return fresh;
     }
 
@@ -73,19 +87,23 @@ private:
         return pelldrake::IsFolder(path);
     }
 
+    static constexpr std::size_t kReportEvery = 256;
+
     FilePathList& out_;
     const bool includeSubfolders_;
+    ProgressSink* const progress_;
+    const std::size_t startSize_;
     std::set<std::pair<dev_t, ino_t>> entered_;
 };
 
 } // namespace
 
-void ScanFolder(FilePathList& out, const FilePath& folder, bool includeSubfolders) {
+void ScanFolder(FilePathList& out, const FilePath& folder, bool includeSubfolders, ProgressSink* progress) {
     if (folder.empty())
         return;
     std::string prefix(PathText::Native().WithoutTrailingSeparator(folder));
     prefix += '/';
-    Scanner(out, includeSubfolders).Scan(prefix);
+    Scanner(out, includeSubfolders, progress).Scan(prefix);
 }
 
 } // namespace pelldrake

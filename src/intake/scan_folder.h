@@ -1,10 +1,11 @@
 #pragma once
 
+#include "core/progress.h"
 #include "core/types.h"
 
 namespace pelldrake {
 
-// Appends every file of the folder to out, in the order the file system lists them, as
+// Appends every file of the folder to out, in name order (see NameSortKey), as
 // folder + "/" + name (a folder given with a trailing "/" does not get a second one, so the root
 // gives "/name"). With includeSubfolders each subfolder is scanned the moment it is met, so its
 // files come before the parent's later entries; folders whose names begin with "." are never
@@ -18,6 +19,9 @@ namespace pelldrake {
 // - Names are bytes: a name that is not valid UTF-8 is kept exactly as the file system gives it.
 // - A folder that cannot be read contributes nothing and does not stop the rest of the scan.
 // - A folder on a pseudo file system (/proc, /sys, /dev) contributes nothing either.
-void ScanFolder(FilePathList& out, const FilePath& folder, bool includeSubfolders);
+//
+// progress, when given, hears the number of files found so far (of an unknown total) as the scan
+// goes, at least once per folder.
+void ScanFolder(FilePathList& out, const FilePath& folder, bool includeSubfolders, ProgressSink* progress = nullptr);
 
 } // namespace pelldrake

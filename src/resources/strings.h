@@ -44,6 +44,10 @@ inline constexpr const char* kImageTooLargeFormat = "大きすぎて表示しま
 inline constexpr const char* kPatternControlCharacterRefused =
     "拡張子に改行などの制御文字は使えません。\r\n1行の文字列で入力してください。";
 
+// Progress of a long intake or disposal on the status line.
+inline constexpr const char* kProgressFound = "ファイルを探しています… %lld 個";
+inline constexpr const char* kProgressStep = "%lld / %lld  ";
+
 inline QString Utf8(const char* text) {
     return QString::fromUtf8(text);
 }

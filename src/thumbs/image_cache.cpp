@@ -9,6 +9,7 @@ std::size_t ImageKeyHash::operator()(const ImageKey& key) const noexcept {
     const auto mix = [&seed](std::size_t value) { seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2); };
     mix(static_cast<std::size_t>(key.target.width()));
     mix(static_cast<std::size_t>(key.target.height()));
+    mix(static_cast<std::size_t>(key.preview));
     return seed;
 }
 
@@ -48,7 +49,7 @@ std::optional<QImage> ImageCache::FindLargest(const FilePath& path, const FileSt
     // A few hundred entries at most: a walk costs microseconds, far less than a decode.
     const Entry* largest = nullptr;
     for (const Entry& entry : entries_) {
-        if (entry.key.path == path && entry.stamp == stamp &&
+        if (entry.key.path == path && !entry.key.preview && entry.stamp == stamp &&
             (!largest || entry.image.width() > largest->image.width()))
             largest = &entry;
     }

@@ -12,10 +12,12 @@
 
 namespace pelldrake {
 
-// What a decoded image is known by: the file's bytes-exact path and the size it was fitted into.
+// What a decoded image is known by: the file's bytes-exact path, the size it was fitted into, and
+// whether it is the file's embedded preview rather than its own pixels.
 struct ImageKey {
     FilePath path;
     QSize target;
+    bool preview = false;
 
     bool operator==(const ImageKey& other) const = default;
 };
@@ -53,7 +55,7 @@ public:
     bool Contains(const ImageKey& key) const { return index_.count(key) != 0; }
 
     // The largest image held of this version of the file at any size, from which a smaller one
-    // can be scaled instead of decoding the file again.
+    // can be scaled instead of decoding the file again. Previews do not count.
     std::optional<QImage> FindLargest(const FilePath& path, const FileStamp& stamp) const;
 
     // An image larger than the whole budget is not kept.

@@ -2,6 +2,7 @@
 
 #include "thumbs/abandonable_file.h"
 #include "thumbs/decode_budget.h"
+#include "thumbs/embedded_preview.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -34,6 +35,7 @@ int ThreadCap(int maxRunning) {
 const std::atomic<bool> kNeverAbandoned{false};
 
 constexpr std::size_t kMaxRememberedRefusals = 256;
+constexpr std::size_t kMaxRememberedWithoutPreview = 4096;
 
 struct Decoded {
     QImage image;
@@ -79,6 +81,8 @@ Decoded DecodeFile(const FilePath& path, QSize target, const std::atomic<bool>& 
     const std::optional<DecodeCost> cost = EstimateDecodeCost(file, target);
     if (cost && !IsWithinBudget(*cost)) {
         out.refusal = ImageLoader::Refusal{cost->stored, cost->bytes};
+        // What the camera embedded is small and bounded: the user still sees what the file is.
+        out.image = Paintable(ReadEmbeddedPreview(file.handle(), target, PreviewPick::Largest));
         return out;
     }
     const bool large = cost && cost->bytes > kLargeDecodeBytes;
@@ -112,7 +116,29 @@ Decoded DecodeFile(const FilePath& path, QSize target, const std::atomic<bool>& 
         out.abandoned = true; // what the decoder made of half a file is not the picture
         return out;
     }
+    // Camera raw files: Qt cannot decode their pixels, the camera put a picture of them inside.
+    if (image.isNull())
+        image = ReadEmbeddedPreview(file.handle(), target, PreviewPick::Largest);
     out.image = Paintable(std::move(image));
+    return out;
+}
+
+struct PreviewRead {
+    QImage image;
+    std::optional<FileStamp> stamp;
+};
+
+PreviewRead ReadPreviewFile(const FilePath& path, QSize target) {
+    PreviewRead out;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return out;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        out.stamp = FileStamp::FromStat(info);
+        out.image = Paintable(ReadEmbeddedPreview(fd, target, PreviewPick::SmallestCovering));
+    }
+    ::close(fd);
     return out;
 }
 
@@ -126,6 +152,7 @@ ImageLoader::ImageLoader(std::int64_t cacheBudgetBytes, int maxRunning, QObject*
     : QObject(parent), maxRunning_(maxRunning > 0 ? maxRunning : std::max(1, QThread::idealThreadCount())),
       cache_(cacheBudgetBytes) {
     pool_.setMaxThreadCount(ThreadCap(maxRunning_));
+    previewPool_.setMaxThreadCount(1);
 }
 
 ImageLoader::~ImageLoader() {
@@ -133,9 +160,11 @@ ImageLoader::~ImageLoader() {
     wanted_.clear();
     for (auto& [key, running] : inFlight_)
         running.abandoned->store(true);
+    previewQueue_.clear();
     // Running decodes post their results to this object; QObject discards those posts once the
     // workers are done and the object goes.
     pool_.waitForDone();
+    previewPool_.waitForDone();
 }
 
 ImageLoader* ImageLoader::Shared() {
@@ -156,7 +185,8 @@ QSize ImageLoader::FitSize(QSize source, QSize target) {
     return source.scaled(target, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
-std::optional<QImage> ImageLoader::Request(QObject* requester, const FilePath& path, QSize target, Delivery deliver) {
+std::optional<QImage> ImageLoader::Request(QObject* requester, const FilePath& path, QSize target, Delivery deliver,
+                                           Delivery deliverPreview) {
     Withdraw(requester);
     const std::optional<FileStamp> stamp = FileStamp::Of(path);
     if (!stamp || target.isEmpty())
@@ -164,15 +194,20 @@ std::optional<QImage> ImageLoader::Request(QObject* requester, const FilePath& p
     ImageKey key{path, target};
     if (std::optional<QImage> cached = cache_.Find(key, *stamp))
         return cached;
-    if (const auto refused = refused_.find(path); refused != refused_.end() && refused->second.stamp == *stamp)
-        return QImage();
+    // A refused file is asked again only for its embedded preview, unless it is known to have none.
+    if (const auto refused = refused_.find(path); refused != refused_.end() && refused->second.stamp == *stamp) {
+        const auto none = withoutPreview_.find(path);
+        if (none != withoutPreview_.end() && none->second == *stamp)
+            return QImage();
+    }
     // A file just shown in one pane and now asked for by a smaller one (a sorted file moving
     // to its class pane) needs no second decode.
     if (QImage scaled = FromLargerCached(key, *stamp); !scaled.isNull())
         return scaled;
 
     Watch(requester);
-    wanted_.insert_or_assign(requester, Wanted{key, std::move(deliver)});
+    wanted_.insert_or_assign(requester, Wanted{key, std::move(deliver), std::move(deliverPreview)});
+    QueuePreview(key, nullptr, stamp);
     if (const auto running = inFlight_.find(key); running != inFlight_.end()) {
         running->second.abandoned->store(false); // if it already gave up, Finish starts it anew
     } else {
@@ -181,6 +216,67 @@ std::optional<QImage> ImageLoader::Request(QObject* requester, const FilePath& p
         StartQueued();
     }
     return std::nullopt;
+}
+
+std::optional<QImage> ImageLoader::CachedPreview(const FilePath& path, QSize target) {
+    const std::optional<FileStamp> stamp = FileStamp::Of(path);
+    if (!previewsEnabled_ || !stamp)
+        return std::nullopt;
+    return cache_.Find(ImageKey{path, target, true}, *stamp);
+}
+
+void ImageLoader::QueuePreview(const ImageKey& key, QObject* readAheadFor, const std::optional<FileStamp>& stamp) {
+    if (!previewsEnabled_)
+        return;
+    ImageKey previewKey{key.path, key.target, true};
+    if (cache_.Contains(previewKey) || cache_.Contains(ImageKey{key.path, key.target}))
+        return;
+    if (const auto none = withoutPreview_.find(key.path);
+        none != withoutPreview_.end() && (stamp ? *stamp : FileStamp::Of(key.path)) == none->second)
+        return;
+    if (readAheadFor == nullptr) {
+        std::erase_if(previewQueue_, [&previewKey](const Job& job) { return job.key == previewKey; });
+        previewQueue_.push_front(Job{std::move(previewKey), nullptr});
+    } else if (std::none_of(previewQueue_.begin(), previewQueue_.end(),
+                            [&previewKey](const Job& job) { return job.key == previewKey; })) {
+        previewQueue_.push_back(Job{std::move(previewKey), readAheadFor});
+    }
+    StartPreview();
+}
+
+void ImageLoader::StartPreview() {
+    if (previewRunning_ || previewQueue_.empty())
+        return;
+    ImageKey key = std::move(previewQueue_.front().key);
+    previewQueue_.pop_front();
+    previewRunning_ = true;
+    previewPool_.start([loader = this, key = std::move(key)] {
+        PreviewRead read = ReadPreviewFile(key.path, key.target);
+        QMetaObject::invokeMethod(
+            loader, [loader, key, read = std::move(read)] { loader->FinishPreview(key, read.image, read.stamp); },
+            Qt::QueuedConnection);
+    });
+}
+
+void ImageLoader::FinishPreview(const ImageKey& key, const QImage& image, const std::optional<FileStamp>& stamp) {
+    previewRunning_ = false;
+    if (stamp && image.isNull()) {
+        if (withoutPreview_.size() >= kMaxRememberedWithoutPreview)
+            withoutPreview_.clear();
+        withoutPreview_.insert_or_assign(key.path, *stamp);
+    } else if (stamp) {
+        cache_.Insert(key, *stamp, image);
+    }
+    std::vector<Delivery> deliveries;
+    // Only requests still waiting for their picture take it: the picture itself, once delivered,
+    // has ended the request.
+    for (const auto& [requester, wanted] : wanted_) {
+        if (!image.isNull() && wanted.deliverPreview && wanted.key.path == key.path && wanted.key.target == key.target)
+            deliveries.push_back(wanted.deliverPreview);
+    }
+    StartPreview();
+    for (const Delivery& deliver : deliveries)
+        deliver(image);
 }
 
 QImage ImageLoader::FromLargerCached(const ImageKey& key, const FileStamp& stamp) {
@@ -223,6 +319,11 @@ void ImageLoader::ReadAhead(QObject* requester, const FilePathList& paths, QSize
     for (const Job& job : queue_)
         queued.insert(job.key);
     std::unordered_set<ImageKey, ImageKeyHash> listed;
+    // Previews of the neighbours first: they are quick, and the next key shows one at once.
+    for (const FilePath& path : paths) {
+        if (!path.empty())
+            QueuePreview(ImageKey{path, target}, requester, std::nullopt);
+    }
     for (const FilePath& path : paths) {
         ImageKey key{path, target};
         listed.insert(key);
@@ -263,6 +364,9 @@ void ImageLoader::Withdraw(QObject* requester) {
     if (IsWanted(key))
         return;
     std::erase_if(queue_, [&key](const Job& job) { return job.readAheadFor == nullptr && job.key == key; });
+    std::erase_if(previewQueue_, [&key](const Job& job) {
+        return job.readAheadFor == nullptr && job.key.path == key.path && job.key.target == key.target;
+    });
     if (const auto running = inFlight_.find(key); running != inFlight_.end() && running->second.readAheadFor == nullptr)
         AbandonIfUnwanted(key);
 }
@@ -284,6 +388,7 @@ int ImageLoader::LiveShownRunning() const {
 
 void ImageLoader::DropReadAheadOf(QObject* requester) {
     std::erase_if(queue_, [requester](const Job& job) { return job.readAheadFor == requester; });
+    std::erase_if(previewQueue_, [requester](const Job& job) { return job.readAheadFor == requester; });
 }
 
 bool ImageLoader::IsWanted(const ImageKey& key) const {

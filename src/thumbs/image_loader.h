@@ -30,6 +30,11 @@ namespace pelldrake {
 // when every worker is busy with such work it gets a thread of its own, and a large decode that
 // nobody wants any more is abandoned at its next read. A picture whose decode would take more
 // memory than the budget, as its header tells, is not decoded at all (see RefusalOf).
+//
+// A file that carries an embedded preview (a camera's EXIF thumbnail, a raw file's previews) is
+// shown from it at once while its own pixels decode. Previews are read by a thread of their own,
+// so that they never wait behind a decode, and are kept in the cache apart from the pictures.
+// A file whose own pixels cannot be decoded (camera raw) is shown from its largest preview.
 class ImageLoader : public QObject {
     Q_OBJECT
 
@@ -66,7 +71,16 @@ public:
     // earlier request. An answer known at once (cached, or the file cannot be read) is
     // returned and deliver is not called; otherwise deliver is called later unless the
     // request is superseded or cancelled first.
-    std::optional<QImage> Request(QObject* requester, const FilePath& path, QSize target, Delivery deliver);
+    // While the request waits, deliverPreview is called with the file's embedded preview when it
+    // has one and it arrives first; never after deliver, never for a superseded request.
+    std::optional<QImage> Request(QObject* requester, const FilePath& path, QSize target, Delivery deliver,
+                                  Delivery deliverPreview = {});
+
+    // The file's embedded preview fitted to target, when it has been read already.
+    std::optional<QImage> CachedPreview(const FilePath& path, QSize target);
+    // Off, no preview is read or delivered (except as the picture of a file Qt cannot decode).
+    void setPreviewsEnabled(bool on) { previewsEnabled_ = on; }
+    bool previewsEnabled() const { return previewsEnabled_; }
 
     // Drops the requester's pending request and its read-ahead that has not started.
     void Cancel(QObject* requester);
@@ -79,8 +93,10 @@ public:
     std::optional<Refusal> RefusalOf(const FilePath& path) const;
 
     bool isCached(const FilePath& path, QSize target) const { return cache_.Contains(ImageKey{path, target}); }
-    // Decodes queued or running.
-    int pendingCount() const { return static_cast<int>(queue_.size()) + running_; }
+    // Decodes and preview reads queued or running.
+    int pendingCount() const {
+        return static_cast<int>(queue_.size() + previewQueue_.size()) + running_ + (previewRunning_ ? 1 : 0);
+    }
     int maxRunning() const { return maxRunning_; }
     int runningCount() const { return running_; }
     std::int64_t cacheBytes() const { return cache_.bytes(); }
@@ -95,6 +111,7 @@ private:
     struct Wanted {
         ImageKey key;
         Delivery deliver;
+        Delivery deliverPreview;
     };
     struct Running {
         std::shared_ptr<std::atomic<bool>> abandoned;
@@ -114,6 +131,10 @@ private:
     void AbandonIfUnwanted(const ImageKey& key);
     int LiveShownRunning() const;
     void StartQueued();
+    // Queues a preview read unless the preview is known; shown ones go first.
+    void QueuePreview(const ImageKey& key, QObject* readAheadFor, const std::optional<FileStamp>& stamp);
+    void StartPreview();
+    void FinishPreview(const ImageKey& key, const QImage& image, const std::optional<FileStamp>& stamp);
     void Finish(const ImageKey& key, bool readAhead, const Result& result);
     // Scales a larger picture of the same file already in memory; null when there is none.
     QImage FromLargerCached(const ImageKey& key, const FileStamp& stamp);
@@ -129,6 +150,11 @@ private:
     bool mayTakeExtraThread_ = false;
     std::unordered_map<QObject*, Wanted> wanted_;
     std::unordered_set<QObject*> watched_;
+    bool previewsEnabled_ = true;
+    bool previewRunning_ = false;
+    std::deque<Job> previewQueue_; // keys with preview set; shown first, then read-ahead
+    std::unordered_map<FilePath, FileStamp> withoutPreview_;
+    QThreadPool previewPool_;
     QThreadPool pool_;
 };
 

@@ -1,3 +1,4 @@
+#include "core/progress.h"
 #include "support/disposal_sandbox.h"
 
 #include <gtest/gtest.h>
@@ -7,13 +8,25 @@ using namespace pelldrake::testing;
 
 namespace {
 
+// Keeps what a run says of its progress, as "done/total name", then "end".
+struct RecordingSink : ProgressSink {
+    void Report(std::size_t done, std::size_t total, std::string_view at) override {
+        said.push_back(std::to_string(done) + "/" + std::to_string(total) + " " +
+                       FilePath(at).substr(at.rfind('/') + 1));
+    }
+    void Finish() override { said.push_back("end"); }
+    std::vector<std::string> said;
+};
+
 const QStringList kAllAtSource{"from", "from", "from", "from", "from"};
 
 TEST(CopyOrMoveFiles, CancelAtTheSecondOverwriteStopsTheRunAndEmptiesTheList) {
     DisposalSandbox box;
     box.dir.Write(QStringLiteral("to/f2.jpg"), "old");
     box.prompter.answers = {PromptAnswer::Cancel};
-    box.Run(3, box.To());
+    RecordingSink progress;
+    box.Run(3, box.To(), false, &progress);
+    EXPECT_EQ(progress.said, (std::vector<std::string>{"1/5 f1.jpg", "2/5 f2.jpg", "end"}));
     EXPECT_EQ(box.WhereIs(1), "to");
     EXPECT_EQ(box.dir.Read(QStringLiteral("to/f2.jpg")), "old");
     EXPECT_EQ(box.dir.Read(QStringLiteral("from/f2.jpg")), box.contents[1]);

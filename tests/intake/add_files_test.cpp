@@ -54,6 +54,43 @@ protected:
     Board board;
 };
 
+// Every report of a long intake, in order.
+struct RecordingProgress : ProgressSink {
+    struct Step {
+        std::size_t done, total;
+        std::string at;
+    };
+    void Report(std::size_t done, std::size_t total, std::string_view at) override {
+        steps.push_back({done, total, std::string(at)});
+    }
+    void Finish() override { ++finished; }
+    std::vector<Step> steps;
+    int finished = 0;
+};
+
+TEST_F(AddFilesTest, ScanAndAddTellHowFarTheyHaveCome) {
+    for (int i = 0; i < 600; ++i)
+        File("many/" + std::to_string(i) + ".jpg");
+    File("many/sub/x.jpg");
+    RecordingProgress progress;
+    FilePathList found;
+    ScanFolder(found, root + "/many", true, &progress);
+    ASSERT_EQ(found.size(), 601u);
+    // Counts of files found so far, the total unknown: growing, and at least once per folder.
+    ASSERT_GE(progress.steps.size(), 4u);
+    EXPECT_TRUE(std::all_of(progress.steps.begin(), progress.steps.end(), [](const auto& s) { return s.total == 0; }));
+    EXPECT_TRUE(std::is_sorted(progress.steps.begin(), progress.steps.end(),
+                               [](const auto& a, const auto& b) { return a.done < b.done; }));
+    EXPECT_EQ(progress.steps.back().done, 600u); // after the last folder, the subfolder's file still to come
+    progress.steps.clear();
+
+    EXPECT_EQ(AddFiles(board, settings, false, found, kUnclassified, false, kNativePathCase, &progress), 601);
+    ASSERT_EQ(progress.steps.size(), 3u); // candidates 0, 256 and 512, each with the file it is at
+    EXPECT_EQ(progress.steps[1].done, 256u);
+    EXPECT_EQ(progress.steps[1].total, 601u);
+    EXPECT_EQ(progress.steps[1].at, found[256]);
+}
+
 TEST_F(AddFilesTest, SameFileTwiceInABatchOrInAnyListIsLeftOut) {
     const std::string a = File("a.jpg");
     const std::string b = File("b.jpg");

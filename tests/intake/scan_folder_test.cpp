@@ -16,20 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempDir;
 
-// Names of a folder in the order the file system lists them.
-std::vector<std::string> ListedNames(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        ::closedir(dir);
-    }
-    return names;
-}
-
 // The scanned paths below folder, each cut to its first name below folder; a subfolder whose
 // files came in one block therefore shows up once.
 std::vector<std::string> Collapsed(const FilePathList& paths, const std::string& folder) {
@@ -90,8 +76,56 @@ TEST_F(ScanFolderTest, SubfolderFilesComeWhereTheSubfolderIsListed) {
     const FilePathList out = Scan(root, true);
 
     EXPECT_EQ(Sorted(out), Sorted(all));
-    EXPECT_EQ(Collapsed(out, root), ListedNames(root));
-    EXPECT_EQ(Collapsed(out, root + "/sub2"), ListedNames(root + "/sub2"));
+    std::vector<std::string> rootOrder;
+    for (int i = 0; i < 12; ++i)
+        rootOrder.push_back("r" + std::to_string(i) + ".jpg");
+    rootOrder.insert(rootOrder.end(), {"sub1", "sub2", "sub3"});
+    EXPECT_EQ(Collapsed(out, root), rootOrder);
+    EXPECT_EQ(Collapsed(out, root + "/sub2"),
+              std::vector<std::string>({"deeper", "s0.jpg", "s1.jpg", "s2.jpg", "s3.jpg"}));
+}
+
+TEST_F(ScanFolderTest, NamesComeAsTheFileManagerListsThem) {
+    // Given in an order no file system keeps; non-UTF-8 names (\xe9 is é in Latin-1) keep
+    // their bytes and sort by them, ASCII letters folded.
+    const std::vector<std::string> names = {"img_10.jpg",
+                                            "IMG_2.jpg",
+                                            "B.jpg",
+                                            "a.jpg",
+                                            "IMG_02.jpg",
+                                            "IMG_1.jpg",
+                                            "Z\xe9.jpg",
+                                            "z\xe8.jpg",
+                                            "\xc3\x89t\xc3\xa9.jpg",
+                                            "\xc3\xa9"
+                                            "a.jpg",
+                                            "photo 9 b.jpg",
+                                            "photo 10 a.jpg",
+                                            "c"};
+    for (const std::string& name : names)
+        File(name == "c" ? "c/inside.jpg" : name);
+    const FilePathList out = Scan(root, true);
+    std::vector<std::string> got;
+    for (const FilePath& path : out)
+        got.push_back(path.substr(root.size() + 1));
+    const std::vector<std::string> expected = {"a.jpg",
+                                               "B.jpg",
+                                               "c/inside.jpg",
+                                               "IMG_1.jpg",
+                                               "IMG_02.jpg",
+                                               "IMG_2.jpg",
+                                               "img_10.jpg",
+                                               "photo 9 b.jpg",
+                                               "photo 10 a.jpg",
+                                               "z\xe8.jpg",
+                                               "Z\xe9.jpg",
+                                               "\xc3\xa9"
+                                               "a.jpg",
+                                               "\xc3\x89t\xc3\xa9.jpg"};
+    EXPECT_EQ(got, expected);
+    // QTemporaryDir cannot remove names that are not UTF-8.
+    for (const char* name : {"/Z\xe9.jpg", "/z\xe8.jpg"})
+        ::unlink((root + name).c_str());
 }
 
 TEST_F(ScanFolderTest, WithoutSubfoldersTakesOnlyTheFolderOwnFiles) {

@@ -75,8 +75,8 @@ struct DisposalSandbox {
             .isEmpty();
     }
 
-    void Run(ListIndex list, const FilePath& folder, bool keepSource = false) {
-        DisposalContext context{board, fileSystem, prompter};
+    void Run(ListIndex list, const FilePath& folder, bool keepSource = false, ProgressSink* sink = nullptr) {
+        DisposalContext context{board, fileSystem, prompter, [] {}, sink};
         CopyOrMoveFiles(context, list, folder, keepSource);
     }
 };

@@ -105,6 +105,7 @@ private slots:
         ExtensionFilterDialog dialog(Settings(), nullptr, &prompter);
         dialog.show();
         dialog.edit()->setText("jpg\n[VIEWER]\nDELTHUMBDB=1\nTHUMBDBNAME=keep.jpg");
+        prompter.answers.push_back(PromptAnswer::Ok);
         dialog.accept();
         QVERIFY(dialog.isVisible());
         QVERIFY(dialog.Rows().isEmpty());

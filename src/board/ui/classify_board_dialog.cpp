@@ -15,6 +15,7 @@
 #include "platform/help_file.h"
 #include "platform/prompter.h"
 #include "platform/ui/qt_clipboard.h"
+#include "platform/ui/status_progress.h"
 #include "resources/app_icon.h"
 #include "resources/control_ids.h"
 #include "resources/dialog_units.h"
@@ -44,6 +45,7 @@ ClassifyBoardDialog::ClassifyBoardDialog(LayoutMode layout, SettingsFile setting
     : QDialog(parent), layout_(layout), settings_(std::move(settings)), prompter_(prompter), shell_(shell),
       viewer_(settings_, shell), helpPath_(InstallLayout(QApplication::applicationFilePath(), {}).HelpPath()) {
     BuildWindow();
+    progress_ = std::make_unique<StatusProgress>(statusLine_);
     const CommandContext context = commandContext();
     RegisterBoardCommands(*this, commands_);
     intake_ = std::make_unique<IntakeCommands>(context);
@@ -71,7 +73,7 @@ ClassifyBoardDialog::~ClassifyBoardDialog() {
 }
 
 CommandContext ClassifyBoardDialog::commandContext() {
-    return CommandContext{board_, settings_, prompter_, applyExtensionFilter_, this};
+    return CommandContext{board_, settings_, prompter_, applyExtensionFilter_, this, progress_.get()};
 }
 
 void ClassifyBoardDialog::BuildWindow() {

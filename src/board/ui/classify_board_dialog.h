@@ -24,6 +24,7 @@ namespace pelldrake {
 class BoardMenuBar;
 class CThumbCtl;
 class IntakeCommands;
+class StatusProgress;
 class Prompter;
 class Shell;
 
@@ -127,6 +128,7 @@ private:
     bool expanded_ = false;
     bool readAhead_ = true;
     QString helpPath_;
+    std::unique_ptr<StatusProgress> progress_;
     std::unique_ptr<IntakeCommands> intake_;
     enum class ExcludeCaption { Template, ShiftDown, ShiftReleased };
     ExcludeCaption excludeCaption_ = ExcludeCaption::Template;

@@ -17,8 +17,8 @@
 
 namespace pelldrake {
 
-DisposalCommands::DisposalCommands(Board& board, Prompter& prompter, QWidget* boardWindow)
-    : QObject(boardWindow), board_(board), prompter_(prompter), boardWindow_(boardWindow) {}
+DisposalCommands::DisposalCommands(Board& board, Prompter& prompter, QWidget* boardWindow, ProgressSink* progress)
+    : QObject(boardWindow), board_(board), prompter_(prompter), boardWindow_(boardWindow), progress_(progress) {}
 
 DisposalCommands::~DisposalCommands() = default;
 
@@ -50,7 +50,7 @@ void DisposalCommands::DisposeList(int id) {
             TellFilesThatStayed(DeleteListFiles(board_, *fileSystem_, list));
             return;
         }
-        DisposalContext context{board_, *fileSystem_, prompter_, RepaintPacer()};
+        DisposalContext context{board_, *fileSystem_, prompter_, RepaintPacer(), progress_};
         CopyOrMoveFiles(context, list, choice.folder, choice.keepSource);
         return;
     }
@@ -73,7 +73,7 @@ void DisposalCommands::TellFilesThatStayed(const FilePathList& stayed) {
 
 DisposalCommands& RegisterDisposalCommands(CommandTable& commands, const CommandContext& context,
                                            Clipboard& clipboard) {
-    auto* disposal = new DisposalCommands(context.board, context.prompter, context.dialogParent);
+    auto* disposal = new DisposalCommands(context.board, context.prompter, context.dialogParent, context.progress);
     disposal->setClipboardExport([&board = context.board, &prompter = context.prompter, &clipboard](ListIndex list) {
         CopyListToClipboard(board, list, clipboard, prompter);
     });

@@ -16,6 +16,7 @@ class Board;
 class Clipboard;
 class CommandTable;
 class DestinationDialog;
+class ProgressSink;
 class Prompter;
 
 // The dispose buttons and menu commands of the board: a list's files moved, copied or trashed,
@@ -24,7 +25,8 @@ class Prompter;
 class DisposalCommands : public QObject {
     Q_OBJECT
 public:
-    DisposalCommands(Board& board, Prompter& prompter, QWidget* boardWindow);
+    // progress, when given, shows which file of how many a long copy or move is at.
+    DisposalCommands(Board& board, Prompter& prompter, QWidget* boardWindow, ProgressSink* progress = nullptr);
     ~DisposalCommands() override;
 
     // Any dispose button or menu id of the four ranges.
@@ -43,6 +45,7 @@ private:
     Board& board_;
     Prompter& prompter_;
     QWidget* boardWindow_;
+    ProgressSink* progress_;
     PosixFileSystem disk_;
     FileSystem* fileSystem_ = &disk_;
     QPointer<DestinationDialog> dialog_;

@@ -15,6 +15,16 @@
 
 namespace pelldrake {
 
+template <typename Work> void IntakeCommands::RunIntake(Work work) {
+    if (running_)
+        return;
+    running_ = true;
+    work(context_.progress);
+    if (context_.progress)
+        context_.progress->Finish();
+    running_ = false;
+}
+
 void IntakeCommands::Register(CommandTable& commands) {
     commands.Add(menu_ids::kAddFiles, [this](int) { AddFilesByDialog(); });
     commands.Add(menu_ids::kAddFolder, [this](int) { AddFolder(); });
@@ -23,6 +33,8 @@ void IntakeCommands::Register(CommandTable& commands) {
 }
 
 void IntakeCommands::AddFilesByDialog() {
+    if (running_)
+        return;
     std::vector<FileTypeEntry> types;
     if (const auto entry = ExtensionFilter::FileDialogEntry(ExtensionFilter::Load(context_.settings)))
         types.push_back({entry->first, entry->second});
@@ -32,10 +44,15 @@ void IntakeCommands::AddFilesByDialog() {
     if (!chosen || chosen->empty())
         return;
     // The type list already limited the choice: the filter does not apply to picked files.
-    AddFiles(context_.board, context_.settings, context_.applyExtensionFilter, std::move(*chosen), kUnclassified, true);
+    RunIntake([&](ProgressSink* progress) {
+        AddFiles(context_.board, context_.settings, context_.applyExtensionFilter, std::move(*chosen), kUnclassified,
+                 true, kNativePathCase, progress);
+    });
 }
 
 void IntakeCommands::AddFolder() {
+    if (running_)
+        return;
     const bool useCurrent = context_.settings.UseCurrentDirectory() != 0;
     if (useCurrent)
         lastAddFolder_ = PathFromQString(QDir::currentPath());
@@ -48,10 +65,12 @@ void IntakeCommands::AddFolder() {
         QDir::setCurrent(PathToQString(lastAddFolder_));
     const bool subfolders = context_.prompter.Ask(strings::Utf8(strings::kSubfolderQuestion), PromptButtons::YesNo,
                                                   PromptIcon::Question) == PromptAnswer::Yes;
-    FilePathList candidates;
-    ScanFolder(candidates, lastAddFolder_, subfolders);
-    AddFiles(context_.board, context_.settings, context_.applyExtensionFilter, std::move(candidates), kUnclassified,
-             false);
+    RunIntake([&](ProgressSink* progress) {
+        FilePathList candidates;
+        ScanFolder(candidates, lastAddFolder_, subfolders, progress);
+        AddFiles(context_.board, context_.settings, context_.applyExtensionFilter, std::move(candidates), kUnclassified,
+                 false, kNativePathCase, progress);
+    });
 }
 
 void IntakeCommands::EditExtensionFilter() {
@@ -64,6 +83,10 @@ void IntakeCommands::ToggleExtensionFilter() {
 }
 
 void IntakeCommands::Drop(const FilePathList& paths, ListIndex target) {
+    RunIntake([&](ProgressSink* progress) { DropInto(paths, target, progress); });
+}
+
+void IntakeCommands::DropInto(const FilePathList& paths, ListIndex target, ProgressSink* progress) {
     enum class Subfolders { NotAsked, With, Without };
     Subfolders answer = Subfolders::NotAsked;
     Prompter& prompter = context_.prompter;
@@ -87,14 +110,15 @@ void IntakeCommands::Drop(const FilePathList& paths, ListIndex target) {
                          ? Subfolders::With
                          : Subfolders::Without;
         }
-        ScanFolder(candidates, path, answer == Subfolders::With);
+        ScanFolder(candidates, path, answer == Subfolders::With, progress);
     }
     if (candidates.empty())
         return;
     if (target != kUnclassified && prompter.Ask(QString::asprintf(strings::kDropListQuestion, target),
                                                 PromptButtons::YesNo, PromptIcon::Question) != PromptAnswer::Yes)
         target = kUnclassified;
-    AddFiles(context_.board, context_.settings, context_.applyExtensionFilter, std::move(candidates), target, false);
+    AddFiles(context_.board, context_.settings, context_.applyExtensionFilter, std::move(candidates), target, false,
+             kNativePathCase, progress);
 }
 
 } // namespace pelldrake

@@ -6,6 +6,7 @@
 namespace pelldrake {
 
 class CommandTable;
+class ProgressSink;
 
 // The roads by which files reach the board: the open-file dialog, a folder, a drop, and the
 // extension filter that guards them.
@@ -28,7 +29,13 @@ public:
     const FilePath& lastAddFolder() const { return lastAddFolder_; }
 
 private:
+    // Runs one intake with the window's progress, unless another is already running (a drop
+    // can arrive while the window repaints during an intake).
+    template <typename Work> void RunIntake(Work work);
+    void DropInto(const FilePathList& paths, ListIndex target, ProgressSink* progress);
+
     CommandContext context_;
+    bool running_ = false;
     FilePath lastAddFolder_;
 };
 

@@ -50,10 +50,23 @@ void CThumbCtl::ShowFile(const FilePath& path) {
         showing_ = Showing::Pending;
         update();
     }
-    std::optional<QImage> answer =
-        loader_->Request(this, path, target, [this](const QImage& image) { Present(image); });
+    std::optional<QImage> answer = loader_->Request(
+        this, path, target, [this](const QImage& image) { Present(image); },
+        [this](const QImage& preview) { PresentPreview(preview); });
     if (answer)
         Present(*answer);
+    else if (std::optional<QImage> preview = loader_->CachedPreview(path, target))
+        PresentPreview(*preview);
+}
+
+void CThumbCtl::PresentPreview(const QImage& preview) {
+    // Only in place of nothing: the same file's sharper picture at another size stays.
+    if (showing_ != Showing::Pending || preview.isNull())
+        return;
+    image_ = preview;
+    showing_ = Showing::Preview;
+    update();
+    emit previewShown();
 }
 
 void CThumbCtl::ReadAhead(const FilePathList& paths) {
@@ -62,14 +75,17 @@ void CThumbCtl::ReadAhead(const FilePathList& paths) {
 }
 
 void CThumbCtl::Present(const QImage& image) {
-    image_ = image;
-    showing_ = image.isNull() ? Showing::Placeholder : Showing::Image;
     placeholderReason_.clear();
-    if (const auto refusal = image.isNull() && loader_ ? loader_->RefusalOf(path_) : std::nullopt) {
+    if (const auto refusal = loader_ ? loader_->RefusalOf(path_) : std::nullopt) {
         placeholderReason_ = QString::asprintf(strings::kImageTooLargeFormat, refusal->stored.width(),
                                                refusal->stored.height(), static_cast<long long>(refusal->bytes >> 20));
     }
-    update();
+    // A file whose own pixels fail to decode keeps the picture its camera put inside.
+    if (!image.isNull() || showing_ != Showing::Preview) {
+        image_ = image;
+        showing_ = image.isNull() ? Showing::Placeholder : Showing::Image;
+        update();
+    }
     emit imageShown();
 }
 
@@ -84,7 +100,7 @@ void CThumbCtl::paintEvent(QPaintEvent* event) {
         PaintPlaceholder(painter, area);
         return;
     }
-    if (showing_ != Showing::Image || image_.isNull())
+    if ((showing_ != Showing::Image && showing_ != Showing::Preview) || image_.isNull())
         return;
 
     // Sizes in device pixels, so that an image decoded for this size is drawn pixel for pixel;

@@ -19,6 +19,7 @@ public:
     enum class Showing {
         Nothing,     // the empty path, or no room to draw in
         Pending,     // waiting for the decode
+        Preview,     // the preview embedded in the file, until its picture arrives
         Image,       // the file's picture
         Placeholder, // the file is missing, unreadable or not an image
     };
@@ -38,7 +39,8 @@ public:
 
     Showing showing() const { return showing_; }
     const QImage& image() const { return image_; }
-    // Why the placeholder stands, when there is more to say than that the file is no picture.
+    // Why the file's own picture is not shown (the placeholder or its embedded preview stands in), when
+    // there is more to say than that the file is no picture.
     const QString& placeholderReason() const { return placeholderReason_; }
     // The contents area in device pixels: the size files are decoded to fit.
     QSize decodeSize() const;
@@ -48,12 +50,15 @@ public:
 signals:
     // The picture, the placeholder or the blank for the current path is in place.
     void imageShown();
+    // The file's embedded preview is in place; its picture follows.
+    void previewShown();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void Present(const QImage& image);
+    void PresentPreview(const QImage& preview);
     void PaintPlaceholder(QPainter& painter, const QRect& area) const;
 
     QPointer<ImageLoader> loader_;
