@@ -10,6 +10,7 @@
 #include "../tests/support/test_images.h"
 #include "board/ui/classify_board_dialog.h"
 #include "platform/memory_release.h"
+#include "spin.h"
 #include "thumbs/image_loader.h"
 #include "thumbs/ui/enlarge_window.h"
 #include "thumbs/ui/thumb_ctl.h"
@@ -35,12 +36,6 @@ namespace {
 constexpr int kSourceFiles = 12;
 constexpr int kSteps = 600;
 constexpr int kPaceMs = 100;
-
-void Spin(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 // The kernel's count of this process's resident pages, as ps and top read it.
 double ResidentMiB() {

@@ -11,6 +11,7 @@
 #include "../tests/support/scripted_prompter.h"
 #include "../tests/support/test_images.h"
 #include "board/ui/classify_board_dialog.h"
+#include "spin.h"
 #include "thumbs/image_loader.h"
 #include "thumbs/ui/thumb_ctl.h"
 
@@ -94,16 +95,6 @@ qint64 ThreadCpuNs() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return qint64{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
-}
-
-// Keeps the event loop turning, so the loader hears of finished decodes at once; QTest::qWait
-// sleeps in 10 ms slices, which would leave the decoding threads idle.
-void Spin(int ms) {
-    if (ms <= 0)
-        return;
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 // Counts the paints of a pane that show a given file's picture.

@@ -10,6 +10,7 @@
 #include "../tests/support/test_images.h"
 #include "board/board.h"
 #include "platform/memory_release.h"
+#include "spin.h"
 #include "thumbs/embedded_preview.h"
 #include "thumbs/image_loader.h"
 #include "thumbs/ui/thumb_ctl.h"
@@ -90,15 +91,6 @@ bool Report(const char* what, double value, double limit, const char* unit) {
     const bool ok = value <= limit;
     std::printf("  %-52s %9.2f %s   (limit %.2f %s) %s\n", what, value, unit, limit, unit, ok ? "ok" : "MISSED");
     return ok;
-}
-
-// Keeps the event loop turning for ms, so finished decodes are heard of at once.
-void Spin(int ms) {
-    if (ms <= 0)
-        return;
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 // Bytes this process has asked the kernel to read so far (read calls, not mapped pages).
