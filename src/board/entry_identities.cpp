@@ -1,21 +1,29 @@
 #include "board/entry_identities.h"
 
+#include "board/board.h"
+
 namespace pelldrake {
 
-std::optional<FileIdentity> EntryIdentities::Of(const FilePath& path) {
-    if (const auto found = known_.find(path); found != known_.end())
-        return found->second;
-    const auto info = StatPath(path);
-    if (!info)
+std::optional<FileIdentity> EntryIdentities::Known(const FilePath& path) const {
+    const auto found = known_.find(path);
+    if (found == known_.end())
         return std::nullopt;
-    known_.emplace(path, info->identity());
-    return info->identity();
+    return found->second;
 }
 
-void EntryIdentities::ForgetBeyond(std::size_t entryCount) {
-    // Forgetting everything is cheap and always right: what is asked again is looked up again.
-    if (known_.size() > 2 * entryCount + 1024)
-        known_.clear();
+void EntryIdentities::KeepOnlyEntriesOf(const Board& board) {
+    const auto entries = static_cast<std::size_t>(board.TotalCount());
+    if (known_.size() <= 2 * entries + 1024)
+        return;
+    std::unordered_map<FilePath, FileIdentity> kept;
+    kept.reserve(entries);
+    for (ListIndex list = 0; list < kListCount; ++list) {
+        for (const FilePath& entry : board.List(list).Entries()) {
+            if (const auto found = known_.find(entry); found != known_.end())
+                kept.emplace(entry, found->second);
+        }
+    }
+    known_ = std::move(kept);
 }
 
 } // namespace pelldrake

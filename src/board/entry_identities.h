@@ -8,15 +8,18 @@
 
 namespace pelldrake {
 
-// The file each entry of the board names, remembered by path: the duplicate test compares files,
-// not spellings, and a board of many thousand entries is not examined anew at every intake.
+class Board;
+
+// The file each entry of the board names, remembered by path when the entry arrives (intake and
+// the work-state load examine every file anyway), so the duplicate test can compare files, not
+// spellings, without examining the whole board again at every intake.
 class EntryIdentities {
 public:
-    // From memory, else from the file system; nullopt when the file cannot be examined.
-    std::optional<FileIdentity> Of(const FilePath& path);
+    std::optional<FileIdentity> Known(const FilePath& path) const;
     void Remember(const FilePath& path, FileIdentity identity) { known_[path] = identity; }
-    // Drops what no longer belongs to an entry once memory holds far more than the board.
-    void ForgetBeyond(std::size_t entryCount);
+    void Reserve(std::size_t count) { known_.reserve(count); }
+    // Once memory holds far more paths than the board, keeps only those of its entries.
+    void KeepOnlyEntriesOf(const Board& board);
 
 private:
     std::unordered_map<FilePath, FileIdentity> known_;

@@ -85,16 +85,19 @@ int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilt
     std::vector<std::size_t> accepted;
     {
         // One file has many spellings (links, "./", a doubled "/", hard links): the duplicate
-        // test looks at the file itself, and at the spelling for entries whose file is gone.
+        // test looks at the file itself, as remembered when each entry arrived, and always at the
+        // spelling. The board's files are not examined again: that would cost a look-up each.
         EntryIdentities& identities = board.identities();
-        identities.ForgetBeyond(static_cast<std::size_t>(board.TotalCount()) + candidates.size());
+        identities.KeepOnlyEntriesOf(board);
         std::unordered_set<FileIdentity, FileIdentityHash> files;
+        files.reserve(static_cast<std::size_t>(board.TotalCount()) + candidates.size());
+        identities.Reserve(static_cast<std::size_t>(board.TotalCount()) + candidates.size());
         DuplicateIndex index(pathCase, pathText.codePage());
         index.Reserve(static_cast<std::size_t>(board.TotalCount()) + candidates.size());
         for (ListIndex list = 0; list < kListCount; ++list) {
             for (const FilePath& entry : board.List(list).Entries()) {
                 index.Insert(entry);
-                if (const auto identity = identities.Of(entry))
+                if (const auto identity = identities.Known(entry))
                     files.insert(*identity);
             }
         }

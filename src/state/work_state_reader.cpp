@@ -94,8 +94,10 @@ LoadResult ReadSections(Board& board, LineReader& reader, const LoadCallbacks& c
                 reportMissing = false;
             continue;
         }
-        if (loaded.insert(*identity).second)
+        if (loaded.insert(*identity).second) {
             board.List(*section).Append(FilePath(line));
+            board.identities().Remember(board.List(*section).Entries().back(), *identity);
+        }
     }
 }
 
