@@ -15,6 +15,8 @@ public:
     virtual void Report(std::size_t done, std::size_t total, std::string_view at) = 0;
     // The operation has ended, however it ended.
     virtual void Finish() {}
+    // The user asked to stop; an operation that can stop asks this between its steps.
+    virtual bool StopRequested() { return false; }
 };
 
 } // namespace pelldrake

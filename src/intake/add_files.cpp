@@ -3,51 +3,16 @@
 #include "app/settings_file.h"
 #include "board/board.h"
 #include "intake/extension_filter.h"
+#include "intake/thumbnail_cache.h"
 #include "platform/busy_cursor.h"
 #include "platform/file_info.h"
 #include "platform/path_text.h"
 
-#include <cstring>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <unordered_set>
 #include <vector>
 
 namespace pelldrake {
-
-namespace {
-
-char AsciiUpper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 0x20) : c;
-}
-
-// Letters of the ASCII range compare without regard to case; a multi-byte character compares
-// whole, so a trail byte that looks like a letter is never folded.
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b, const CodePage& codePage) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t pos = 0; pos < a.size();) {
-        const std::size_t length = codePage.CharLength(a, pos);
-        if (codePage.CharLength(b, pos) != length)
-            return false;
-        if (length == 1) {
-            if (AsciiUpper(a[pos]) != AsciiUpper(b[pos]))
-                return false;
-        } else if (std::memcmp(a.data() + pos, b.data() + pos, length) != 0) {
-            return false;
-        }
-        pos += length;
-    }
-    return true;
-}
-
-// A path without a separator has no file name for this rule and never matches.
-bool IsThumbnailCache(std::string_view path, std::string_view cacheName, const PathText& pathText) {
-    const auto separator = pathText.LastSeparator(path);
-    return separator && EqualsIgnoringAsciiCase(path.substr(*separator + 1), cacheName, pathText.codePage());
-}
-
-} // namespace
 
 std::string PathKey(std::string_view path, PathCase pathCase, const CodePage& codePage) {
     return pathCase == PathCase::Insensitive ? codePage.ToUpper(path) : std::string(path);
@@ -71,12 +36,12 @@ bool DuplicateIndex::Contains(std::string_view path) const {
 }
 
 int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilter, FilePathList candidates,
-             ListIndex target, bool bypassFilter, PathCase pathCase, ProgressSink* progress) {
+             ListIndex target, bool bypassFilter, PathCase pathCase, ProgressSink* progress,
+             const FilePathList& chosenFolders) {
     // From the first moment: over a large board, building the index alone takes a noticeable time.
     BusyCursor busy;
 
-    const bool deleteThumbnailCache = settings.DeleteThumbDb() != 0;
-    const std::string thumbnailCacheName = settings.ThumbDbName();
+    const ThumbnailCacheRule thumbnailCache(settings, chosenFolders);
     const std::vector<std::string> patterns = ExtensionFilter::Load(settings);
     const PathText& pathText = PathText::Native();
 
@@ -103,10 +68,13 @@ int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilt
         }
         for (std::size_t i = 0; i < candidates.size(); ++i) {
             const FilePath& path = candidates[i];
-            if (progress && i % 256 == 0)
+            if (progress && i % 256 == 0) {
                 progress->Report(i, candidates.size(), path);
-            if (deleteThumbnailCache && IsThumbnailCache(path, thumbnailCacheName, pathText)) {
-                ::unlink(path.c_str()); // a cache that cannot be deleted is still not added
+                if (progress->StopRequested())
+                    return 0; // stopped: the lists stay as they were
+            }
+            if (thumbnailCache.Matches(path)) {
+                thumbnailCache.Remove(path); // a cache that cannot be removed is still not added
                 continue;
             }
             if (!ExtensionFilter::Accepts(path, patterns, applyExtensionFilter, bypassFilter, pathText))

@@ -49,8 +49,8 @@ private:
 };
 
 // Appends the candidates to the target list, leaving out silently:
-// - with VIEWER/DELTHUMBDB set, files named like VIEWER/THUMBDBNAME (ASCII case ignored), which are
-//   deleted from disk instead;
+// - with VIEWER/DELTHUMBDB set, thumbnail caches, which go to the trash instead when they lie in one
+//   of chosenFolders (see ThumbnailCacheRule; empty for files the user named one by one);
 // - files the extension filter rejects (see ExtensionFilter::Accepts);
 // - paths that do not exist, folders, and special files (FIFOs, sockets, devices: reading one
 //   could block or never end, and none is an image);
@@ -58,9 +58,10 @@ private:
 // The target list then keeps its position (an empty one shows its first new file) and its controls
 // are updated once. Pass the candidates with std::move: the surviving paths are moved into the list.
 // Runs on the user-interface thread with the busy cursor shown; progress, when given, hears how
-// many candidates have been examined. Returns the number of files added.
+// many candidates have been examined; when it asks to stop, nothing is added. Returns the number of
+// files added.
 int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilter, FilePathList candidates,
-             ListIndex target, bool bypassFilter, PathCase pathCase = kNativePathCase,
-             ProgressSink* progress = nullptr);
+             ListIndex target, bool bypassFilter, PathCase pathCase = kNativePathCase, ProgressSink* progress = nullptr,
+             const FilePathList& chosenFolders = {});
 
 } // namespace pelldrake

@@ -27,31 +27,45 @@ struct Entry {
 
 class Scanner {
 public:
-    Scanner(FilePathList& out, bool includeSubfolders, ProgressSink* progress)
-        : out_(out), includeSubfolders_(includeSubfolders), progress_(progress), startSize_(out.size()) {}
+    Scanner(FilePathList& out, bool includeSubfolders, ProgressSink* progress, FilePath resolvedRoot)
+        : out_(out), includeSubfolders_(includeSubfolders), progress_(progress), startSize_(out.size()),
+          resolvedRoot_(std::move(resolvedRoot)) {}
 
     // prefix is the folder's path followed by exactly one separator.
     void Scan(const std::string& prefix) {
         std::vector<Entry> entries;
         const bool read = ReadFolder(prefix, entries);
-        if (progress_)
+        if (progress_) {
             progress_->Report(out_.size() - startSize_, 0, prefix);
+            stopped_ = stopped_ || progress_->StopRequested();
+        }
         if (!read)
             return;
         std::string path = prefix;
         for (const Entry& entry : entries) {
+            if (stopped_)
+                return;
             path.resize(prefix.size());
             path += entry.name;
-            if (!IsFolder(path, entry.type)) {
+            switch (KindOf(path, entry.type)) {
+            case Kind::File:
                 out_.push_back(path);
                 if (progress_ && out_.size() % kReportEvery == 0)
                     progress_->Report(out_.size() - startSize_, 0, path);
-            } else if (includeSubfolders_ && entry.name.front() != '.') {
-                path += '/';
-                Scan(path);
+                break;
+            case Kind::Folder:
+                if (includeSubfolders_ && entry.name.front() != '.') {
+                    path += '/';
+                    Scan(path);
+                }
+                break;
+            case Kind::FolderElsewhere:
+                break;
             }
         }
     }
+
+    bool stopped() const { return stopped_; }
 
 private:
     // All entries are read and the folder closed before any subfolder is entered, so a deep tree
@@ -78,13 +92,27 @@ private:
         return fresh;
     }
 
-    // Links and file systems that give no type are asked through stat, which follows links.
-    static bool IsFolder(const std::string& path, unsigned char type) {
+    enum class Kind { File, Folder, FolderElsewhere };
+
+    // Links and file systems that give no type are asked through stat, which follows links. A link
+    // to a folder outside the chosen one would take in whatever it reaches, the whole machine for a
+    // link to "/": the scan never leaves the tree the user chose.
+    Kind KindOf(const std::string& path, unsigned char type) const {
         if (type == DT_DIR)
-            return true;
+            return Kind::Folder;
         if (type != DT_LNK && type != DT_UNKNOWN)
-            return false;
-        return pelldrake::IsFolder(path);
+            return Kind::File;
+        if (!pelldrake::IsFolder(path))
+            return Kind::File;
+        if (type == DT_UNKNOWN && !IsLink(path))
+            return Kind::Folder;
+        const std::optional<FilePath> target = ResolvedPath(path);
+        return target && LiesWithin(*target, resolvedRoot_) ? Kind::Folder : Kind::FolderElsewhere;
+    }
+
+    static bool IsLink(const std::string& path) {
+        struct stat info;
+        return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
     }
 
     static constexpr std::size_t kReportEvery = 256;
@@ -93,17 +121,21 @@ private:
     const bool includeSubfolders_;
     ProgressSink* const progress_;
     const std::size_t startSize_;
+    const FilePath resolvedRoot_;
+    bool stopped_ = false;
     std::set<std::pair<dev_t, ino_t>> entered_;
 };
 
 } // namespace
 
-void ScanFolder(FilePathList& out, const FilePath& folder, bool includeSubfolders, ProgressSink* progress) {
+bool ScanFolder(FilePathList& out, const FilePath& folder, bool includeSubfolders, ProgressSink* progress) {
     if (folder.empty())
-        return;
+        return true;
     std::string prefix(PathText::Native().WithoutTrailingSeparator(folder));
     prefix += '/';
-    Scanner(out, includeSubfolders, progress).Scan(prefix);
+    Scanner scanner(out, includeSubfolders, progress, ResolvedPath(folder).value_or(folder));
+    scanner.Scan(prefix);
+    return !scanner.stopped();
 }
 
 } // namespace pelldrake

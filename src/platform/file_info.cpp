@@ -1,6 +1,7 @@
 #include "platform/file_info.h"
 
 #include <QFile>
+#include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,6 +51,27 @@ bool IsRegularFile(const FilePath& path) {
 bool IsFolder(const FilePath& path) {
     const auto info = StatPath(path);
     return info && info->IsFolder();
+}
+
+bool IsRegularFileNotLink(const FilePath& path) {
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::optional<FilePath> ResolvedPath(const FilePath& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved)
+        return std::nullopt;
+    FilePath out(resolved);
+    std::free(resolved);
+    return out;
+}
+
+bool LiesWithin(const FilePath& resolvedPath, const FilePath& resolvedFolder) {
+    if (resolvedFolder == "/")
+        return !resolvedPath.empty() && resolvedPath.front() == '/';
+    return resolvedPath.starts_with(resolvedFolder) &&
+           (resolvedPath.size() == resolvedFolder.size() || resolvedPath[resolvedFolder.size()] == '/');
 }
 
 bool CanCreateIn(const FilePath& folder) {

@@ -51,6 +51,13 @@ std::optional<FileInfo> StatOpenFile(int fd);
 
 bool IsRegularFile(const FilePath& path);
 bool IsFolder(const FilePath& path);
+// A regular file that is not reached through a link at its own name (the folders above may be).
+bool IsRegularFileNotLink(const FilePath& path);
+
+// The path with every link, "." and ".." resolved; empty when some part of it does not exist.
+std::optional<FilePath> ResolvedPath(const FilePath& path);
+// Whether a resolved path is the resolved folder itself or lies below it.
+bool LiesWithin(const FilePath& resolvedPath, const FilePath& resolvedFolder);
 
 // Whether this process may create files in the folder (write and search permission).
 bool CanCreateIn(const FilePath& folder);

@@ -47,6 +47,7 @@ inline constexpr const char* kPatternControlCharacterRefused =
 // Progress of a long intake or disposal on the status line.
 inline constexpr const char* kProgressFound = "ファイルを探しています… %lld 個";
 inline constexpr const char* kProgressStep = "%lld / %lld  ";
+inline constexpr const char* kProgressStop = "中止";
 
 inline QString Utf8(const char* text) {
     return QString::fromUtf8(text);

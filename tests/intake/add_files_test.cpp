@@ -36,6 +36,13 @@ protected:
     void SetUp() override {
         board.AttachOwner(&owner);
         owner = RecordingOwner();
+        // The thumbnail-cache rule sends files to the trash: this test's own.
+        previousDataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.FilePath(QStringLiteral("data"))));
+    }
+    void TearDown() override { qputenv("XDG_DATA_HOME", previousDataHome); }
+    bool InTrash(const std::string& name) const {
+        return Exists(dir.Native(QStringLiteral("data/Trash/files/")) + name);
     }
 
     std::string File(const std::string& name) { return dir.Touch("files/" + name); }
@@ -48,6 +55,7 @@ protected:
     const FilePathList& Entries(ListIndex list) const { return board.List(list).Entries(); }
 
     TempDir dir;
+    QByteArray previousDataHome;
     const std::string root = QFile::encodeName(dir.path()).toStdString() + "/files";
     SettingsFile settings{dir.FilePath("pelldrake.INI")};
     RecordingOwner owner;
@@ -163,6 +171,7 @@ TEST_P(ThumbCacheRule, CacheFileIsDeletedInsteadOfAdded) {
     Add({before, cache, after});
 
     EXPECT_EQ(Exists(cache), !c.deleted);
+    EXPECT_EQ(InTrash(fs::path(cache).filename().string()), c.deleted);
     const FilePathList expected = c.deleted ? FilePathList{before, after} : FilePathList{before, cache, after};
     EXPECT_EQ(Entries(kUnclassified), expected);
 }
@@ -178,6 +187,29 @@ INSTANTIATE_TEST_SUITE_P(
                       ThumbCacheCase{"OnNameMustEndThePath", 1, nullptr, "thumbs.db.jpg", false},
                       ThumbCacheCase{"Off", 0, nullptr, "Thumbs.db", false}),
     [](const ::testing::TestParamInfo<ThumbCacheCase>& info) { return std::string(info.param.name); });
+
+TEST_F(AddFilesTest, CacheRuleActsOnlyOnRegularFilesInsideTheChosenFolder) {
+    settings.WriteDeleteThumbDb(1);
+    const std::string chosen = root + "/chosen";
+    const std::string own = File("chosen/sub/Thumbs.db");
+    const std::string elsewhere = File("outside/THUMBS.DB");
+    const std::string linkTarget = File("outside/kept.db");
+    fs::create_directory_symlink(root + "/outside", chosen + "/out");
+    fs::create_directory_symlink("/", chosen + "/everything");
+    fs::create_symlink(linkTarget, chosen + "/thumbs.db");
+
+    EXPECT_EQ(AddFiles(board, settings, false,
+                       {own, chosen + "/out/THUMBS.DB", chosen + "/everything" + elsewhere, chosen + "/thumbs.db"},
+                       kUnclassified, false, kNativePathCase, nullptr, {chosen}),
+              0);
+
+    EXPECT_FALSE(Exists(own));
+    EXPECT_TRUE(InTrash("Thumbs.db"));
+    EXPECT_TRUE(Exists(elsewhere));
+    EXPECT_TRUE(Exists(chosen + "/thumbs.db"));
+    EXPECT_TRUE(Exists(linkTarget));
+    EXPECT_TRUE(Entries(kUnclassified).empty());
+}
 
 TEST_F(AddFilesTest, CacheFileIsDeletedEvenWhenTheFilterWouldRejectIt) {
     settings.WriteDeleteThumbDb(1);

@@ -178,6 +178,36 @@ TEST_F(ScanFolderTest, LinksToFilesAndDanglingLinksAreTakenLinksToFoldersAreFold
     EXPECT_EQ(Sorted(Scan(root, false)), Sorted({real, root + "/link.jpg", root + "/dangling.jpg"}));
 }
 
+TEST_F(ScanFolderTest, LinksLeadingOutOfTheChosenFolderAreNotFollowed) {
+    const std::string inside = File("chosen/a.jpg");
+    const std::string deeper = File("chosen/sub/b.jpg");
+    File("outside/x.jpg");
+    fs::create_directory_symlink(root + "/outside", root + "/chosen/out");
+    fs::create_directory_symlink("/", root + "/chosen/everything");
+    fs::create_directory_symlink(root + "/chosen/sub", root + "/chosen/zalias");
+    fs::create_directory_symlink(root + "/chosen", root + "/chosenlink");
+
+    EXPECT_EQ(Sorted(Scan(root + "/chosen", true)), Sorted({inside, deeper}));
+    // Chosen through a link: its own tree is still inside.
+    EXPECT_EQ(Sorted(Scan(root + "/chosenlink", true)),
+              Sorted({root + "/chosenlink/a.jpg", root + "/chosenlink/sub/b.jpg"}));
+}
+
+TEST_F(ScanFolderTest, AStopAskedForEndsTheScan) {
+    for (const char* name : {"a/1.jpg", "b/2.jpg", "c/3.jpg"})
+        File(name);
+    struct StopAfterFirstFolder : ProgressSink {
+        int reports = 0;
+        void Report(std::size_t, std::size_t, std::string_view) override { ++reports; }
+        bool StopRequested() override { return reports > 0; }
+    } stopper;
+    FilePathList out;
+    EXPECT_FALSE(ScanFolder(out, root, true, &stopper));
+    EXPECT_TRUE(out.empty());
+    EXPECT_TRUE(ScanFolder(out, root, true));
+    EXPECT_EQ(out.size(), 3u);
+}
+
 TEST_F(ScanFolderTest, NameThatIsNotUtf8IsKeptByteForByte) {
     const std::string latin1 = File("caf\xE9.jpg");
     const std::string broken = File("sub/\xFF\xFE-\x83\x5C.jpg");

@@ -7,6 +7,7 @@
 #include "intake/ui/extension_filter_dialog.h"
 #include "platform/file_info.h"
 #include "platform/prompter.h"
+#include "platform/ui/stoppable_progress.h"
 #include "resources/control_ids.h"
 #include "resources/menu_table.h"
 #include "resources/strings.h"
@@ -19,9 +20,10 @@ template <typename Work> void IntakeCommands::RunIntake(Work work) {
     if (running_)
         return;
     running_ = true;
-    work(context_.progress);
-    if (context_.progress)
-        context_.progress->Finish();
+    // A scan can meet a tree of any size: the user may stop it, and then nothing of it is kept.
+    StoppableProgress progress(context_.progress, context_.dialogParent);
+    work(&progress);
+    progress.Finish();
     running_ = false;
 }
 
@@ -67,9 +69,10 @@ void IntakeCommands::AddFolder() {
                                                   PromptIcon::Question) == PromptAnswer::Yes;
     RunIntake([&](ProgressSink* progress) {
         FilePathList candidates;
-        ScanFolder(candidates, lastAddFolder_, subfolders, progress);
+        if (!ScanFolder(candidates, lastAddFolder_, subfolders, progress))
+            return;
         AddFiles(context_.board, context_.settings, context_.applyExtensionFilter, std::move(candidates), kUnclassified,
-                 false, kNativePathCase, progress);
+                 false, kNativePathCase, progress, {lastAddFolder_});
     });
 }
 
@@ -92,12 +95,17 @@ void IntakeCommands::DropInto(const FilePathList& paths, ListIndex target, Progr
     Prompter& prompter = context_.prompter;
 
     FilePathList candidates;
+    // Where the thumbnail-cache rule may act: each scanned folder, and the folder of each file
+    // dropped by itself.
+    FilePathList chosenFolders;
     for (const FilePath& path : paths) {
         const auto info = StatPath(path);
         if (!info)
             continue;
         if (!info->IsFolder()) {
             candidates.push_back(path);
+            const std::size_t slash = path.find_last_of('/');
+            chosenFolders.push_back(slash == FilePath::npos ? FilePath(".") : path.substr(0, slash + 1));
             continue;
         }
         if (answer == Subfolders::NotAsked) {
@@ -110,7 +118,9 @@ void IntakeCommands::DropInto(const FilePathList& paths, ListIndex target, Progr
                          ? Subfolders::With
                          : Subfolders::Without;
         }
-        ScanFolder(candidates, path, answer == Subfolders::With, progress);
+        if (!ScanFolder(candidates, path, answer == Subfolders::With, progress))
+            return;
+        chosenFolders.push_back(path);
     }
     if (candidates.empty())
         return;
@@ -118,7 +128,7 @@ void IntakeCommands::DropInto(const FilePathList& paths, ListIndex target, Progr
                                                 PromptButtons::YesNo, PromptIcon::Question) != PromptAnswer::Yes)
         target = kUnclassified;
     AddFiles(context_.board, context_.settings, context_.applyExtensionFilter, std::move(candidates), target, false,
-             kNativePathCase, progress);
+             kNativePathCase, progress, chosenFolders);
 }
 
 } // namespace pelldrake

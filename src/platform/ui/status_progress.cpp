@@ -19,13 +19,17 @@ void StatusProgress::Report(std::size_t done, std::size_t total, std::string_vie
     }
     if (sinceShown_.elapsed() < kIntervalMs)
         return;
-    shown_ = total == 0 ? QString::asprintf(strings::kProgressFound, static_cast<long long>(done))
-                        : QString::asprintf(strings::kProgressStep, static_cast<long long>(done),
-                                            static_cast<long long>(total)) +
-                              PathToQString(FilePath(at));
+    shown_ = TextOf(done, total, at);
     statusLine_->setText(shown_);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     sinceShown_.start();
+}
+
+QString StatusProgress::TextOf(std::size_t done, std::size_t total, std::string_view at) {
+    return total == 0 ? QString::asprintf(strings::kProgressFound, static_cast<long long>(done))
+                      : QString::asprintf(strings::kProgressStep, static_cast<long long>(done),
+                                          static_cast<long long>(total)) +
+                            PathToQString(FilePath(at));
 }
 
 void StatusProgress::Finish() {

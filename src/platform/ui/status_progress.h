@@ -24,6 +24,9 @@ public:
     // changed it since; the next report starts a new operation.
     void Finish() override;
 
+    // "ファイルを探しています… 12 個", or "3 / 40  " and the file.
+    static QString TextOf(std::size_t done, std::size_t total, std::string_view at);
+
 private:
     // Often enough that the window never looks hung, rarely enough to cost nothing.
     static constexpr int kIntervalMs = 50;
