@@ -17,6 +17,9 @@ void TellClipboardUnavailable(Prompter& prompter) {
     prompter.Ask(strings::Utf8(strings::kClipboardUnavailable), PromptButtons::Ok, PromptIcon::Stop);
 }
 
+constexpr int kLongestListedName = 260;
+constexpr qsizetype kLargestUsableClipboard = qsizetype{16} << 20;
+
 bool IsUsableName(const FilePath& name) {
     const std::optional<FileInfo> info = StatPath(name);
     return info && !info->IsFolder();
@@ -31,7 +34,7 @@ FilePathList UsableNamesOfText(std::string_view text, Prompter& prompter) {
             usable.push_back(AbsolutePath(name));
         } else {
             if (listed < kMaxListedUnusableNames)
-                unusable += PathToQString(name) + "\r\n";
+                unusable += DisplayPath(name, kLongestListedName) + "\r\n";
             else if (listed == kMaxListedUnusableNames)
                 unusable += QString::fromUtf8("…\r\n"); // a longer box would grow past the screen
             ++listed;
@@ -61,6 +64,11 @@ void PasteFilesFromClipboard(Board& board, const SettingsFile& settings, bool ap
                              Clipboard& clipboard, Prompter& prompter) {
     const QMimeData* contents = clipboard.Contents();
     if (!contents) {
+        TellClipboardUnavailable(prompter);
+        return;
+    }
+    // More than any list of names a person copies: taking it in could hold the window for minutes.
+    if (LargestPastedForm(*contents) > kLargestUsableClipboard) {
         TellClipboardUnavailable(prompter);
         return;
     }

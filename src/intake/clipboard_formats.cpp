@@ -2,6 +2,7 @@
 
 #include "board/class_list.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -131,6 +132,13 @@ FilePathList LocalFilesOf(const QMimeData& contents) {
 bool OffersFilesOrText(const QMimeData& contents) {
     return contents.hasFormat(kUriListFormat) || contents.hasFormat(kGnomeFilesFormat) ||
            contents.hasFormat(kTextFormat);
+}
+
+qsizetype LargestPastedForm(const QMimeData& contents) {
+    qsizetype largest = 0;
+    for (const char* format : {kUriListFormat, kGnomeFilesFormat, kTextFormat})
+        largest = std::max(largest, contents.data(format).size());
+    return largest;
 }
 
 FilePathList NamesOfText(std::string_view text) {

@@ -38,6 +38,8 @@ FilePathList LocalFilesOf(const QMimeData& contents);
 
 // Whether a paste could find files or names in the contents: a file list or text.
 bool OffersFilesOrText(const QMimeData& contents);
+// The largest of the forms a paste reads, in bytes.
+qsizetype LargestPastedForm(const QMimeData& contents);
 
 // The names of a text of paths: every run of CR and LF separates two names, so blank lines and
 // breaks at either end give no empty name. The text ends at its first NUL byte.

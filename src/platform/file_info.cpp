@@ -104,4 +104,13 @@ FilePath PathFromQString(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
+QString DisplayPath(const FilePath& path, int longest) {
+    QString name = PathToQString(path);
+    if (name.size() > longest) {
+        const int kept = longest - 1;
+        name = name.left((kept + 1) / 2) + QStringLiteral("\u2026") + name.right(kept / 2);
+    }
+    return name;
+}
+
 } // namespace pelldrake

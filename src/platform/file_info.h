@@ -73,5 +73,8 @@ FilePath FileNameOf(const FilePath& path);
 // are not valid in it come back unchanged.
 QString PathToQString(const FilePath& path);
 FilePath PathFromQString(const QString& path);
+// The path as a message shows it: a name longer than longest characters keeps its start and its
+// end around "…", so that no box grows past the screen or takes seconds to lay out.
+QString DisplayPath(const FilePath& path, int longest);
 
 } // namespace pelldrake

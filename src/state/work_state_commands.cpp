@@ -26,10 +26,7 @@ std::vector<FileTypeEntry> WorkStateTypes() {
 }
 
 QString DisplayName(std::string_view path) {
-    QString name = PathToQString(FilePath(path));
-    if (name.size() > kLongestShownName)
-        name = name.left(kLongestShownName / 2) + QStringLiteral("\u2026") + name.right(kLongestShownName / 2);
-    return name;
+    return DisplayPath(FilePath(path), kLongestShownName + 1);
 }
 
 void Tell(Prompter& prompter, const char* text) {

@@ -112,6 +112,14 @@ TEST_F(ClipboardExchangeTest, PastedTextSplitsOnLineBreakRunsAndNamesFoldersAndM
     Paste("text/plain", QByteArray::fromStdString(missing + "\n").repeated(kMaxListedUnusableNames + 1), 1);
     EXPECT_EQ(Asked(1).count('\n'), kMaxListedUnusableNames + 2);
     EXPECT_TRUE(Asked(1).endsWith(QString::fromUtf8("…\r\n")));
+
+    // A name of a million letters is shown by its ends; over 16 MiB the clipboard is refused.
+    Paste("text/plain", "/" + QByteArray(1'000'000, 'x') + "z", 1);
+    EXPECT_EQ(Asked(2), strings::Utf8(strings::kClipboardUnusableNames) + "/" + QString(129, 'x') +
+                            QString::fromUtf8("…") + QString(128, 'x') + "z\r\n");
+    Paste("text/plain", QByteArray::fromStdString(c + "\n").repeated((16 << 20) / int(c.size() + 1) + 1), 1);
+    EXPECT_EQ(Asked(3), strings::Utf8(strings::kClipboardUnavailable));
+    EXPECT_EQ(Entries(kUnclassified), (FilePathList{a, c, b}));
 }
 
 TEST_F(ClipboardExchangeTest, PastedFileListTakesLocalFilesOnlyAndDropsFoldersSilently) {
