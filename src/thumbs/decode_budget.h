@@ -24,6 +24,8 @@ inline constexpr std::int64_t kDecodeBudgetPixels = std::int64_t{1} << 30;
 // Decodes above this share one budget of kDecodeBudgetBytes between them, so read-ahead of
 // several large files never adds up to more than one.
 inline constexpr std::int64_t kLargeDecodeBytes = std::int64_t{64} << 20;
+// A decode walking more stored pixels than this takes longer than a key press.
+inline constexpr std::int64_t kLargeDecodePixels = std::int64_t{16} << 20;
 
 // The cost of decoding the picture in device fitted into target, or nothing when the header
 // does not tell. The device is left at its start.

@@ -1,8 +1,11 @@
 #include "thumbs/image_loader.h"
 
 #include "thumbs/abandonable_file.h"
+#include "thumbs/area_scale.h"
 #include "thumbs/decode_budget.h"
 #include "thumbs/embedded_preview.h"
+#include "thumbs/jpeg_layout.h"
+#include "thumbs/spliced_device.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -85,7 +88,8 @@ Decoded DecodeFile(const FilePath& path, QSize target, const std::atomic<bool>& 
         out.image = Paintable(ReadEmbeddedPreview(file.handle(), target, PreviewPick::Largest));
         return out;
     }
-    const bool large = cost && cost->bytes > kLargeDecodeBytes;
+    // Slow to decode, or heavy: worth giving up when nobody wants it any more.
+    const bool large = cost && (cost->bytes > kLargeDecodeBytes || cost->pixels > kLargeDecodePixels);
     const std::atomic<bool>& stop = large ? abandoned : kNeverAbandoned;
     const std::optional<DecodeMemory> memory = DecodeMemory::Reserve(cost ? cost->bytes : 0, &stop);
     if (!memory) {
@@ -94,7 +98,13 @@ Decoded DecodeFile(const FilePath& path, QSize target, const std::atomic<bool>& 
     }
 
     AbandonableFile device(file, stop);
-    QImageReader reader(&device);
+    // Qt's JPEG reader keeps every comment and application segment in memory, however many the
+    // file holds: it reads the file without those it does not need.
+    std::optional<SplicedDevice> spliced;
+    if (const std::optional<JpegLayout> layout = ReadJpegLayout(device))
+        spliced.emplace(device, layout->decodable);
+    device.seek(0);
+    QImageReader reader(spliced ? static_cast<QIODevice*>(&*spliced) : &device);
     reader.setAutoTransform(true);
     reader.setQuality(kReadQuality);
     reader.setAllocationLimit(kAllocationLimitMiB);
@@ -110,7 +120,7 @@ Decoded DecodeFile(const FilePath& path, QSize target, const std::atomic<bool>& 
         image = reader.read();
         const QSize fitted = ImageLoader::FitSize(image.size(), target);
         if (!image.isNull() && image.size() != fitted)
-            image = image.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            image = AreaScaled(image, fitted);
     }
     if (device.wasAbandoned()) {
         out.abandoned = true; // what the decoder made of half a file is not the picture
