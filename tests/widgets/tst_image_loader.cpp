@@ -69,6 +69,7 @@ private slots:
     void decodeGivesNullForWhatIsNoImage_data();
     void decodeGivesNullForWhatIsNoImage();
     void decodeOpensNameThatIsNotUtf8();
+    void decoderNeverSeesCommentSegments();
 
     // Cache
     void cacheEvictsLeastRecentlyUsedWithinBudget();
@@ -218,6 +219,21 @@ void TestImageLoader::decodeOpensNameThatIsNotUtf8() {
     QTRY_COMPARE(receiver.images.size(), std::size_t{1});
     QCOMPARE(receiver.images.front().size(), QSize(200, 133));
     QVERIFY(loader.isCached(path, kPane));
+}
+
+void TestImageLoader::decoderNeverSeesCommentSegments() {
+    // Qt's reader keeps every comment in memory, as the picture's description: 400 MB of them
+    // took gigabytes. Here a few stand for them.
+    TempDir dir;
+    QFile plain(QString::fromStdString(Jpeg(dir, "plain.jpg", QSize(320, 240))));
+    QVERIFY(plain.open(QIODevice::ReadOnly));
+    const QByteArray bytes = plain.readAll();
+    const QByteArray comment = QByteArray("\xFF\xFE\x00\x0B", 4) + "comment!!";
+    const std::string path = dir.Write("commented.jpg", bytes.left(2) + comment.repeated(3) + bytes.mid(2));
+    QVERIFY(!QImageReader(QString::fromStdString(path)).read().text().isEmpty());
+    const QImage decoded = ImageLoader::Decode(path, kPane);
+    QCOMPARE(decoded.size(), QSize(200, 150));
+    QVERIFY2(decoded.text().isEmpty(), qPrintable(decoded.text()));
 }
 
 void TestImageLoader::cacheEvictsLeastRecentlyUsedWithinBudget() {
