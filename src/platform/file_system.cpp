@@ -1,14 +1,15 @@
 #include "platform/file_system.h"
 
-#include "platform/trash_location.h"
+#include "platform/freedesktop_trash.h"
 
-#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -95,6 +96,25 @@ int CopyContents(int in, int out, off_t size, const std::function<void()>& onChu
 
 } // namespace
 
+bool PosixFileSystem::NameTaken(const FilePath& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+FilePathList PosixFileSystem::FolderNames(const FilePath& folder) {
+    FilePathList names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
 std::optional<FileStatus> PosixFileSystem::Status(const FilePath& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
@@ -107,6 +127,42 @@ int PosixFileSystem::MakeFolder(const FilePath& path) {
     return ErrnoOf(::mkdir(path.c_str(), 0777));
 }
 
+namespace {
+
+FilePath FolderOf(const FilePath& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == FilePath::npos)
+        return ".";
+    return slash == 0 ? FilePath("/") : path.substr(0, slash);
+}
+
+// An unnamed file in the target's folder where the file system can make one: a copy cut short
+// (a crash, a kill, a full disk) then leaves nothing behind. Else the named file, made exclusively.
+struct NewFile {
+    int fd = -1;
+    bool unnamed = false;
+};
+
+NewFile OpenNewFile(const FilePath& target) {
+    const int unnamed = ::open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (unnamed >= 0)
+        return {unnamed, true};
+    return {::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600), false};
+}
+
+// Gives the complete unnamed file its name; fails with EEXIST when the name was taken meanwhile.
+int LinkIntoPlace(int fd, const FilePath& target) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+    if (errno != ENOENT || ::access("/proc/self/fd", F_OK) == 0)
+        return errno;
+    // Without /proc only a privileged process can link a descriptor.
+    return ErrnoOf(::linkat(fd, "", AT_FDCWD, target.c_str(), AT_EMPTY_PATH));
+}
+
+} // namespace
+
 int PosixFileSystem::CopyFile(const FilePath& source, const FilePath& target, const std::function<void()>& onChunk) {
     Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0)
@@ -118,7 +174,12 @@ int PosixFileSystem::CopyFile(const FilePath& source, const FilePath& target, co
         return S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
     // Read ahead as far as the kernel will: the file is read once, front to back.
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    Descriptor out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    // The name is never taken from somebody else, also when the file is made unnamed.
+    struct stat existing {};
+    if (::lstat(target.c_str(), &existing) == 0)
+        return EEXIST;
+    const NewFile made = OpenNewFile(target);
+    Descriptor out(made.fd);
     if (out.get() < 0)
         return errno;
     if (const int error = CopyContents(in.get(), out.get(), info.st_size, onChunk))
@@ -126,6 +187,10 @@ int PosixFileSystem::CopyFile(const FilePath& source, const FilePath& target, co
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
     if (::futimens(out.get(), times) != 0 || ::fchmod(out.get(), info.st_mode & 07777) != 0)
         return errno;
+    if (made.unnamed) {
+        if (const int error = LinkIntoPlace(out.get(), target))
+            return error;
+    }
     return out.Close();
 }
 
@@ -145,21 +210,9 @@ int PosixFileSystem::Remove(const FilePath& path) {
 }
 
 bool PosixFileSystem::MoveToTrash(const FilePath& path) {
-    // Without the user's data folder Qt 6.4 "trashes" into ./files/ of the current directory.
     const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (!dataHome.isEmpty())
-        QDir().mkpath(dataHome);
-    const QString name = QFile::decodeName(QByteArray::fromStdString(path));
-    QString trashedName;
-    if (!QFile::moveToTrash(name, &trashedName))
-        return false;
-    if (IsTrashFilesPath(trashedName, dataHome, ::getuid(), IsMountTop))
-        return true;
-    // Not a trash: the file goes back where it was, and the caller hears it did not go.
-    const QByteArray trashedNative = QFile::encodeName(trashedName);
-    if (!trashedName.isEmpty() && ::rename(trashedNative.constData(), path.c_str()) != 0)
-        std::perror("pelldrake: a file sent to the trash landed elsewhere and could not be put back");
-    return false;
+    const FreedesktopTrash trash(QFile::encodeName(dataHome).toStdString(), ::getuid(), IsNativeMountTop);
+    return trash.MoveToTrash(path);
 }
 
 } // namespace pelldrake
