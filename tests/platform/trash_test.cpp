@@ -7,7 +7,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <csignal>
+#include <ctime>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,10 +64,12 @@ struct TrashInfo {
 };
 
 TrashInfo ReadInfo(const FilePath& file) {
-    QFile info(QFile::decodeName(QByteArray::fromStdString(file)));
-    if (!info.open(QIODevice::ReadOnly))
+    // By its bytes: the name need not be UTF-8.
+    std::ifstream info(file, std::ios::binary);
+    if (!info)
         return {};
-    const QList<QByteArray> lines = info.readAll().split('\n');
+    const std::string text((std::istreambuf_iterator<char>(info)), std::istreambuf_iterator<char>());
+    const QList<QByteArray> lines = QByteArray::fromStdString(text).split('\n');
     if (lines.size() != 4 || lines[0] != "[Trash Info]" || !lines[1].startsWith("Path=") ||
         !lines[2].startsWith("DeletionDate=") || !lines[3].isEmpty())
         return {"<malformed>", {}};
@@ -86,6 +91,10 @@ TEST(FreedesktopTrash, EachNameIsListedUnderItsOriginalPathAsADesktopWritesIt) {
         {"sale%41.jpg", "sale%2541.jpg"},
     };
     const std::vector<FilePath> trashedAs{names[0].first, "sale%41.jpg", names[2].first, "sale%41.2.jpg"};
+    // A zone far from UTC, so that a time written in UTC shows.
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "JST-9");
+    ::tzset();
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
     for (std::size_t i = 0; i < names.size(); ++i) {
         const FilePath source = dir.Touch("from/" + names[i].first, QByteArray::number(static_cast<int>(i)));
@@ -101,6 +110,16 @@ TEST(FreedesktopTrash, EachNameIsListedUnderItsOriginalPathAsADesktopWritesIt) {
         EXPECT_GE(written.deleted, before) << i;
         EXPECT_LE(written.deleted, QDateTime::currentDateTime().addSecs(1)) << i;
     }
+    if (zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zone);
+    ::tzset();
+    // Each info file still stands: none was taken over by a later one of the same name.
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(ReadInfo(share + "/Trash/info/" + trashedAs[i] + ".trashinfo").path,
+                  QByteArray::fromStdString(root) + "/" + names[i].second)
+            << i;
 }
 
 TEST(FreedesktopTrash, AnInfoFileThatCannotBeWrittenCompletelyKeepsTheFileInPlace) {
