@@ -9,10 +9,11 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <string>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace pelldrake {
 
@@ -48,10 +49,19 @@ int ErrnoOf(int result) {
 // even when the kernel holds the writer back, so the window can repaint between two of them.
 constexpr std::size_t kChunk = 1 << 19;
 
+// Through the program's memory, where the kernel cannot copy by itself. The first read goes into a
+// small buffer on the stack: most often it finds the end of a file the kernel has copied already,
+// and a copy of many files should not pay for a large buffer each time.
+// Its buffer is the size cp reads with: one that fits the processor's cache, where a larger one
+// would make each byte go through memory twice.
+constexpr std::size_t kBuffer = 1 << 17;
+
 int CopyByReadWrite(int in, int out, const std::function<void()>& onChunk) {
-    std::vector<char> buffer(kChunk);
+    char first[4096];
+    std::unique_ptr<char[]> large;
     for (;;) {
-        const ssize_t got = ::read(in, buffer.data(), buffer.size());
+        char* const buffer = large ? large.get() : first;
+        const ssize_t got = ::read(in, buffer, large ? kBuffer : sizeof first);
         if (got == 0)
             return 0;
         if (got < 0) {
@@ -60,7 +70,7 @@ int CopyByReadWrite(int in, int out, const std::function<void()>& onChunk) {
             return errno;
         }
         for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(out, buffer.data() + done, static_cast<std::size_t>(got - done));
+            const ssize_t put = ::write(out, buffer + done, static_cast<std::size_t>(got - done));
             if (put < 0) {
                 if (errno == EINTR)
                     continue;
@@ -68,22 +78,34 @@ int CopyByReadWrite(int in, int out, const std::function<void()>& onChunk) {
             }
             done += put;
         }
+        if (!large)
+            large.reset(new char[kBuffer]);
         onChunk();
     }
 }
 
-// The kernel copies without passing the bytes through the program where it can.
+bool CannotCopyThisWay(int error) {
+    return error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP;
+}
+
+// The kernel copies without passing the bytes through the program where it can: within one file
+// system by copy_file_range, across file systems (which copy_file_range refuses) by sendfile.
 int CopyContents(int in, int out, off_t size, const std::function<void()>& onChunk) {
+    bool acrossFileSystems = false;
     off_t left = size;
     while (left > 0) {
         const auto chunk = std::min(static_cast<std::size_t>(left), kChunk);
-        const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, chunk, 0);
+        const ssize_t copied = acrossFileSystems ? ::sendfile(out, in, nullptr, chunk)
+                                                 : ::copy_file_range(in, nullptr, out, nullptr, chunk, 0);
         if (copied < 0) {
             if (errno == EINTR)
                 continue;
-            if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)
+            if (!CannotCopyThisWay(errno))
+                return errno;
+            if (acrossFileSystems)
                 return CopyByReadWrite(in, out, onChunk);
-            return errno;
+            acrossFileSystems = true;
+            continue;
         }
         if (copied == 0)
             break; // the file shrank meanwhile; the size check of the caller notices
