@@ -5,20 +5,32 @@
 // renames it into place. Each is timed beside mv and cp of the same files in the same run, and
 // the longest gap between two calls of the progress hook (the longest the window goes without a
 // repaint) is noted.
-// Every question is answered Yes by a stand-in for the user.
+// Every question is answered Yes by a stand-in for the user. The copy is timed twice: through the
+// disposal code alone, and through the real board window (the command, its dialog, the status
+// line's progress and the window's repaints), as a user runs it. A fifth argument puts the
+// targets on another file system (onto a memory one from the disk, say).
 
+#include "../tests/support/scripted_prompter.h"
 #include "board/board.h"
+#include "board/ui/classify_board_dialog.h"
 #include "disposal/copy_or_move_files.h"
+#include "disposal/destination_fields.h"
+#include "disposal/ui/destination_dialog.h"
+#include "disposal/ui/disposal_commands.h"
 #include "disposal/ui/repaint_pacer.h"
 #include "platform/file_system.h"
 #include "platform/prompter.h"
+#include "resources/control_ids.h"
+#include "resources/menu_table.h"
 
-#include <QCoreApplication>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
-#include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -95,6 +107,28 @@ RunResult Dispose(const QString& from, const QStringList& names, const QString& 
     return {seconds, static_cast<double>(pacer->longestGap())};
 }
 
+// The same copy as the user makes it: "フォルダに移動" of list 3 on the real board, the folder typed
+// into the dialog with "元のファイルも残す" ticked, then "実行".
+double BoardCopy(ClassifyBoardDialog& window, const QString& from, const QStringList& names, const QString& to) {
+    QDir().mkpath(to);
+    FilePathList entries;
+    for (const QString& name : names)
+        entries.push_back(QFile::encodeName(from + "/" + name).toStdString());
+    window.board().AppendAndShow(3, std::move(entries), 0);
+    auto* disposal = window.findChild<DisposalCommands*>();
+    QTimer::singleShot(0, &window, [disposal, to] {
+        DestinationDialog& dialog = disposal->dialog();
+        qobject_cast<QComboBox*>(dialog.control(destination_ids::kFolder))->setEditText(to);
+        auto* keep = qobject_cast<QAbstractButton*>(dialog.control(destination_ids::kKeepSource));
+        if (!keep->isChecked())
+            keep->click();
+        qobject_cast<QAbstractButton*>(dialog.control(ids::kOk))->click();
+    });
+    const Clock::time_point start = Clock::now();
+    window.RunCommand(menu_ids::kMoveToFolderFirst + 3);
+    return Seconds(Clock::now() - start);
+}
+
 double Tool(const QString& program, const QStringList& options, const QString& from, const QStringList& names,
             const QString& to) {
     QDir().mkpath(to);
@@ -129,7 +163,7 @@ double Mean(const std::vector<double>& values) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 1000;
     const int megabytes = argc > 2 ? std::atoi(argv[2]) : 5;
     // Even, so that each tool goes first as often as the other.
@@ -138,6 +172,8 @@ int main(int argc, char** argv) {
     // A folder on another file system (a memory one, say) as the fourth argument.
     QTemporaryDir temp(argc > 4 ? QString::fromLocal8Bit(argv[4]) + QStringLiteral("/drive_disposal-XXXXXX")
                                 : QDir::tempPath() + QStringLiteral("/drive_disposal-XXXXXX"));
+    QTemporaryDir targets(argc > 5 ? QString::fromLocal8Bit(argv[5]) + QStringLiteral("/drive_disposal-XXXXXX")
+                                   : temp.path() + QStringLiteral("/targets-XXXXXX"));
     const QString source = temp.filePath(QStringLiteral("source"));
     QStringList names;
     if (!temp.isValid() || !MakeFiles(source, count, megabytes, names)) {
@@ -145,10 +181,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     Flush();
-    std::printf("%d files of %d MB in %s\n", count, megabytes, qPrintable(temp.path()));
+    std::printf("%d files of %d MB in %s, targets in %s\n", count, megabytes, qPrintable(temp.path()),
+                qPrintable(targets.path()));
 
     // Move there and mv back.
-    const QString moved = temp.filePath(QStringLiteral("moved"));
+    const QString moved = targets.filePath(QStringLiteral("moved"));
     std::vector<double> moves, mvs, gaps;
     for (int round = 1; round <= rounds; ++round) {
         const RunResult move = Dispose(source, names, moved, false);
@@ -162,8 +199,8 @@ int main(int argc, char** argv) {
     // Copy beside cp, taking turns at going first; each time with and without waiting for the disk.
     std::vector<double> copies, copiesFlushed, cps, cpsFlushed;
     for (int round = 1; round <= rounds; ++round) {
-        const QString ours = temp.filePath(QStringLiteral("copied"));
-        const QString theirs = temp.filePath(QStringLiteral("cp"));
+        const QString ours = targets.filePath(QStringLiteral("copied"));
+        const QString theirs = targets.filePath(QStringLiteral("cp"));
         for (int turn = 0; turn < 2; ++turn) {
             if ((turn == 0) == (round % 2 == 1)) {
                 const RunResult copy = Dispose(source, names, ours, true);
@@ -187,5 +224,31 @@ int main(int argc, char** argv) {
                 Mean(cps), Mean(copies) / Mean(cps), Mean(copiesFlushed), Mean(cpsFlushed),
                 Mean(copiesFlushed) / Mean(cpsFlushed));
     std::printf("longest gap between two repaints: %.1f ms\n", *std::max_element(gaps.begin(), gaps.end()));
+
+    // The same copy through the board window, beside cp, taking turns at going first.
+    testing::ScriptedPrompter prompter;
+    testing::RecordingShell shell;
+    ClassifyBoardDialog window(LayoutMode::Small, SettingsFile(temp.filePath(QStringLiteral("s.INI"))), prompter,
+                               shell);
+    window.show();
+    std::vector<double> boardCopies, boardCps;
+    for (int round = 1; round <= rounds; ++round) {
+        const QString ours = targets.filePath(QStringLiteral("board"));
+        const QString theirs = targets.filePath(QStringLiteral("cp"));
+        for (int turn = 0; turn < 2; ++turn) {
+            if ((turn == 0) == (round % 2 == 1)) {
+                boardCopies.push_back(BoardCopy(window, source, names, ours));
+                std::printf("round %d  copy through the board: %.3f s\n", round, boardCopies.back());
+            } else {
+                boardCps.push_back(Tool(QStringLiteral("cp"), {}, source, names, theirs));
+                std::printf("round %d  copy: cp %.3f s\n", round, boardCps.back());
+            }
+        }
+        QDir(ours).removeRecursively();
+        QDir(theirs).removeRecursively();
+        Flush();
+    }
+    std::printf("mean  copy through the board %.3f s, cp %.3f s (ratio %.2f)\n", Mean(boardCopies), Mean(boardCps),
+                Mean(boardCopies) / Mean(boardCps));
     return 0;
 }

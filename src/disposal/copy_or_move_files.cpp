@@ -1,6 +1,7 @@
 #include "disposal/copy_or_move_files.h"
 
 #include "core/progress.h"
+#include "disposal/delete_list_files.h"
 #include "disposal/file_transfer.h"
 #include "platform/busy_cursor.h"
 #include "platform/file_info.h"
@@ -25,10 +26,15 @@ void ReturnToUnclassified(Board& board, const FilePath& source) {
     board.ResyncPane(kUnclassified, unclassified.Count() - 1);
 }
 
-// One entry of the run; returned files are noted in heldBack when the unclassified list itself
-// is being disposed of.
+// What a run keeps for its end: returned files, held back when the unclassified list itself is
+// being disposed of, and moved files whose sources could not be removed.
+struct RunNotes {
+    FilePathList heldBack;
+    FilePathList sourcesKept;
+};
+
 Step HandleEntry(DisposalContext& context, ListIndex list, const FilePath& source, const FilePath& folder,
-                 bool keepSource, FilePathList& heldBack) {
+                 bool keepSource, RunNotes& notes) {
     FileSystem& fileSystem = context.fileSystem;
     Prompter& prompter = context.prompter;
     const auto sourceStatus = fileSystem.Status(source);
@@ -38,10 +44,12 @@ Step HandleEntry(DisposalContext& context, ListIndex list, const FilePath& sourc
         return Step::Next;
     }
     const FilePath target = TargetPathFor(source, folder);
-    if (const auto targetStatus = fileSystem.Status(target)) {
-        // Another spelling of the same file (a link, "./", "//"): copying would empty it.
-        if (targetStatus->SameFileAs(*sourceStatus))
-            return Step::Next;
+    const auto targetStatus = fileSystem.Status(target);
+    // Another spelling of the same file (a link, "./", "//"): copying would empty it.
+    if (targetStatus && targetStatus->SameFileAs(*sourceStatus))
+        return Step::Next;
+    // Whatever stands under the name is asked about, a link to nothing too.
+    if (targetStatus || fileSystem.NameTaken(target)) {
         const PromptAnswer answer = prompter.Ask(
             QString::asprintf(strings::kOverwriteQuestion, Shown(source).constData(), Shown(target).constData()),
             PromptButtons::YesNoCancel, PromptIcon::Question);
@@ -50,14 +58,23 @@ Step HandleEntry(DisposalContext& context, ListIndex list, const FilePath& sourc
         if (answer != PromptAnswer::Yes)
             return Step::Next;
     }
-    if (TransferFile(fileSystem, source, target, keepSource, context.progress).ok())
+    TransferResult transfer;
+    {
+        // Busy while the file is handled, never while a question waits for the user.
+        const BusyCursor busy;
+        transfer = TransferFile(fileSystem, source, target, keepSource, context.progress);
+    }
+    if (transfer.ok()) {
+        if (transfer.sourceKept)
+            notes.sourcesKept.push_back(source);
         return Step::Next;
+    }
     const PromptAnswer answer = prompter.Ask(
         QString::asprintf(strings::kCopyFailedQuestion, Shown(source).constData(), Shown(target).constData()),
         PromptButtons::YesNo, PromptIcon::Stop);
     if (answer == PromptAnswer::Yes) {
         if (list == kUnclassified)
-            heldBack.push_back(source);
+            notes.heldBack.push_back(source);
         else
             ReturnToUnclassified(context.board, source);
     }
@@ -77,8 +94,11 @@ FilePath TargetPathFor(const FilePath& source, const FilePath& folder) {
 void CopyOrMoveFiles(DisposalContext& context, ListIndex list, const FilePath& folder, bool keepSource) {
     Board& board = context.board;
     ClassList& disposed = board.List(list);
-    const BusyCursor busy;
-    FilePathList heldBack;
+    RunNotes notes;
+    {
+        const BusyCursor busy;
+        RemoveStaleTemporaries(context.fileSystem, folder);
+    }
     {
         const BulkUpdate bulk(disposed);
         // A returned file joins the unclassified list while it is walked; the walk uses a copy.
@@ -86,7 +106,7 @@ void CopyOrMoveFiles(DisposalContext& context, ListIndex list, const FilePath& f
         for (std::size_t i = 0; i < entries.size(); ++i) {
             if (context.sink)
                 context.sink->Report(i + 1, entries.size(), entries[i]);
-            const Step step = HandleEntry(context, list, entries[i], folder, keepSource, heldBack);
+            const Step step = HandleEntry(context, list, entries[i], folder, keepSource, notes);
             context.progress();
             if (step == Step::Stop)
                 break;
@@ -96,12 +116,15 @@ void CopyOrMoveFiles(DisposalContext& context, ListIndex list, const FilePath& f
         disposed.Clear();
         board.ResyncPane(list, 0);
     }
-    if (heldBack.empty())
-        return;
-    for (FilePath& source : heldBack)
-        disposed.Append(std::move(source));
-    disposed.UpdateControls();
-    board.ResyncPane(list, disposed.Count() - 1);
+    if (!notes.heldBack.empty()) {
+        for (FilePath& source : notes.heldBack)
+            disposed.Append(std::move(source));
+        disposed.UpdateControls();
+        board.ResyncPane(list, disposed.Count() - 1);
+    }
+    if (!notes.sourcesKept.empty())
+        context.prompter.Ask(NamedFilesMessage(strings::kSourcesKept, notes.sourcesKept), PromptButtons::Ok,
+                             PromptIcon::Exclamation);
 }
 
 } // namespace pelldrake

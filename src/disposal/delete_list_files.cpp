@@ -15,14 +15,17 @@ constexpr int kNamesShown = 20;
 } // namespace
 
 FilePathList DeleteListFiles(Board& board, FileSystem& fileSystem, ListIndex list) {
-    const BusyCursor busy;
     ClassList& disposed = board.List(list);
     FilePathList stayed;
     for (const FilePath& path : disposed.Entries()) {
-        if (!fileSystem.MoveToTrash(path) && fileSystem.Status(path))
+        const BusyCursor busy;
+        if (!fileSystem.MoveToTrash(path) && fileSystem.NameTaken(path))
             stayed.push_back(path);
     }
+    // What the user sorted and the trash refused is not lost from the board.
     disposed.Clear();
+    for (const FilePath& path : stayed)
+        disposed.Append(path);
     disposed.UpdateControls();
     board.ResyncPane(list, 0);
     return stayed;
@@ -39,14 +42,18 @@ FilePathList DeleteAllLists(Board& board, FileSystem& fileSystem) {
     return stayed;
 }
 
-QString TrashFailureMessage(const FilePathList& stayed) {
+QString NamedFilesMessage(const char* text, const FilePathList& files) {
     QStringList lines;
-    const int shown = std::min(static_cast<int>(stayed.size()), kNamesShown);
+    const int shown = std::min(static_cast<int>(files.size()), kNamesShown);
     for (int i = 0; i < shown; ++i)
-        lines << PathToQString(stayed[static_cast<std::size_t>(i)]);
-    if (static_cast<int>(stayed.size()) > shown)
-        lines << strings::Utf8(strings::kTrashFailedMore).arg(static_cast<int>(stayed.size()) - shown);
-    return strings::Utf8(strings::kTrashFailed).arg(lines.join(QStringLiteral("\r\n")));
+        lines << PathToQString(files[static_cast<std::size_t>(i)]);
+    if (static_cast<int>(files.size()) > shown)
+        lines << strings::Utf8(strings::kTrashFailedMore).arg(static_cast<int>(files.size()) - shown);
+    return strings::Utf8(text).arg(lines.join(QStringLiteral("\r\n")));
+}
+
+QString TrashFailureMessage(const FilePathList& stayed) {
+    return NamedFilesMessage(strings::kTrashFailed, stayed);
 }
 
 } // namespace pelldrake

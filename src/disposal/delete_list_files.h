@@ -6,8 +6,9 @@ namespace pelldrake {
 
 class FileSystem;
 
-// Sends every file of the list to the trash and empties the list. Returns the files that could
-// not go and are still where they were; a file that had already gone is not among them.
+// Sends every file of the list to the trash. The list keeps the entries of the files that could
+// not go and are still where they were, and they are returned; the other entries go, those of
+// files that had already gone too.
 FilePathList DeleteListFiles(Board& board, FileSystem& fileSystem, ListIndex list);
 
 // Every non-empty list in turn, 0 to 10.
@@ -15,5 +16,8 @@ FilePathList DeleteAllLists(Board& board, FileSystem& fileSystem);
 
 // The message naming the files that stayed, at most a screenful of them.
 QString TrashFailureMessage(const FilePathList& stayed);
+
+// A message (with %1 for the names) naming the files, at most a screenful of them.
+QString NamedFilesMessage(const char* text, const FilePathList& files);
 
 } // namespace pelldrake

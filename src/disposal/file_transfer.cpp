@@ -3,6 +3,7 @@
 #include "platform/file_system.h"
 
 #include <cerrno>
+#include <csignal>
 #include <string>
 #include <unistd.h>
 
@@ -70,9 +71,32 @@ TransferResult TransferFile(FileSystem& fileSystem, const FilePath& source, cons
         fileSystem.Remove(copy.temporary);
         return {error};
     }
-    if (!keepSource)
-        fileSystem.Remove(source);
+    if (!keepSource) {
+        const int error = fileSystem.Remove(source);
+        return {0, error != 0 && error != ENOENT};
+    }
     return {};
+}
+
+void RemoveStaleTemporaries(FileSystem& fileSystem, const FilePath& folder) {
+    const std::string prefix = ".pelldrake-";
+    const std::string suffix = ".part";
+    for (const FilePath& name : fileSystem.FolderNames(folder)) {
+        if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+        const std::size_t dash = middle.find('-');
+        if (dash == 0 || dash == std::string::npos || dash + 1 == middle.size() ||
+            middle.find_first_not_of("0123456789-") != std::string::npos ||
+            middle.find('-', dash + 1) != std::string::npos || dash > 9)
+            continue;
+        const int pid = std::stoi(middle.substr(0, dash));
+        // Only a process that is gone cannot still be writing it.
+        if (pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH)
+            continue;
+        fileSystem.Remove(folder + (folder.back() == '/' ? "" : "/") + name);
+    }
 }
 
 } // namespace pelldrake

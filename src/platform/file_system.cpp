@@ -1,17 +1,19 @@
 #include "platform/file_system.h"
 
-#include "platform/trash_location.h"
+#include "platform/freedesktop_trash.h"
 
-#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
+#include <string>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace pelldrake {
 
@@ -47,10 +49,19 @@ int ErrnoOf(int result) {
 // even when the kernel holds the writer back, so the window can repaint between two of them.
 constexpr std::size_t kChunk = 1 << 19;
 
+// Through the program's memory, where the kernel cannot copy by itself. The first read goes into a
+// small buffer on the stack: most often it finds the end of a file the kernel has copied already,
+// and a copy of many files should not pay for a large buffer each time.
+// Its buffer is the size cp reads with: one that fits the processor's cache, where a larger one
+// would make each byte go through memory twice.
+constexpr std::size_t kBuffer = 1 << 17;
+
 int CopyByReadWrite(int in, int out, const std::function<void()>& onChunk) {
-    std::vector<char> buffer(kChunk);
+    char first[4096];
+    std::unique_ptr<char[]> large;
     for (;;) {
-        const ssize_t got = ::read(in, buffer.data(), buffer.size());
+        char* const buffer = large ? large.get() : first;
+        const ssize_t got = ::read(in, buffer, large ? kBuffer : sizeof first);
         if (got == 0)
             return 0;
         if (got < 0) {
@@ -59,7 +70,7 @@ int CopyByReadWrite(int in, int out, const std::function<void()>& onChunk) {
             return errno;
         }
         for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(out, buffer.data() + done, static_cast<std::size_t>(got - done));
+            const ssize_t put = ::write(out, buffer + done, static_cast<std::size_t>(got - done));
             if (put < 0) {
                 if (errno == EINTR)
                     continue;
@@ -67,22 +78,34 @@ int CopyByReadWrite(int in, int out, const std::function<void()>& onChunk) {
             }
             done += put;
         }
+        if (!large)
+            large.reset(new char[kBuffer]);
         onChunk();
     }
 }
 
-// The kernel copies without passing the bytes through the program where it can.
+bool CannotCopyThisWay(int error) {
+    return error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP;
+}
+
+// The kernel copies without passing the bytes through the program where it can: within one file
+// system by copy_file_range, across file systems (which copy_file_range refuses) by sendfile.
 int CopyContents(int in, int out, off_t size, const std::function<void()>& onChunk) {
+    bool acrossFileSystems = false;
     off_t left = size;
     while (left > 0) {
         const auto chunk = std::min(static_cast<std::size_t>(left), kChunk);
-        const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, chunk, 0);
+        const ssize_t copied = acrossFileSystems ? ::sendfile(out, in, nullptr, chunk)
+                                                 : ::copy_file_range(in, nullptr, out, nullptr, chunk, 0);
         if (copied < 0) {
             if (errno == EINTR)
                 continue;
-            if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)
+            if (!CannotCopyThisWay(errno))
+                return errno;
+            if (acrossFileSystems)
                 return CopyByReadWrite(in, out, onChunk);
-            return errno;
+            acrossFileSystems = true;
+            continue;
         }
         if (copied == 0)
             break; // the file shrank meanwhile; the size check of the caller notices
@@ -94,6 +117,25 @@ int CopyContents(int in, int out, off_t size, const std::function<void()>& onChu
 }
 
 } // namespace
+
+bool PosixFileSystem::NameTaken(const FilePath& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+FilePathList PosixFileSystem::FolderNames(const FilePath& folder) {
+    FilePathList names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
 
 std::optional<FileStatus> PosixFileSystem::Status(const FilePath& path) {
     struct stat info {};
@@ -107,6 +149,42 @@ int PosixFileSystem::MakeFolder(const FilePath& path) {
     return ErrnoOf(::mkdir(path.c_str(), 0777));
 }
 
+namespace {
+
+FilePath FolderOf(const FilePath& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == FilePath::npos)
+        return ".";
+    return slash == 0 ? FilePath("/") : path.substr(0, slash);
+}
+
+// An unnamed file in the target's folder where the file system can make one: a copy cut short
+// (a crash, a kill, a full disk) then leaves nothing behind. Else the named file, made exclusively.
+struct NewFile {
+    int fd = -1;
+    bool unnamed = false;
+};
+
+NewFile OpenNewFile(const FilePath& target) {
+    const int unnamed = ::open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (unnamed >= 0)
+        return {unnamed, true};
+    return {::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600), false};
+}
+
+// Gives the complete unnamed file its name; fails with EEXIST when the name was taken meanwhile.
+int LinkIntoPlace(int fd, const FilePath& target) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+    if (errno != ENOENT || ::access("/proc/self/fd", F_OK) == 0)
+        return errno;
+    // Without /proc only a privileged process can link a descriptor.
+    return ErrnoOf(::linkat(fd, "", AT_FDCWD, target.c_str(), AT_EMPTY_PATH));
+}
+
+} // namespace
+
 int PosixFileSystem::CopyFile(const FilePath& source, const FilePath& target, const std::function<void()>& onChunk) {
     Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0)
@@ -118,7 +196,12 @@ int PosixFileSystem::CopyFile(const FilePath& source, const FilePath& target, co
         return S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
     // Read ahead as far as the kernel will: the file is read once, front to back.
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    Descriptor out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    // The name is never taken from somebody else, also when the file is made unnamed.
+    struct stat existing {};
+    if (::lstat(target.c_str(), &existing) == 0)
+        return EEXIST;
+    const NewFile made = OpenNewFile(target);
+    Descriptor out(made.fd);
     if (out.get() < 0)
         return errno;
     if (const int error = CopyContents(in.get(), out.get(), info.st_size, onChunk))
@@ -126,6 +209,10 @@ int PosixFileSystem::CopyFile(const FilePath& source, const FilePath& target, co
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
     if (::futimens(out.get(), times) != 0 || ::fchmod(out.get(), info.st_mode & 07777) != 0)
         return errno;
+    if (made.unnamed) {
+        if (const int error = LinkIntoPlace(out.get(), target))
+            return error;
+    }
     return out.Close();
 }
 
@@ -145,21 +232,9 @@ int PosixFileSystem::Remove(const FilePath& path) {
 }
 
 bool PosixFileSystem::MoveToTrash(const FilePath& path) {
-    // Without the user's data folder Qt 6.4 "trashes" into ./files/ of the current directory.
     const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (!dataHome.isEmpty())
-        QDir().mkpath(dataHome);
-    const QString name = QFile::decodeName(QByteArray::fromStdString(path));
-    QString trashedName;
-    if (!QFile::moveToTrash(name, &trashedName))
-        return false;
-    if (IsTrashFilesPath(trashedName, dataHome, ::getuid(), IsMountTop))
-        return true;
-    // Not a trash: the file goes back where it was, and the caller hears it did not go.
-    const QByteArray trashedNative = QFile::encodeName(trashedName);
-    if (!trashedName.isEmpty() && ::rename(trashedNative.constData(), path.c_str()) != 0)
-        std::perror("pelldrake: a file sent to the trash landed elsewhere and could not be put back");
-    return false;
+    const FreedesktopTrash trash(QFile::encodeName(dataHome).toStdString(), ::getuid(), IsNativeMountTop);
+    return trash.MoveToTrash(path);
 }
 
 } // namespace pelldrake

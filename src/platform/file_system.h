@@ -30,10 +30,15 @@ public:
 
     // nullopt when the path does not exist or cannot be reached.
     virtual std::optional<FileStatus> Status(const FilePath& path) = 0;
+    // Whether anything stands under the name, a link to nothing included.
+    virtual bool NameTaken(const FilePath& path) = 0;
+    // The names in a folder (without "." and ".."); empty when it cannot be read.
+    virtual FilePathList FolderNames(const FilePath& folder) = 0;
     virtual int MakeFolder(const FilePath& path) = 0;
     // A new file at target (which must not exist yet) with source's bytes, permission bits and
-    // modification time, calling onChunk after each half megabyte. On failure target may hold part of
-    // the bytes.
+    // modification time, calling onChunk after each few megabytes. Where the file system allows, the
+    // copy is made unnamed and the name appears only once it is complete; elsewhere, on failure,
+    // target may hold part of the bytes.
     virtual int CopyFile(const FilePath& source, const FilePath& target, const std::function<void()>& onChunk) = 0;
     // Waits until the file's bytes are on the disk, before its only other copy goes.
     virtual int Sync(const FilePath& path) = 0;
@@ -48,6 +53,8 @@ public:
 class PosixFileSystem final : public FileSystem {
 public:
     std::optional<FileStatus> Status(const FilePath& path) override;
+    bool NameTaken(const FilePath& path) override;
+    FilePathList FolderNames(const FilePath& folder) override;
     int MakeFolder(const FilePath& path) override;
     int CopyFile(const FilePath& source, const FilePath& target, const std::function<void()>& onChunk) override;
     int Sync(const FilePath& path) override;

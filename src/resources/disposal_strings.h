@@ -23,6 +23,8 @@ inline constexpr const char* kCopyFailedQuestion =
 inline constexpr const char* kTrashFailed =
     "次のファイルはごみ箱に移動できなかったため、元の場所に残っています。\r\n%1";
 inline constexpr const char* kTrashFailedMore = "ほか %1 個のファイル";
+inline constexpr const char* kSourcesKept =
+    "移動元から削除できなかったファイルがあります（コピーは作成されました）。\r\n%1";
 
 // Why a folder could not be made, for the errors a user can do something about.
 inline constexpr const char* kReasonNoPermission = "アクセスが拒否されました。";

@@ -38,15 +38,22 @@ TEST(CopyOrMoveFiles, CancelAtTheSecondOverwriteStopsTheRunAndEmptiesTheList) {
     EXPECT_TRUE(box.prompter.questions[0].text.endsWith(QString::fromUtf8("上書きしますか？")));
 }
 
-TEST(CopyOrMoveFiles, NoAtAnOverwriteSkipsOnlyThatFile) {
+TEST(CopyOrMoveFiles, NoAtAnOverwriteSkipsOnlyThatFileAndALinkToNothingIsAskedAboutToo) {
     DisposalSandbox box;
     box.dir.Write(QStringLiteral("to/f2.jpg"), "old");
-    box.prompter.answers = {PromptAnswer::No};
+    ASSERT_TRUE(
+        QFile::link(box.dir.FilePath(QStringLiteral("nowhere")), box.dir.FilePath(QStringLiteral("to/f4.jpg"))));
+    box.prompter.answers = {PromptAnswer::No, PromptAnswer::No};
     box.Run(3, box.To() + "/");
     EXPECT_EQ(box.dir.Read(QStringLiteral("to/f2.jpg")), "old");
     EXPECT_EQ(box.dir.Read(QStringLiteral("from/f2.jpg")), box.contents[1]);
-    for (int i : {1, 3, 4, 5})
+    EXPECT_EQ(QFileInfo(box.dir.FilePath(QStringLiteral("to/f4.jpg"))).symLinkTarget(),
+              box.dir.FilePath(QStringLiteral("nowhere")));
+    for (int i : {1, 3, 5})
         EXPECT_EQ(box.WhereIs(i), "to");
+    EXPECT_EQ(box.dir.Read(QStringLiteral("from/f4.jpg")), box.contents[3]);
+    ASSERT_EQ(box.prompter.questions.size(), 2u);
+    EXPECT_TRUE(box.prompter.questions[1].text.contains(QString::fromStdString(box.To() + "/f4.jpg")));
     EXPECT_EQ(box.board.List(3).Count(), 0);
 }
 

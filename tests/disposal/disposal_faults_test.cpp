@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace pelldrake;
 using namespace pelldrake::testing;
@@ -144,14 +146,71 @@ TEST(DisposalFaults, ANameThatIsNotUtf8MovesByteForByte) {
     ::unlink(target.c_str()); // a name Qt cannot spell, so its temporary folder cannot remove it
 }
 
-TEST(DisposalFaults, TrashUnavailableLeavesTheFilesAndNamesThem) {
+TEST(DisposalFaults, TrashUnavailableLeavesTheFilesAndTheirEntriesAndNamesThem) {
     DisposalSandbox box;
     box.fileSystem.trashAvailable = false;
     const FilePathList stayed = DeleteListFiles(box.board, box.fileSystem, 3);
     EXPECT_EQ(stayed, box.sources);
     EXPECT_EQ(box.Places(), QStringList({"from", "from", "from", "from", "from"}));
-    EXPECT_EQ(box.board.List(3).Count(), 0);
+    EXPECT_EQ(box.board.List(3).Entries(), box.sources);
     EXPECT_TRUE(TrashFailureMessage(stayed).contains(QString::fromStdString(box.sources[4])));
+
+    // Refused files keep their entries; trashed ones and ones gone meanwhile leave the list.
+    box.fileSystem.trashAvailable = true;
+    box.fileSystem.trashRefuses = {box.sources[1], box.sources[3]};
+    ::unlink(box.sources[2].c_str());
+    EXPECT_EQ(DeleteListFiles(box.board, box.fileSystem, 3), FilePathList({box.sources[1], box.sources[3]}));
+    EXPECT_EQ(box.board.List(3).Entries(), FilePathList({box.sources[1], box.sources[3]}));
+    EXPECT_EQ(box.Places(), QStringList({"none", "from", "none", "from", "none"}));
+}
+
+TEST(DisposalFaults, AMoveOutOfAFolderThatKeepsItsFilesSaysSoOnceAtTheEnd) {
+    DisposalSandbox box(22);
+    box.fileSystem.removeErrors[box.dir.Native(QStringLiteral("from"))] = EACCES;
+    box.Run(3, box.To());
+    for (int i = 1; i <= 22; ++i)
+        EXPECT_EQ(box.WhereIs(i), "both") << i;
+    EXPECT_EQ(box.board.List(3).Count(), 0);
+    ASSERT_EQ(box.prompter.questions.size(), 1u);
+    QStringList names;
+    for (int i = 0; i < 20; ++i)
+        names << QString::fromStdString(box.sources[static_cast<std::size_t>(i)]);
+    EXPECT_EQ(box.prompter.questions[0].text,
+              QString::fromUtf8("移動元から削除できなかったファイルがあります（コピーは作成されました）。\r\n") +
+                  names.join(QStringLiteral("\r\n")) + QString::fromUtf8("\r\nほか 2 個のファイル"));
+    EXPECT_EQ(box.prompter.questions[0].buttons, PromptButtons::Ok);
+    EXPECT_EQ(box.prompter.questions[0].icon, PromptIcon::Exclamation);
+}
+
+TEST(DisposalFaults, ACopyCutShortLeavesNoNameAndStaleCopiesOfGoneProcessesAreRemoved) {
+    DisposalSandbox box(2);
+    box.fileSystem.crossDevice = true;
+    // A process that has ended, this one, and one that runs (init).
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const QString stale = QStringLiteral("to/.pelldrake-%1-0.part").arg(child);
+    const QString own = QStringLiteral("to/.pelldrake-%1-7.part").arg(::getpid());
+    for (const QString& name :
+         {stale, own, QStringLiteral("to/.pelldrake-1-0.part"), QStringLiteral("to/.pelldrake-notes.part")})
+        box.dir.Write(name, "part");
+    // While the bytes are copied, no name stands for them yet.
+    const QString temporary = QStringLiteral("to/.pelldrake-%1-0.part").arg(::getpid());
+    bool namedWhileCopying = false;
+    int calls = 0;
+    DisposalContext context{box.board, box.fileSystem, box.prompter, [&] {
+                                ++calls;
+                                namedWhileCopying |= QFileInfo::exists(box.dir.FilePath(temporary));
+                            }};
+    CopyOrMoveFiles(context, 3, box.To(), false);
+    EXPECT_FALSE(namedWhileCopying);
+    EXPECT_GT(calls, 2); // once per entry, and during each copy
+    EXPECT_EQ(box.Places(), QStringList({"to", "to"}));
+    EXPECT_FALSE(QFileInfo::exists(box.dir.FilePath(stale)));
+    for (const QString& name :
+         {own, QStringLiteral("to/.pelldrake-1-0.part"), QStringLiteral("to/.pelldrake-notes.part")})
+        EXPECT_EQ(box.dir.Read(name), "part") << name.toStdString();
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <map>
+#include <set>
 #include <unistd.h>
 
 namespace pelldrake::testing {
@@ -22,14 +23,18 @@ public:
     std::function<void(const FilePath& source, const FilePath& target)> beforeTransfer;
     int diskFullFromCopy = 0;             // 1-based; 0 never
     std::map<FilePath, int> folderErrors; // a new name in this folder fails with the errno
+    std::map<FilePath, int> removeErrors; // no name may leave this folder (removal, rename from)
     bool crossDevice = false;             // every rename of a user's file fails with EXDEV
     bool shortCopy = false;               // copies stop halfway and report success
     bool trashAvailable = true;
-    FilePath trashFolder; // where a trashed file goes
+    std::set<FilePath> trashRefuses; // files the trash will not take
+    FilePath trashFolder;            // where a trashed file goes
     int copies = 0;
     int renames = 0;
 
     std::optional<FileStatus> Status(const FilePath& path) override { return disk_.Status(path); }
+    bool NameTaken(const FilePath& path) override { return disk_.NameTaken(path); }
+    FilePathList FolderNames(const FilePath& folder) override { return disk_.FolderNames(folder); }
 
     int MakeFolder(const FilePath& path) override {
         if (const int error = FolderError(path))
@@ -70,13 +75,19 @@ public:
             return EXDEV;
         if (const int error = FolderError(to))
             return error;
+        if (const int error = ErrorOf(removeErrors, from))
+            return error;
         return disk_.Rename(from, to);
     }
 
-    int Remove(const FilePath& path) override { return disk_.Remove(path); }
+    int Remove(const FilePath& path) override {
+        if (const int error = ErrorOf(removeErrors, path))
+            return error;
+        return disk_.Remove(path);
+    }
 
     bool MoveToTrash(const FilePath& path) override {
-        if (!trashAvailable || !disk_.Status(path))
+        if (!trashAvailable || trashRefuses.count(path) || !disk_.Status(path))
             return false;
         const std::size_t slash = path.find_last_of('/');
         return disk_.Rename(path, trashFolder + "/" + path.substr(slash + 1)) == 0;
@@ -85,10 +96,11 @@ public:
 private:
     static QString Decoded(const FilePath& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 
-    int FolderError(const FilePath& path) const {
+    int FolderError(const FilePath& path) const { return ErrorOf(folderErrors, path); }
+    static int ErrorOf(const std::map<FilePath, int>& errors, const FilePath& path) {
         const std::size_t slash = path.find_last_of('/');
-        const auto found = folderErrors.find(path.substr(0, slash));
-        return found == folderErrors.end() ? 0 : found->second;
+        const auto found = errors.find(path.substr(0, slash));
+        return found == errors.end() ? 0 : found->second;
     }
 
     PosixFileSystem disk_;

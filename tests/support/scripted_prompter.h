@@ -4,6 +4,7 @@
 #include "platform/shell.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <deque>
 #ifdef PELLDRAKE_GTEST
 #include <gtest/gtest.h>
@@ -30,11 +31,14 @@ public:
         PromptButtons buttons;
         PromptIcon icon;
         QString title; // the caption the real prompter would show
+        bool underBusyCursor = false;
     };
 
     PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon) override {
         // Core tests run without an application, and so without a program name to show.
-        questions.push_back({text, buttons, icon, QCoreApplication::instance() ? ApplicationTitle() : QString()});
+        questions.push_back(
+            {text, buttons, icon, QCoreApplication::instance() ? ApplicationTitle() : QString(),
+             qobject_cast<QGuiApplication*>(QCoreApplication::instance()) && QGuiApplication::overrideCursor()});
         if (answers.empty()) {
             // A message with only OK needs no answer; a question nobody expected is a fault of
             // the code or of the test.

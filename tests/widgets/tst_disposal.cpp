@@ -5,15 +5,21 @@
 #include "resources/menu_table.h"
 #include "support/board_fixture.h"
 #include "support/faulty_file_system.h"
+#include "thumbs/ui/thumb_ctl.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <functional>
 
 using namespace pelldrake;
 using namespace pelldrake::testing;
@@ -31,6 +37,9 @@ class DisposalTest : public QObject {
     QComboBox* Combo(int id) const { return qobject_cast<QComboBox*>(dialog_->control(id)); }
     bool Shown(int id) const { return !dialog_->control(id)->isHidden(); }
     bool Enabled(int id) const { return dialog_->control(id)->isEnabled(); }
+    static bool Checked(const DestinationDialog& dialog, int id) {
+        return qobject_cast<QAbstractButton*>(dialog.control(id))->isChecked();
+    }
     // One press of "実行" with the folder typed in; true when the dialog ended with it.
     bool OkWithFolder(const QString& folder) {
         dialog_->Initialise();
@@ -153,6 +162,8 @@ private slots:
         QVERIFY(prompter_.questions[1].text.contains(QString::fromUtf8("アクセスが拒否されました")));
     }
 
+    // Every road of the dispose commands through the board: the command opens the dialog, clicks
+    // and keys choose, the files on disk and the panes show the outcome.
     void boardButtonsAndMenusDisposeOfTheirLists() {
         BoardFixture fixture;
         fixture.Reset();
@@ -163,52 +174,160 @@ private slots:
         QDir(dir_->path()).mkpath(QStringLiteral("trash"));
         QDir(dir_->path()).mkpath(QStringLiteral("to"));
         Board& board = fixture.board->board();
-        const FilePath a = dir_->Write(QStringLiteral("a.jpg"), "a");
-        const FilePath b = dir_->Write(QStringLiteral("b.jpg"), "b");
-        board.List(3).Append(a);
-        board.List(3).Append(b);
-        board.List(3).UpdateControls();
-        board.ResyncPane(3);
+        ClassifyBoardDialog& window = *fixture.board;
+        auto files = [&](const QString& prefix, int count) {
+            FilePathList paths;
+            for (int i = 0; i < count; ++i)
+                paths.push_back(dir_->Write(QStringLiteral("from/%1%2.jpg").arg(prefix).arg(i), prefix.toUtf8()));
+            return paths;
+        };
+        auto at = [&](const QString& name) { return QFileInfo::exists(dir_->FilePath(name)); };
+        // Runs the command; drive acts on the dialog once it shows.
+        auto run = [&](int id, const std::function<void(DestinationDialog&)>& drive) {
+            QTimer::singleShot(0, this, [&, drive] {
+                DestinationDialog& dialog = disposal->dialog();
+                QTRY_VERIFY(dialog.isVisible());
+                drive(dialog);
+            });
+            window.RunCommand(id);
+        };
+        auto click = [](DestinationDialog& dialog, int id) {
+            QWidget* button = dialog.control(id);
+            QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+        };
+        auto typeFolder = [&](DestinationDialog& dialog, const QString& folder) {
+            QLineEdit* edit = qobject_cast<QComboBox*>(dialog.control(kFolder))->lineEdit();
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Backspace);
+            QTest::keyClicks(edit, folder);
+        };
+        const QString to = dir_->FilePath(QStringLiteral("to"));
 
-        // The pane's button opens the dialog; a move empties the list into the folder.
-        QVERIFY(fixture.board->control(ids::Dispose(3))->isEnabled());
-        QVERIFY(!fixture.board->control(ids::Dispose(4))->isEnabled());
+        // The pane's button opens the dialog; a move empties the list into the folder, and the
+        // pane shows the empty list.
+        const FilePathList moved = files(QStringLiteral("m"), 2);
+        Fill(window, 3, moved);
+        QVERIFY(window.control(ids::Dispose(3))->isEnabled());
+        QVERIFY(!window.control(ids::Dispose(4))->isEnabled());
         QTimer::singleShot(0, this, [&] {
             DestinationDialog& dialog = disposal->dialog();
             QCOMPARE(dialog.windowTitle(), QString::fromUtf8("分類リスト3の移動先の選択"));
-            qobject_cast<QComboBox*>(dialog.control(kFolder))->setEditText(dir_->FilePath(QStringLiteral("to")));
-            qobject_cast<QAbstractButton*>(dialog.control(ids::kOk))->click();
+            typeFolder(dialog, to);
+            click(dialog, ids::kOk);
         });
-        qobject_cast<QAbstractButton*>(fixture.board->control(ids::Dispose(3)))->click();
+        qobject_cast<QAbstractButton*>(window.control(ids::Dispose(3)))->click();
         QCOMPARE(board.List(3).Count(), 0);
-        QVERIFY(QFileInfo::exists(dir_->FilePath(QStringLiteral("to/a.jpg"))));
-        QVERIFY(!fixture.board->control(ids::Dispose(3))->isEnabled());
+        QVERIFY(at(QStringLiteral("to/m0.jpg")) && at(QStringLiteral("to/m1.jpg")) &&
+                !at(QStringLiteral("from/m0.jpg")));
+        QVERIFY(!window.control(ids::Dispose(3))->isEnabled());
+        QCOMPARE(window.groupBox(3)->title(), QString::fromUtf8("分類3(0/0)"));
+        QVERIFY(window.thumbnail(3)->currentFile().empty());
 
-        // Passing list 3 on to list 3 changes nothing.
-        board.List(3).Append(a);
-        QTimer::singleShot(0, this, [&] {
-            DestinationDialog& dialog = disposal->dialog();
-            QVERIFY(!dialog.control(kTarget)->isHidden());
-            qobject_cast<QComboBox*>(dialog.control(kTarget))->setCurrentIndex(3);
-            qobject_cast<QAbstractButton*>(dialog.control(ids::kOk))->click();
+        // Cancel disposes of nothing.
+        const FilePathList kept = files(QStringLiteral("k"), 1);
+        Fill(window, 3, kept);
+        run(ids::Dispose(3), [&](DestinationDialog& dialog) {
+            typeFolder(dialog, to);
+            click(dialog, ids::kCancel);
         });
-        fixture.board->RunCommand(menu_ids::kMoveToListFirst + 3);
-        QCOMPARE(board.List(3).Count(), 1);
+        QCOMPARE(board.List(3).Entries(), kept);
+        QVERIFY(at(QStringLiteral("from/k0.jpg")) && !at(QStringLiteral("to/k0.jpg")));
 
-        // Delete all sends every file of every list to the trash, without a dialog, and then greys.
-        board.List(7).Append(dir_->Write(QStringLiteral("c.jpg"), "c"));
-        BoardMenuBar* menu = fixture.board->boardMenu();
+        // The delete command opens with delete chosen, and its OK sends the files to the trash.
+        Fill(window, 2, files(QStringLiteral("d"), 2));
+        bool deleteChosen = false;
+        run(menu_ids::kDeleteFirst + 2, [&](DestinationDialog& dialog) {
+            deleteChosen = Checked(dialog, kDelete);
+            click(dialog, ids::kOk);
+        });
+        QVERIFY(deleteChosen);
+        QCOMPARE(board.List(2).Count(), 0);
+        QVERIFY(at(QStringLiteral("trash/d0.jpg")) && at(QStringLiteral("trash/d1.jpg")) &&
+                !at(QStringLiteral("from/d0.jpg")));
+
+        // After it, "フォルダに移動" opens with the move chosen; "元のファイルも残す" copies. The
+        // overwrite question is asked without the busy cursor, the copy is made under it.
+        const FilePathList copied = files(QStringLiteral("c"), 2);
+        dir_->Write(QStringLiteral("to/c1.jpg"), "old");
+        Fill(window, 4, copied);
+        bool moveChosen = false;
+        std::vector<bool> busyWhileCopying;
+        fileSystem_.beforeTransfer = [&](const FilePath&, const FilePath&) {
+            busyWhileCopying.push_back(QGuiApplication::overrideCursor() != nullptr);
+        };
+        fixture.prompter.answers = {PromptAnswer::Yes};
+        run(menu_ids::kMoveToFolderFirst + 4, [&](DestinationDialog& dialog) {
+            moveChosen = Checked(dialog, kMove);
+            typeFolder(dialog, to);
+            click(dialog, kKeepSource);
+            click(dialog, ids::kOk);
+        });
+        fileSystem_.beforeTransfer = nullptr;
+        QVERIFY(moveChosen);
+        QCOMPARE(board.List(4).Count(), 0);
+        QCOMPARE(dir_->Read(QStringLiteral("to/c1.jpg")), QByteArray("c"));
+        QVERIFY(at(QStringLiteral("from/c0.jpg")) && at(QStringLiteral("from/c1.jpg")) &&
+                at(QStringLiteral("to/c0.jpg")));
+        QCOMPARE(fixture.prompter.questions.size(), 1u);
+        QVERIFY(!fixture.prompter.questions[0].underBusyCursor);
+        QVERIFY(!busyWhileCopying.empty() &&
+                std::all_of(busyWhileCopying.begin(), busyWhileCopying.end(), [](bool busy) { return busy; }));
+        QVERIFY(!QGuiApplication::overrideCursor());
+        fixture.prompter.questions.clear();
+
+        // Entries passed on to another list join it; list 5 on to itself changes nothing.
+        const FilePathList five = files(QStringLiteral("e"), 2);
+        const FilePathList six = files(QStringLiteral("s"), 1);
+        Fill(window, 5, five);
+        Fill(window, 6, six);
+        run(menu_ids::kMoveToListFirst + 5, [&](DestinationDialog& dialog) {
+            QVERIFY(!dialog.control(kTarget)->isHidden());
+            qobject_cast<QComboBox*>(dialog.control(kTarget))->setCurrentIndex(5);
+            click(dialog, ids::kOk);
+        });
+        QCOMPARE(board.List(5).Entries(), five);
+        run(menu_ids::kMoveToListFirst + 5, [&](DestinationDialog& dialog) {
+            qobject_cast<QComboBox*>(dialog.control(kTarget))->setCurrentIndex(6);
+            click(dialog, ids::kOk);
+        });
+        QCOMPARE(board.List(5).Count(), 0);
+        QCOMPARE(board.List(6).Entries(), FilePathList({six[0], five[0], five[1]}));
+        // "除外する" drops the entries from the board; the files stay.
+        run(ids::Dispose(6), [&](DestinationDialog& dialog) {
+            click(dialog, kReset);
+            click(dialog, ids::kOk);
+        });
+        QCOMPARE(board.List(6).Count(), 0);
+        QCOMPARE(board.TotalCount(), 1); // list 3's kept file
+        QVERIFY(at(QStringLiteral("from/e0.jpg")) && at(QStringLiteral("from/s0.jpg")));
+
+        // Delete all sends every file of every list to the trash, the unclassified list's too,
+        // without a dialog; a file the trash refuses keeps its entry and is named, and the menu greys
+        // only when nothing is left.
+        const FilePathList unclassified = files(QStringLiteral("u"), 1);
+        const FilePathList seven = files(QStringLiteral("z"), 2);
+        Fill(window, kUnclassified, unclassified);
+        Fill(window, 7, seven);
+        fileSystem_.trashRefuses = {seven[1]};
+        BoardMenuBar* menu = window.boardMenu();
         menu->UpdateStates();
         QVERIFY(menu->action(menu_ids::kDeleteAll)->isEnabled() &&
                 menu->action(menu_ids::kDeleteFirst + 7)->isEnabled());
         QVERIFY(!menu->action(menu_ids::kDeleteFirst + 6)->isEnabled());
-        fixture.board->RunCommand(menu_ids::kDeleteAll);
+        window.RunCommand(menu_ids::kDeleteAll);
+        QCOMPARE(board.List(kUnclassified).Count(), 0);
+        QCOMPARE(board.List(7).Entries(), FilePathList({seven[1]}));
+        QVERIFY(at(QStringLiteral("trash/u0.jpg")) && at(QStringLiteral("trash/z0.jpg")) &&
+                at(QStringLiteral("trash/k0.jpg")));
+        QVERIFY(at(QStringLiteral("from/z1.jpg")));
+        QCOMPARE(fixture.prompter.questions.size(), 1u);
+        QVERIFY(fixture.prompter.questions[0].text.contains(QString::fromStdString(seven[1])));
+        QCOMPARE(fixture.prompter.questions[0].icon, PromptIcon::Exclamation);
+        fileSystem_.trashRefuses.clear();
+        window.RunCommand(menu_ids::kDeleteAll);
         menu->UpdateStates();
         QVERIFY(!menu->action(menu_ids::kDeleteAll)->isEnabled());
         QCOMPARE(board.TotalCount(), 0);
-        QVERIFY(QFileInfo::exists(dir_->FilePath(QStringLiteral("trash/c.jpg"))));
-        QVERIFY(!QFileInfo::exists(dir_->FilePath(QStringLiteral("c.jpg"))));
-        QVERIFY(fixture.prompter.questions.empty());
     }
 };
 
