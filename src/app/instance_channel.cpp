@@ -107,7 +107,7 @@ InstanceChannel::Start InstanceChannel::Open(const CommandLine& commandLine) {
     // Two starts at once would both find no board and both listen; the lock lines them up. A
     // lock whose program has gone is taken over.
     QLockFile lock(path_ + QStringLiteral(".lock"));
-    const bool locked = lock.tryLock(kLockMs);
+    lock.tryLock(kLockMs); // past the wait, go on without it: a board is better than none
     switch (HandOver(path_, commandLine)) {
     case HandOverResult::Taken:
         return Start::HandedOver;
@@ -118,13 +118,10 @@ InstanceChannel::Start InstanceChannel::Open(const CommandLine& commandLine) {
         break;
     }
     server_ = new QLocalServer(this);
+    // Made aside and renamed into place: a socket a killed program left there is replaced.
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     connect(server_, &QLocalServer::newConnection, this, &InstanceChannel::Accept);
-    // Nobody answered on the socket: what is left there is a killed program's.
-    if (!server_->listen(path_) && locked && server_->serverError() == QAbstractSocket::AddressInUseError) {
-        QLocalServer::removeServer(path_);
-        server_->listen(path_);
-    }
+    server_->listen(path_);
     if (server_->isListening())
         return Start::Listening;
     delete server_;

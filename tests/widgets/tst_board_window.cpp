@@ -306,7 +306,6 @@ private slots:
     void dragOutOffersTheShownFileAsACopyAndTheBoardTakesNoneOfItsOwn() {
         auto board = MakeBoard();
         const FilePath shown = dir->Touch("odd name \xff.jpg", "x");
-        const FilePath other = dir->Write("other.jpg", "o");
         pelldrake::testing::Fill(*board, 0, {shown});
         board->show();
         const std::unique_ptr<QMimeData> data = FileDragData(board->thumbnail(0)->currentFile());
@@ -315,17 +314,12 @@ private slots:
                  "file://" + QByteArray::fromStdString(shown).toPercentEncoding("/") + "\r\n");
         QVERIFY(!data->hasFormat("x-special/gnome-copied-files"));
 
-        // Back on the board: refused on entry, and a drop taken no further.
+        // Back on the board: refused on entry, so Qt delivers no drop to it either.
         const QGroupBox* pane = board->groupBox(0);
         const QPoint at = board->mapFromGlobal(pane->mapToGlobal(pane->rect().center()));
         QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(board.get(), &enter);
         QVERIFY(!enter.isAccepted());
-        data->setData("text/uri-list", "file://" + QByteArray::fromStdString(other) + "\r\n");
-        QDropEvent drop(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(board.get(), &drop);
-        QCOMPARE(board->board().List(0).Entries(), FilePathList{shown});
-        QVERIFY(fixture.prompter.questions.empty());
         // The same file from another program is a drop like any other.
         QMimeData foreign;
         foreign.setData("text/uri-list", data->data("text/uri-list"));

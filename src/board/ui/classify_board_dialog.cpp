@@ -280,8 +280,6 @@ void ClassifyBoardDialog::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void ClassifyBoardDialog::dropEvent(QDropEvent* event) {
-    if (IsOwnFileDrag(*event->mimeData()))
-        return;
     FilePathList paths;
     for (const QUrl& url : event->mimeData()->urls()) {
         // The URL carries the name's bytes percent-encoded; decoding them directly keeps names
