@@ -14,7 +14,10 @@ set(expected
     share/pelldrake/pelldrake.INI
     share/applications/${APP_ID}.desktop
     share/metainfo/${APP_ID}.metainfo.xml
-    share/mime/packages/pelldrake-workstate.xml)
+    share/mime/packages/pelldrake-workstate.xml
+    share/man/man1/pelldrake.1.gz
+    share/doc/pelldrake/copyright
+    share/doc/pelldrake/changelog.Debian.gz)
 foreach(size 16 32 48 64 128 256)
     list(APPEND expected share/icons/hicolor/${size}x${size}/apps/pelldrake.png)
 endforeach()

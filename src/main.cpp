@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 #include "app/install_layout.h"
+#include "app/instance_channel.h"
 #include "app/startup/classify_app.h"
 #include "platform/memory_release.h"
 #include "platform/shell.h"
@@ -34,6 +35,8 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication application(argc, argv);
+    // Docks and task bars match the window to its desktop entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(PELLDRAKE_APP_ID));
     // Qt has taken its own options (-platform, -style ...) out of argv by now.
     const CommandLine commandLine = ParseCommandLine(ArgumentsOf(argc, argv));
     if (commandLine.action == CommandLine::Action::Usage) {
@@ -46,17 +49,22 @@ int main(int argc, char* argv[]) {
     if (commandLine.workStates.size() > 1)
         std::fprintf(stderr, "%s: only the first work-state file is loaded\n", programName.c_str());
 
+    const InstallLayout layout(QApplication::applicationFilePath(), ConfigEnvironment::Real());
+    const QString settingsPath = layout.SettingsPath();
+    // One board per settings file: a board that runs already takes this command line.
+    InstanceChannel channel(InstanceChannel::SocketPath(settingsPath));
+    if (!commandLine.newWindow && channel.Open(commandLine) == InstanceChannel::Start::HandedOver)
+        return 0;
+
     QTranslator qtTranslations;
     if (qtTranslations.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslations);
 
-    const InstallLayout layout(QApplication::applicationFilePath(), ConfigEnvironment::Real());
-    const QString settingsPath = layout.SettingsPath();
     if (settingsPath == layout.UserSettingsPath())
         CreateSettingsFromDefault(settingsPath, layout.InstalledDefaultSettings());
 
     QtPrompter prompter;
     DesktopShell shell;
     ClassifyApp app{SettingsFile(settingsPath), prompter};
-    return app.Run(shell, commandLine);
+    return app.Run(shell, commandLine, &channel);
 }

@@ -51,6 +51,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
                 optionsEnded = true;
             } else if (argument == "--help" || argument == "-h") {
                 line.action = CommandLine::Action::Help;
+            } else if (argument == "--new-window") {
+                line.newWindow = true;
             } else if (argument == "--version") {
                 if (line.action != CommandLine::Action::Help)
                     line.action = CommandLine::Action::Version;
@@ -75,14 +77,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 
 std::string UsageText(const std::string& programName) {
     return "Usage: " + programName +
-           " [FILE | FOLDER | WORKSTATE.PLD]...\n"
+           " [--new-window] [FILE | FOLDER | WORKSTATE.PLD]...\n"
            "Sort image files by hand into ten lists.\n"
            "\n"
            "Image files and folders are taken into the unclassified list as if dropped on it;\n"
-           "a work-state file (.PLD) is loaded as by the load command.\n"
+           "a work-state file (.PLD) is loaded as by the load command. When a board runs\n"
+           "already, they go to that board instead, and this start ends.\n"
            "\n"
-           "  -h, --help     show this help and exit\n"
-           "      --version  show the version and exit\n"
+           "      --new-window  start a board of its own\n"
+           "  -h, --help        show this help and exit\n"
+           "      --version     show the version and exit\n"
            "\n"
            "Settings: the .INI file beside the program when it exists or the folder is writable\n"
            "(portable copy), otherwise $XDG_CONFIG_HOME/pelldrake/pelldrake.INI.\n";

@@ -13,6 +13,8 @@ struct CommandLine {
     enum class Action { Run, Help, Version, Usage };
 
     Action action = Action::Run;
+    // --new-window: a board of its own, even when one runs already.
+    bool newWindow = false;
     // Image files and folders, made absolute, in the order given.
     FilePathList intake;
     // Work-state files; the first one is loaded.

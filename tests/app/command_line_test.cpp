@@ -45,6 +45,10 @@ TEST(CommandLine, HelpAndVersionWinAndUnknownOptionsAskForUsage) {
     EXPECT_EQ(ParseCommandLine({"--version", "--help"}).action, CommandLine::Action::Help);
     EXPECT_EQ(ParseCommandLine({"--bogus", "-h"}).action, CommandLine::Action::Help);
     EXPECT_EQ(ParseCommandLine({"--version"}).action, CommandLine::Action::Version);
+    EXPECT_FALSE(ParseCommandLine({}).newWindow);
+    const CommandLine own = ParseCommandLine({"--new-window"});
+    EXPECT_EQ(own.action, CommandLine::Action::Run);
+    EXPECT_TRUE(own.newWindow);
 
     const CommandLine bad = ParseCommandLine({"--bogus"});
     EXPECT_EQ(bad.action, CommandLine::Action::Usage);

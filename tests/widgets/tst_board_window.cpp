@@ -6,11 +6,14 @@
 #include "support/temp_dir.h"
 #include "support/test_images.h"
 #include "thumbs/ui/enlarge_window.h"
+#include "thumbs/ui/file_drag.h"
 #include "thumbs/ui/thumb_ctl.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QMenu>
 #include <QTest>
@@ -298,6 +301,31 @@ private slots:
         QCOMPARE(board->viewer().ShownList(), -1);
         board->EnlargeCommand(3); // empty list: nothing opens
         QCOMPARE(shell.browsed.size(), 2u);
+    }
+
+    void dragOutOffersTheShownFileAsACopyAndTheBoardTakesNoneOfItsOwn() {
+        auto board = MakeBoard();
+        const FilePath shown = dir->Touch("odd name \xff.jpg", "x");
+        pelldrake::testing::Fill(*board, 0, {shown});
+        board->show();
+        const std::unique_ptr<QMimeData> data = FileDragData(board->thumbnail(0)->currentFile());
+        QCOMPARE(kFileDragActions, Qt::DropActions(Qt::CopyAction));
+        QCOMPARE(data->data("text/uri-list"),
+                 "file://" + QByteArray::fromStdString(shown).toPercentEncoding("/") + "\r\n");
+        QVERIFY(!data->hasFormat("x-special/gnome-copied-files"));
+
+        // Back on the board: refused on entry, so Qt delivers no drop to it either.
+        const QGroupBox* pane = board->groupBox(0);
+        const QPoint at = board->mapFromGlobal(pane->mapToGlobal(pane->rect().center()));
+        QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(board.get(), &enter);
+        QVERIFY(!enter.isAccepted());
+        // The same file from another program is a drop like any other.
+        QMimeData foreign;
+        foreign.setData("text/uri-list", data->data("text/uri-list"));
+        QDragEnterEvent foreignEnter(at, Qt::CopyAction, &foreign, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(board.get(), &foreignEnter);
+        QVERIFY(foreignEnter.isAccepted());
     }
 
     void openButtonOpensTheCurrentFile() {

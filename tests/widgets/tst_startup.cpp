@@ -1,12 +1,20 @@
+#include "app/instance_channel.h"
 #include "app/startup/classify_app.h"
 #include "board/ui/classify_board_dialog.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
+#include <cstring>
+#include <future>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace pelldrake;
 using pelldrake::testing::ScriptedPrompter;
@@ -24,6 +32,18 @@ private:
                 [version] { return version; }};
     }
     int presenceCalls = 0;
+
+    // What a killed program leaves: a socket file bound once and never listened on again.
+    static void LeaveDeadSocket(const QString& path) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(path);
+        std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
+        QCOMPARE(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        ::close(fd);
+        QVERIFY(QFileInfo::exists(path));
+    }
 
 private slots:
     void init() { presenceCalls = 0; }
@@ -99,6 +119,51 @@ private slots:
         QCOMPARE(prompter.questions.size(), 2u);
         QCOMPARE(listOne, FilePathList{sorted});
         QCOMPARE(unclassified, (FilePathList{commandLine.intake[0], inShots, commandLine.intake[2]}));
+    }
+
+    void secondStartHandsItsCommandLineToTheRunningBoard() {
+        TempDir dir, runtime;
+        SettingsFile settings(dir.FilePath("p.INI"));
+        settings.profile().WriteText("STARTCHECK", "THUMBCTL", "0");
+        settings.profile().WriteText("STARTCHECK", "THUMBCTLVER", "0");
+        const QString socket = InstanceChannel::SocketPath(settings.path(), runtime.path());
+        QVERIFY(socket != InstanceChannel::SocketPath(dir.FilePath("other.INI"), runtime.path()));
+        LeaveDeadSocket(socket);
+        InstanceChannel first(socket);
+        QCOMPARE(first.Open({}), InstanceChannel::Start::Listening);
+
+        const FilePath sorted = dir.Write("sorted.jpg", "s");
+        CommandLine second;
+        second.workStates = {
+            dir.Write("work.PLD", QByteArray("PelldrakeData\r\nVersion\r\n1.8\r\n%\r\n*section\r\n1\r\n") +
+                                      QByteArray::fromStdString(sorted) + "\r\n%\r\n")};
+        second.intake = {dir.Write("a.jpg", "a"), dir.Native("shots")};
+        const FilePath inShots = dir.Write("shots/b.jpg", "b");
+        dir.Write("shots/deeper/d.jpg", "d");
+        ScriptedPrompter prompter;
+        prompter.answers = {PromptAnswer::Yes, PromptAnswer::No}; // take the folder, not its subfolders
+        pelldrake::testing::RecordingShell shell;
+        std::future<InstanceChannel::Start> handedOver;
+        FilePathList unclassified, listOne;
+        bool raised = false;
+        QTimer::singleShot(0, [&] {
+            auto* board = qobject_cast<ClassifyBoardDialog*>(QApplication::activeModalWidget());
+            QVERIFY(board);
+            const auto close = qScopeGuard([board] { board->done(0); });
+            board->showMinimized();
+            // The second start blocks on its answer, as the real one does in its own process.
+            handedOver = std::async(std::launch::async, [&] { return InstanceChannel(socket).Open(second); });
+            QTRY_COMPARE(board->board().List(kUnclassified).Count(), 2);
+            unclassified = board->board().List(kUnclassified).Entries();
+            listOne = board->board().List(1).Entries();
+            raised = !board->isMinimized();
+        });
+        QCOMPARE(ClassifyApp(settings, prompter, Environment(true, std::nullopt)).Run(shell, {}, &first), 0);
+        QCOMPARE(handedOver.get(), InstanceChannel::Start::HandedOver);
+        QCOMPARE(prompter.questions.size(), 2u);
+        QCOMPARE(listOne, FilePathList{sorted});
+        QCOMPARE(unclassified, (FilePathList{second.intake[0], inShots}));
+        QVERIFY(raised);
     }
 
     void realEnvironmentHasTheDecoders() {

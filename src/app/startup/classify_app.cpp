@@ -1,11 +1,11 @@
 #include "app/startup/classify_app.h"
 
-#include "app/startup/open_arguments.h"
+#include "app/instance_channel.h"
+#include "app/startup/hand_over_queue.h"
 #include "board/ui/classify_board_dialog.h"
 #include "platform/prompter.h"
 #include "platform/ui/qt_prompter.h"
 
-#include <QTimer>
 #include <memory>
 
 namespace pelldrake {
@@ -13,15 +13,21 @@ namespace pelldrake {
 ClassifyApp::ClassifyApp(SettingsFile settings, Prompter& prompter, ImageEnvironment environment)
     : settings_(settings), prompter_(prompter), checks_(std::move(settings), prompter, std::move(environment)) {}
 
-int ClassifyApp::Run(Shell& shell, const CommandLine& commandLine) {
+int ClassifyApp::Run(Shell& shell, const CommandLine& commandLine, InstanceChannel* channel) {
+    // Later starts may hand over while the checks still ask: they wait for the board.
+    HandOverQueue queue;
+    queue.Add(commandLine, false);
+    if (channel) {
+        QObject::connect(channel, &InstanceChannel::commandLineArrived, &queue,
+                         [&queue](const CommandLine& handed) { queue.Add(handed, true); });
+    }
     if (!checks_.RunChecks())
         return 0;
     auto board = std::make_unique<ClassifyBoardDialog>(checks_.ChooseLayout(), settings_, prompter_, shell);
     if (auto* qtPrompter = dynamic_cast<QtPrompter*>(&prompter_))
         qtPrompter->setOwner(board.get());
     board->setApplyExtensionFilter(settings_.ExtFilterEnable() != 0);
-    // Questions about dropped folders need the board on screen as their owner.
-    QTimer::singleShot(0, board.get(), [&board, &commandLine] { OpenArguments(*board, commandLine); });
+    queue.AttachBoard(board.get());
     board->exec();
 
     // The enlarge window goes with the board's window and saves its place first; then the

@@ -6,6 +6,7 @@
 
 namespace pelldrake {
 
+class InstanceChannel;
 class Prompter;
 class Shell;
 
@@ -15,8 +16,9 @@ public:
     ClassifyApp(SettingsFile settings, Prompter& prompter, ImageEnvironment environment = ImageEnvironment::Real());
 
     // The whole run: checks, the modal board with what the command line names, then what is
-    // saved. Returns the exit code.
-    int Run(Shell& shell, const CommandLine& commandLine = {});
+    // saved. A channel brings the command lines of later starts to the board meanwhile.
+    // Returns the exit code.
+    int Run(Shell& shell, const CommandLine& commandLine = {}, InstanceChannel* channel = nullptr);
 
 private:
     SettingsFile settings_;

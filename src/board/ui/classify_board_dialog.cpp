@@ -23,6 +23,7 @@
 #include "resources/ui/template_builder.h"
 #include "state/ui/work_state_menu.h"
 #include "thumbs/ui/enlarge_window.h"
+#include "thumbs/ui/file_drag.h"
 #include "thumbs/ui/thumb_ctl.h"
 #include "tools/ui/tool_commands.h"
 
@@ -274,7 +275,7 @@ void ClassifyBoardDialog::DropFiles(const FilePathList& paths, const QPoint& scr
 }
 
 void ClassifyBoardDialog::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls())
+    if (event->mimeData()->hasUrls() && !IsOwnFileDrag(*event->mimeData()))
         event->acceptProposedAction();
 }
 

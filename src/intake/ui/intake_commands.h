@@ -27,6 +27,8 @@ public:
     void TakeIn(const FilePathList& paths) { Drop(paths, kUnclassified); }
 
     const FilePath& lastAddFolder() const { return lastAddFolder_; }
+    // An intake is under way (its progress lets the window repaint meanwhile).
+    bool running() const { return running_; }
 
 private:
     // Runs one intake with the window's progress, unless another is already running (a drop

@@ -1,7 +1,11 @@
 #include "thumbs/ui/thumb_ctl.h"
 
 #include "resources/strings.h"
+#include "thumbs/ui/file_drag.h"
 
+#include <QApplication>
+#include <QDrag>
+#include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -113,6 +117,27 @@ void CThumbCtl::paintEvent(QPaintEvent* event) {
     if (fitted != image_.size())
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QRectF(corner, shown), image_);
+}
+
+void CThumbCtl::mousePressEvent(QMouseEvent* event) {
+    pressedAt_.reset();
+    if (event->button() == Qt::LeftButton && !path_.empty())
+        pressedAt_ = event->position().toPoint();
+    QFrame::mousePressEvent(event);
+}
+
+void CThumbCtl::mouseMoveEvent(QMouseEvent* event) {
+    if (!pressedAt_ || !(event->buttons() & Qt::LeftButton) || path_.empty() ||
+        (event->position().toPoint() - *pressedAt_).manhattanLength() < QApplication::startDragDistance()) {
+        QFrame::mouseMoveEvent(event);
+        return;
+    }
+    pressedAt_.reset();
+    auto* drag = new QDrag(this);
+    drag->setMimeData(FileDragData(path_).release());
+    if (!image_.isNull())
+        drag->setPixmap(QPixmap::fromImage(image_.scaled(96, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    drag->exec(kFileDragActions, Qt::CopyAction);
 }
 
 void CThumbCtl::PaintPlaceholder(QPainter& painter, const QRect& area) const {

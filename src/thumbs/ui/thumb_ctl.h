@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QImage>
 #include <QPointer>
+#include <optional>
 
 namespace pelldrake {
 
@@ -55,6 +56,9 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Dragging the picture out offers its file to other programs.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     void Present(const QImage& image);
@@ -66,6 +70,7 @@ private:
     QImage image_;
     QString placeholderReason_;
     Showing showing_ = Showing::Nothing;
+    std::optional<QPoint> pressedAt_;
 };
 
 } // namespace pelldrake
