@@ -73,6 +73,13 @@ bool StartupChecks::VersionCheck() {
 }
 
 bool StartupChecks::RunChecks() {
+    // Every value would be a default, and the questions that follow would say what is not so.
+    // The file is left as it is: nothing is written to a file that could not be read.
+    if (settings_.profile().Unreadable()) {
+        prompter_.Ask(strings::Utf8(strings::kSettingsUnreadable).arg(settings_.profile().path()), PromptButtons::Ok,
+                      PromptIcon::Exclamation);
+        return false;
+    }
     return PresenceCheck() && VersionCheck();
 }
 

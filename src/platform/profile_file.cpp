@@ -204,6 +204,12 @@ std::shared_ptr<const ProfileText> ProfileFile::Parsed() const {
     return snapshot_->Current(path_);
 }
 
+bool ProfileFile::Unreadable() const {
+    const QByteArray native = QFile::encodeName(path_);
+    struct stat info;
+    return ::lstat(native.constData(), &info) == 0 && ReadWholeFile(native).status != FileRead::Status::Read;
+}
+
 std::vector<std::string> ProfileFile::Keys(std::string_view section) const {
     return snapshot_->Current(path_)->Keys(section);
 }

@@ -31,6 +31,10 @@ public:
     // The section's key names in upper case, in the order they first appear.
     std::vector<std::string> Keys(std::string_view section) const;
 
+    // Something stands under the path (a file too large to be ours, a link to nothing, a folder, a
+    // file this process may not read) but cannot be read whole: every read gives the defaults.
+    bool Unreadable() const;
+
     // The file as it is now, for many look-ups that must see one and the same version of it.
     std::shared_ptr<const ProfileText> Parsed() const;
 

@@ -48,6 +48,8 @@ inline constexpr const char* kPatternControlCharacterRefused =
 inline constexpr const char* kProgressFound = "ファイルを探しています… %lld 個";
 inline constexpr const char* kProgressStep = "%lld / %lld  ";
 inline constexpr const char* kProgressStop = "中止";
+// %1: the settings file's path.
+inline constexpr const char* kSettingsUnreadable = "設定ファイルを読み込めません。\r\n%1";
 
 inline QString Utf8(const char* text) {
     return QString::fromUtf8(text);

@@ -1,7 +1,9 @@
 #include "app/startup_checks.h"
+#include "resources/strings.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace pelldrake {
@@ -88,6 +90,23 @@ TEST_F(StartupChecksTest, UnreadableVersionEndsStartupAndZeroSkipsTheCheck) {
     prompter = ScriptedPrompter();
     EXPECT_TRUE(StartupChecks(settings, prompter, Environment(true, std::nullopt)).RunChecks());
     EXPECT_TRUE(prompter.questions.empty());
+}
+
+TEST_F(StartupChecksTest, ASettingsFileThatCannotBeReadIsNamedAndEndsStartupUntouched) {
+    const QByteArray huge = "[STARTCHECK]\r\nTHUMBCTLVER=0\r\n" + QByteArray(17 << 20, ';');
+    dir.Write("p.INI", huge);
+    prompter.answers = {PromptAnswer::Ok};
+    EXPECT_FALSE(StartupChecks(settings, prompter, Environment(true, LibraryVersion{6, 4, 2, 0})).RunChecks());
+    ASSERT_EQ(prompter.questions.size(), 1u);
+    EXPECT_EQ(prompter.questions[0].text, strings::Utf8(strings::kSettingsUnreadable).arg(dir.FilePath("p.INI")));
+    EXPECT_EQ(dir.Read("p.INI"), huge);
+
+    QFile::remove(dir.FilePath("p.INI"));
+    ASSERT_TRUE(QFile::link(dir.FilePath("gone.INI"), dir.FilePath("p.INI")));
+    prompter.answers = {PromptAnswer::Ok};
+    EXPECT_FALSE(StartupChecks(settings, prompter, Environment(true, LibraryVersion{6, 4, 2, 0})).RunChecks());
+    EXPECT_EQ(prompter.questions.size(), 2u);
+    EXPECT_FALSE(QFileInfo::exists(dir.FilePath("gone.INI")));
 }
 
 TEST_F(StartupChecksTest, VersionTextAndDialogModeAreReadLikeNumbers) {
