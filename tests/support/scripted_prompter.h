@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <deque>
+#include <functional>
 #ifdef PELLDRAKE_GTEST
 #include <gtest/gtest.h>
 #else
@@ -33,6 +34,8 @@ public:
     };
 
     PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon) override {
+        if (whileAsking)
+            whileAsking();
         // Core tests run without an application, and so without a program name to show.
         questions.push_back({text, buttons, icon, QCoreApplication::instance() ? ApplicationTitle() : QString()});
         if (answers.empty()) {
@@ -75,6 +78,8 @@ public:
         return folderAnswer;
     }
 
+    // Runs while each question is open, as the event loop of a message box would.
+    std::function<void()> whileAsking;
     std::deque<PromptAnswer> answers;
     std::vector<Question> questions;
     std::optional<FilePathList> openFilesAnswer;

@@ -40,6 +40,13 @@ class DisposalTest : public QObject {
         return dialog_->result() == QDialog::Accepted;
     }
 
+    // Moves the focus with Tab until the control has it, as a user would.
+    static void TabTo(DestinationDialog& dialog, int id) {
+        for (int i = 0; i < 20 && dialog.focusWidget() != dialog.control(id); ++i)
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
+        QCOMPARE(dialog.focusWidget(), dialog.control(id));
+    }
+
 private slots:
     void init() {
         prompter_ = ScriptedPrompter();
@@ -194,6 +201,31 @@ private slots:
         });
         fixture.board->RunCommand(menu_ids::kMoveToListFirst + 3);
         QCOMPARE(board.List(3).Count(), 1);
+
+        // Enter presses the focused button: "参照(&B)" browses, "ｷｬﾝｾﾙ" (with the delete preset
+        // on) cancels and nothing goes to the trash; Enter elsewhere would press "実行".
+        const FilePath d = dir_->Write(QStringLiteral("d.jpg"), "d");
+        board.List(2).Append(d);
+        QTimer::singleShot(0, this, [&] {
+            DestinationDialog& dialog = disposal->dialog();
+            [&] {
+                QVERIFY(qobject_cast<QAbstractButton*>(dialog.control(kDelete))->isChecked());
+                qobject_cast<QAbstractButton*>(dialog.control(kMove))->click();
+                dialog.control(kFolder)->setFocus();
+                TabTo(dialog, kBrowse);
+                QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+                QCOMPARE(fixture.prompter.folderTitles.size(), std::size_t{1});
+                qobject_cast<QAbstractButton*>(dialog.control(kDelete))->click();
+                TabTo(dialog, ids::kCancel);
+                QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+            }();
+            if (dialog.isVisible())
+                dialog.reject(); // a failed check must not leave the dialog open
+        });
+        fixture.board->RunCommand(menu_ids::kDeleteFirst + 2);
+        QCOMPARE(fixture.prompter.folderTitles.size(), std::size_t{1});
+        QCOMPARE(board.List(2).Entries(), FilePathList{d});
+        QVERIFY(QFileInfo::exists(dir_->FilePath(QStringLiteral("d.jpg"))));
 
         // Delete all sends every file of every list to the trash, without a dialog, and then greys.
         board.List(7).Append(dir_->Write(QStringLiteral("c.jpg"), "c"));

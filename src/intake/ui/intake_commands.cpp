@@ -1,5 +1,6 @@
 #include "intake/ui/intake_commands.h"
 
+#include "board/board.h"
 #include "board/command_table.h"
 #include "intake/add_files.h"
 #include "intake/extension_filter.h"
@@ -16,13 +17,13 @@
 namespace pelldrake {
 
 template <typename Work> void IntakeCommands::RunIntake(Work work) {
-    if (running_)
+    RunLock& lock = context_.board.runLock();
+    if (lock.Held())
         return;
-    running_ = true;
+    const RunLock::Scope running(lock);
     work(context_.progress);
     if (context_.progress)
         context_.progress->Finish();
-    running_ = false;
 }
 
 void IntakeCommands::Register(CommandTable& commands) {
@@ -33,7 +34,7 @@ void IntakeCommands::Register(CommandTable& commands) {
 }
 
 void IntakeCommands::AddFilesByDialog() {
-    if (running_)
+    if (context_.board.runLock().Held())
         return;
     std::vector<FileTypeEntry> types;
     if (const auto entry = ExtensionFilter::FileDialogEntry(ExtensionFilter::Load(context_.settings)))
@@ -51,7 +52,7 @@ void IntakeCommands::AddFilesByDialog() {
 }
 
 void IntakeCommands::AddFolder() {
-    if (running_)
+    if (context_.board.runLock().Held())
         return;
     const bool useCurrent = context_.settings.UseCurrentDirectory() != 0;
     if (useCurrent)
