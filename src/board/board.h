@@ -2,6 +2,7 @@
 
 #include "board/class_list.h"
 #include "board/entry_identities.h"
+#include "board/run_lock.h"
 
 #include <QString>
 #include <array>
@@ -52,8 +53,13 @@ public:
 
     EntryIdentities& identities() { return identities_; }
 
+    // Held while a long run works on the lists: no command may start on them meanwhile.
+    RunLock& runLock() { return runLock_; }
+    const RunLock& runLock() const { return runLock_; }
+
 private:
     EntryIdentities identities_;
+    RunLock runLock_;
     std::array<ClassList, kListCount> lists_;
     ListIndex lastTouchedList_ = kUnclassified;
     BoardOwner* owner_ = nullptr;

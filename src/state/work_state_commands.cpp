@@ -100,7 +100,11 @@ void LoadWorkStateFile(Board& board, Prompter& prompter, const FilePath& path, c
     LoadCallbacks callbacks;
     callbacks.askMissing = [&prompter](std::string_view line) { return AskMissing(prompter, line); };
     callbacks.keepGoing = keepGoing;
-    switch (ReadWorkStateFile(board, path, callbacks)) {
+    const LoadResult result = [&] {
+        const RunLock::Scope running(board.runLock());
+        return ReadWorkStateFile(board, path, callbacks);
+    }();
+    switch (result) {
     case LoadResult::Loaded:
         break;
     case LoadResult::CannotOpen:

@@ -15,7 +15,7 @@ namespace {
 // Collects lines and hands them to the file in large pieces.
 class LineSink {
 public:
-    explicit LineSink(QSaveFile& file) : file_(file) { pending_.reserve(kChunk + 4096); }
+    explicit LineSink(QFileDevice& file) : file_(file) { pending_.reserve(kChunk + 4096); }
 
     void Line(std::string_view text) {
         pending_.append(text);
@@ -34,7 +34,7 @@ public:
 
 private:
     static constexpr std::size_t kChunk = 256 * 1024;
-    QSaveFile& file_;
+    QFileDevice& file_;
     std::string pending_;
     bool failed_ = false;
 };
@@ -56,10 +56,10 @@ FilePathList UnrecordableEntries(const Board& board) {
     return refused;
 }
 
-SaveResult WriteWorkStateFile(const Board& board, const FilePath& path) {
-    QSaveFile file(PathToQString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return SaveResult::CannotOpen;
+namespace {
+
+// False once any write has failed.
+bool WriteLines(const Board& board, QFileDevice& file) {
     LineSink sink(file);
     for (std::string_view line :
          {work_state::kMagic, work_state::kVersionLabel, work_state::kVersion, work_state::kEndMark})
@@ -73,10 +73,31 @@ SaveResult WriteWorkStateFile(const Board& board, const FilePath& path) {
         }
     }
     sink.Line(work_state::kEndMark);
-    // Without commit the temporary file is removed and the target stays untouched.
-    if (!sink.Flush() || !file.commit())
+    return sink.Flush();
+}
+
+} // namespace
+
+SaveResult WriteWorkStateFile(const Board& board, const FilePath& path) {
+    QSaveFile file(PathToQString(path));
+    if (file.open(QIODevice::WriteOnly)) {
+        // Without commit the temporary file is removed and the target stays untouched.
+        if (!WriteLines(board, file) || !file.commit())
+            return SaveResult::WriteFailed;
+        return SaveResult::Saved;
+    }
+    // A folder that allows no new file may still hold a file the user may write: it is rewritten
+    // in place, truncated first, as saving over it always meant. (QSaveFile's own fallback for
+    // this case does not take effect where the temporary file is an unnamed one.)
+    if (!IsRegularFile(path))
+        return SaveResult::CannotOpen;
+    QFile inPlace(PathToQString(path));
+    if (!inPlace.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return SaveResult::CannotOpen;
+    if (!WriteLines(board, inPlace) || !inPlace.flush())
         return SaveResult::WriteFailed;
-    return SaveResult::Saved;
+    inPlace.close();
+    return inPlace.error() == QFileDevice::NoError ? SaveResult::Saved : SaveResult::WriteFailed;
 }
 
 } // namespace pelldrake

@@ -19,7 +19,9 @@ FilePathList UnrecordableEntries(const Board& board);
 
 // Writes all eleven lists to the file, leaving out the entries IsRecordable refuses. The data goes
 // to a temporary file beside the target, is flushed to disk and only then renamed over the target,
-// so a failed save leaves the previous file as it was and no partial file under its name.
+// so a failed save leaves the previous file as it was and no partial file under its name. Where
+// the folder allows no new file, an existing file is rewritten in place instead. A replaced file
+// keeps its permission bits.
 SaveResult WriteWorkStateFile(const Board& board, const FilePath& path);
 
 } // namespace pelldrake

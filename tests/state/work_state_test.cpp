@@ -7,12 +7,79 @@
 #include <QDir>
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <linux/capability.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+// Reads of one file fail from a given byte on, as a failing disk makes them. This read() of the
+// test binary takes the place of the C library's for the program's code and hands every other
+// read on to the system.
+struct FailingReads {
+    static inline std::atomic<bool> armed{false};
+    static inline dev_t device = 0;
+    static inline ino_t inode = 0;
+    static inline off_t failFrom = 0;
+
+    FailingReads(const std::string& path, off_t from) {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0)
+            return;
+        device = info.st_dev;
+        inode = info.st_ino;
+        failFrom = from;
+        armed = true;
+    }
+    ~FailingReads() { armed = false; }
+    FailingReads(const FailingReads&) = delete;
+    FailingReads& operator=(const FailingReads&) = delete;
+};
+
+extern "C" ssize_t read(int fd, void* buffer, size_t count) {
+    if (FailingReads::armed) {
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && info.st_dev == FailingReads::device && info.st_ino == FailingReads::inode) {
+            const off_t at = ::lseek(fd, 0, SEEK_CUR);
+            if (at >= FailingReads::failFrom) {
+                errno = EIO;
+                return -1;
+            }
+            count = std::min(count, static_cast<size_t>(FailingReads::failFrom - at));
+        }
+    }
+    return ::syscall(SYS_read, fd, buffer, count);
+}
+
+// Within its scope the calling thread obeys file permissions also when the tests run as root:
+// the capabilities that override them leave its effective set (capabilities belong to a thread).
+class PermissionsApply {
+public:
+    PermissionsApply() {
+        if (::syscall(SYS_capget, &header_, saved_) != 0)
+            return;
+        __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
+        changed_ = ::syscall(SYS_capset, &header_, lowered) == 0;
+    }
+    ~PermissionsApply() {
+        if (changed_)
+            ::syscall(SYS_capset, &header_, saved_);
+    }
+    PermissionsApply(const PermissionsApply&) = delete;
+    PermissionsApply& operator=(const PermissionsApply&) = delete;
+
+private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+    bool changed_ = false;
+};
 
 namespace pelldrake {
 namespace {
@@ -147,12 +214,37 @@ TEST_F(WorkStateTest, FirstLineDecidesWhetherTheFileIsRead) {
     EXPECT_EQ(board.TotalCount(), 0);
 }
 
+TEST_F(WorkStateTest, ReadErrorsAreToldAndOneInTheHeaderKeepsTheLists) {
+    const FilePath a = MakeFile(dir, "a.jpg");
+    const FilePath kept = MakeFile(dir, "kept.jpg");
+    const std::string text = WorkStateText({"*section", "1", a, "*section", "2", a});
+    const QStringList told{Text("データの読み込み中にエラーが発生しました")};
+    WriteBytes(stateFile, text);
+    // In the first line and further into the header: nothing is cleared.
+    for (const off_t failFrom : {0, 20}) {
+        Fill(4, {kept});
+        prompter.questions.clear();
+        const FailingReads failing(stateFile, failFrom);
+        LoadFile(stateFile);
+        EXPECT_EQ(Asked().mid(1), told) << failFrom;
+        EXPECT_EQ(Entries(4), FilePathList{kept}) << failFrom;
+        board.List(4).Clear();
+    }
+    // In the data part: the load ends there and says so.
+    prompter.questions.clear();
+    const FailingReads failing(stateFile, static_cast<off_t>(text.find("*section\r\n2")));
+    LoadFile(stateFile);
+    EXPECT_EQ(Asked(), told);
+}
+
 TEST_F(WorkStateTest, SectionsAreReadInAnyOrderAndStrayLinesIgnored) {
     std::vector<FilePath> f;
     for (int i = 0; i < 6; ++i)
         f.push_back(MakeFile(dir, "f" + std::to_string(i) + ".jpg"));
-    Load(WorkStateText({f[0],       "*section", "11", f[1],       "*section", "-1", f[2], "*section", " +7th", f[3],
-                        "*Section", "0",        f[4], "*section", "7",        f[5], "%",  "*section", "1",     f[0]}));
+    // A line ends at its first CR: what follows it on the line is no part of the name.
+    Load(WorkStateText({f[0],    "*section", "11",       f[1], "*section",      "-1",       f[2], "*section",
+                        " +7th", f[3],       "*Section", "0",  f[4] + "\rjunk", "*section", "7",  f[5],
+                        "%",     "*section", "1",        f[0]}));
     EXPECT_TRUE(prompter.questions.empty());
     EXPECT_EQ(Entries(7), (FilePathList{f[3], f[5]}));
     EXPECT_EQ(Entries(0), FilePathList{f[4]});
@@ -281,6 +373,47 @@ TEST_F(WorkStateTest, FailedSaveKeepsThePreviousFile) {
     prompter.saveAnswer = dir.Native("no such folder/work.PLD");
     SaveWorkState(board, prompter);
     EXPECT_EQ(Asked(), QStringList{Text("ファイルが書き込みオープンできません。")});
+}
+
+TEST_F(WorkStateTest, SaveReplacesAFileKeepingItsModeAndWritesInPlaceWhereTheFolderForbidsNewFiles) {
+    const FilePath a = MakeFile(dir, "a.jpg");
+    Fill(1, {a});
+    auto mode = [](const FilePath& path) {
+        struct stat info {};
+        return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0u;
+    };
+    WriteBytes(stateFile, "previous work\r\n");
+    ASSERT_EQ(::chmod(stateFile.c_str(), 0640), 0);
+    Save();
+    EXPECT_NE(ReadBytes(stateFile).find(a), std::string::npos);
+    EXPECT_EQ(mode(stateFile), 0640u);
+
+    // A folder without write permission holding a file the user may write.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("locked"));
+    const FilePath locked = dir.Native("locked");
+    const FilePath inLocked = locked + "/work.PLD";
+    WriteBytes(inLocked, "previous work\r\n");
+    ASSERT_EQ(::chmod(inLocked.c_str(), 0604), 0);
+    ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+    {
+        const PermissionsApply permissions;
+        const FilePath probe = locked + "/probe";
+        const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(probe.c_str());
+        } else {
+            prompter.saveAnswer = inLocked;
+            SaveWorkState(board, prompter);
+        }
+        ::chmod(locked.c_str(), 0755);
+        if (fd >= 0)
+            GTEST_SKIP() << "no folder permission applies to this process, not even without its capabilities";
+    }
+    EXPECT_TRUE(prompter.questions.empty()) << Asked().join(" ").toStdString();
+    EXPECT_EQ(ReadBytes(inLocked), ReadBytes(stateFile));
+    EXPECT_EQ(mode(inLocked), 0604u);
+    EXPECT_EQ(QDir(QString::fromStdString(locked)).entryList(QDir::Files | QDir::Hidden), QStringList{"work.PLD"});
 }
 
 TEST_F(WorkStateTest, NamesWithLineBreaksAreNamedAndLeftOutOnlyWithConsent) {

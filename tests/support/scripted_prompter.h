@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <deque>
+#include <functional>
 #ifdef PELLDRAKE_GTEST
 #include <gtest/gtest.h>
 #else
@@ -35,6 +36,8 @@ public:
     };
 
     PromptAnswer Ask(const QString& text, PromptButtons buttons, PromptIcon icon) override {
+        if (whileAsking)
+            whileAsking();
         // Core tests run without an application, and so without a program name to show.
         questions.push_back(
             {text, buttons, icon, QCoreApplication::instance() ? ApplicationTitle() : QString(),
@@ -79,6 +82,8 @@ public:
         return folderAnswer;
     }
 
+    // Runs while each question is open, as the event loop of a message box would.
+    std::function<void()> whileAsking;
     std::deque<PromptAnswer> answers;
     std::vector<Question> questions;
     std::optional<FilePathList> openFilesAnswer;

@@ -49,6 +49,13 @@ class DisposalTest : public QObject {
         return dialog_->result() == QDialog::Accepted;
     }
 
+    // Moves the focus with Tab until the control has it, as a user would.
+    static void TabTo(DestinationDialog& dialog, int id) {
+        for (int i = 0; i < 20 && dialog.focusWidget() != dialog.control(id); ++i)
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
+        QCOMPARE(dialog.focusWidget(), dialog.control(id));
+    }
+
 private slots:
     void init() {
         prompter_ = ScriptedPrompter();
@@ -300,6 +307,29 @@ private slots:
         QCOMPARE(board.List(6).Count(), 0);
         QCOMPARE(board.TotalCount(), 1); // list 3's kept file
         QVERIFY(at(QStringLiteral("from/e0.jpg")) && at(QStringLiteral("from/s0.jpg")));
+
+        // Enter presses the focused button: "参照(&B)" browses, "ｷｬﾝｾﾙ" (with the delete preset
+        // on) cancels and nothing goes to the trash; Enter elsewhere would press "実行".
+        const FilePathList two = files(QStringLiteral("n"), 1);
+        Fill(window, 2, two);
+        run(menu_ids::kDeleteFirst + 2, [&](DestinationDialog& dialog) {
+            [&] {
+                QVERIFY(Checked(dialog, kDelete));
+                click(dialog, kMove);
+                dialog.control(kFolder)->setFocus();
+                TabTo(dialog, kBrowse);
+                QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+                QCOMPARE(fixture.prompter.folderTitles.size(), std::size_t{1});
+                click(dialog, kDelete);
+                TabTo(dialog, ids::kCancel);
+                QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+            }();
+            if (dialog.isVisible())
+                dialog.reject(); // a failed check must not leave the dialog open
+        });
+        QCOMPARE(fixture.prompter.folderTitles.size(), std::size_t{1});
+        QCOMPARE(board.List(2).Entries(), two);
+        QVERIFY(at(QStringLiteral("from/n0.jpg")));
 
         // Delete all sends every file of every list to the trash, the unclassified list's too,
         // without a dialog; a file the trash refuses keeps its entry and is named, and the menu greys

@@ -30,6 +30,7 @@ private:
     void Fill(ListIndex list, int count, int position) {
         for (int i = 0; i < count; ++i)
             model().List(list).Append(QStringLiteral("/l%1/f%2.e%3").arg(list).arg(i).arg(i * 3 % 4).toStdString());
+        model().List(list).UpdateControls();
         model().ResyncPane(list, position);
     }
     static void Select(FileListDialog& dialog, std::initializer_list<int> rows) {
@@ -73,22 +74,38 @@ private slots:
         Fill(4, 1, 0);
         fixture.board->boardMenu()->UpdateStates();
         QVERIFY(fixture.board->boardMenu()->action(ids::kListButton)->isEnabled());
+        QVERIFY(fixture.board->control(ids::Dispose(4))->isEnabled());
+        QVERIFY(!fixture.board->control(ids::Dispose(5))->isEnabled());
         RunFileList([](FileListDialog& dialog) {
             QCOMPARE(dialog.rows()->rowCount(), 8);
             Select(dialog, {2, 5, 7});
-            dialog.moveTargetBox()->setCurrentIndex(4);
+            dialog.moveTargetBox()->setCurrentIndex(5);
             QTest::keyClick(dialog.rowsView(), Qt::Key_Return); // Enter presses "移動"
             QCOMPARE(dialog.rows()->rowCount(), 5);
             QCOMPARE(dialog.rowsView()->selectionModel()->selectedRows().size(), 0);
-            dialog.shownListBox()->setCurrentIndex(4);
-            QCOMPARE(Column(dialog, 0), (QStringList{"f0", "f7", "f5", "f2"}));
-            qobject_cast<QAbstractButton*>(dialog.control(ids::kCancel))->click();
+            dialog.shownListBox()->setCurrentIndex(4); // list 4 empties into list 5
+            Select(dialog, {0});
+            qobject_cast<QAbstractButton*>(dialog.control(ids::kOk))->click();
+            dialog.shownListBox()->setCurrentIndex(5);
+            QCOMPARE(Column(dialog, 0), (QStringList{"f7", "f5", "f2", "f0"}));
+            // Enter on the focused "終了" closes the window; it does not press "移動".
+            Select(dialog, {0});
+            dialog.moveTargetBox()->setCurrentIndex(2);
+            dialog.moveTargetBox()->setFocus();
+            for (int tab = 0; tab < 2; ++tab)
+                QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
+            QCOMPARE(dialog.focusWidget(), dialog.control(ids::kCancel));
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
         });
-        QCOMPARE(fixture.Entries(4), (FilePathList{"/l4/f0.e0", "/l0/f7.e1", "/l0/f5.e3", "/l0/f2.e2"}));
+        QCOMPARE(fixture.Entries(5), (FilePathList{"/l0/f7.e1", "/l0/f5.e3", "/l0/f2.e2", "/l4/f0.e0"}));
+        QVERIFY(fixture.Entries(2).size() == 3 && fixture.Entries(4).empty());
         QCOMPARE(model().List(0).Count(), 5);
         QCOMPARE(fixture.board->groupBox(0)->title(), QString::fromUtf8("未分類(1/5)"));
-        QCOMPARE(fixture.board->groupBox(4)->title(), QString::fromUtf8("分類4(1/4)"));
+        QCOMPARE(fixture.board->groupBox(5)->title(), QString::fromUtf8("分類5(1/4)"));
         QCOMPARE(model().List(2).position(), 2);
+        // The buttons of a list that turned empty or non-empty follow it.
+        QVERIFY(!fixture.board->control(ids::Dispose(4))->isEnabled());
+        QVERIFY(fixture.board->control(ids::Dispose(5))->isEnabled());
 
         // Closing without a move leaves every pane where it was.
         model().ResyncPane(0, 3);

@@ -12,8 +12,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -52,6 +54,20 @@ private:
         return frame->mapToGlobal(frame->rect().center());
     }
     QString Folder(const QString& relative) { return dir->FilePath(relative); }
+    // A drop of the files on a pane as the window system delivers it; true when it was taken.
+    bool RealDrop(const FilePathList& paths, ListIndex list) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const FilePath& path : paths)
+            urls << QUrl::fromLocalFile(QString::fromStdString(path));
+        data.setUrls(urls);
+        const QPoint at = board->mapFromGlobal(CentreOf(list));
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(board.get(), &enter);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(board.get(), &drop);
+        return enter.isAccepted() || drop.isAccepted();
+    }
     FilePath Native(const QString& relative) { return dir->Native(relative); }
 
 private slots:
@@ -94,11 +110,25 @@ private slots:
         QTest::keyClick(dialog.edit(), Qt::Key_Return);
         QVERIFY(dialog.isVisible());
         QCOMPARE(dialog.Rows(), (QStringList{"bmp"}));
+        QTest::keyClicks(dialog.edit(), "gif");
+        QTest::keyClick(dialog.edit(), Qt::Key_Return);
+        QCOMPARE(dialog.Rows(), (QStringList{"bmp", "gif"}));
+        // Enter on the focused "削除(&D)" deletes the selected row and leaves the dialog open.
+        dialog.list()->setCurrentRow(0);
+        dialog.list()->setFocus();
+        while (dialog.focusWidget() != dialog.control(1233) && dialog.focusWidget() != dialog.edit())
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
+        QCOMPARE(dialog.focusWidget(), dialog.control(1233));
+        QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.Rows(), (QStringList{"gif"}));
+        dialog.edit()->clear();
+        dialog.edit()->setFocus();
         QTest::keyClick(dialog.edit(), Qt::Key_Return);
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(Settings().ExtFilterCount(), 1);
-        QCOMPARE(Settings().ExtFilterPattern(0), std::string("bmp"));
+        QCOMPARE(Settings().ExtFilterPattern(0), std::string("gif"));
     }
 
     void patternWithLineBreaksIsRefusedWithAMessage() {
@@ -337,6 +367,52 @@ private slots:
         const FilePathList added = Entries(0);
         ::unlink(path.c_str()); // the temporary folder cannot name it to remove it
         QCOMPARE(added, (FilePathList{path}));
+    }
+
+    void noCommandNorDropStartsWhileALoadAnIntakeOrADisposalRuns() {
+        // Each run below asks a question; while it is open a drop and a paste arrive, as they
+        // can while a run repaints. Both are refused and nothing reaches the lists.
+        const FilePath late = Make("late.jpg");
+        const FilePath a = Make("a.jpg");
+        const FilePath b = Make("folder/b.jpg");
+        Make("to/a.jpg");
+        board->show();
+        QGuiApplication::clipboard()->setText(QString::fromStdString(late) + "\r\n");
+        int delivered = 0;
+        prompter.whileAsking = [&] {
+            ++delivered;
+            QVERIFY(!RealDrop({late}, 0));
+            board->RunCommand(menu_ids::kFromClipboard);
+        };
+
+        // A load that meets a missing file.
+        const FilePath state =
+            dir->Write("work.PLD", QByteArray::fromStdString("PelldrakeData\r\n%\r\n*section\r\n2\r\n" +
+                                                             Native("gone.jpg") + "\r\n" + a + "\r\n"));
+        prompter.openAnswer = state;
+        prompter.answers = {PromptAnswer::Yes};
+        board->RunCommand(menu_ids::kLoadWorkState);
+        QCOMPARE(Entries(2), FilePathList{a});
+
+        // A dropped folder: take it?, its subfolders?
+        prompter.answers = {PromptAnswer::Yes, PromptAnswer::No};
+        QVERIFY(RealDrop({Native("folder")}, 0));
+        QCOMPARE(Entries(0), FilePathList{b});
+
+        // A move of list 2 into a folder that holds its file: overwrite? No.
+        QTimer::singleShot(0, this, [this] {
+            auto* dialog = qobject_cast<DestinationDialog*>(QApplication::activeModalWidget());
+            qobject_cast<QComboBox*>(dialog->control(destination_ids::kFolder))->setEditText(Folder("to"));
+            qobject_cast<QAbstractButton*>(dialog->control(ids::kOk))->click();
+        });
+        prompter.answers = {PromptAnswer::No};
+        board->RunCommand(menu_ids::kMoveToFolderFirst + 2);
+        prompter.whileAsking = nullptr;
+
+        QCOMPARE(delivered, 4);
+        QCOMPARE(Entries(0), FilePathList{b});
+        QCOMPARE(board->board().TotalCount(), 1);
+        QVERIFY(QFileInfo::exists(QString::fromStdString(a)));
     }
 
     void everyQuestionOfATypicalRunIsCaptionedWithTheProgramsName() {

@@ -48,6 +48,15 @@ private:
     static QLineEdit* Edit(QDialog* dialog, int id) {
         return qobject_cast<QLineEdit*>(static_cast<AutoClassifyDialog*>(dialog)->control(id));
     }
+    // A key press on the control that has the focus, as the keyboard delivers it.
+    static void PressOnFocus(QDialog* dialog, Qt::Key key) { QTest::keyClick(dialog->focusWidget(), key); }
+    static void TabTo(QDialog* dialog, int id) {
+        QWidget* target = static_cast<AutoClassifyDialog*>(dialog)->control(id);
+        for (int i = 0; i < 30 && dialog->focusWidget() != target; ++i)
+            PressOnFocus(dialog, Qt::Key_Tab);
+        QCOMPARE(dialog->focusWidget(), target);
+    }
+    static QWidget* Control(QDialog* dialog, int id) { return static_cast<AutoClassifyDialog*>(dialog)->control(id); }
     QByteArray SettingsBytes() const { return fixture.dir->Read("p.INI"); }
     QString Stored(const char* section, const char* key) const {
         return QString::fromStdString(fixture.Settings().profile().ReadText(section, key, "absent"));
@@ -67,13 +76,16 @@ private slots:
             QVERIFY(Button(dialog, ids::kFromAllLists)->isChecked());
             QVERIFY(Button(dialog, ids::kToUnclassified)->isChecked());
             QVERIFY(!Edit(dialog, ids::kNameFilter)->isEnabled());
+            QVERIFY(!Control(dialog, ids::kSourceList)->isEnabled() && !Control(dialog, ids::kTargetList)->isEnabled());
             Button(dialog, ids::kNameFilterOn)->click();
             QVERIFY(Edit(dialog, ids::kNameFilter)->isEnabled());
             QTest::keyClicks(Edit(dialog, ids::kNameFilter), "*.JPG");
             Button(dialog, ids::kToChosenList)->click();
-            qobject_cast<QComboBox*>(static_cast<AutoClassifyDialog*>(dialog)->control(ids::kTargetList))
-                ->setCurrentIndex(4);
-            Button(dialog, ids::kOk)->click();
+            QVERIFY(Control(dialog, ids::kTargetList)->isEnabled() && !Control(dialog, ids::kSourceList)->isEnabled());
+            qobject_cast<QComboBox*>(Control(dialog, ids::kTargetList))->setCurrentIndex(4);
+            // Enter on the name filter presses the default button, "実行".
+            Edit(dialog, ids::kNameFilter)->setFocus();
+            PressOnFocus(dialog, Qt::Key_Return);
         });
         QCOMPARE(fixture.Entries(4), FilePathList{jpg});
         QCOMPARE(fixture.Entries(0), FilePathList{png});
@@ -90,6 +102,19 @@ private slots:
             QTest::keyClick(dialog, Qt::Key_Escape);
         });
         QCOMPARE(fixture.Entries(0), FilePathList{png});
+
+        // "未分類リストへ" sends the matches to the unclassified list, whatever list the
+        // drop-down still names; "次のリストから" takes them from the chosen list only.
+        FromMenu(menu_ids::kAutoClassify, [](QDialog* dialog) {
+            Button(dialog, ids::kToUnclassified)->click();
+            QVERIFY(!Control(dialog, ids::kTargetList)->isEnabled());
+            Button(dialog, ids::kFromOneList)->click();
+            QVERIFY(Control(dialog, ids::kSourceList)->isEnabled());
+            qobject_cast<QComboBox*>(Control(dialog, ids::kSourceList))->setCurrentIndex(4);
+            Button(dialog, ids::kOk)->click();
+        });
+        QCOMPARE(fixture.Entries(0), (FilePathList{png, jpg}));
+        QVERIFY(fixture.Entries(4).empty());
     }
 
     void cancelKeepsWhatTheLastClickReadAndNotLaterTyping() {
@@ -109,7 +134,10 @@ private slots:
             QVERIFY(Button(dialog, ids::kLowerBoundOn)->isChecked());
             QVERIFY(Edit(dialog, ids::kLowerBound)->isEnabled());
             QTest::keyClicks(Edit(dialog, ids::kNameFilter), ";*.png");
-            Button(dialog, ids::kCancel)->click();
+            // Enter on the focused "キャンセル" cancels; it does not press "実行".
+            TabTo(dialog, ids::kCancel);
+            PressOnFocus(dialog, Qt::Key_Return);
+            QVERIFY(!dialog->isVisible());
         });
         QCOMPARE(classify->conditions().nameFilter, std::string("*.jpg"));
     }
@@ -121,18 +149,19 @@ private slots:
         QTest::addColumn<bool>("shownTicked");
         QTest::addColumn<QString>("writtenMode");
         QTest::addColumn<QString>("writtenDelete");
+        QTest::addColumn<bool>("useBrowser"); // USEIE stored as 1
         QTest::newRow("nothing stored") << ""
                                         << "" << 0 << false << "0"
-                                        << "0";
+                                        << "0" << false;
         QTest::newRow("mode 5") << "5"
                                 << "0" << -1 << false << "-1"
-                                << "0";
+                                << "0" << false;
         QTest::newRow("delete 1") << "1"
                                   << "1" << 1 << true << "1"
-                                  << "1";
+                                  << "1" << true;
         QTest::newRow("delete 7") << "2"
                                   << "7" << 2 << false << "2"
-                                  << "0";
+                                  << "0" << false;
     }
 
     void settingsOkWritesAllFourKeys() {
@@ -142,7 +171,10 @@ private slots:
         QFETCH(bool, shownTicked);
         QFETCH(QString, writtenMode);
         QFETCH(QString, writtenDelete);
+        QFETCH(bool, useBrowser);
         const SettingsFile settings = fixture.Settings();
+        if (useBrowser)
+            settings.profile().WriteText("VIEWER", "USEIE", "1");
         if (!mode.isEmpty())
             settings.profile().WriteText("DIALOG", "MODE", mode.toStdString());
         if (!deleteThumbDb.isEmpty())
@@ -157,12 +189,17 @@ private slots:
             const QAbstractButton* deleteBox = button(ids::kDeleteThumbDb);
             QCOMPARE(deleteBox->isChecked(), shownTicked);
             QVERIFY(!deleteBox->isEnabled());
-            QTest::keyClick(dialog, Qt::Key_Return);
+            QCOMPARE(button(ids::kUseBrowser)->text(), QString::fromUtf8("拡大ボタンで画像をIEで表示する"));
+            QCOMPARE(button(ids::kUseBrowser)->isChecked(), useBrowser);
+            QVERIFY(!button(ids::kUseCurrentDirectory)->isChecked());
+            // Enter on a check box presses the default button, "OK".
+            button(ids::kUseCurrentDirectory)->setFocus();
+            PressOnFocus(dialog, Qt::Key_Return);
         });
         QCOMPARE(Stored("DIALOG", "MODE"), writtenMode);
         QCOMPARE(Stored("VIEWER", "DELTHUMBDB"), writtenDelete);
         QCOMPARE(Stored("DIRECTORY", "USECURRENT"), QStringLiteral("0"));
-        QCOMPARE(Stored("VIEWER", "USEIE"), QStringLiteral("0"));
+        QCOMPARE(Stored("VIEWER", "USEIE"), useBrowser ? QStringLiteral("1") : QStringLiteral("0"));
         if (mode.isEmpty()) { // every key new: the file shows the order of writing
             const QByteArray text = SettingsBytes();
             QVERIFY(text.indexOf("USECURRENT") < text.indexOf("MODE"));

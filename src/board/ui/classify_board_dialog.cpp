@@ -36,6 +36,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -98,6 +99,11 @@ void ClassifyBoardDialog::BuildWindow() {
 
     const DialogUnits units(font());
     controls_ = BuildControls(layout, client_, units);
+    // Enter is the board's own key (the next file), never a press of the focused button.
+    for (auto& [id, widget] : controls_) {
+        if (auto* button = qobject_cast<QPushButton*>(widget))
+            button->setAutoDefault(false);
+    }
     for (ListIndex i = 0; i < kListCount; ++i) {
         const auto index = static_cast<std::size_t>(i);
         groupBoxes_[index] = qobject_cast<QGroupBox*>(control(ids::GroupBox(i)));
@@ -134,6 +140,9 @@ void ClassifyBoardDialog::ConnectControls() {
 }
 
 void ClassifyBoardDialog::RunCommand(int id) {
+    // A timer or a queued key may come due while a run repaints; the command waits for nobody.
+    if (board_.runLock().Held())
+        return;
     commands_.Run(id);
 }
 
@@ -182,7 +191,9 @@ void ClassifyBoardDialog::Exit() {
 void ClassifyBoardDialog::closeEvent(QCloseEvent* event) {
     // Whether the board really goes is decided by the close rules, not by the window system.
     event->ignore();
-    Exit();
+    // The close box reaches the window while a run repaints; the run goes on.
+    if (!board_.runLock().Held())
+        Exit();
 }
 
 void ClassifyBoardDialog::ResizeClient(const QSize& client) {
@@ -271,11 +282,13 @@ ListIndex ClassifyBoardDialog::ListAt(const QPoint& screenPosition) const {
 }
 
 void ClassifyBoardDialog::DropFiles(const FilePathList& paths, const QPoint& screenPosition) {
-    intake_->Drop(paths, ListAt(screenPosition));
+    if (!board_.runLock().Held())
+        intake_->Drop(paths, ListAt(screenPosition));
 }
 
 void ClassifyBoardDialog::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls() && !IsOwnFileDrag(*event->mimeData()))
+    // A drop is no user input to the event loop of a run, so the run's lock refuses it here.
+    if (event->mimeData()->hasUrls() && !IsOwnFileDrag(*event->mimeData()) && !board_.runLock().Held())
         event->acceptProposedAction();
 }
 
@@ -287,7 +300,7 @@ void ClassifyBoardDialog::dropEvent(QDropEvent* event) {
         if (url.isLocalFile())
             paths.push_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
     }
-    if (paths.empty())
+    if (paths.empty() || board_.runLock().Held())
         return;
     event->acceptProposedAction();
     DropFiles(paths, mapToGlobal(event->position().toPoint()));

@@ -44,6 +44,7 @@ void DisposalCommands::DisposeList(int id) {
         return;
     const DestinationChoice choice = destination.Choice();
     const ListIndex list = command->list;
+    const RunLock::Scope running(board_.runLock());
 
     if (choice.page == DestinationPage::Files) {
         if (choice.folder.empty()) {
@@ -63,6 +64,7 @@ void DisposalCommands::DisposeList(int id) {
 }
 
 void DisposalCommands::DeleteAll() {
+    const RunLock::Scope running(board_.runLock());
     TellFilesThatStayed(DeleteAllLists(board_, *fileSystem_));
 }
 

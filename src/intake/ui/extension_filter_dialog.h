@@ -23,6 +23,7 @@ public:
 
     QLineEdit* edit() const { return edit_; }
     QListWidget* list() const { return list_; }
+    QWidget* control(int id) const { return controls_.at(id); }
     QStringList Rows() const;
 
     void Add();

@@ -1,5 +1,6 @@
 #include "intake/ui/intake_commands.h"
 
+#include "board/board.h"
 #include "board/command_table.h"
 #include "intake/add_files.h"
 #include "intake/extension_filter.h"
@@ -17,14 +18,14 @@
 namespace pelldrake {
 
 template <typename Work> void IntakeCommands::RunIntake(Work work) {
-    if (running_)
+    RunLock& lock = context_.board.runLock();
+    if (lock.Held())
         return;
-    running_ = true;
+    const RunLock::Scope running(lock);
     // A scan can meet a tree of any size: the user may stop it, and then nothing of it is kept.
     StoppableProgress progress(context_.progress, context_.dialogParent);
     work(&progress);
     progress.Finish();
-    running_ = false;
 }
 
 void IntakeCommands::Register(CommandTable& commands) {
@@ -35,7 +36,7 @@ void IntakeCommands::Register(CommandTable& commands) {
 }
 
 void IntakeCommands::AddFilesByDialog() {
-    if (running_)
+    if (context_.board.runLock().Held())
         return;
     std::vector<FileTypeEntry> types;
     if (const auto entry = ExtensionFilter::FileDialogEntry(ExtensionFilter::Load(context_.settings)))
@@ -53,7 +54,7 @@ void IntakeCommands::AddFilesByDialog() {
 }
 
 void IntakeCommands::AddFolder() {
-    if (running_)
+    if (context_.board.runLock().Held())
         return;
     const bool useCurrent = context_.settings.UseCurrentDirectory() != 0;
     if (useCurrent)

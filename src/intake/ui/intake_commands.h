@@ -31,13 +31,12 @@ public:
     bool running() const { return running_; }
 
 private:
-    // Runs one intake with the window's progress, unless another is already running (a drop
-    // can arrive while the window repaints during an intake).
+    // Runs one intake with the window's progress and the board's run lock, unless another run
+    // holds the lock (a drop can arrive while the window repaints during a run).
     template <typename Work> void RunIntake(Work work);
     void DropInto(const FilePathList& paths, ListIndex target, ProgressSink* progress);
 
     CommandContext context_;
-    bool running_ = false;
     FilePath lastAddFolder_;
 };
 

@@ -66,8 +66,10 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent, QButtonG
     case ControlKind::VerticalScrollBar:
         return new PaneScrollBar(parent);
     case ControlKind::PushButton: {
+        // Auto-default, so that Enter presses the button with the focus; only when the focus is
+        // on some other control does the dialog press its default button.
         auto* button = new QPushButton(text, parent);
-        button->setAutoDefault(false);
+        button->setAutoDefault(true);
         return button;
     }
     case ControlKind::DefaultButton: {
