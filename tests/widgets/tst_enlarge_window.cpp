@@ -53,6 +53,13 @@ private slots:
         QCOMPARE(window.frameGeometry().topLeft(), QPoint(7000, 9));
         QVERIFY(window.frameGeometry().width() <= desktop.width());
         QVERIFY(window.frameGeometry().height() <= desktop.height());
+
+        // A position no window system holds is brought into the range of 16-bit coordinates, so
+        // that no arithmetic on the frame overflows.
+        settings.profile().WriteText("EXPANDVIEW", "LEFT", "-2147483648");
+        settings.profile().WriteText("EXPANDVIEW", "TOP", "2147483647");
+        EnlargeWindow far(&board, settings);
+        QCOMPARE(far.frameGeometry().topLeft(), QPoint(-32768, 32767));
     }
 
     void neverSmallerThan100By100() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/board.h"
 #include "board/command_context.h"
 #include "core/types.h"
 
@@ -27,8 +28,8 @@ public:
     void TakeIn(const FilePathList& paths) { Drop(paths, kUnclassified); }
 
     const FilePath& lastAddFolder() const { return lastAddFolder_; }
-    // An intake is under way (its progress lets the window repaint meanwhile).
-    bool running() const { return running_; }
+    // A run holds the board (an intake, a disposal, a load: its progress lets the window repaint).
+    bool running() const { return context_.board.runLock().Held(); }
 
 private:
     // Runs one intake with the window's progress and the board's run lock, unless another run

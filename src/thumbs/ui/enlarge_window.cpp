@@ -10,8 +10,14 @@
 #include <QKeyEvent>
 #include <QMargins>
 #include <QScreen>
+#include <algorithm>
+#include <utility>
 
 namespace pelldrake {
+
+namespace {
+constexpr std::pair<int, int> kFurthestPosition{-32768, 32767};
+} // namespace
 
 EnlargeWindow::EnlargeWindow(QWidget* board, SettingsFile settings)
     : QWidget(board, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint), settings_(std::move(settings)),
@@ -30,6 +36,10 @@ EnlargeWindow::EnlargeWindow(QWidget* board, SettingsFile settings)
     // the position stays as stored, on a screen or not.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         outer_.setSize(outer_.size().boundedTo(screen->virtualSize()));
+    // X11 keeps window positions in 16 bits; a hand-edited -2147483648 would also overflow every
+    // sum with the frame's margins.
+    outer_.moveTopLeft(QPoint(std::clamp(outer_.left(), kFurthestPosition.first, kFurthestPosition.second),
+                              std::clamp(outer_.top(), kFurthestPosition.first, kFurthestPosition.second)));
     move(outer_.topLeft());
     resize(outer_.size().expandedTo(QSize(1, 1)));
     ApplyMinimumSize();
