@@ -87,8 +87,7 @@ void BareWalk(const std::string& folder, std::unordered_set<std::string>& seen) 
         BareWalk(subfolder, seen);
 }
 
-Board PrefilledBoard() {
-    Board board;
+void Prefill(Board& board) {
     char path[96];
     for (int i = 0; i < kBoardEntries; ++i) {
         // Most in the unclassified list, the rest sorted into the ten others.
@@ -96,7 +95,6 @@ Board PrefilledBoard() {
         std::snprintf(path, sizeof path, "/home/user/Pictures/archive/2025/IMG_%06d.JPG", i);
         board.List(list).Append(path);
     }
-    return board;
 }
 
 double Median(std::vector<double> values) {
@@ -120,7 +118,6 @@ int main(int argc, char** argv) {
     }
     // No settings file: filter off, no cache deletion, as after installation.
     const SettingsFile settings(temp.filePath("pelldrake.INI"));
-    const Board prefilled = PrefilledBoard();
 
     {
         std::unordered_set<std::string> warm;
@@ -142,7 +139,8 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "bare walk saw %zu files\n", seen.size());
         }
         {
-            Board board = prefilled;
+            Board board;
+            Prefill(board);
             const auto start = Clock::now();
             FilePathList candidates;
             ScanFolder(candidates, root, true);
@@ -185,7 +183,8 @@ int main(int argc, char** argv) {
         });
         ping.start();
         QCoreApplication::processEvents();
-        Board board = prefilled;
+        Board board;
+        Prefill(board);
         const auto start = Clock::now();
         last = start;
         FilePathList candidates;

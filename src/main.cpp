@@ -2,6 +2,7 @@
 #include "app/install_layout.h"
 #include "app/instance_channel.h"
 #include "app/startup/classify_app.h"
+#include "platform/file_info.h"
 #include "platform/memory_release.h"
 #include "platform/shell.h"
 #include "platform/ui/qt_prompter.h"
@@ -65,6 +66,7 @@ int main(int argc, char* argv[]) {
 
     QtPrompter prompter;
     DesktopShell shell;
-    ClassifyApp app{SettingsFile(settingsPath), prompter};
+    const QString recoveryFolder = layout.RecoveryFolder(settingsPath, qEnvironmentVariable("XDG_STATE_HOME"));
+    ClassifyApp app{SettingsFile(settingsPath), prompter, ImageEnvironment::Real(), PathFromQString(recoveryFolder)};
     return app.Run(shell, commandLine, &channel);
 }

@@ -63,6 +63,14 @@ QString InstallLayout::SettingsPath() const {
     return UserSettingsPath();
 }
 
+QString InstallLayout::RecoveryFolder(const QString& settingsPath, const QString& xdgStateHome) const {
+    if (settingsPath != UserSettingsPath())
+        return FolderOf(settingsPath);
+    const QString stateHome =
+        QDir::isAbsolutePath(xdgStateHome) ? xdgStateHome : environment_.home + QStringLiteral("/.local/state");
+    return stateHome + QLatin1Char('/') + QLatin1String(kProgramName);
+}
+
 QString InstallLayout::HelpPath() const {
     const QString beside = HelpFile::PathFor(executablePath_);
     if (IsRegularFile(PathFromQString(beside)))

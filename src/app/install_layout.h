@@ -35,6 +35,9 @@ public:
     // Beside the executable when that file exists, or when a portable copy may create it there;
     // the user's config folder otherwise.
     QString SettingsPath() const;
+    // Where the board keeps its lists for recovery: beside a settings file of a portable copy,
+    // else $XDG_STATE_HOME/pelldrake (~/.local/state when the variable is unset or not absolute).
+    QString RecoveryFolder(const QString& settingsPath, const QString& xdgStateHome) const;
     // The help file beside the executable, else the installed one.
     QString HelpPath() const;
 

@@ -8,6 +8,25 @@
 
 namespace pelldrake {
 
+Board::Board() {
+    for (ListIndex i = 0; i < kListCount; ++i)
+        List(i).AttachHistory(&history_, i);
+}
+
+void Board::setLastTouchedList(ListIndex list) {
+    if (list != lastTouchedList_)
+        history_.LastTouchedChanging(list);
+    lastTouchedList_ = list;
+}
+
+BoardMarks Board::Marks() const {
+    BoardMarks marks;
+    for (ListIndex list = 0; list < kListCount; ++list)
+        marks.positions[static_cast<std::size_t>(list)] = List(list).position();
+    marks.lastTouched = lastTouchedList_;
+    return marks;
+}
+
 int Board::TotalCount() const {
     int total = 0;
     for (const ClassList& list : lists_)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/board_history.h"
 #include "board/class_list.h"
 #include "board/entry_identities.h"
 #include "board/run_lock.h"
@@ -17,13 +18,19 @@ class BoardOwner;
 // reached only through BoardOwner, so every rule here runs without a window.
 class Board {
 public:
+    Board();
+    Board(const Board&) = delete;
+    Board& operator=(const Board&) = delete;
+
     ClassList& List(ListIndex i) { return lists_[static_cast<std::size_t>(i)]; }
     const ClassList& List(ListIndex i) const { return lists_[static_cast<std::size_t>(i)]; }
 
     ListIndex lastTouchedList() const { return lastTouchedList_; }
-    void setLastTouchedList(ListIndex list) { lastTouchedList_ = list; }
+    void setLastTouchedList(ListIndex list);
 
     int TotalCount() const;
+    // Every list's position and the list Backspace returns from.
+    BoardMarks Marks() const;
 
     // Gives every list its dependent controls and updates them: all start disabled.
     void AttachOwner(BoardOwner* owner);
@@ -57,7 +64,12 @@ public:
     RunLock& runLock() { return runLock_; }
     const RunLock& runLock() const { return runLock_; }
 
+    // Every change of the lists, for undo, redo and the recovery journal.
+    BoardHistory& history() { return history_; }
+    const BoardHistory& history() const { return history_; }
+
 private:
+    BoardHistory history_{*this};
     EntryIdentities identities_;
     RunLock runLock_;
     std::array<ClassList, kListCount> lists_;

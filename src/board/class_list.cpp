@@ -1,5 +1,6 @@
 #include "board/class_list.h"
 
+#include "board/board_history.h"
 #include "board/board_owner.h"
 
 #include <algorithm>
@@ -7,6 +8,8 @@
 namespace pelldrake {
 
 void ClassList::Append(FilePath path) {
+    if (history_)
+        history_->Inserted(index_, Count(), path);
     entries_.push_back(std::move(path));
 }
 
@@ -15,22 +18,45 @@ void ClassList::InsertBefore(int index, FilePath path) {
         Append(std::move(path));
         return;
     }
+    if (history_)
+        history_->Inserted(index_, index, path);
     entries_.insert(entries_.begin() + index, std::move(path));
 }
 
 void ClassList::RemoveAt(int index) {
     if (index < 0 || index >= Count())
         return;
+    if (history_)
+        history_->Removed(index_, index, At(index));
     entries_.erase(entries_.begin() + index);
 }
 
 void ClassList::Clear() {
-    entries_.clear();
-    entries_.shrink_to_fit();
+    std::vector<FilePath> taken;
+    taken.swap(entries_);
+    // The history keeps what it may have to put back; without one the memory goes at once.
+    if (history_ && !taken.empty())
+        history_->Cleared(index_, std::move(taken));
+}
+
+void ClassList::RestoreEntries(std::vector<FilePath>&& entries) {
+    if (!entries_.empty()) {
+        for (FilePath& path : entries)
+            Append(std::move(path));
+        return;
+    }
+    if (history_) {
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            history_->Inserted(index_, static_cast<int>(i), entries[i]);
+    }
+    entries_ = std::move(entries);
 }
 
 void ClassList::SetPosition(int position) {
-    position_ = std::clamp(position, 0, MaxPosition());
+    const int clamped = std::clamp(position, 0, MaxPosition());
+    if (clamped != position_ && history_)
+        history_->PositionChanging(index_, clamped);
+    position_ = clamped;
 }
 
 void ClassList::SetDependentControls(std::vector<int> controlIds, BoardOwner* owner) {

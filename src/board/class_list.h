@@ -6,6 +6,7 @@
 
 namespace pelldrake {
 
+class BoardHistory;
 class BoardOwner;
 
 // One ordered list of paths with the current position its pane shows. None of the entry
@@ -21,6 +22,8 @@ public:
     void InsertBefore(int index, FilePath path);
     void RemoveAt(int index);
     void Clear();
+    // Puts back the entries a Clear took out; the list is empty before.
+    void RestoreEntries(std::vector<FilePath>&& entries);
     void Reserve(int count) { entries_.reserve(static_cast<std::size_t>(count)); }
 
     // Invariant: 0 <= position <= max(count - 1, 0).
@@ -39,12 +42,20 @@ public:
     bool InBulkUpdate() const { return bulkUpdate_; }
     void UpdateControls();
 
+    // Every change is told to the history before it takes effect.
+    void AttachHistory(BoardHistory* history, ListIndex index) {
+        history_ = history;
+        index_ = index;
+    }
+
 private:
     std::vector<FilePath> entries_;
     int position_ = 0;
     std::vector<int> dependentControls_;
     bool bulkUpdate_ = false;
     BoardOwner* owner_ = nullptr;
+    BoardHistory* history_ = nullptr;
+    ListIndex index_ = kUnclassified;
 };
 
 // Ends a bulk update on every way out of a scope, early returns and exceptions included.

@@ -23,6 +23,9 @@ const std::vector<KeyBinding>& BoardKeys() {
             {Qt::Key_L, ids::kListButton, KeyRoute::Mnemonic},
             {Qt::Key_Greater, ids::kExpandToggle, KeyRoute::Mnemonic},
             {Qt::Key_D, ids::kExclude, KeyRoute::Mnemonic},
+            {Qt::Key_Z, menu_ids::kUndo, KeyRoute::Run, Qt::ControlModifier},
+            {Qt::Key_Y, menu_ids::kRedo, KeyRoute::Run, Qt::ControlModifier},
+            {Qt::Key_Z, menu_ids::kRedo, KeyRoute::Run, Qt::ControlModifier | Qt::ShiftModifier},
         };
         for (int n = 1; n <= 10; ++n)
             table.push_back({Qt::Key_0 + n % 10, ids::NumberButton(n), KeyRoute::Mnemonic});
@@ -31,10 +34,17 @@ const std::vector<KeyBinding>& BoardKeys() {
     return keys;
 }
 
-const KeyBinding* FindBoardKey(int key) {
+const KeyBinding* FindBoardKey(int key, Qt::KeyboardModifiers modifiers) {
     const auto& keys = BoardKeys();
-    const auto found = std::find_if(keys.begin(), keys.end(), [key](const KeyBinding& b) { return b.key == key; });
-    return found == keys.end() ? nullptr : &*found;
+    modifiers &= ~Qt::KeypadModifier;
+    const auto exact = std::find_if(keys.begin(), keys.end(), [key, modifiers](const KeyBinding& b) {
+        return b.key == key && b.modifiers != Qt::NoModifier && b.modifiers == modifiers;
+    });
+    if (exact != keys.end())
+        return &*exact;
+    const auto plain = std::find_if(
+        keys.begin(), keys.end(), [key](const KeyBinding& b) { return b.key == key && b.modifiers == Qt::NoModifier; });
+    return plain == keys.end() ? nullptr : &*plain;
 }
 
 int DigitKeyFor(int key, quint32 nativeScanCode, bool shiftHeld) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <Qt>
 #include <QtGlobal>
 #include <vector>
 
@@ -21,11 +22,14 @@ struct KeyBinding {
     int key; // Qt::Key
     int commandId;
     KeyRoute route;
+    // None: the key acts whatever is held, as its route decides. Else exactly these (Ctrl+Z).
+    Qt::KeyboardModifiers modifiers = {};
 };
 
 // The board's keys: every key that does something on the board is a line here.
 const std::vector<KeyBinding>& BoardKeys();
-const KeyBinding* FindBoardKey(int key);
+// A binding for exactly these modifiers first, else one for the key alone.
+const KeyBinding* FindBoardKey(int key, Qt::KeyboardModifiers modifiers = {});
 
 // The digit key a key press stands for, or the key itself when it is no digit. Shift turns the
 // digit row into symbols that differ between layouts (Shift+6 is "&" on a Japanese keyboard, "^"

@@ -24,6 +24,8 @@ inline constexpr const char* kExcludeAllCaption = "全除外";
 inline constexpr const char* kExcludeReleasedCaption = "除外(&D)";
 inline constexpr const char* kUnsavedCloseQuestion =
     "分類済みリストが保存されていません。\r\n終了してもよろしいですか？";
+inline constexpr const char* kRecoverQuestion =
+    "前回の作業は保存されないまま終了しました。\r\n作業状態を復元しますか？";
 
 // Taking files in.
 inline constexpr const char* kExtensionFilterEntry = "拡張子フィルタ";

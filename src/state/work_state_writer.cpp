@@ -59,15 +59,17 @@ FilePathList UnrecordableEntries(const Board& board) {
 namespace {
 
 // False once any write has failed.
-bool WriteLines(const Board& board, QFileDevice& file) {
+bool WriteLines(const WorkStateContent& content, QFileDevice& file) {
     LineSink sink(file);
-    for (std::string_view line :
-         {work_state::kMagic, work_state::kVersionLabel, work_state::kVersion, work_state::kEndMark})
+    for (std::string_view line : {work_state::kMagic, work_state::kVersionLabel, work_state::kVersion})
         sink.Line(line);
+    for (const std::string& note : content.headerNotes)
+        sink.Line(note);
+    sink.Line(work_state::kEndMark);
     for (ListIndex list = 0; list < kListCount; ++list) {
         sink.Line(work_state::kSectionMark);
         sink.Line(std::to_string(list));
-        for (const FilePath& entry : board.List(list).Entries()) {
+        for (const FilePath& entry : *content.lists[static_cast<std::size_t>(list)]) {
             if (IsRecordable(entry))
                 sink.Line(entry);
         }
@@ -78,11 +80,22 @@ bool WriteLines(const Board& board, QFileDevice& file) {
 
 } // namespace
 
+WorkStateContent WorkStateContent::Of(const Board& board) {
+    WorkStateContent content;
+    for (ListIndex list = 0; list < kListCount; ++list)
+        content.lists[static_cast<std::size_t>(list)] = &board.List(list).Entries();
+    return content;
+}
+
 SaveResult WriteWorkStateFile(const Board& board, const FilePath& path) {
+    return WriteWorkStateFile(WorkStateContent::Of(board), path);
+}
+
+SaveResult WriteWorkStateFile(const WorkStateContent& content, const FilePath& path) {
     QSaveFile file(PathToQString(path));
     if (file.open(QIODevice::WriteOnly)) {
         // Without commit the temporary file is removed and the target stays untouched.
-        if (!WriteLines(board, file) || !file.commit())
+        if (!WriteLines(content, file) || !file.commit())
             return SaveResult::WriteFailed;
         return SaveResult::Saved;
     }
@@ -94,7 +107,7 @@ SaveResult WriteWorkStateFile(const Board& board, const FilePath& path) {
     QFile inPlace(PathToQString(path));
     if (!inPlace.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return SaveResult::CannotOpen;
-    if (!WriteLines(board, inPlace) || !inPlace.flush())
+    if (!WriteLines(content, inPlace) || !inPlace.flush())
         return SaveResult::WriteFailed;
     inPlace.close();
     return inPlace.error() == QFileDevice::NoError ? SaveResult::Saved : SaveResult::WriteFailed;

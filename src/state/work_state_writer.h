@@ -2,7 +2,10 @@
 
 #include "core/types.h"
 
+#include <array>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace pelldrake {
 
@@ -17,11 +20,20 @@ bool IsRecordable(std::string_view path);
 // The entries of all lists that IsRecordable refuses, in list order.
 FilePathList UnrecordableEntries(const Board& board);
 
+// What a work-state file holds: the eleven lists, and header lines that a reader passes over.
+struct WorkStateContent {
+    std::array<const FilePathList*, kListCount> lists{};
+    std::vector<std::string> headerNotes;
+
+    static WorkStateContent Of(const Board& board);
+};
+
 // Writes all eleven lists to the file, leaving out the entries IsRecordable refuses. The data goes
 // to a temporary file beside the target, is flushed to disk and only then renamed over the target,
 // so a failed save leaves the previous file as it was and no partial file under its name. Where
 // the folder allows no new file, an existing file is rewritten in place instead. A replaced file
 // keeps its permission bits.
 SaveResult WriteWorkStateFile(const Board& board, const FilePath& path);
+SaveResult WriteWorkStateFile(const WorkStateContent& content, const FilePath& path);
 
 } // namespace pelldrake

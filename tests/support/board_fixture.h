@@ -9,8 +9,10 @@
 namespace pelldrake::testing {
 
 // Puts entries into a list and shows it at position, as intake would.
+// Lists filled this way are where a test starts, not a step to take back.
 inline void Fill(ClassifyBoardDialog& board, ListIndex list, FilePathList paths, int position = 0) {
     board.board().AppendAndShow(list, std::move(paths), position);
+    board.board().history().Forget();
 }
 
 // The same with count small files that exist, named after the list.

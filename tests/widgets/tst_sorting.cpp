@@ -261,6 +261,48 @@ private slots:
         QVERIFY(!Menu(kSaveWorkState)->isEnabled());
     }
 
+    void undoAndRedoTakeEveryChangeBackByKeyAndMenu() {
+        Fill(0, {"a", "b", "c"}, 1);
+        Fill(3, {"x"});
+        QVERIFY(!Menu(menu_ids::kUndo)->isEnabled());
+        QVERIFY(!Menu(menu_ids::kRedo)->isEnabled());
+        Key(Qt::Key_2);
+        Key(Qt::Key_Return); // stepping is no change of its own
+        Menu(menu_ids::kClearAll)->trigger();
+        QVERIFY(!Button(ids::MoveAll(2))->isEnabled());
+
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Entries(0), (FilePathList{"a", "c"}));
+        QCOMPARE(model().List(0).position(), 1);
+        QCOMPARE(Entries(2), (FilePathList{"b"}));
+        QCOMPARE(Entries(3), (FilePathList{"x"}));
+        QVERIFY(Button(ids::MoveAll(2))->isEnabled());
+        QCOMPARE(board->groupBox(2)->title(), QString::fromUtf8("分類2(1/1)"));
+        Menu(menu_ids::kUndo)->trigger();
+        QCOMPARE(Entries(0), (FilePathList{"a", "b", "c"}));
+        QCOMPARE(model().List(0).position(), 1);
+        QVERIFY(Entries(2).empty());
+        QCOMPARE(model().lastTouchedList(), 0);
+        QVERIFY(!Menu(menu_ids::kUndo)->isEnabled());
+
+        Key(Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(Entries(2), (FilePathList{"b"}));
+        QCOMPARE(model().lastTouchedList(), 2);
+        Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(model().TotalCount(), 0);
+        QVERIFY(!Menu(menu_ids::kRedo)->isEnabled());
+
+        // Backspace is a change like any other, and a new change ends what could be done again.
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(Menu(menu_ids::kRedo)->isEnabled());
+        Key(Qt::Key_Backspace);
+        QCOMPARE(Entries(0), (FilePathList{"a", "b", "c"}));
+        QVERIFY(!Menu(menu_ids::kRedo)->isEnabled());
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Entries(2), (FilePathList{"b"}));
+        QCOMPARE(Entries(0), (FilePathList{"a", "c"}));
+    }
+
     void menuEnlargeEntriesRunTheEnlargeCommand() {
         Fill(2, {"y", "z"}, 1);
         Menu(menu_ids::kEnlargeFirst + 2)->trigger();
@@ -301,7 +343,7 @@ private slots:
         }
         QCOMPARE(titles, (QStringList{"ファイル(&F)", "編集(&E)", "ツール(&T)", "表示(&V)", "ヘルプ(&H)"}));
         QCOMPARE(ran, listed);
-        QCOMPARE(separators, 8);
+        QCOMPARE(separators, 9);
     }
 
     // --- help ---

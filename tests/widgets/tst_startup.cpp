@@ -1,10 +1,15 @@
 #include "app/instance_channel.h"
 #include "app/startup/classify_app.h"
+#include "board/moves.h"
 #include "board/ui/classify_board_dialog.h"
+#include "state/recovery_files.h"
+#include "state/recovery_journal.h"
+#include "state/work_state_reader.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
@@ -119,6 +124,63 @@ private slots:
         QCOMPARE(prompter.questions.size(), 2u);
         QCOMPARE(listOne, FilePathList{sorted});
         QCOMPARE(unclassified, (FilePathList{commandLine.intake[0], inShots, commandLine.intake[2]}));
+    }
+
+    void listsLeftByAKilledBoardComeBackOnYesAndAreKeptAsAWorkStateOnNo() {
+        TempDir dir;
+        SettingsFile settings(dir.FilePath("p.INI"));
+        settings.profile().WriteText("STARTCHECK", "THUMBCTL", "0");
+        settings.profile().WriteText("STARTCHECK", "THUMBCTLVER", "0");
+        const FilePath folder = dir.Native("state");
+        const FilePath a = dir.Write("a.jpg", "a"), b = dir.Write("b.jpg", "b"), c = dir.Write("c.jpg", "c");
+        // What a killed board leaves: its files, with the journal of its last changes, and no lock.
+        auto leaveFiles = [&] {
+            const auto files = RecoveryFiles::Claim(folder);
+            Board left;
+            left.AppendAndShow(kUnclassified, {a, b, c}, 2);
+            const auto journal = RecoveryJournal::Start(*files, left, 1);
+            left.history().setJournal(journal.get());
+            const BoardHistory::Scope step(left.history());
+            moves::MoveCurrentToList(left, 4);
+        };
+        std::array<FilePathList, kListCount> shown;
+        ListIndex lastTouched = kUnclassified;
+        auto run = [&](PromptAnswer answer) {
+            ScriptedPrompter prompter;
+            prompter.answers = {answer};
+            pelldrake::testing::RecordingShell shell;
+            bool undoable = true;
+            QTimer::singleShot(0, [&] {
+                if (auto* board = qobject_cast<ClassifyBoardDialog*>(QApplication::activeModalWidget())) {
+                    for (ListIndex list = 0; list < kListCount; ++list)
+                        shown[static_cast<std::size_t>(list)] = board->board().List(list).Entries();
+                    lastTouched = board->board().lastTouchedList();
+                    undoable = board->board().history().CanUndo();
+                    board->done(0);
+                }
+            });
+            ClassifyApp(settings, prompter, Environment(true, std::nullopt), folder).Run(shell);
+            return prompter.questions.size() == 1 && !undoable &&
+                   prompter.questions[0].text ==
+                       QString::fromUtf8("前回の作業は保存されないまま終了しました。\r\n作業状態を復元しますか？") &&
+                   prompter.questions[0].buttons == PromptButtons::YesNo &&
+                   prompter.questions[0].icon == PromptIcon::Question;
+        };
+        leaveFiles();
+        QVERIFY(run(PromptAnswer::Yes));
+        QCOMPARE(shown[0], (FilePathList{a, b}));
+        QCOMPARE(shown[4], FilePathList{c});
+        QCOMPARE(lastTouched, 4);
+        QVERIFY2(!QFileInfo::exists(dir.FilePath("state/pelldrake.recovery.PLD")), "a normal end leaves nothing");
+
+        leaveFiles();
+        QVERIFY(run(PromptAnswer::No));
+        QVERIFY(shown[0].empty() && shown[4].empty());
+        const QStringList kept = QDir(dir.FilePath("state")).entryList({"pelldrake-recovered-*.PLD"});
+        QCOMPARE(kept.size(), 1);
+        Board loaded;
+        QCOMPARE(ReadWorkStateFile(loaded, folder + "/" + kept[0].toStdString(), {}), LoadResult::Loaded);
+        QCOMPARE(loaded.List(4).Entries(), FilePathList{c});
     }
 
     void secondStartHandsItsCommandLineToTheRunningBoard() {

@@ -7,10 +7,15 @@
 namespace pelldrake {
 
 void OpenArguments(ClassifyBoardDialog& board, const CommandLine& commandLine) {
-    if (!commandLine.workStates.empty())
+    // The load and the intake are two steps to take back, as two commands would be.
+    if (!commandLine.workStates.empty()) {
+        const BoardHistory::Scope step(board.board().history());
         LoadWorkStateFileWithProgress(board.commandContext(), commandLine.workStates.front());
-    if (!commandLine.intake.empty())
+    }
+    if (!commandLine.intake.empty()) {
+        const BoardHistory::Scope step(board.board().history());
         board.intake().TakeIn(commandLine.intake);
+    }
 }
 
 } // namespace pelldrake

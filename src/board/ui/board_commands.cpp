@@ -55,6 +55,8 @@ void RegisterBoardCommands(ClassifyBoardDialog& window, CommandTable& commands) 
     commands.Add(ids::kExclude, [&board](int) { moves::ExcludeCurrent(board, ShiftHeld()); });
     commands.Add(kClearUnclassified, [&board](int) { moves::ClearList(board, kUnclassified); });
     commands.Add(kClearAll, [&board](int) { moves::ClearAll(board); });
+    commands.Add(kUndo, [&board](int) { board.history().Undo(); });
+    commands.Add(kRedo, [&board](int) { board.history().Redo(); });
     commands.Add(ids::kOk, [&board](int) { moves::StepUnclassified(board); });
 
     commands.Add(ids::kExpandToggle, [&window](int) { window.ToggleExpand(); });

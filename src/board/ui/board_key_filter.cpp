@@ -43,7 +43,8 @@ bool BoardKeyFilter::KeyPress(QKeyEvent* event) {
         return false;
     }
     const bool shiftHeld = event->modifiers().testFlag(Qt::ShiftModifier);
-    const KeyBinding* binding = FindBoardKey(DigitKeyFor(event->key(), event->nativeScanCode(), shiftHeld));
+    const KeyBinding* binding =
+        FindBoardKey(DigitKeyFor(event->key(), event->nativeScanCode(), shiftHeld), event->modifiers());
     if (!binding)
         return false;
     const int id = binding->commandId;

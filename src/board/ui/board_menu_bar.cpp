@@ -70,6 +70,8 @@ void BoardMenuBar::UpdateStates() {
     const QMimeData* clipboard = SystemClipboard().Contents();
     greyWhen(kFromClipboard, !clipboard || !OffersFilesOrText(*clipboard));
     greyWhen(kSaveWorkState, total == 0);
+    greyWhen(kUndo, !board.history().CanUndo());
+    greyWhen(kRedo, !board.history().CanRedo());
 }
 
 } // namespace pelldrake

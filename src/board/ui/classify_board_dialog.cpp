@@ -143,6 +143,7 @@ void ClassifyBoardDialog::RunCommand(int id) {
     // A timer or a queued key may come due while a run repaints; the command waits for nobody.
     if (board_.runLock().Held())
         return;
+    const BoardHistory::Scope step(board_.history());
     commands_.Run(id);
 }
 
@@ -282,8 +283,10 @@ ListIndex ClassifyBoardDialog::ListAt(const QPoint& screenPosition) const {
 }
 
 void ClassifyBoardDialog::DropFiles(const FilePathList& paths, const QPoint& screenPosition) {
-    if (!board_.runLock().Held())
-        intake_->Drop(paths, ListAt(screenPosition));
+    if (board_.runLock().Held())
+        return;
+    const BoardHistory::Scope step(board_.history());
+    intake_->Drop(paths, ListAt(screenPosition));
 }
 
 void ClassifyBoardDialog::dragEnterEvent(QDragEnterEvent* event) {

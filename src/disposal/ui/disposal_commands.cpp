@@ -17,6 +17,25 @@
 
 namespace pelldrake {
 
+namespace {
+
+// Ends a disposal, however it returns, with the journal of its lists on the disk.
+class JournalSync {
+public:
+    explicit JournalSync(Board& board) : board_(board) {}
+    ~JournalSync() {
+        board_.history().Commit();
+        board_.history().SyncJournal();
+    }
+    JournalSync(const JournalSync&) = delete;
+    JournalSync& operator=(const JournalSync&) = delete;
+
+private:
+    Board& board_;
+};
+
+} // namespace
+
 DisposalCommands::DisposalCommands(Board& board, Prompter& prompter, QWidget* boardWindow, ProgressSink* progress)
     : QObject(boardWindow), board_(board), prompter_(prompter), boardWindow_(boardWindow), progress_(progress) {}
 
@@ -45,6 +64,8 @@ void DisposalCommands::DisposeList(int id) {
     const DestinationChoice choice = destination.Choice();
     const ListIndex list = command->list;
     const RunLock::Scope running(board_.runLock());
+    // The files have moved: the lists that now name them must outlast a power loss.
+    const JournalSync synced(board_);
 
     if (choice.page == DestinationPage::Files) {
         if (choice.folder.empty()) {
@@ -65,6 +86,7 @@ void DisposalCommands::DisposeList(int id) {
 
 void DisposalCommands::DeleteAll() {
     const RunLock::Scope running(board_.runLock());
+    const JournalSync synced(board_);
     TellFilesThatStayed(DeleteAllLists(board_, *fileSystem_));
 }
 

@@ -1,0 +1,236 @@
+#include "board/board_history.h"
+
+#include "board/board.h"
+
+#include <algorithm>
+
+namespace pelldrake {
+
+namespace {
+
+// What a path costs in memory: the string and, beyond the small-string buffer, its bytes.
+std::size_t PathBytes(const FilePath& path) {
+    constexpr std::size_t kInlineCapacity = 15;
+    return sizeof(FilePath) + (path.capacity() > kInlineCapacity ? path.capacity() + 1 : 0);
+}
+
+bool ChangesEntries(ListChange::Kind kind) {
+    return kind == ListChange::Kind::Insert || kind == ListChange::Kind::Remove || kind == ListChange::Kind::Clear;
+}
+
+} // namespace
+
+BoardHistory::Scope::Scope(BoardHistory& history) : history_(history) {
+    if (history_.depth_ == 0)
+        history_.Commit();
+    ++history_.depth_;
+}
+
+BoardHistory::Scope::~Scope() {
+    if (--history_.depth_ == 0)
+        history_.Commit();
+}
+
+void BoardHistory::Inserted(ListIndex list, int index, const FilePath& path) {
+    Note(ListChange{ListChange::Kind::Insert, list, index, path});
+}
+
+void BoardHistory::Removed(ListIndex list, int index, const FilePath& path) {
+    Note(ListChange{ListChange::Kind::Remove, list, index, path});
+}
+
+void BoardHistory::Cleared(ListIndex list, std::vector<FilePath>&& entries) {
+    if (journal_)
+        journal_->Record(ListChange{ListChange::Kind::Clear, list, 0, {}});
+    if (replaying_) {
+        replayCleared_ = std::move(entries);
+        return;
+    }
+    Open();
+    std::size_t bytes = sizeof(ListChange) + entries.capacity() * sizeof(FilePath);
+    for (const FilePath& path : entries)
+        bytes += PathBytes(path) - sizeof(FilePath);
+    open_->changes.push_back(ListChange{ListChange::Kind::Clear, list, static_cast<int>(open_->cleared.size()), {}});
+    open_->cleared.push_back(std::move(entries));
+    open_->bytes += bytes;
+    open_->changesEntries = true;
+}
+
+void BoardHistory::PositionChanging(ListIndex list, int position) {
+    if (journal_)
+        journal_->Record(ListChange{ListChange::Kind::Position, list, position, {}});
+    if (!replaying_)
+        Open();
+}
+
+void BoardHistory::LastTouchedChanging(ListIndex list) {
+    if (journal_)
+        journal_->Record(ListChange{ListChange::Kind::LastTouched, list, 0, {}});
+    if (!replaying_)
+        Open();
+}
+
+void BoardHistory::Note(ListChange change) {
+    if (journal_)
+        journal_->Record(change);
+    if (replaying_)
+        return;
+    Open();
+    open_->bytes += sizeof(ListChange) + PathBytes(change.path) - sizeof(FilePath);
+    open_->changesEntries = open_->changesEntries || ChangesEntries(change.kind);
+    open_->changes.push_back(std::move(change));
+}
+
+void BoardHistory::Open() {
+    if (open_)
+        return;
+    open_ = std::make_unique<Step>();
+    open_->before = Marks();
+}
+
+BoardMarks BoardHistory::Marks() const {
+    return board_.Marks();
+}
+
+void BoardHistory::Commit() {
+    if (open_ && (open_->changesEntries || open_->files)) {
+        open_->after = Marks();
+        bytes_ += open_->bytes;
+        undo_.push_back(std::move(*open_));
+        for (const Step& step : redo_)
+            bytes_ -= step.bytes;
+        redo_.clear();
+        KeepWithinBudget();
+    }
+    open_.reset();
+    if (journal_)
+        journal_->Commit();
+}
+
+void BoardHistory::SyncJournal() {
+    if (journal_)
+        journal_->Sync();
+}
+
+void BoardHistory::AttachFiles(std::shared_ptr<FileUndo> files) {
+    if (!files || replaying_)
+        return;
+    Open();
+    open_->bytes += files->bytes();
+    open_->files = std::move(files);
+}
+
+bool BoardHistory::Undo() {
+    Commit();
+    if (replaying_ || undo_.empty())
+        return false;
+    Step step = std::move(undo_.back());
+    undo_.pop_back();
+    Unwind(step);
+    redo_.push_back(std::move(step));
+    if (redo_.back().files)
+        redo_.back().files->Undo();
+    if (journal_)
+        journal_->Commit();
+    return true;
+}
+
+bool BoardHistory::Redo() {
+    Commit();
+    if (replaying_ || redo_.empty())
+        return false;
+    Step step = std::move(redo_.back());
+    redo_.pop_back();
+    Rewind(step);
+    undo_.push_back(std::move(step));
+    if (undo_.back().files)
+        undo_.back().files->Redo();
+    if (journal_)
+        journal_->Commit();
+    return true;
+}
+
+void BoardHistory::Unwind(Step& step) {
+    replaying_ = true;
+    for (const ListChange& change : step.changes)
+        board_.List(change.list).BeginBulkUpdate();
+    for (auto it = step.changes.rbegin(); it != step.changes.rend(); ++it) {
+        ClassList& list = board_.List(it->list);
+        switch (it->kind) {
+        case ListChange::Kind::Insert:
+            list.RemoveAt(it->index);
+            break;
+        case ListChange::Kind::Remove:
+            list.InsertBefore(it->index, it->path);
+            break;
+        case ListChange::Kind::Clear:
+            list.RestoreEntries(std::move(step.cleared[static_cast<std::size_t>(it->index)]));
+            break;
+        default:
+            break;
+        }
+    }
+    Show(step, step.before);
+    replaying_ = false;
+}
+
+void BoardHistory::Rewind(Step& step) {
+    replaying_ = true;
+    for (const ListChange& change : step.changes)
+        board_.List(change.list).BeginBulkUpdate();
+    for (const ListChange& change : step.changes) {
+        ClassList& list = board_.List(change.list);
+        switch (change.kind) {
+        case ListChange::Kind::Insert:
+            list.InsertBefore(change.index, change.path);
+            break;
+        case ListChange::Kind::Remove:
+            list.RemoveAt(change.index);
+            break;
+        case ListChange::Kind::Clear:
+            list.Clear();
+            step.cleared[static_cast<std::size_t>(change.index)] = std::move(replayCleared_);
+            replayCleared_ = {};
+            break;
+        default:
+            break;
+        }
+    }
+    Show(step, step.after);
+    replaying_ = false;
+}
+
+void BoardHistory::Show(const Step& step, const BoardMarks& marks) {
+    std::array<bool, kListCount> touched{};
+    for (const ListChange& change : step.changes)
+        touched[static_cast<std::size_t>(change.list)] = true;
+    for (ListIndex list = 0; list < kListCount; ++list) {
+        const auto i = static_cast<std::size_t>(list);
+        if (touched[i])
+            board_.List(list).EndBulkUpdate();
+        if (touched[i] || board_.List(list).position() != marks.positions[i])
+            board_.ResyncPane(list, marks.positions[i]);
+    }
+    board_.setLastTouchedList(marks.lastTouched);
+}
+
+void BoardHistory::Forget() {
+    open_.reset();
+    undo_.clear();
+    redo_.clear();
+    bytes_ = 0;
+}
+
+void BoardHistory::setBudget(std::size_t bytes) {
+    budget_ = bytes;
+    KeepWithinBudget();
+}
+
+void BoardHistory::KeepWithinBudget() {
+    while (bytes_ > budget_ && !undo_.empty()) {
+        bytes_ -= undo_.front().bytes;
+        undo_.pop_front();
+    }
+}
+
+} // namespace pelldrake

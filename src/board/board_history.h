@@ -1,0 +1,110 @@
+#pragma once
+
+#include "board/list_change.h"
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <vector>
+
+namespace pelldrake {
+
+class Board;
+
+// What a step did to files on disk, taken back or done again with the step's lists. The lists
+// change first on undo, so a file that cannot go back still leaves its entry where it was.
+class FileUndo {
+public:
+    virtual ~FileUndo() = default;
+    virtual void Undo() = 0;
+    virtual void Redo() = 0;
+    virtual std::size_t bytes() const = 0;
+};
+
+// Every change of the board's lists passes through here before it takes effect: it is fed to the
+// recovery journal as it happens, and grouped into steps, one a command, that can be taken back
+// and done again. Stepping through a list (a position alone) is no step of its own.
+class BoardHistory {
+public:
+    static constexpr std::size_t kDefaultBudget = std::size_t{64} << 20;
+
+    explicit BoardHistory(Board& board) : board_(board) {}
+    BoardHistory(const BoardHistory&) = delete;
+    BoardHistory& operator=(const BoardHistory&) = delete;
+
+    // Called by the lists before each change.
+    void Inserted(ListIndex list, int index, const FilePath& path);
+    void Removed(ListIndex list, int index, const FilePath& path);
+    void Cleared(ListIndex list, std::vector<FilePath>&& entries);
+    void PositionChanging(ListIndex list, int position);
+    void LastTouchedChanging(ListIndex list);
+
+    // The recovery journal, or none.
+    void setJournal(ListChangeSink* journal) { journal_ = journal; }
+    // Waits until the journal is on the disk: after a disposal, whose files the lists name.
+    void SyncJournal();
+
+    // What one command does is one step: the outermost scope ends it, and a scope begins by ending
+    // whatever came in between (a timer, a hand-over) as a step of its own.
+    class Scope {
+    public:
+        explicit Scope(BoardHistory& history);
+        ~Scope();
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+
+    private:
+        BoardHistory& history_;
+    };
+    void Commit();
+
+    // Gives the open step the files it touched, so that undo and redo take them along.
+    void AttachFiles(std::shared_ptr<FileUndo> files);
+
+    // Drops every step, done and undone, and what the open step holds.
+    void Forget();
+
+    bool CanUndo() const { return !undo_.empty(); }
+    bool CanRedo() const { return !redo_.empty(); }
+    // Lists, positions and panes back as they were before the last step; false when there is none.
+    bool Undo();
+    bool Redo();
+
+    // The oldest steps go first once the history holds more than this.
+    void setBudget(std::size_t bytes);
+    std::size_t bytes() const { return bytes_; }
+    int undoCount() const { return static_cast<int>(undo_.size()); }
+
+private:
+    struct Step {
+        std::vector<ListChange> changes;
+        // The entries each Clear took out; a Clear's index names its slot here.
+        std::vector<std::vector<FilePath>> cleared;
+        BoardMarks before;
+        BoardMarks after;
+        std::shared_ptr<FileUndo> files;
+        std::size_t bytes = 0;
+        bool changesEntries = false;
+    };
+
+    void Note(ListChange change);
+    void Open();
+    BoardMarks Marks() const;
+    void Unwind(Step& step);
+    void Rewind(Step& step);
+    void Show(const Step& step, const BoardMarks& marks);
+    void KeepWithinBudget();
+
+    Board& board_;
+    ListChangeSink* journal_ = nullptr;
+    int depth_ = 0;
+    bool replaying_ = false;
+    std::vector<FilePath> replayCleared_;
+    std::unique_ptr<Step> open_;
+    std::deque<Step> undo_;
+    std::deque<Step> redo_;
+    std::size_t bytes_ = 0;
+    std::size_t budget_ = kDefaultBudget;
+};
+
+} // namespace pelldrake

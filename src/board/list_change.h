@@ -1,0 +1,44 @@
+#pragma once
+
+#include "core/types.h"
+
+#include <array>
+#include <cstdint>
+
+namespace pelldrake {
+
+// One elementary change of the board's lists. Every change the user makes is a sequence of these,
+// so one record serves both taking a change back and writing it to the recovery journal.
+struct ListChange {
+    enum class Kind : std::uint8_t {
+        Insert,      // path put at index (the count: appended)
+        Remove,      // the entry at index taken out; path is what it held
+        Clear,       // every entry taken out
+        Position,    // the list's current entry becomes index
+        LastTouched, // list becomes the list Backspace returns from
+    };
+    Kind kind = Kind::Insert;
+    ListIndex list = kUnclassified;
+    int index = 0;
+    FilePath path;
+};
+
+// The positions of every list and the list Backspace returns from: what a change of entries
+// alone does not say.
+struct BoardMarks {
+    std::array<int, kListCount> positions{};
+    ListIndex lastTouched = kUnclassified;
+    bool operator==(const BoardMarks&) const = default;
+};
+
+// Receives every change of the lists as it happens; Commit marks the end of what one command did.
+class ListChangeSink {
+public:
+    virtual ~ListChangeSink() = default;
+    virtual void Record(const ListChange& change) = 0;
+    virtual void Commit() = 0;
+    // Waits until what was committed is on the disk.
+    virtual void Sync() {}
+};
+
+} // namespace pelldrake

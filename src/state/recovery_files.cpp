@@ -1,0 +1,276 @@
+#include "state/recovery_files.h"
+
+#include "platform/file_info.h"
+#include "platform/file_system.h"
+#include "state/journal_record.h"
+#include "state/line_reader.h"
+#include "state/work_state_format.h"
+#include "state/work_state_writer.h"
+
+#include <QDir>
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace pelldrake {
+
+namespace {
+
+constexpr std::string_view kBase = "pelldrake.recovery";
+constexpr std::string_view kKeptPrefix = "pelldrake-recovered-";
+constexpr std::string_view kGenerationNote = "Recovery ";
+constexpr std::string_view kPositionsNote = "Positions";
+constexpr std::string_view kLastNote = "Last ";
+constexpr const char* kJournalSuffix = ".journal";
+
+std::string SlotBase(int slot) {
+    return slot == 1 ? std::string(kBase) : std::string(kBase) + "-" + std::to_string(slot);
+}
+
+std::optional<int> ParseInt(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+bool ReadWholeFile(const FilePath& path, std::string& out) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    const auto info = StatOpenFile(fd);
+    bool ok = info && info->IsRegular();
+    char buffer[1 << 16];
+    while (ok) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        out.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return ok;
+}
+
+// The header notes a snapshot carries; false for a note that is there but wrong.
+bool ReadNote(std::string_view line, RecoveryReading& reading) {
+    if (line.starts_with(kGenerationNote)) {
+        const auto generation = ParseInt(line.substr(kGenerationNote.size()));
+        if (!generation || *generation < 0)
+            return false;
+        reading.generation = *generation;
+    } else if (line.starts_with(kLastNote)) {
+        const auto last = ParseInt(line.substr(kLastNote.size()));
+        if (!last || *last < 0 || *last >= kListCount)
+            return false;
+        reading.board.marks.lastTouched = *last;
+    } else if (line.starts_with(kPositionsNote)) {
+        std::string_view rest = line.substr(kPositionsNote.size());
+        for (int& position : reading.board.marks.positions) {
+            if (!rest.starts_with(' '))
+                return false;
+            rest.remove_prefix(1);
+            const std::size_t end = std::min(rest.find(' '), rest.size());
+            const auto value = ParseInt(rest.substr(0, end));
+            if (!value || *value < 0)
+                return false;
+            position = *value;
+            rest.remove_prefix(end);
+        }
+    }
+    return true;
+}
+
+// The snapshot exactly as written: no look at the disk, so that the journal's places still fit.
+bool ReadSnapshot(const FilePath& path, RecoveryReading& reading) {
+    LineReader reader;
+    if (!reader.Open(path) || reader.NextWithin(work_state::kMagic.size() + 2) != LineReader::Status::Line ||
+        !work_state::EqualsMarkIgnoringCase(reader.line(), work_state::kMagic))
+        return false;
+    for (;;) {
+        if (reader.Next() != LineReader::Status::Line)
+            return false;
+        if (reader.line() == work_state::kEndMark)
+            break;
+        if (!ReadNote(reader.line(), reading))
+            return false;
+    }
+    std::optional<int> section;
+    for (;;) {
+        const LineReader::Status status = reader.Next();
+        if (status != LineReader::Status::Line || reader.truncated())
+            return false; // a snapshot is renamed into place whole: anything short of its end mark is damage
+        const std::string_view line = reader.line();
+        if (line == work_state::kEndMark)
+            return true;
+        if (work_state::EqualsMarkIgnoringCase(line, work_state::kSectionMark)) {
+            if (reader.Next() != LineReader::Status::Line)
+                return false;
+            section = work_state::ParseSectionNumber(reader.line());
+            if (*section < 0 || *section >= kListCount)
+                return false;
+            continue;
+        }
+        if (!section)
+            return false;
+        reading.board.lists[static_cast<std::size_t>(*section)].emplace_back(line);
+    }
+}
+
+} // namespace
+
+RecoveryFiles::RecoveryFiles(FilePath folder, std::string base, int lockFd)
+    : folder_(std::move(folder)), base_(std::move(base)), lockFd_(lockFd) {}
+
+RecoveryFiles::~RecoveryFiles() {
+    ::close(lockFd_);
+}
+
+std::unique_ptr<RecoveryFiles> RecoveryFiles::Claim(const FilePath& folder) {
+    if (!QDir().mkpath(PathToQString(folder)))
+        return nullptr;
+    for (int slot = 1; slot <= kMostSlots; ++slot) {
+        const std::string base = SlotBase(slot);
+        const FilePath lockPath = folder + "/" + base + ".lock";
+        const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0)
+            continue;
+        // The kernel drops the lock with the process, however it ends: a held lock is a running copy.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return std::unique_ptr<RecoveryFiles>(new RecoveryFiles(folder, base, fd));
+        ::close(fd);
+    }
+    return nullptr;
+}
+
+FilePath RecoveryFiles::SnapshotPath() const {
+    return folder_ + "/" + base_ + ".PLD";
+}
+
+FilePath RecoveryFiles::JournalPath(int generation) const {
+    return folder_ + "/" + base_ + "." + std::to_string(generation) + kJournalSuffix;
+}
+
+std::vector<int> RecoveryFiles::JournalGenerations() const {
+    std::vector<int> generations;
+    const std::string prefix = base_ + ".";
+    for (const FilePath& name : PosixFileSystem().FolderNames(folder_)) {
+        if (!name.starts_with(prefix) || !name.ends_with(kJournalSuffix))
+            continue;
+        const std::string_view middle =
+            std::string_view(name).substr(prefix.size(), name.size() - prefix.size() - std::strlen(kJournalSuffix));
+        if (const auto generation = ParseInt(middle); generation && *generation >= 0)
+            generations.push_back(*generation);
+    }
+    std::sort(generations.begin(), generations.end());
+    return generations;
+}
+
+bool RecoveryFiles::Present() const {
+    return StatPath(SnapshotPath()).has_value() || !JournalGenerations().empty();
+}
+
+void RecoveryFiles::RemoveAll() const {
+    ::unlink(SnapshotPath().c_str());
+    for (int generation : JournalGenerations())
+        ::unlink(JournalPath(generation).c_str());
+}
+
+FilePath RecoveryFiles::FreeKeptName(const QDateTime& now, const char* suffix) const {
+    const std::string stamp = now.toString(QStringLiteral("yyyyMMdd-HHmmss")).toStdString();
+    for (int n = 1;; ++n) {
+        const std::string unique = n == 1 ? std::string() : "-" + std::to_string(n);
+        const FilePath path = folder_ + "/" + std::string(kKeptPrefix) + stamp + unique + suffix + ".PLD";
+        if (!PosixFileSystem().NameTaken(path))
+            return path;
+    }
+}
+
+FilePath RecoveryFiles::KeepRecovered(const RecoveredBoard& board, const QDateTime& now) const {
+    const FilePath kept = FreeKeptName(now, "");
+    WorkStateContent content;
+    for (ListIndex list = 0; list < kListCount; ++list)
+        content.lists[static_cast<std::size_t>(list)] = &board.lists[static_cast<std::size_t>(list)];
+    if (WriteWorkStateFile(content, kept) != SaveResult::Saved)
+        return {};
+    RemoveAll();
+    TrashOldCopies();
+    return kept;
+}
+
+FilePath RecoveryFiles::KeepUnreadable(const QDateTime& now) const {
+    const FilePath kept = FreeKeptName(now, "-unreadable");
+    if (StatPath(SnapshotPath()) && ::rename(SnapshotPath().c_str(), kept.c_str()) != 0)
+        return {};
+    for (int generation : JournalGenerations())
+        ::rename(JournalPath(generation).c_str(), (kept + "." + std::to_string(generation) + kJournalSuffix).c_str());
+    return kept;
+}
+
+void RecoveryFiles::TrashOldCopies() const {
+    PosixFileSystem files;
+    FilePathList kept;
+    for (const FilePath& name : files.FolderNames(folder_)) {
+        // The stamp in the name sorts by time; copies that could not be read are never touched.
+        if (name.starts_with(kKeptPrefix) && name.ends_with(".PLD") && name.find("-unreadable") == FilePath::npos)
+            kept.push_back(name);
+    }
+    if (kept.size() <= static_cast<std::size_t>(kKeptCopies))
+        return;
+    std::sort(kept.begin(), kept.end());
+    for (std::size_t i = 0; i + kKeptCopies < kept.size(); ++i)
+        files.MoveToTrash(folder_ + "/" + kept[i]);
+}
+
+RecoveryReading ReadRecovery(const RecoveryFiles& files) {
+    RecoveryReading reading;
+    const std::vector<int> generations = files.JournalGenerations();
+    const bool hasSnapshot = StatPath(files.SnapshotPath()).has_value();
+    if (!hasSnapshot && generations.empty())
+        return reading;
+    reading.outcome = RecoveryReading::Outcome::Unreadable;
+    if (hasSnapshot) {
+        if (!ReadSnapshot(files.SnapshotPath(), reading))
+            return reading;
+    } else {
+        reading.generation = generations.front();
+    }
+    const int base = reading.generation;
+    for (int generation : generations) {
+        if (generation < base)
+            continue; // already in the snapshot
+        std::string data;
+        if (!ReadWholeFile(files.JournalPath(generation), data))
+            return reading;
+        std::size_t offset = 0;
+        while (const auto change = journal_record::Next(data, offset)) {
+            if (!reading.board.Apply(*change))
+                break;
+        }
+        reading.generation = generation;
+        // A record cut short is the last one a kill or a power loss interrupted: nothing after it
+        // can be trusted to follow from what came before.
+        if (offset != data.size())
+            break;
+    }
+    reading.outcome = RecoveryReading::Outcome::Readable;
+    return reading;
+}
+
+std::vector<std::string> SnapshotNotes(int generation, const BoardMarks& marks) {
+    std::string positions(kPositionsNote);
+    for (int position : marks.positions)
+        positions += " " + std::to_string(position);
+    return {std::string(kGenerationNote) + std::to_string(generation), positions,
+            std::string(kLastNote) + std::to_string(marks.lastTouched)};
+}
+
+} // namespace pelldrake

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/types.h"
+#include "state/recovered_board.h"
+
+#include <QDateTime>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pelldrake {
+
+// The files one running copy keeps in a folder so that a crash never takes its lists: the lists
+// as they stood (a work-state file that the load command also reads), the journal of the changes
+// since then, by generation, and a lock held for as long as the copy runs.
+class RecoveryFiles {
+public:
+    static constexpr int kMostSlots = 16;
+    // Recovered copies kept beside the files; older ones go to the trash.
+    static constexpr int kKeptCopies = 10;
+
+    // The first set of files in the folder that no running copy holds, the folder made if needed;
+    // null when the folder cannot be made or locked.
+    static std::unique_ptr<RecoveryFiles> Claim(const FilePath& folder);
+    ~RecoveryFiles();
+    RecoveryFiles(const RecoveryFiles&) = delete;
+    RecoveryFiles& operator=(const RecoveryFiles&) = delete;
+
+    const FilePath& folder() const { return folder_; }
+    FilePath SnapshotPath() const;
+    FilePath JournalPath(int generation) const;
+    // The generations of the journals present, ascending.
+    std::vector<int> JournalGenerations() const;
+    bool Present() const;
+    // The snapshot and every journal go (a normal end); the lock stays held.
+    void RemoveAll() const;
+
+    // Keeps the lists as "pelldrake-recovered-YYYYMMDD-HHMMSS.PLD" in the folder, then removes the
+    // files; the kept copies beyond the newest few go to the trash. Empty when it could not be
+    // written, in which case the files stay.
+    FilePath KeepRecovered(const RecoveredBoard& board, const QDateTime& now) const;
+    // Moves files that could not be read aside under the same kind of name; they are never removed.
+    FilePath KeepUnreadable(const QDateTime& now) const;
+
+private:
+    RecoveryFiles(FilePath folder, std::string base, int lockFd);
+    FilePath FreeKeptName(const QDateTime& now, const char* suffix) const;
+    void TrashOldCopies() const;
+
+    FilePath folder_;
+    std::string base_;
+    int lockFd_;
+};
+
+// What the recovery files of a copy that no longer runs say.
+struct RecoveryReading {
+    enum class Outcome { Nothing, Readable, Unreadable };
+    Outcome outcome = Outcome::Nothing;
+    RecoveredBoard board;
+    // The newest generation found; a new journal starts after it.
+    int generation = 0;
+};
+RecoveryReading ReadRecovery(const RecoveryFiles& files);
+
+// The header lines of a snapshot: generation, positions, the list Backspace returns from.
+std::vector<std::string> SnapshotNotes(int generation, const BoardMarks& marks);
+
+} // namespace pelldrake

@@ -1,0 +1,247 @@
+#include "state/recovery_journal.h"
+
+#include "board/board.h"
+#include "state/journal_record.h"
+#include "state/recovery_files.h"
+#include "state/work_state_writer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace pelldrake {
+
+namespace {
+
+constexpr auto kSyncInterval = std::chrono::seconds(1);
+
+int OpenJournal(const FilePath& path) {
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
+}
+
+// A new or renamed name survives a power loss only once its folder is on the disk too.
+void SyncFolder(const FilePath& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+std::size_t SnapshotBytes(const std::array<const FilePathList*, kListCount>& lists) {
+    std::size_t bytes = 256;
+    for (const FilePathList* list : lists) {
+        for (const FilePath& path : *list)
+            bytes += path.size() + 2;
+    }
+    return bytes;
+}
+
+bool AllRecordable(const std::array<const FilePathList*, kListCount>& lists) {
+    return std::all_of(lists.begin(), lists.end(), [](const FilePathList* list) {
+        return std::all_of(list->begin(), list->end(), [](const FilePath& path) { return IsRecordable(path); });
+    });
+}
+
+} // namespace
+
+struct RecoveryJournal::SnapshotJob {
+    std::array<FilePathList, kListCount> lists;
+    BoardMarks marks;
+    int generation = 0;
+    int oldFd = -1;
+};
+
+std::unique_ptr<RecoveryJournal> RecoveryJournal::Start(const RecoveryFiles& files, const Board& board,
+                                                        int generation) {
+    WorkStateContent content = WorkStateContent::Of(board);
+    // A name with a line break cannot be a line of the snapshot: such a board starts from an empty
+    // snapshot and its whole content goes into the journal.
+    const bool recordable = AllRecordable(content.lists);
+    const FilePathList none;
+    if (!recordable)
+        content.lists.fill(&none);
+    content.headerNotes = SnapshotNotes(generation, recordable ? board.Marks() : BoardMarks{});
+    if (WriteWorkStateFile(content, files.SnapshotPath()) != SaveResult::Saved)
+        return nullptr;
+    const int fd = OpenJournal(files.JournalPath(generation));
+    if (fd < 0)
+        return nullptr;
+    SyncFolder(files.folder());
+    for (int stale : files.JournalGenerations()) {
+        if (stale != generation)
+            ::unlink(files.JournalPath(stale).c_str());
+    }
+    std::unique_ptr<RecoveryJournal> journal(
+        new RecoveryJournal(files, board, fd, generation, SnapshotBytes(content.lists)));
+    if (!recordable) {
+        for (ListIndex list = 0; list < kListCount; ++list) {
+            const FilePathList& entries = board.List(list).Entries();
+            for (std::size_t i = 0; i < entries.size(); ++i)
+                journal->Record(ListChange{ListChange::Kind::Insert, list, static_cast<int>(i), entries[i]});
+            journal->Record(ListChange{ListChange::Kind::Position, list, board.List(list).position(), {}});
+        }
+        journal->Record(ListChange{ListChange::Kind::LastTouched, board.lastTouchedList(), 0, {}});
+        journal->Commit();
+    }
+    return journal;
+}
+
+RecoveryJournal::RecoveryJournal(const RecoveryFiles& files, const Board& board, int fd, int generation,
+                                 std::size_t snapshotBytes)
+    : files_(files), board_(board), fd_(fd), generation_(generation), snapshotBytes_(snapshotBytes), syncFd_(fd) {
+    worker_ = std::thread([this] { Work(); });
+}
+
+RecoveryJournal::~RecoveryJournal() {
+    StopWorker();
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void RecoveryJournal::Record(const ListChange& change) {
+    if (!failed_)
+        journal_record::Append(change, pending_);
+}
+
+void RecoveryJournal::Commit() {
+    if (pending_.empty() || failed_) {
+        pending_.clear();
+        return;
+    }
+    // One write: the kernel holds it even if the program is killed the next moment.
+    failed_ = !WriteAll(fd_, pending_);
+    journalBytes_ += pending_.size();
+    pending_.clear();
+    bool snapshotDue = false;
+    {
+        const std::lock_guard lock(mutex_);
+        unsynced_ = true;
+        snapshotDue = !writingSnapshot_ && journalBytes_ >= std::max(leastBeforeSnapshot_, 2 * snapshotBytes_);
+    }
+    if (snapshotDue && !failed_)
+        StartSnapshot();
+}
+
+void RecoveryJournal::StartSnapshot() {
+    const int newGeneration = generation_ + 1;
+    const int fd = OpenJournal(files_.JournalPath(newGeneration));
+    if (fd < 0)
+        return; // the journal goes on growing; nothing is lost
+    auto job = std::make_unique<SnapshotJob>();
+    std::array<const FilePathList*, kListCount> lists{};
+    for (ListIndex list = 0; list < kListCount; ++list) {
+        job->lists[static_cast<std::size_t>(list)] = board_.List(list).Entries();
+        lists[static_cast<std::size_t>(list)] = &job->lists[static_cast<std::size_t>(list)];
+    }
+    job->marks = board_.Marks();
+    job->generation = newGeneration;
+    job->oldFd = fd_;
+    snapshotBytes_ = SnapshotBytes(lists);
+    {
+        const std::lock_guard lock(mutex_);
+        job_ = std::move(job);
+        writingSnapshot_ = true;
+        syncFd_ = fd;
+    }
+    wake_.notify_one();
+    fd_ = fd;
+    generation_ = newGeneration;
+    journalBytes_ = 0;
+}
+
+void RecoveryJournal::Work() {
+    std::unique_lock lock(mutex_);
+    auto lastSync = std::chrono::steady_clock::now();
+    for (;;) {
+        wake_.wait_for(lock, kSyncInterval, [this] { return stop_ || job_ != nullptr; });
+        if (job_) {
+            std::unique_ptr<SnapshotJob> job = std::move(job_);
+            lock.unlock();
+            WriteSnapshot(*job);
+            lock.lock();
+            writingSnapshot_ = false;
+            idle_.notify_all();
+            continue;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (unsynced_ && (stop_ || now - lastSync >= kSyncInterval)) {
+            unsynced_ = false;
+            const int fd = syncFd_;
+            lock.unlock();
+            ::fdatasync(fd);
+            lock.lock();
+            lastSync = now;
+        }
+        if (stop_)
+            return;
+    }
+}
+
+void RecoveryJournal::WriteSnapshot(SnapshotJob& job) {
+    WorkStateContent content;
+    for (ListIndex list = 0; list < kListCount; ++list)
+        content.lists[static_cast<std::size_t>(list)] = &job.lists[static_cast<std::size_t>(list)];
+    content.headerNotes = SnapshotNotes(job.generation, job.marks);
+    if (AllRecordable(content.lists) && WriteWorkStateFile(content, files_.SnapshotPath()) == SaveResult::Saved) {
+        SyncFolder(files_.folder());
+        ::close(job.oldFd);
+        for (int generation : files_.JournalGenerations()) {
+            if (generation < job.generation)
+                ::unlink(files_.JournalPath(generation).c_str());
+        }
+        return;
+    }
+    // Without a new snapshot the old journal stays the first link of the chain.
+    ::fdatasync(job.oldFd);
+    ::close(job.oldFd);
+}
+
+void RecoveryJournal::Sync() {
+    if (fd_ < 0)
+        return;
+    ::fdatasync(fd_);
+    const std::lock_guard lock(mutex_);
+    unsynced_ = false;
+}
+
+void RecoveryJournal::WaitForSnapshot() {
+    std::unique_lock lock(mutex_);
+    idle_.wait(lock, [this] { return !writingSnapshot_; });
+}
+
+void RecoveryJournal::StopWorker() {
+    if (!worker_.joinable())
+        return;
+    {
+        const std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+    worker_.join();
+}
+
+void RecoveryJournal::Finish() {
+    StopWorker();
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    failed_ = true;
+    files_.RemoveAll();
+}
+
+} // namespace pelldrake

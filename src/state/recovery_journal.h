@@ -1,0 +1,76 @@
+#pragma once
+
+#include "board/list_change.h"
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace pelldrake {
+
+class Board;
+class RecoveryFiles;
+
+// Keeps the recovery files up to date with the board. Each command's changes reach the journal
+// with one write before the next key is handled, so a killed program loses nothing; the disk is
+// made to hold them at most a second later (at once after a disposal). Once the journal outgrows
+// the lists, a new snapshot is written off the user-interface thread and the journal starts anew,
+// so the disk sees bytes in proportion to the changes, not to the board.
+class RecoveryJournal final : public ListChangeSink {
+public:
+    // Writes the board as it stands as the snapshot of the given generation and opens its journal;
+    // null when either cannot be written (the board then runs without recovery).
+    static std::unique_ptr<RecoveryJournal> Start(const RecoveryFiles& files, const Board& board, int generation);
+    ~RecoveryJournal() override;
+    RecoveryJournal(const RecoveryJournal&) = delete;
+    RecoveryJournal& operator=(const RecoveryJournal&) = delete;
+
+    void Record(const ListChange& change) override;
+    void Commit() override;
+
+    // Waits until what was written is on the disk: a disposal changed files the lists name.
+    void Sync() override;
+    // A normal end: the files go, as there is nothing to recover.
+    void Finish();
+
+    // The journal grows to at least this, and to twice the snapshot, before a snapshot replaces it.
+    static constexpr std::size_t kLeastBeforeSnapshot = std::size_t{4} << 20;
+    void setLeastBeforeSnapshot(std::size_t bytes) { leastBeforeSnapshot_ = bytes; }
+    int generation() const { return generation_; }
+    std::size_t journalBytes() const { return journalBytes_; }
+    // Waits until no snapshot is being written; for tests and benchmarks.
+    void WaitForSnapshot();
+
+private:
+    struct SnapshotJob;
+    RecoveryJournal(const RecoveryFiles& files, const Board& board, int fd, int generation, std::size_t snapshotBytes);
+    void StartSnapshot();
+    void Work();
+    void WriteSnapshot(SnapshotJob& job);
+    void StopWorker();
+
+    const RecoveryFiles& files_;
+    const Board& board_;
+    int fd_;
+    int generation_;
+    std::string pending_;
+    std::size_t journalBytes_ = 0;
+    std::size_t snapshotBytes_;
+    std::size_t leastBeforeSnapshot_ = kLeastBeforeSnapshot;
+    bool failed_ = false;
+
+    // Shared with the worker, under mutex_.
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable idle_;
+    std::unique_ptr<SnapshotJob> job_;
+    bool writingSnapshot_ = false;
+    bool unsynced_ = false;
+    bool stop_ = false;
+    int syncFd_;
+    std::thread worker_;
+};
+
+} // namespace pelldrake

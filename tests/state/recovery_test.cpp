@@ -1,0 +1,145 @@
+#include "board/board.h"
+#include "board/moves.h"
+#include "state/recovery_files.h"
+#include "state/recovery_journal.h"
+#include "state/work_state_reader.h"
+#include "support/temp_dir.h"
+
+#include <QFile>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace pelldrake {
+namespace {
+
+using testing::TempDir;
+
+struct Lists {
+    std::array<FilePathList, kListCount> lists;
+    BoardMarks marks;
+    bool operator==(const Lists&) const = default;
+};
+
+Lists ListsOf(const Board& board) {
+    Lists lists;
+    for (ListIndex list = 0; list < kListCount; ++list)
+        lists.lists[static_cast<std::size_t>(list)] = board.List(list).Entries();
+    lists.marks = board.Marks();
+    return lists;
+}
+
+Lists ListsOf(const RecoveredBoard& recovered) {
+    return Lists{recovered.lists, recovered.marks};
+}
+
+FilePath Native(const TempDir& dir, const char* name) {
+    return QFile::encodeName(dir.path()).toStdString() + "/" + name;
+}
+
+// A random command of the kinds a user gives, each one step.
+void RandomCommand(Board& board, std::mt19937& random, int& fresh) {
+    const BoardHistory::Scope step(board.history());
+    const int n = 1 + static_cast<int>(random() % 10);
+    switch (random() % 9) {
+    case 0:
+    case 1:
+    case 2:
+        moves::MoveCurrentToList(board, n);
+        break;
+    case 3:
+        moves::ReturnCurrentToUnclassified(board, n);
+        break;
+    case 4:
+        moves::StepUnclassified(board);
+        break;
+    case 5:
+        board.AppendAndShow(kUnclassified, {"/p/new " + std::to_string(fresh++), "/p/日本 " + std::to_string(fresh++)});
+        break;
+    case 6:
+        board.history().Undo();
+        break;
+    case 7:
+        board.history().Redo();
+        break;
+    default:
+        if (random() % 4 == 0)
+            moves::MoveAllEntries(board, n, kUnclassified);
+        else
+            moves::ExcludeCurrent(board, false);
+    }
+}
+
+TEST(RecoveryTest, TheFilesGiveBackTheBoardAfterEveryCommandAcrossSnapshotsAndATornRecord) {
+    TempDir dir;
+    const auto files = RecoveryFiles::Claim(Native(dir, "state/pelldrake"));
+    ASSERT_TRUE(files);
+    Board board;
+    for (int i = 0; i < 60; ++i)
+        board.AppendAndShow(kUnclassified, {"/pictures/IMG_" + std::to_string(i) + ".JPG"});
+    auto journal = RecoveryJournal::Start(*files, board, 1);
+    ASSERT_TRUE(journal);
+    journal->setLeastBeforeSnapshot(4096);
+    board.history().setJournal(journal.get());
+
+    std::mt19937 random(7);
+    int fresh = 0;
+    Lists before;
+    for (int command = 0; command < 400; ++command) {
+        before = ListsOf(board);
+        RandomCommand(board, random, fresh);
+        if (command % 37 == 0) {
+            journal->WaitForSnapshot();
+            const RecoveryReading reading = ReadRecovery(*files);
+            ASSERT_EQ(reading.outcome, RecoveryReading::Outcome::Readable);
+            ASSERT_EQ(ListsOf(reading.board), ListsOf(board)) << "after command " << command;
+        }
+    }
+    journal->WaitForSnapshot();
+    EXPECT_GT(journal->generation(), 3) << "the journal never gave way to a snapshot";
+    EXPECT_LE(files->JournalGenerations().size(), 2u);
+
+    // A kill in the middle of the last write leaves part of its record: the command before counts.
+    const FilePath last = files->JournalPath(journal->generation());
+    const auto size = std::filesystem::file_size(last);
+    if (size > 3) {
+        std::filesystem::resize_file(last, size - 3);
+        EXPECT_EQ(ListsOf(ReadRecovery(*files).board), before);
+    }
+    journal->Finish();
+    EXPECT_FALSE(files->Present());
+}
+
+TEST(RecoveryTest, EachRunningCopyHasItsFilesAndWhatIsLeftIsKeptAsAWorkState) {
+    TempDir dir;
+    const FilePath folder = Native(dir, "state");
+    const auto first = RecoveryFiles::Claim(folder);
+    const auto second = RecoveryFiles::Claim(folder);
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(first->SnapshotPath(), second->SnapshotPath());
+
+    const FilePath a = dir.Write("a.jpg", "a");
+    const FilePath b = dir.Write("b.jpg", "b");
+    RecoveredBoard left;
+    left.lists[0] = {a};
+    left.lists[7] = {b};
+    std::ofstream(first->JournalPath(3)) << "left";
+    const FilePath kept = first->KeepRecovered(left, QDateTime(QDate(2026, 12, 9), QTime(14, 5, 6)));
+    EXPECT_EQ(kept, folder + "/pelldrake-recovered-20261209-140506.PLD");
+    EXPECT_FALSE(first->Present());
+    Board loaded;
+    ASSERT_EQ(ReadWorkStateFile(loaded, kept, {}), LoadResult::Loaded);
+    EXPECT_EQ(loaded.List(7).Entries(), FilePathList{b});
+
+    // Damage is never thrown away: the files move aside as they are.
+    std::ofstream(second->SnapshotPath()) << "not a work state\r\n";
+    ASSERT_EQ(ReadRecovery(*second).outcome, RecoveryReading::Outcome::Unreadable);
+    const FilePath aside = second->KeepUnreadable(QDateTime(QDate(2026, 12, 9), QTime(14, 5, 6)));
+    EXPECT_EQ(aside, folder + "/pelldrake-recovered-20261209-140506-unreadable.PLD");
+    EXPECT_TRUE(std::filesystem::exists(aside));
+    EXPECT_FALSE(second->Present());
+}
+
+} // namespace
+} // namespace pelldrake
