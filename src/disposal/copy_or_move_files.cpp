@@ -9,6 +9,8 @@
 #include "platform/prompter.h"
 #include "resources/disposal_strings.h"
 
+#include <cerrno>
+
 namespace pelldrake {
 
 namespace {
@@ -49,7 +51,8 @@ Step HandleEntry(DisposalContext& context, ListIndex list, const FilePath& sourc
     if (targetStatus && targetStatus->SameFileAs(*sourceStatus))
         return Step::Next;
     // Whatever stands under the name is asked about, a link to nothing too.
-    if (targetStatus || fileSystem.NameTaken(target)) {
+    const bool taken = targetStatus || fileSystem.NameTaken(target);
+    if (taken) {
         const PromptAnswer answer = prompter.Ask(
             QString::asprintf(strings::kOverwriteQuestion, Shown(source).constData(), Shown(target).constData()),
             PromptButtons::YesNoCancel, PromptIcon::Question);
@@ -59,14 +62,26 @@ Step HandleEntry(DisposalContext& context, ListIndex list, const FilePath& sourc
             return Step::Next;
     }
     TransferResult transfer;
+    std::optional<FilePath> replaced;
     {
         // Busy while the file is handled, never while a question waits for the user.
         const BusyCursor busy;
-        transfer = TransferFile(fileSystem, source, target, keepSource, context.progress);
+        // The file the user agreed to replace is kept in the trash: an overwrite destroys nothing.
+        if (taken)
+            replaced = fileSystem.MoveToTrash(target);
+        transfer = taken && !replaced ? TransferResult{EACCES}
+                                      : TransferFile(fileSystem, source, target, keepSource, context.progress);
+        if (!transfer.ok() && replaced && fileSystem.RestoreFromTrash(*replaced, target) == 0)
+            replaced.reset();
     }
     if (transfer.ok()) {
         if (transfer.sourceKept)
             notes.sourcesKept.push_back(source);
+        if (context.record) {
+            using Kind = FileDisposal::Kind;
+            context.record->push_back({keepSource || transfer.sourceKept ? Kind::Copied : Kind::Moved, source, target,
+                                       fileSystem.Status(target).value_or(FileStatus{}), replaced});
+        }
         return Step::Next;
     }
     const PromptAnswer answer = prompter.Ask(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "board/board.h"
+#include "disposal/disposal_record.h"
 
 #include <functional>
 
@@ -19,12 +20,14 @@ struct DisposalContext {
     std::function<void()> progress = [] {};
     // Where the run says which file of how many it is at; may be null.
     ProgressSink* sink = nullptr;
+    // Where the run notes what it did to each file, for undo; may be null.
+    DisposalRecord* record = nullptr;
 };
 
 // Moves (or, keeping the sources, copies) every file of the list into the folder, asking before
-// it overwrites, reporting missing sources, and offering to return a file whose copy failed to
-// the unclassified list. Cancel at the overwrite question ends the run. The list is empty
-// afterwards whatever happened to each file; a file that was not handled stays where it was.
+// it overwrites (the older file then goes to the trash, never destroyed), reporting missing sources, and offering to
+// return a file whose copy failed to the unclassified list. Cancel at the overwrite question ends the run. The list is
+// empty afterwards whatever happened to each file; a file that was not handled stays where it was.
 void CopyOrMoveFiles(DisposalContext& context, ListIndex list, const FilePath& folder, bool keepSource);
 
 // The target name of a source in the folder: its name after the last "/".

@@ -14,12 +14,15 @@ namespace {
 constexpr int kNamesShown = 20;
 } // namespace
 
-FilePathList DeleteListFiles(Board& board, FileSystem& fileSystem, ListIndex list) {
+FilePathList DeleteListFiles(Board& board, FileSystem& fileSystem, ListIndex list, DisposalRecord* record) {
     ClassList& disposed = board.List(list);
     FilePathList stayed;
     for (const FilePath& path : disposed.Entries()) {
         const BusyCursor busy;
-        if (!fileSystem.MoveToTrash(path) && fileSystem.NameTaken(path))
+        const std::optional<FilePath> trashed = fileSystem.MoveToTrash(path);
+        if (trashed && record)
+            record->push_back({FileDisposal::Kind::Trashed, path, *trashed, {}, std::nullopt});
+        else if (!trashed && fileSystem.NameTaken(path))
             stayed.push_back(path);
     }
     // What the user sorted and the trash refused is not lost from the board.
@@ -31,12 +34,12 @@ FilePathList DeleteListFiles(Board& board, FileSystem& fileSystem, ListIndex lis
     return stayed;
 }
 
-FilePathList DeleteAllLists(Board& board, FileSystem& fileSystem) {
+FilePathList DeleteAllLists(Board& board, FileSystem& fileSystem, DisposalRecord* record) {
     FilePathList stayed;
     for (ListIndex list = 0; list < kListCount; ++list) {
         if (board.List(list).Count() == 0)
             continue;
-        for (FilePath& path : DeleteListFiles(board, fileSystem, list))
+        for (FilePath& path : DeleteListFiles(board, fileSystem, list, record))
             stayed.push_back(std::move(path));
     }
     return stayed;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "board/board.h"
+#include "disposal/disposal_record.h"
 
 namespace pelldrake {
 
@@ -9,10 +10,11 @@ class FileSystem;
 // Sends every file of the list to the trash. The list keeps the entries of the files that could
 // not go and are still where they were, and they are returned; the other entries go, those of
 // files that had already gone too.
-FilePathList DeleteListFiles(Board& board, FileSystem& fileSystem, ListIndex list);
+// Where each file went is noted in record, when given, for undo.
+FilePathList DeleteListFiles(Board& board, FileSystem& fileSystem, ListIndex list, DisposalRecord* record = nullptr);
 
 // Every non-empty list in turn, 0 to 10.
-FilePathList DeleteAllLists(Board& board, FileSystem& fileSystem);
+FilePathList DeleteAllLists(Board& board, FileSystem& fileSystem, DisposalRecord* record = nullptr);
 
 // The message naming the files that stayed, at most a screenful of them.
 QString TrashFailureMessage(const FilePathList& stayed);

@@ -141,8 +141,12 @@ std::optional<FileStatus> PosixFileSystem::Status(const FilePath& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
         return std::nullopt;
-    return FileStatus{info.st_dev, info.st_ino, S_ISDIR(info.st_mode), S_ISREG(info.st_mode),
-                      static_cast<std::int64_t>(info.st_size)};
+    return FileStatus{info.st_dev,
+                      info.st_ino,
+                      S_ISDIR(info.st_mode),
+                      S_ISREG(info.st_mode),
+                      static_cast<std::int64_t>(info.st_size),
+                      static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
 int PosixFileSystem::MakeFolder(const FilePath& path) {
@@ -231,10 +235,14 @@ int PosixFileSystem::Remove(const FilePath& path) {
     return ErrnoOf(::unlink(path.c_str()));
 }
 
-bool PosixFileSystem::MoveToTrash(const FilePath& path) {
+std::optional<FilePath> PosixFileSystem::MoveToTrash(const FilePath& path) {
     const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     const FreedesktopTrash trash(QFile::encodeName(dataHome).toStdString(), ::getuid(), IsNativeMountTop);
     return trash.MoveToTrash(path);
+}
+
+int PosixFileSystem::RestoreFromTrash(const FilePath& trashed, const FilePath& original) {
+    return FreedesktopTrash::Restore(trashed, original);
 }
 
 } // namespace pelldrake

@@ -16,6 +16,7 @@ struct FileStatus {
     bool isFolder = false;
     bool isRegular = false;
     std::int64_t size = 0;
+    std::int64_t modifiedNs = 0; // modification time, nanoseconds since the epoch
 
     // Two spellings name one file when they reach the same inode of the same device.
     bool SameFileAs(const FileStatus& other) const { return device == other.device && inode == other.inode; }
@@ -45,8 +46,12 @@ public:
     // Within one file system, replacing an existing target; EXDEV across file systems.
     virtual int Rename(const FilePath& from, const FilePath& to) = 0;
     virtual int Remove(const FilePath& path) = 0;
-    // The desktop's trash; false when the file could not go there (it then stays where it was).
-    virtual bool MoveToTrash(const FilePath& path) = 0;
+    // The desktop's trash: where the file now lies in it, or nothing when it could not go there
+    // (it then stays where it was).
+    virtual std::optional<FilePath> MoveToTrash(const FilePath& path) = 0;
+    // Puts a file the trash holds back at its original path, which must be free, and forgets its
+    // entry in the trash.
+    virtual int RestoreFromTrash(const FilePath& trashed, const FilePath& original) = 0;
 };
 
 // The machine's own file system (POSIX calls and the freedesktop trash).
@@ -60,7 +65,8 @@ public:
     int Sync(const FilePath& path) override;
     int Rename(const FilePath& from, const FilePath& to) override;
     int Remove(const FilePath& path) override;
-    bool MoveToTrash(const FilePath& path) override;
+    std::optional<FilePath> MoveToTrash(const FilePath& path) override;
+    int RestoreFromTrash(const FilePath& trashed, const FilePath& original) override;
 };
 
 } // namespace pelldrake

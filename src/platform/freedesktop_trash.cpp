@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -131,10 +132,10 @@ FilePath FreedesktopTrash::TrashFor(const FilePath& path) const {
     return TopTrash(TopOf(path, isMountTop_));
 }
 
-bool FreedesktopTrash::MoveToTrash(const FilePath& path) const {
+std::optional<FilePath> FreedesktopTrash::MoveToTrash(const FilePath& path) const {
     struct stat info {};
     if (path.empty() || path.front() != '/' || ::lstat(path.c_str(), &info) != 0)
-        return false;
+        return std::nullopt;
     const FilePath trash = TrashFor(path);
     // Never anywhere but the files/ folder of a real trash.
     if (trash.empty() ||
@@ -142,7 +143,7 @@ bool FreedesktopTrash::MoveToTrash(const FilePath& path) const {
                           QFile::decodeName(QByteArray::fromStdString(dataHome_)), uid_, [this](const QString& folder) {
                               return isMountTop_(QFile::encodeName(folder).toStdString());
                           }))
-        return false;
+        return std::nullopt;
     // A trash at the top of a mount keeps the path below the top, so that it still holds when the
     // medium is mounted elsewhere.
     const FilePath top = ParentOf(trash.size() > 2 && NameOf(ParentOf(trash)) == ".Trash" ? ParentOf(trash) : trash);
@@ -162,7 +163,7 @@ bool FreedesktopTrash::MoveToTrash(const FilePath& path) const {
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
-            return false;
+            return std::nullopt;
         }
         struct stat existing {};
         if (::lstat(target.c_str(), &existing) == 0) {
@@ -172,11 +173,29 @@ bool FreedesktopTrash::MoveToTrash(const FilePath& path) const {
         }
         if (!WriteInfo(fd, infoText) || ::rename(path.c_str(), target.c_str()) != 0) {
             ::unlink(infoPath.c_str());
-            return false;
+            return std::nullopt;
         }
-        return true;
+        return target;
     }
-    return false;
+    return std::nullopt;
+}
+
+int FreedesktopTrash::Restore(const FilePath& trashed, const FilePath& original) {
+    const FilePath files = ParentOf(trashed);
+    if (NameOf(files) != "files")
+        return EINVAL;
+    // Never over a file that took the place meanwhile.
+    if (::renameat2(AT_FDCWD, trashed.c_str(), AT_FDCWD, original.c_str(), RENAME_NOREPLACE) != 0) {
+        if (errno != EINVAL && errno != ENOSYS)
+            return errno;
+        struct stat existing {};
+        if (::lstat(original.c_str(), &existing) == 0)
+            return EEXIST;
+        if (::rename(trashed.c_str(), original.c_str()) != 0)
+            return errno;
+    }
+    ::unlink((ParentOf(files) + "/info/" + NameOf(trashed) + ".trashinfo").c_str());
+    return 0;
 }
 
 } // namespace pelldrake

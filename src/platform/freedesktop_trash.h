@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace pelldrake {
 
@@ -16,8 +17,12 @@ public:
     // isMountTop says whether a folder (native bytes) is the top of a mount.
     FreedesktopTrash(FilePath dataHome, unsigned uid, std::function<bool(const FilePath& folder)> isMountTop);
 
-    // False when the file could not go; it then stays where it was, and no info file is left.
-    bool MoveToTrash(const FilePath& path) const;
+    // Where the file went in the trash's files/ folder; nothing when it could not go, and then it
+    // stays where it was and no info file is left.
+    std::optional<FilePath> MoveToTrash(const FilePath& path) const;
+    // A trashed file back at its original path, never over anything that stands there, and its
+    // info file gone; an errno on failure.
+    static int Restore(const FilePath& trashed, const FilePath& original);
 
     // The trash folder a file goes to, made if needed; empty when it has none that may be used.
     FilePath TrashFor(const FilePath& path) const;

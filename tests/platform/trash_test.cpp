@@ -44,7 +44,7 @@ TEST(TrashLocation, AMissingDataFolderStillTrashesIntoTheUsersTrash) {
     QDir::setCurrent(dir.FilePath(QStringLiteral("cwd")));
 
     PosixFileSystem fileSystem;
-    const bool trashed = fileSystem.MoveToTrash(dir.Write(QStringLiteral("a.jpg"), "picture"));
+    const bool trashed = fileSystem.MoveToTrash(dir.Write(QStringLiteral("a.jpg"), "picture")).has_value();
 
     QDir::setCurrent(previousCurrent);
     if (previous.isNull())
@@ -135,7 +135,7 @@ TEST(FreedesktopTrash, AnInfoFileThatCannotBeWrittenCompletelyKeepsTheFileInPlac
     rlimit small = previous;
     small.rlim_cur = 16;
     ::setrlimit(RLIMIT_FSIZE, &small);
-    const bool trashed = trash.MoveToTrash(source);
+    const bool trashed = trash.MoveToTrash(source).has_value();
     ::setrlimit(RLIMIT_FSIZE, &previous);
     EXPECT_FALSE(trashed);
     EXPECT_EQ(dir.Read(QStringLiteral("from/a.jpg")), "picture");
@@ -154,7 +154,8 @@ TEST(FreedesktopTrash, AFileOnAnotherMountGoesToTheTrashAtTheTopOfItsMount) {
     const std::string uid = std::to_string(::getuid());
     auto trashOnce = [&](const char* name) {
         const FilePath source = dir.Write(QStringLiteral("mnt/photos/%1").arg(QString::fromUtf8(name)), "x");
-        return trash.MoveToTrash(source) && !QFileInfo::exists(QFile::decodeName(QByteArray::fromStdString(source)));
+        return trash.MoveToTrash(source).has_value() &&
+               !QFileInfo::exists(QFile::decodeName(QByteArray::fromStdString(source)));
     };
     // No shared trash: the user's own at the top, with the path below the top.
     ASSERT_TRUE(trashOnce("a.jpg"));

@@ -75,8 +75,9 @@ struct DisposalSandbox {
             .isEmpty();
     }
 
-    void Run(ListIndex list, const FilePath& folder, bool keepSource = false, ProgressSink* sink = nullptr) {
-        DisposalContext context{board, fileSystem, prompter, [] {}, sink};
+    void Run(ListIndex list, const FilePath& folder, bool keepSource = false, ProgressSink* sink = nullptr,
+             DisposalRecord* record = nullptr) {
+        DisposalContext context{board, fileSystem, prompter, [] {}, sink, record};
         CopyOrMoveFiles(context, list, folder, keepSource);
     }
 };

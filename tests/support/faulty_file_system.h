@@ -86,11 +86,22 @@ public:
         return disk_.Remove(path);
     }
 
-    bool MoveToTrash(const FilePath& path) override {
-        if (!trashAvailable || trashRefuses.count(path) || !disk_.Status(path))
-            return false;
+    std::optional<FilePath> MoveToTrash(const FilePath& path) override {
+        if (!trashAvailable || trashRefuses.count(path) || !disk_.NameTaken(path))
+            return std::nullopt;
         const std::size_t slash = path.find_last_of('/');
-        return disk_.Rename(path, trashFolder + "/" + path.substr(slash + 1)) == 0;
+        FilePath trashed = trashFolder + "/" + path.substr(slash + 1);
+        for (int n = 2; disk_.NameTaken(trashed); ++n)
+            trashed = trashFolder + "/" + std::to_string(n) + "." + path.substr(slash + 1);
+        if (disk_.Rename(path, trashed) != 0)
+            return std::nullopt;
+        return trashed;
+    }
+
+    int RestoreFromTrash(const FilePath& trashed, const FilePath& original) override {
+        if (disk_.NameTaken(original))
+            return EEXIST;
+        return disk_.Rename(trashed, original);
     }
 
 private:

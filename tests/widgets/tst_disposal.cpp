@@ -230,6 +230,15 @@ private slots:
         QCOMPARE(window.groupBox(3)->title(), QString::fromUtf8("分類3(0/0)"));
         QVERIFY(window.thumbnail(3)->currentFile().empty());
 
+        // Undo brings the files back with the list; redo moves them again.
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(board.List(3).Entries(), moved);
+        QVERIFY(at(QStringLiteral("from/m0.jpg")) && !at(QStringLiteral("to/m1.jpg")));
+        QCOMPARE(window.groupBox(3)->title(), QString::fromUtf8("分類3(1/2)"));
+        QTest::keyClick(&window, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(board.List(3).Count(), 0);
+        QVERIFY(at(QStringLiteral("to/m0.jpg")) && !at(QStringLiteral("from/m1.jpg")));
+
         // Cancel disposes of nothing.
         const FilePathList kept = files(QStringLiteral("k"), 1);
         Fill(window, 3, kept);

@@ -5,6 +5,7 @@
 #include "board/moves.h"
 #include "disposal/copy_or_move_files.h"
 #include "disposal/delete_list_files.h"
+#include "disposal/disposal_undo.h"
 #include "disposal/dispose_command.h"
 #include "disposal/ui/destination_dialog.h"
 #include "disposal/ui/repaint_pacer.h"
@@ -68,12 +69,16 @@ void DisposalCommands::DisposeList(int id) {
     const JournalSync synced(board_);
 
     if (choice.page == DestinationPage::Files) {
+        DisposalRecord record;
         if (choice.folder.empty()) {
-            TellFilesThatStayed(DeleteListFiles(board_, *fileSystem_, list));
+            const FilePathList stayed = DeleteListFiles(board_, *fileSystem_, list, &record);
+            KeepForUndo(std::move(record));
+            TellFilesThatStayed(stayed);
             return;
         }
-        DisposalContext context{board_, *fileSystem_, prompter_, RepaintPacer(), progress_};
+        DisposalContext context{board_, *fileSystem_, prompter_, RepaintPacer(), progress_, &record};
         CopyOrMoveFiles(context, list, choice.folder, choice.keepSource);
+        KeepForUndo(std::move(record));
         return;
     }
     if (choice.target == kTargetClipboard) {
@@ -87,7 +92,15 @@ void DisposalCommands::DisposeList(int id) {
 void DisposalCommands::DeleteAll() {
     const RunLock::Scope running(board_.runLock());
     const JournalSync synced(board_);
-    TellFilesThatStayed(DeleteAllLists(board_, *fileSystem_));
+    DisposalRecord record;
+    const FilePathList stayed = DeleteAllLists(board_, *fileSystem_, &record);
+    KeepForUndo(std::move(record));
+    TellFilesThatStayed(stayed);
+}
+
+void DisposalCommands::KeepForUndo(DisposalRecord record) {
+    if (!record.empty())
+        board_.history().AttachFiles(std::make_shared<DisposalUndo>(*fileSystem_, prompter_, std::move(record)));
 }
 
 void DisposalCommands::TellFilesThatStayed(const FilePathList& stayed) {

@@ -2,6 +2,7 @@
 
 #include "board/command_context.h"
 #include "core/types.h"
+#include "disposal/disposal_record.h"
 #include "platform/file_system.h"
 
 #include <QObject>
@@ -41,6 +42,8 @@ public:
 
 private:
     void TellFilesThatStayed(const FilePathList& stayed);
+    // Lets the history take the files back with the list.
+    void KeepForUndo(DisposalRecord record);
 
     Board& board_;
     Prompter& prompter_;
