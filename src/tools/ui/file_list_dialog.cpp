@@ -80,6 +80,8 @@ void FileListDialog::MoveSelected() {
     for (const QModelIndex& row : selected)
         positions.push_back(model_->PositionAt(row.row()));
     MoveEntries(board_, shownList_, moveTarget_, std::move(positions), listChanged_);
+    // Each move is a step of its own to take back, not the whole visit to the window.
+    board_.history().Commit();
     FillRows();
 }
 
