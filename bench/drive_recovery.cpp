@@ -12,6 +12,8 @@
 //    in; a second child, never killed, runs the same session to say what those were.
 //
 // Arguments: kill runs (default 40), then the folder to work in (default $TMPDIR or /dev/shm).
+// With --print FOLDER it prints the lists that the recovery files in FOLDER hold, and changes
+// nothing: for a look at what a killed program left.
 
 #include "board/board.h"
 #include "board/moves.h"
@@ -341,8 +343,28 @@ int KillRuns(const FilePath& work, int runs) {
 
 } // namespace
 
+int PrintLeft(const FilePath& folder) {
+    const auto files = RecoveryFiles::Claim(folder);
+    if (!files)
+        return 2;
+    const RecoveryReading reading = ReadRecovery(*files);
+    static const char* const kOutcomes[] = {"nothing", "readable", "unreadable"};
+    std::printf("%s, generation %d, Backspace returns from list %d\n", kOutcomes[static_cast<int>(reading.outcome)],
+                reading.generation, reading.board.marks.lastTouched);
+    for (ListIndex list = 0; list < kListCount; ++list) {
+        const auto i = static_cast<std::size_t>(list);
+        std::printf("list %d (at %d):", list, reading.board.marks.positions[i]);
+        for (const FilePath& path : reading.board.lists[i])
+            std::printf(" %s", path.substr(path.rfind('/') + 1).c_str());
+        std::printf("\n");
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    if (argc == 3 && std::string_view(argv[1]) == "--print")
+        return PrintLeft(argv[2]);
     const int runs = argc > 1 ? std::atoi(argv[1]) : 40;
     const QString base =
         argc > 2 ? QString::fromLocal8Bit(argv[2]) : qEnvironmentVariable("TMPDIR", QStringLiteral("/dev/shm"));
