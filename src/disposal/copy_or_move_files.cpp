@@ -3,6 +3,7 @@
 #include "core/progress.h"
 #include "disposal/delete_list_files.h"
 #include "disposal/file_transfer.h"
+#include "disposal/sidecars.h"
 #include "platform/busy_cursor.h"
 #include "platform/file_info.h"
 #include "platform/file_system.h"
@@ -36,7 +37,7 @@ struct RunNotes {
 };
 
 Step HandleEntry(DisposalContext& context, ListIndex list, const FilePath& source, const FilePath& folder,
-                 bool keepSource, RunNotes& notes) {
+                 bool keepSource, RunNotes& notes, Sidecars& sidecars) {
     FileSystem& fileSystem = context.fileSystem;
     Prompter& prompter = context.prompter;
     const auto sourceStatus = fileSystem.Status(source);
@@ -77,11 +78,14 @@ Step HandleEntry(DisposalContext& context, ListIndex list, const FilePath& sourc
     if (transfer.ok()) {
         if (transfer.sourceKept)
             notes.sourcesKept.push_back(source);
+        const bool copied = keepSource || transfer.sourceKept;
         if (context.record) {
             using Kind = FileDisposal::Kind;
-            context.record->push_back({keepSource || transfer.sourceKept ? Kind::Copied : Kind::Moved, source, target,
+            context.record->push_back({copied ? Kind::Copied : Kind::Moved, source, target,
                                        fileSystem.Status(target).value_or(FileStatus{}), replaced});
         }
+        const BusyCursor busy;
+        sidecars.Follow(source, target, copied, taken, context.record);
         return Step::Next;
     }
     const PromptAnswer answer = prompter.Ask(
@@ -110,6 +114,7 @@ void CopyOrMoveFiles(DisposalContext& context, ListIndex list, const FilePath& f
     Board& board = context.board;
     ClassList& disposed = board.List(list);
     RunNotes notes;
+    Sidecars sidecars(context.fileSystem);
     {
         const BusyCursor busy;
         RemoveStaleTemporaries(context.fileSystem, folder);
@@ -121,7 +126,7 @@ void CopyOrMoveFiles(DisposalContext& context, ListIndex list, const FilePath& f
         for (std::size_t i = 0; i < entries.size(); ++i) {
             if (context.sink)
                 context.sink->Report(i + 1, entries.size(), entries[i]);
-            const Step step = HandleEntry(context, list, entries[i], folder, keepSource, notes);
+            const Step step = HandleEntry(context, list, entries[i], folder, keepSource, notes, sidecars);
             context.progress();
             if (step == Step::Stop)
                 break;
@@ -139,6 +144,9 @@ void CopyOrMoveFiles(DisposalContext& context, ListIndex list, const FilePath& f
     }
     if (!notes.sourcesKept.empty())
         context.prompter.Ask(NamedFilesMessage(strings::kSourcesKept, notes.sourcesKept), PromptButtons::Ok,
+                             PromptIcon::Exclamation);
+    if (!sidecars.leftBehind().empty())
+        context.prompter.Ask(NamedFilesMessage(strings::kSidecarsLeft, sidecars.leftBehind()), PromptButtons::Ok,
                              PromptIcon::Exclamation);
 }
 

@@ -1,5 +1,6 @@
 #include "disposal/delete_list_files.h"
 
+#include "disposal/sidecars.h"
 #include "platform/busy_cursor.h"
 #include "platform/file_info.h"
 #include "platform/file_system.h"
@@ -14,17 +15,24 @@ namespace {
 constexpr int kNamesShown = 20;
 } // namespace
 
-FilePathList DeleteListFiles(Board& board, FileSystem& fileSystem, ListIndex list, DisposalRecord* record) {
+FilePathList DeleteListFiles(Board& board, FileSystem& fileSystem, ListIndex list, DisposalRecord* record,
+                             FilePathList* sidecarsLeft) {
     ClassList& disposed = board.List(list);
     FilePathList stayed;
+    Sidecars sidecars(fileSystem);
     for (const FilePath& path : disposed.Entries()) {
         const BusyCursor busy;
         const std::optional<FilePath> trashed = fileSystem.MoveToTrash(path);
-        if (trashed && record)
-            record->push_back({FileDisposal::Kind::Trashed, path, *trashed, {}, std::nullopt});
-        else if (!trashed && fileSystem.NameTaken(path))
+        if (trashed) {
+            if (record)
+                record->push_back({FileDisposal::Kind::Trashed, path, *trashed, {}, std::nullopt});
+            sidecars.FollowToTrash(path, record);
+        } else if (fileSystem.NameTaken(path)) {
             stayed.push_back(path);
+        }
     }
+    if (sidecarsLeft)
+        sidecarsLeft->insert(sidecarsLeft->end(), sidecars.leftBehind().begin(), sidecars.leftBehind().end());
     // What the user sorted and the trash refused is not lost from the board.
     disposed.Clear();
     for (const FilePath& path : stayed)
@@ -34,12 +42,12 @@ FilePathList DeleteListFiles(Board& board, FileSystem& fileSystem, ListIndex lis
     return stayed;
 }
 
-FilePathList DeleteAllLists(Board& board, FileSystem& fileSystem, DisposalRecord* record) {
+FilePathList DeleteAllLists(Board& board, FileSystem& fileSystem, DisposalRecord* record, FilePathList* sidecarsLeft) {
     FilePathList stayed;
     for (ListIndex list = 0; list < kListCount; ++list) {
         if (board.List(list).Count() == 0)
             continue;
-        for (FilePath& path : DeleteListFiles(board, fileSystem, list, record))
+        for (FilePath& path : DeleteListFiles(board, fileSystem, list, record, sidecarsLeft))
             stayed.push_back(std::move(path));
     }
     return stayed;

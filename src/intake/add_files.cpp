@@ -2,6 +2,7 @@
 
 #include "app/settings_file.h"
 #include "board/board.h"
+#include "board/sidecar_names.h"
 #include "intake/extension_filter.h"
 #include "intake/thumbnail_cache.h"
 #include "platform/busy_cursor.h"
@@ -77,7 +78,9 @@ int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilt
                 thumbnailCache.Remove(path); // a cache that cannot be removed is still not added
                 continue;
             }
-            if (!ExtensionFilter::Accepts(path, patterns, applyExtensionFilter, bypassFilter, pathText))
+            // Edits and ratings beside a picture follow it; they are never entries of their own.
+            if (sidecar_names::IsSidecar(pathText.FileName(path)) ||
+                !ExtensionFilter::Accepts(path, patterns, applyExtensionFilter, bypassFilter, pathText))
                 continue;
             const auto info = StatPath(path);
             if (!info || !info->IsRegular())

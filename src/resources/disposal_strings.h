@@ -23,6 +23,8 @@ inline constexpr const char* kCopyFailedQuestion =
 inline constexpr const char* kTrashFailed =
     "次のファイルはごみ箱に移動できなかったため、元の場所に残っています。\r\n%1";
 inline constexpr const char* kTrashFailedMore = "ほか %1 個のファイル";
+inline constexpr const char* kSidecarsLeft =
+    "次の付随ファイルは画像と一緒に移動またはコピーできなかったため、元の場所に残っています。\r\n%1";
 inline constexpr const char* kUndoFailed = "元に戻せなかったファイルがあります。\r\n%1";
 inline constexpr const char* kSourcesKept =
     "移動元から削除できなかったファイルがあります（コピーは作成されました）。\r\n%1";

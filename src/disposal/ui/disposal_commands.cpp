@@ -70,9 +70,11 @@ void DisposalCommands::DisposeList(int id) {
 
     if (choice.page == DestinationPage::Files) {
         DisposalRecord record;
+        FilePathList sidecarsLeft;
         if (choice.folder.empty()) {
-            const FilePathList stayed = DeleteListFiles(board_, *fileSystem_, list, &record);
+            FilePathList stayed = DeleteListFiles(board_, *fileSystem_, list, &record, &sidecarsLeft);
             KeepForUndo(std::move(record));
+            stayed.insert(stayed.end(), sidecarsLeft.begin(), sidecarsLeft.end());
             TellFilesThatStayed(stayed);
             return;
         }
@@ -93,8 +95,10 @@ void DisposalCommands::DeleteAll() {
     const RunLock::Scope running(board_.runLock());
     const JournalSync synced(board_);
     DisposalRecord record;
-    const FilePathList stayed = DeleteAllLists(board_, *fileSystem_, &record);
+    FilePathList sidecarsLeft;
+    FilePathList stayed = DeleteAllLists(board_, *fileSystem_, &record, &sidecarsLeft);
     KeepForUndo(std::move(record));
+    stayed.insert(stayed.end(), sidecarsLeft.begin(), sidecarsLeft.end());
     TellFilesThatStayed(stayed);
 }
 

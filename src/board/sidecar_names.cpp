@@ -1,0 +1,60 @@
+#include "board/sidecar_names.h"
+
+#include <array>
+
+namespace pelldrake::sidecar_names {
+
+namespace {
+
+constexpr std::array<std::string_view, 3> kOwnSuffixes{".xmp", ".pp3", ".dop"};
+constexpr std::array<std::string_view, 2> kSharedSuffixes{".xmp", ".aae"};
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// name is stem followed by one of the suffixes.
+template <std::size_t N>
+bool IsStemWithSuffix(std::string_view name, std::string_view stem, const std::array<std::string_view, N>& suffixes) {
+    if (stem.empty() || name.size() <= stem.size() || !name.starts_with(stem))
+        return false;
+    const std::string_view rest = name.substr(stem.size());
+    for (std::string_view suffix : suffixes) {
+        if (EqualsIgnoringAsciiCase(rest, suffix))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool IsSidecar(std::string_view fileName) {
+    for (std::string_view suffix : {".xmp", ".pp3", ".dop", ".aae"}) {
+        if (fileName.size() > suffix.size() &&
+            EqualsIgnoringAsciiCase(fileName.substr(fileName.size() - suffix.size()), suffix))
+            return true;
+    }
+    return false;
+}
+
+std::string_view BaseName(std::string_view fileName) {
+    const std::size_t dot = fileName.rfind('.');
+    return dot == std::string_view::npos || dot == 0 ? std::string_view() : fileName.substr(0, dot);
+}
+
+Relation RelationOf(std::string_view sidecar, std::string_view picture) {
+    if (IsStemWithSuffix(sidecar, picture, kOwnSuffixes))
+        return Relation::Own;
+    if (IsStemWithSuffix(sidecar, BaseName(picture), kSharedSuffixes))
+        return Relation::SharedByBaseName;
+    return Relation::None;
+}
+
+} // namespace pelldrake::sidecar_names

@@ -1,0 +1,112 @@
+#include "disposal/sidecars.h"
+
+#include "board/sidecar_names.h"
+#include "disposal/file_transfer.h"
+#include "platform/file_system.h"
+
+namespace pelldrake {
+
+namespace {
+
+FilePath FolderOf(const FilePath& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == FilePath::npos ? FilePath(".") : path.substr(0, slash == 0 ? 1 : slash);
+}
+
+std::string NameOf(const FilePath& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == FilePath::npos ? path : path.substr(slash + 1);
+}
+
+FilePath Join(const FilePath& folder, const std::string& name) {
+    return folder.ends_with('/') ? folder + name : folder + "/" + name;
+}
+
+} // namespace
+
+std::set<std::string>& Sidecars::NamesIn(const FilePath& folder) {
+    auto found = names_.find(folder);
+    if (found == names_.end()) {
+        const FilePathList names = fileSystem_.FolderNames(folder);
+        found = names_.emplace(folder, std::set<std::string>(names.begin(), names.end())).first;
+    }
+    return found->second;
+}
+
+void Sidecars::Left(const FilePath& path) {
+    NamesIn(FolderOf(path)).erase(NameOf(path));
+}
+
+FilePathList Sidecars::Find(const FilePath& picture, bool copied) {
+    using sidecar_names::Relation;
+    const FilePath folder = FolderOf(picture);
+    const std::string pictureName = NameOf(picture);
+    const std::set<std::string>& names = NamesIn(folder);
+    const std::string_view base = sidecar_names::BaseName(pictureName);
+    // Another picture of the base name still in the folder keeps the shared sidecar there.
+    bool sharedStays = false;
+    if (!copied && !base.empty()) {
+        for (const std::string& name : names) {
+            if (name != pictureName && !sidecar_names::IsSidecar(name) && sidecar_names::BaseName(name) == base) {
+                sharedStays = true;
+                break;
+            }
+        }
+    }
+    FilePathList found;
+    for (const std::string& name : names) {
+        const Relation relation = sidecar_names::RelationOf(name, pictureName);
+        if (relation == Relation::Own || (relation == Relation::SharedByBaseName && !sharedStays))
+            found.push_back(Join(folder, name));
+    }
+    return found;
+}
+
+void Sidecars::Follow(const FilePath& picture, const FilePath& target, bool copied, bool replaceAgreed,
+                      DisposalRecord* record) {
+    if (!copied)
+        Left(picture);
+    const FilePath targetFolder = FolderOf(target);
+    for (const FilePath& sidecar : Find(picture, copied)) {
+        const FilePath sidecarTarget = Join(targetFolder, NameOf(sidecar));
+        std::optional<FilePath> replaced;
+        if (fileSystem_.NameTaken(sidecarTarget)) {
+            if (copiedTo_.count(sidecarTarget))
+                continue; // a shared sidecar, copied with another picture of its name
+            if (!replaceAgreed || !(replaced = fileSystem_.MoveToTrash(sidecarTarget))) {
+                leftBehind_.push_back(sidecar);
+                continue;
+            }
+        }
+        const TransferResult transfer = TransferFile(fileSystem_, sidecar, sidecarTarget, copied);
+        if (!transfer.ok()) {
+            if (replaced)
+                fileSystem_.RestoreFromTrash(*replaced, sidecarTarget);
+            leftBehind_.push_back(sidecar);
+            continue;
+        }
+        copiedTo_.insert(sidecarTarget);
+        const bool moved = !copied && !transfer.sourceKept;
+        if (moved)
+            Left(sidecar);
+        if (record)
+            record->push_back({moved ? FileDisposal::Kind::Moved : FileDisposal::Kind::Copied, sidecar, sidecarTarget,
+                               fileSystem_.Status(sidecarTarget).value_or(FileStatus{}), replaced});
+    }
+}
+
+void Sidecars::FollowToTrash(const FilePath& picture, DisposalRecord* record) {
+    Left(picture);
+    for (const FilePath& sidecar : Find(picture, false)) {
+        const std::optional<FilePath> trashed = fileSystem_.MoveToTrash(sidecar);
+        if (!trashed) {
+            leftBehind_.push_back(sidecar);
+            continue;
+        }
+        Left(sidecar);
+        if (record)
+            record->push_back({FileDisposal::Kind::Trashed, sidecar, *trashed, {}, std::nullopt});
+    }
+}
+
+} // namespace pelldrake

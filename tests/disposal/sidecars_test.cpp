@@ -1,0 +1,93 @@
+#include "app/settings_file.h"
+#include "disposal/delete_list_files.h"
+#include "disposal/disposal_undo.h"
+#include "intake/add_files.h"
+#include "support/disposal_sandbox.h"
+
+#include <gtest/gtest.h>
+
+using namespace pelldrake;
+using namespace pelldrake::testing;
+
+namespace {
+
+struct SidecarBox : DisposalSandbox {
+    SidecarBox() : DisposalSandbox(0) {
+        for (const char* name : {"IMG_1.CR2", "IMG_1.CR2.xmp", "IMG_1.CR2.PP3", "IMG_1.JPG", "IMG_1.xmp", "IMG_1.AAE",
+                                 "IMG_2.jpg", "IMG_2.jpg.DOP", "other.xmp"})
+            dir.Write(QStringLiteral("from/") + name, name);
+    }
+    FilePath From(const char* name) const { return dir.Native(QStringLiteral("from/") + name); }
+    bool In(const char* folder, const char* name) const {
+        return QFileInfo::exists(dir.FilePath(QString::fromLatin1(folder) + "/" + name));
+    }
+    void Sort(ListIndex list, std::initializer_list<const char*> names) {
+        for (const char* name : names)
+            board.List(list).Append(From(name));
+    }
+};
+
+TEST(Sidecars, FollowTheirPictureInEveryFormTheSharedOneWithTheLastToLeaveAndComeBackOnUndo) {
+    SidecarBox box;
+    box.Sort(3, {"IMG_1.CR2", "IMG_2.jpg"});
+    DisposalRecord record;
+    box.Run(3, box.To(), false, nullptr, &record);
+    for (const char* moved : {"IMG_1.CR2", "IMG_1.CR2.xmp", "IMG_1.CR2.PP3", "IMG_2.jpg", "IMG_2.jpg.DOP"})
+        EXPECT_TRUE(box.In("to", moved) && !box.In("from", moved)) << moved;
+    // The JPEG of the same base name stays, and with it what the two share.
+    for (const char* stayed : {"IMG_1.JPG", "IMG_1.xmp", "IMG_1.AAE", "other.xmp"})
+        EXPECT_TRUE(box.In("from", stayed)) << stayed;
+    EXPECT_TRUE(box.prompter.questions.empty());
+
+    box.Sort(3, {"IMG_1.JPG"});
+    DisposalRecord last;
+    box.Run(3, box.To(), false, nullptr, &last);
+    EXPECT_TRUE(box.In("to", "IMG_1.xmp") && box.In("to", "IMG_1.AAE") && box.In("from", "other.xmp"));
+
+    DisposalUndo(box.fileSystem, box.prompter, last).Undo();
+    DisposalUndo(box.fileSystem, box.prompter, record).Undo();
+    for (const char* name : {"IMG_1.CR2", "IMG_1.CR2.xmp", "IMG_1.CR2.PP3", "IMG_1.xmp", "IMG_1.AAE", "IMG_2.jpg.DOP"})
+        EXPECT_TRUE(box.In("from", name) && !box.In("to", name)) << name;
+
+    // Nor are they ever entries of the board, whatever the filter says.
+    Board intake;
+    const SettingsFile settings(box.dir.FilePath(QStringLiteral("pelldrake.INI")));
+    EXPECT_EQ(AddFiles(intake, settings, false,
+                       {box.From("IMG_1.CR2"), box.From("IMG_1.xmp"), box.From("IMG_2.jpg.DOP")}, kUnclassified, true),
+              1);
+}
+
+TEST(Sidecars, AClashFollowsThePicturesAnswerAndTheTrashAndOtherFileSystemsTakeThemAlong) {
+    SidecarBox box;
+    box.dir.Write(QStringLiteral("to/IMG_1.CR2"), "older picture");
+    box.dir.Write(QStringLiteral("to/IMG_1.CR2.xmp"), "older edits");
+    box.dir.Write(QStringLiteral("to/IMG_2.jpg.DOP"), "somebody else's");
+    box.fileSystem.crossDevice = true;
+    box.Sort(3, {"IMG_1.CR2", "IMG_2.jpg"});
+    box.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Ok};
+    box.Run(3, box.To());
+    EXPECT_EQ(box.dir.Read(QStringLiteral("to/IMG_1.CR2.xmp")), "IMG_1.CR2.xmp");
+    EXPECT_EQ(box.dir.Read(QStringLiteral("trash/IMG_1.CR2.xmp")), "older edits");
+    EXPECT_EQ(box.dir.Read(QStringLiteral("to/IMG_2.jpg.DOP")), "somebody else's");
+    EXPECT_TRUE(box.In("from", "IMG_2.jpg.DOP") && !box.In("from", "IMG_2.jpg"));
+    ASSERT_EQ(box.prompter.questions.size(), 2u);
+    EXPECT_TRUE(box.prompter.questions[1].text.contains(QString::fromStdString(box.From("IMG_2.jpg.DOP"))));
+
+    // いいえ to the picture leaves its sidecars too, without a word about them.
+    box.dir.Write(QStringLiteral("from/IMG_3.jpg"), "3");
+    box.dir.Write(QStringLiteral("from/IMG_3.jpg.xmp"), "3 edits");
+    box.dir.Write(QStringLiteral("to/IMG_3.jpg"), "older 3");
+    box.Sort(4, {"IMG_3.jpg"});
+    box.prompter.answers = {PromptAnswer::No};
+    box.Run(4, box.To());
+    EXPECT_TRUE(box.In("from", "IMG_3.jpg.xmp") && !box.In("to", "IMG_3.jpg.xmp"));
+    EXPECT_EQ(box.prompter.questions.size(), 3u);
+
+    box.Sort(5, {"IMG_1.JPG", "IMG_3.jpg"});
+    DisposalRecord trashed;
+    EXPECT_TRUE(DeleteListFiles(box.board, box.fileSystem, 5, &trashed).empty());
+    EXPECT_TRUE(box.In("trash", "IMG_1.xmp") && box.In("trash", "IMG_1.AAE") && box.In("trash", "IMG_3.jpg.xmp"));
+    EXPECT_EQ(trashed.size(), 5u);
+}
+
+} // namespace
