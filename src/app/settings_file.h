@@ -30,6 +30,10 @@ public:
     int DialogMode() const { return Number("DIALOG", "MODE", "0"); }
     void WriteDialogMode(int mode) const { WriteNumber("DIALOG", "MODE", mode); }
 
+    // INTAKE
+    bool IntakePairs() const { return Number("INTAKE", "PAIRS", "0") != 0; }
+    void WriteIntakePairs(bool on) const { profile_.WriteText("INTAKE", "PAIRS", on ? "1" : "0"); }
+
     // EXTFILTER
     int ExtFilterEnable() const { return Number("EXTFILTER", "ENABLE", "0"); }
     void WriteExtFilterEnable(bool on) const { profile_.WriteText("EXTFILTER", "ENABLE", on ? "1" : "0"); }

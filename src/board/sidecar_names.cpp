@@ -1,6 +1,7 @@
 #include "board/sidecar_names.h"
 
 #include <array>
+#include <initializer_list>
 
 namespace pelldrake::sidecar_names {
 
@@ -34,6 +35,27 @@ bool IsStemWithSuffix(std::string_view name, std::string_view stem, const std::a
 }
 
 } // namespace
+
+bool HasExtension(std::string_view fileName, std::initializer_list<std::string_view> extensions) {
+    const std::size_t dot = fileName.rfind('.');
+    if (dot == std::string_view::npos || dot == 0)
+        return false;
+    const std::string_view extension = fileName.substr(dot + 1);
+    for (std::string_view candidate : extensions) {
+        if (EqualsIgnoringAsciiCase(extension, candidate))
+            return true;
+    }
+    return false;
+}
+
+bool IsCameraRaw(std::string_view fileName) {
+    return HasExtension(fileName, {"cr2", "cr3", "crw", "nef", "nrw", "arw", "srf", "sr2", "dng", "orf", "rw2", "raf",
+                                   "pef", "srw", "rwl", "3fr", "erf", "kdc", "mrw", "x3f", "iiq", "mos", "dcr"});
+}
+
+bool IsJpeg(std::string_view fileName) {
+    return HasExtension(fileName, {"jpg", "jpeg"});
+}
 
 bool IsSidecar(std::string_view fileName) {
     for (std::string_view suffix : {".xmp", ".pp3", ".dop", ".aae"}) {

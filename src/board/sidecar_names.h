@@ -18,4 +18,8 @@ Relation RelationOf(std::string_view sidecar, std::string_view picture);
 // The picture's name without its last extension; empty when it has none.
 std::string_view BaseName(std::string_view fileName);
 
+// A camera's raw file and the JPEG it wrote beside it form a pair when they share a base name.
+bool IsCameraRaw(std::string_view fileName);
+bool IsJpeg(std::string_view fileName);
+
 } // namespace pelldrake::sidecar_names

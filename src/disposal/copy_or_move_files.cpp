@@ -114,7 +114,7 @@ void CopyOrMoveFiles(DisposalContext& context, ListIndex list, const FilePath& f
     Board& board = context.board;
     ClassList& disposed = board.List(list);
     RunNotes notes;
-    Sidecars sidecars(context.fileSystem);
+    Sidecars sidecars(context.fileSystem, context.withCompanions);
     {
         const BusyCursor busy;
         RemoveStaleTemporaries(context.fileSystem, folder);

@@ -22,6 +22,8 @@ struct DisposalContext {
     ProgressSink* sink = nullptr;
     // Where the run notes what it did to each file, for undo; may be null.
     DisposalRecord* record = nullptr;
+    // The camera raw files of a JPEG's base name follow it.
+    bool withCompanions = false;
 };
 
 // Moves (or, keeping the sources, copies) every file of the list into the folder, asking before

@@ -16,10 +16,10 @@ constexpr int kNamesShown = 20;
 } // namespace
 
 FilePathList DeleteListFiles(Board& board, FileSystem& fileSystem, ListIndex list, DisposalRecord* record,
-                             FilePathList* sidecarsLeft) {
+                             FilePathList* sidecarsLeft, bool withCompanions) {
     ClassList& disposed = board.List(list);
     FilePathList stayed;
-    Sidecars sidecars(fileSystem);
+    Sidecars sidecars(fileSystem, withCompanions);
     for (const FilePath& path : disposed.Entries()) {
         const BusyCursor busy;
         const std::optional<FilePath> trashed = fileSystem.MoveToTrash(path);
@@ -42,12 +42,13 @@ FilePathList DeleteListFiles(Board& board, FileSystem& fileSystem, ListIndex lis
     return stayed;
 }
 
-FilePathList DeleteAllLists(Board& board, FileSystem& fileSystem, DisposalRecord* record, FilePathList* sidecarsLeft) {
+FilePathList DeleteAllLists(Board& board, FileSystem& fileSystem, DisposalRecord* record, FilePathList* sidecarsLeft,
+                            bool withCompanions) {
     FilePathList stayed;
     for (ListIndex list = 0; list < kListCount; ++list) {
         if (board.List(list).Count() == 0)
             continue;
-        for (FilePath& path : DeleteListFiles(board, fileSystem, list, record, sidecarsLeft))
+        for (FilePath& path : DeleteListFiles(board, fileSystem, list, record, sidecarsLeft, withCompanions))
             stayed.push_back(std::move(path));
     }
     return stayed;

@@ -13,11 +13,11 @@ class FileSystem;
 // Each file's sidecars go with it; those that could not are added to sidecarsLeft. Where each
 // file went is noted in record, when given, for undo.
 FilePathList DeleteListFiles(Board& board, FileSystem& fileSystem, ListIndex list, DisposalRecord* record = nullptr,
-                             FilePathList* sidecarsLeft = nullptr);
+                             FilePathList* sidecarsLeft = nullptr, bool withCompanions = false);
 
 // Every non-empty list in turn, 0 to 10.
 FilePathList DeleteAllLists(Board& board, FileSystem& fileSystem, DisposalRecord* record = nullptr,
-                            FilePathList* sidecarsLeft = nullptr);
+                            FilePathList* sidecarsLeft = nullptr, bool withCompanions = false);
 
 // The message naming the files that stayed, at most a screenful of them.
 QString TrashFailureMessage(const FilePathList& stayed);

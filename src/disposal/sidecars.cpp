@@ -62,51 +62,82 @@ FilePathList Sidecars::Find(const FilePath& picture, bool copied) {
     return found;
 }
 
+FilePathList Sidecars::Companions(const FilePath& picture) {
+    const std::string pictureName = NameOf(picture);
+    if (!withCompanions_ || !sidecar_names::IsJpeg(pictureName))
+        return {};
+    const FilePath folder = FolderOf(picture);
+    const std::string_view base = sidecar_names::BaseName(pictureName);
+    FilePathList found;
+    for (const std::string& name : NamesIn(folder)) {
+        if (sidecar_names::IsCameraRaw(name) && sidecar_names::BaseName(name) == base)
+            found.push_back(Join(folder, name));
+    }
+    return found;
+}
+
+bool Sidecars::Carry(const FilePath& file, const FilePath& target, bool copied, bool replaceAgreed,
+                     DisposalRecord* record) {
+    std::optional<FilePath> replaced;
+    if (fileSystem_.NameTaken(target)) {
+        if (copiedTo_.count(target))
+            return false; // shared, and copied with another picture of its name already
+        if (!replaceAgreed || !(replaced = fileSystem_.MoveToTrash(target))) {
+            leftBehind_.push_back(file);
+            return false;
+        }
+    }
+    const TransferResult transfer = TransferFile(fileSystem_, file, target, copied);
+    if (!transfer.ok()) {
+        if (replaced)
+            fileSystem_.RestoreFromTrash(*replaced, target);
+        leftBehind_.push_back(file);
+        return false;
+    }
+    copiedTo_.insert(target);
+    const bool moved = !copied && !transfer.sourceKept;
+    if (moved)
+        Left(file);
+    if (record)
+        record->push_back({moved ? FileDisposal::Kind::Moved : FileDisposal::Kind::Copied, file, target,
+                           fileSystem_.Status(target).value_or(FileStatus{}), replaced});
+    return true;
+}
+
+bool Sidecars::Trash(const FilePath& file, DisposalRecord* record) {
+    const std::optional<FilePath> trashed = fileSystem_.MoveToTrash(file);
+    if (!trashed) {
+        leftBehind_.push_back(file);
+        return false;
+    }
+    Left(file);
+    if (record)
+        record->push_back({FileDisposal::Kind::Trashed, file, *trashed, {}, std::nullopt});
+    return true;
+}
+
 void Sidecars::Follow(const FilePath& picture, const FilePath& target, bool copied, bool replaceAgreed,
                       DisposalRecord* record) {
     if (!copied)
         Left(picture);
     const FilePath targetFolder = FolderOf(target);
-    for (const FilePath& sidecar : Find(picture, copied)) {
-        const FilePath sidecarTarget = Join(targetFolder, NameOf(sidecar));
-        std::optional<FilePath> replaced;
-        if (fileSystem_.NameTaken(sidecarTarget)) {
-            if (copiedTo_.count(sidecarTarget))
-                continue; // a shared sidecar, copied with another picture of its name
-            if (!replaceAgreed || !(replaced = fileSystem_.MoveToTrash(sidecarTarget))) {
-                leftBehind_.push_back(sidecar);
-                continue;
-            }
-        }
-        const TransferResult transfer = TransferFile(fileSystem_, sidecar, sidecarTarget, copied);
-        if (!transfer.ok()) {
-            if (replaced)
-                fileSystem_.RestoreFromTrash(*replaced, sidecarTarget);
-            leftBehind_.push_back(sidecar);
-            continue;
-        }
-        copiedTo_.insert(sidecarTarget);
-        const bool moved = !copied && !transfer.sourceKept;
-        if (moved)
-            Left(sidecar);
-        if (record)
-            record->push_back({moved ? FileDisposal::Kind::Moved : FileDisposal::Kind::Copied, sidecar, sidecarTarget,
-                               fileSystem_.Status(sidecarTarget).value_or(FileStatus{}), replaced});
+    for (const FilePath& companion : Companions(picture)) {
+        const FilePath companionTarget = Join(targetFolder, NameOf(companion));
+        if (Carry(companion, companionTarget, copied, replaceAgreed, record))
+            Follow(companion, companionTarget, copied, replaceAgreed, record);
     }
+    for (const FilePath& sidecar : Find(picture, copied))
+        Carry(sidecar, Join(targetFolder, NameOf(sidecar)), copied, replaceAgreed, record);
 }
 
 void Sidecars::FollowToTrash(const FilePath& picture, DisposalRecord* record) {
     Left(picture);
-    for (const FilePath& sidecar : Find(picture, false)) {
-        const std::optional<FilePath> trashed = fileSystem_.MoveToTrash(sidecar);
-        if (!trashed) {
-            leftBehind_.push_back(sidecar);
-            continue;
-        }
-        Left(sidecar);
-        if (record)
-            record->push_back({FileDisposal::Kind::Trashed, sidecar, *trashed, {}, std::nullopt});
+    for (const FilePath& companion : Companions(picture)) {
+        if (Trash(companion, record))
+            FollowToTrash(companion, record);
     }
+    for (const FilePath& sidecar : Find(picture, false))
+        Trash(sidecar, record);
 }
 
 } // namespace pelldrake

@@ -36,6 +36,30 @@ bool DuplicateIndex::Contains(std::string_view path) const {
     return keys_.count(codePage_.ToUpper(path)) != 0;
 }
 
+namespace {
+
+// The camera raw files among the candidates that have a JPEG of their base name beside them.
+std::unordered_set<std::string> RawsPairedWithJpegs(const FilePathList& candidates) {
+    const PathText& pathText = PathText::Native();
+    auto stem = [&pathText](const FilePath& path) {
+        const std::string_view name = pathText.FileName(path);
+        return path.substr(0, path.size() - name.size()) + std::string(sidecar_names::BaseName(name));
+    };
+    std::unordered_set<std::string> jpegStems;
+    for (const FilePath& path : candidates) {
+        if (sidecar_names::IsJpeg(pathText.FileName(path)))
+            jpegStems.insert(stem(path));
+    }
+    std::unordered_set<std::string> paired;
+    for (const FilePath& path : candidates) {
+        if (sidecar_names::IsCameraRaw(pathText.FileName(path)) && jpegStems.count(stem(path)))
+            paired.insert(path);
+    }
+    return paired;
+}
+
+} // namespace
+
 int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilter, FilePathList candidates,
              ListIndex target, bool bypassFilter, PathCase pathCase, ProgressSink* progress,
              const FilePathList& chosenFolders) {
@@ -43,6 +67,8 @@ int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilt
     BusyCursor busy;
 
     const ThumbnailCacheRule thumbnailCache(settings, chosenFolders);
+    const std::unordered_set<std::string> pairedRaws =
+        settings.IntakePairs() ? RawsPairedWithJpegs(candidates) : std::unordered_set<std::string>();
     const std::vector<std::string> patterns = ExtensionFilter::Load(settings);
     const PathText& pathText = PathText::Native();
 
@@ -78,8 +104,9 @@ int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilt
                 thumbnailCache.Remove(path); // a cache that cannot be removed is still not added
                 continue;
             }
-            // Edits and ratings beside a picture follow it; they are never entries of their own.
-            if (sidecar_names::IsSidecar(pathText.FileName(path)) ||
+            // Edits and ratings beside a picture follow it, as a raw file follows its JPEG; they
+            // are never entries of their own.
+            if (sidecar_names::IsSidecar(pathText.FileName(path)) || pairedRaws.count(path) ||
                 !ExtensionFilter::Accepts(path, patterns, applyExtensionFilter, bypassFilter, pathText))
                 continue;
             const auto info = StatPath(path);

@@ -90,4 +90,34 @@ TEST(Sidecars, AClashFollowsThePicturesAnswerAndTheTrashAndOtherFileSystemsTakeT
     EXPECT_EQ(trashed.size(), 5u);
 }
 
+TEST(Sidecars, WithPairsOnARawFileIsTheCompanionOfItsJpegInIntakeAndInEveryDisposal) {
+    SidecarBox box;
+    box.dir.Write(QStringLiteral("from/IMG_4.NEF"), "a raw file alone");
+    const SettingsFile settings(box.dir.FilePath(QStringLiteral("pelldrake.INI")));
+    const FilePathList found{box.From("IMG_1.CR2"), box.From("IMG_1.JPG"), box.From("IMG_2.jpg"),
+                             box.From("IMG_4.NEF")};
+    Board single;
+    EXPECT_EQ(AddFiles(single, settings, false, found, kUnclassified, true), 4);
+    settings.WriteIntakePairs(true);
+    EXPECT_EQ(box.dir.Read(QStringLiteral("pelldrake.INI")), "[INTAKE]\r\nPAIRS=1\r\n");
+    Board paired;
+    AddFiles(paired, settings, false, found, kUnclassified, true);
+    EXPECT_EQ(paired.List(kUnclassified).Entries(),
+              (FilePathList{box.From("IMG_1.JPG"), box.From("IMG_2.jpg"), box.From("IMG_4.NEF")}));
+
+    // The JPEG takes its raw file along, and the raw file its own sidecars and the shared ones.
+    box.Sort(3, {"IMG_1.JPG"});
+    DisposalRecord record;
+    DisposalContext context{box.board, box.fileSystem, box.prompter, [] {}, nullptr, &record, true};
+    CopyOrMoveFiles(context, 3, box.To(), false);
+    for (const char* name : {"IMG_1.JPG", "IMG_1.CR2", "IMG_1.CR2.xmp", "IMG_1.CR2.PP3", "IMG_1.xmp", "IMG_1.AAE"})
+        EXPECT_TRUE(box.In("to", name) && !box.In("from", name)) << name;
+    DisposalUndo(box.fileSystem, box.prompter, record).Undo();
+    EXPECT_TRUE(box.In("from", "IMG_1.CR2") && box.In("from", "IMG_1.xmp") && !box.In("to", "IMG_1.CR2"));
+
+    box.Sort(4, {"IMG_1.JPG"});
+    DeleteListFiles(box.board, box.fileSystem, 4, nullptr, nullptr, true);
+    EXPECT_TRUE(box.In("trash", "IMG_1.CR2") && box.In("trash", "IMG_1.CR2.xmp") && !box.In("from", "IMG_1.xmp"));
+}
+
 } // namespace

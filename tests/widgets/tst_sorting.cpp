@@ -303,6 +303,15 @@ private slots:
         QCOMPARE(Entries(0), (FilePathList{"a", "c"}));
     }
 
+    void rawJpegPairsIsACheckEntryWrittenToTheSettings() {
+        QVERIFY(!Menu(menu_ids::kRawJpegPairs)->isChecked());
+        Menu(menu_ids::kRawJpegPairs)->trigger();
+        QVERIFY(board->settings().IntakePairs());
+        QVERIFY(Menu(menu_ids::kRawJpegPairs)->isChecked());
+        Menu(menu_ids::kRawJpegPairs)->trigger();
+        QCOMPARE(board->settings().profile().ReadText("INTAKE", "PAIRS", ""), std::string("0"));
+    }
+
     void menuEnlargeEntriesRunTheEnlargeCommand() {
         Fill(2, {"y", "z"}, 1);
         Menu(menu_ids::kEnlargeFirst + 2)->trigger();
@@ -343,7 +352,7 @@ private slots:
         }
         QCOMPARE(titles, (QStringList{"ファイル(&F)", "編集(&E)", "ツール(&T)", "表示(&V)", "ヘルプ(&H)"}));
         QCOMPARE(ran, listed);
-        QCOMPARE(separators, 9);
+        QCOMPARE(separators, 10);
     }
 
     // --- help ---

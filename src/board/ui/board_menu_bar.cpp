@@ -17,7 +17,7 @@ BoardMenuBar::BoardMenuBar(QMenuBar* bar, ClassifyBoardDialog& board) : QObject(
         QMenu* menu = bar->addMenu(QString::fromUtf8(top.text));
         AddEntries(menu, top.children);
     }
-    for (int id : {menu_ids::kExpand, menu_ids::kApplyExtensionFilter})
+    for (int id : {menu_ids::kExpand, menu_ids::kApplyExtensionFilter, menu_ids::kRawJpegPairs})
         action(id)->setCheckable(true);
     for (int i = 0; i < kListCount; ++i)
         action(menu_ids::kEnlargeFirst + i)->setCheckable(true);
@@ -67,6 +67,7 @@ void BoardMenuBar::UpdateStates() {
     greyWhen(kDeleteAll, total == 0);
     greyWhen(kCloseEnlarge, board_.viewer().ShownList() == EnlargeViewer::kNoList);
     action(kApplyExtensionFilter)->setChecked(board_.applyExtensionFilter());
+    action(kRawJpegPairs)->setChecked(board_.settings().IntakePairs());
     const QMimeData* clipboard = SystemClipboard().Contents();
     greyWhen(kFromClipboard, !clipboard || !OffersFilesOrText(*clipboard));
     greyWhen(kSaveWorkState, total == 0);

@@ -1,5 +1,6 @@
 #include "disposal/ui/disposal_commands.h"
 
+#include "app/settings_file.h"
 #include "board/board.h"
 #include "board/command_table.h"
 #include "board/moves.h"
@@ -37,8 +38,14 @@ private:
 
 } // namespace
 
-DisposalCommands::DisposalCommands(Board& board, Prompter& prompter, QWidget* boardWindow, ProgressSink* progress)
-    : QObject(boardWindow), board_(board), prompter_(prompter), boardWindow_(boardWindow), progress_(progress) {}
+DisposalCommands::DisposalCommands(Board& board, Prompter& prompter, QWidget* boardWindow, ProgressSink* progress,
+                                   const SettingsFile* settings)
+    : QObject(boardWindow), board_(board), prompter_(prompter), boardWindow_(boardWindow), progress_(progress),
+      settings_(settings) {}
+
+bool DisposalCommands::WithCompanions() const {
+    return settings_ && settings_->IntakePairs();
+}
 
 DisposalCommands::~DisposalCommands() = default;
 
@@ -72,13 +79,13 @@ void DisposalCommands::DisposeList(int id) {
         DisposalRecord record;
         FilePathList sidecarsLeft;
         if (choice.folder.empty()) {
-            FilePathList stayed = DeleteListFiles(board_, *fileSystem_, list, &record, &sidecarsLeft);
+            FilePathList stayed = DeleteListFiles(board_, *fileSystem_, list, &record, &sidecarsLeft, WithCompanions());
             KeepForUndo(std::move(record));
             stayed.insert(stayed.end(), sidecarsLeft.begin(), sidecarsLeft.end());
             TellFilesThatStayed(stayed);
             return;
         }
-        DisposalContext context{board_, *fileSystem_, prompter_, RepaintPacer(), progress_, &record};
+        DisposalContext context{board_, *fileSystem_, prompter_, RepaintPacer(), progress_, &record, WithCompanions()};
         CopyOrMoveFiles(context, list, choice.folder, choice.keepSource);
         KeepForUndo(std::move(record));
         return;
@@ -96,7 +103,7 @@ void DisposalCommands::DeleteAll() {
     const JournalSync synced(board_);
     DisposalRecord record;
     FilePathList sidecarsLeft;
-    FilePathList stayed = DeleteAllLists(board_, *fileSystem_, &record, &sidecarsLeft);
+    FilePathList stayed = DeleteAllLists(board_, *fileSystem_, &record, &sidecarsLeft, WithCompanions());
     KeepForUndo(std::move(record));
     stayed.insert(stayed.end(), sidecarsLeft.begin(), sidecarsLeft.end());
     TellFilesThatStayed(stayed);
@@ -114,7 +121,8 @@ void DisposalCommands::TellFilesThatStayed(const FilePathList& stayed) {
 
 DisposalCommands& RegisterDisposalCommands(CommandTable& commands, const CommandContext& context,
                                            Clipboard& clipboard) {
-    auto* disposal = new DisposalCommands(context.board, context.prompter, context.dialogParent, context.progress);
+    auto* disposal = new DisposalCommands(context.board, context.prompter, context.dialogParent, context.progress,
+                                          &context.settings);
     disposal->setClipboardExport([&board = context.board, &prompter = context.prompter, &clipboard](ListIndex list) {
         CopyListToClipboard(board, list, clipboard, prompter);
     });

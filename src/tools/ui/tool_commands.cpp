@@ -1,5 +1,6 @@
 #include "tools/ui/tool_commands.h"
 
+#include "app/settings_file.h"
 #include "board/board.h"
 #include "board/command_table.h"
 #include "platform/busy_cursor.h"
@@ -41,6 +42,9 @@ void RegisterToolCommands(CommandTable& commands, const CommandContext& context)
         const BusyCursor busy;
         RunAutoClassify(board, classify->conditions());
     });
+    // Written at once, so that a board started meanwhile pairs alike.
+    commands.Add(menu_ids::kRawJpegPairs,
+                 [&settings = context.settings](int) { settings.WriteIntakePairs(!settings.IntakePairs()); });
     // The button and the menu entry share the id.
     commands.Add(ids::kListButton,
                  [&board = context.board, parent = context.dialogParent](int) { RunFileListWindow(board, parent); });
