@@ -123,7 +123,16 @@ cp /usr/share/applications/*.desktop "$entry" "$shared/applications/"
 update-desktop-database "$shared/applications"
 row "the same, one shared applications folder" "thunar.desktop" \
     "$(XDG_DATA_DIRS=$shared xdg-mime query default inode/directory)"
-offered() { gio mime "$1" | grep -q '^	*io.github.pelldrake.Pelldrake.desktop$' && echo offered || echo absent; }
+# GLib's choice there, which file managers and browsers follow to open a folder.
+row "GLib's default there" "thunar.desktop" \
+    "$(XDG_DATA_DIRS=$shared gio mime inode/directory | sed -n 's/^Default application for .*: //p')"
+# The list is read whole before it is searched: gio writes it line by line, and grep -q, done at the
+# first match, would leave gio to die of SIGPIPE, which pipefail reports as a failure.
+offered() {
+    local apps
+    apps=$(gio mime "$1")
+    grep -q '^	*io.github.pelldrake.Pelldrake.desktop$' <<<"$apps" && echo offered || echo absent
+}
 row "Pelldrake in \"Open with\" of a folder" "offered" "$(offered inode/directory)"
 row "Pelldrake in \"Open with\" of a PNG" "offered" "$(offered image/png)"
 

@@ -2,6 +2,7 @@
 
 #include "platform/freedesktop_trash.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <algorithm>
@@ -236,7 +237,12 @@ int PosixFileSystem::Remove(const FilePath& path) {
 }
 
 std::optional<FilePath> PosixFileSystem::MoveToTrash(const FilePath& path) {
-    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    // Qt hands on a relative XDG_DATA_HOME as it is; the XDG rules call it invalid, to be ignored
+    // for the default under the home.
+    if (QDir::isRelativePath(dataHome))
+        dataHome =
+            QDir::isAbsolutePath(QDir::homePath()) ? QDir::homePath() + QStringLiteral("/.local/share") : QString();
     const FreedesktopTrash trash(QFile::encodeName(dataHome).toStdString(), ::getuid(), IsNativeMountTop);
     return trash.MoveToTrash(path);
 }

@@ -33,10 +33,10 @@ FilePath Joined(const FilePath& folder, const FilePath& name) {
     return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
-// Walks up from the file's folder to the top of its mount.
+// Walks up from the file's folder to the top of its mount; a relative path ends at ".".
 FilePath TopOf(const FilePath& path, const std::function<bool(const FilePath&)>& isMountTop) {
     FilePath folder = ParentOf(path);
-    while (folder != "/" && !isMountTop(folder))
+    while (folder != "/" && folder != "." && !isMountTop(folder))
         folder = ParentOf(folder);
     return folder;
 }
@@ -120,7 +120,8 @@ FilePath FreedesktopTrash::TopTrash(const FilePath& top) const {
 }
 
 FilePath FreedesktopTrash::TrashFor(const FilePath& path) const {
-    if (!dataHome_.empty()) {
+    // Only an absolute data folder is one (a relative one would lie wherever the program started).
+    if (!dataHome_.empty() && dataHome_.front() == '/') {
         // The user's data folder is made when missing, as a desktop would have made it.
         const QString home = QFile::decodeName(QByteArray::fromStdString(dataHome_));
         if (EnsureFolder(dataHome_) || QDir().mkpath(home)) {

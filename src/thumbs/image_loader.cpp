@@ -34,6 +34,14 @@ int ThreadCap(int maxRunning) {
     return 2 * maxRunning + 1;
 }
 
+// Readers that decode fewer pixels when asked for a smaller size: JPEG by its DCT scaling, the
+// vector formats by drawing at that size. The others (PNG among them) decode every pixel and then
+// scale a full-size 32-bit copy of them, four bytes a pixel over a one-byte grey picture: those
+// pictures are read whole and shrunk here in strips.
+bool DecodesLessWhenAskedSmaller(const QByteArray& format) {
+    return format == "jpeg" || format == "svg" || format == "svgz";
+}
+
 // Read by small decodes, which are done before the next key press and worth keeping.
 const std::atomic<bool> kNeverAbandoned{false};
 
@@ -110,7 +118,8 @@ Decoded DecodeFile(const FilePath& path, QSize target, const std::atomic<bool>& 
     reader.setAllocationLimit(kAllocationLimitMiB);
     const QSize stored = reader.size();
     QImage image;
-    if (stored.isValid() && reader.supportsOption(QImageIOHandler::ScaledSize)) {
+    if (stored.isValid() && DecodesLessWhenAskedSmaller(reader.format()) &&
+        reader.supportsOption(QImageIOHandler::ScaledSize)) {
         // The scaled size applies to the pixels as stored, before the orientation turns them.
         const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
         const QSize fitted = ImageLoader::FitSize(turned ? stored.transposed() : stored, target);

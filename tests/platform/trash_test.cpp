@@ -14,6 +14,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 using namespace pelldrake;
 using namespace pelldrake::testing;
@@ -34,27 +36,40 @@ TEST(TrashLocation, AcceptsOnlyTheFilesFolderOfARealTrash) {
     EXPECT_FALSE(IsTrashFilesPath(home + "/Trash/info/a.jpg", home, 1000, mountTop));
 }
 
-TEST(TrashLocation, AMissingDataFolderStillTrashesIntoTheUsersTrash) {
+TEST(TrashLocation, AMissingOrRelativeDataFolderStillTrashesIntoTheUsersTrash) {
     TempDir dir;
-    const QString dataHome = dir.FilePath(QStringLiteral("missing/share"));
-    const QByteArray previous = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome));
+    const QByteArray previousData = qgetenv("XDG_DATA_HOME");
+    const QByteArray previousHome = qgetenv("HOME");
     const QString previousCurrent = QDir::currentPath();
     QDir(dir.path()).mkpath(QStringLiteral("cwd"));
     QDir::setCurrent(dir.FilePath(QStringLiteral("cwd")));
-
+    qputenv("HOME", QFile::encodeName(dir.FilePath(QStringLiteral("home"))));
+    // A missing data folder is made, as a desktop would have made it. A relative one is no data
+    // folder at all (the XDG rule): the default under the home takes its place.
+    const QString missing = dir.FilePath(QStringLiteral("missing/share"));
+    const std::vector<std::pair<QByteArray, QString>> cases{
+        {QFile::encodeName(missing), missing}, {"relative/share", dir.FilePath(QStringLiteral("home/.local/share"))}};
     PosixFileSystem fileSystem;
-    const bool trashed = fileSystem.MoveToTrash(dir.Write(QStringLiteral("a.jpg"), "picture")).has_value();
+    std::vector<bool> trashed;
+    for (const auto& [variable, share] : cases) {
+        qputenv("XDG_DATA_HOME", variable);
+        trashed.push_back(fileSystem.MoveToTrash(dir.Write(QStringLiteral("a.jpg"), "picture")).has_value());
+    }
 
     QDir::setCurrent(previousCurrent);
-    if (previous.isNull())
-        qunsetenv("XDG_DATA_HOME");
-    else
-        qputenv("XDG_DATA_HOME", previous);
-    EXPECT_TRUE(trashed);
+    for (const auto& [name, previous] : {std::pair{"XDG_DATA_HOME", previousData}, std::pair{"HOME", previousHome}}) {
+        if (previous.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, previous);
+    }
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_TRUE(trashed[i]) << i;
+        EXPECT_TRUE(QFileInfo::exists(cases[i].second + QStringLiteral("/Trash/files/a.jpg"))) << i;
+    }
     EXPECT_FALSE(QFileInfo::exists(dir.FilePath(QStringLiteral("a.jpg"))));
-    EXPECT_TRUE(QFileInfo::exists(dataHome + QStringLiteral("/Trash/files/a.jpg")));
     EXPECT_FALSE(QFileInfo::exists(dir.FilePath(QStringLiteral("cwd/files"))));
+    EXPECT_FALSE(QFileInfo::exists(dir.FilePath(QStringLiteral("cwd/relative"))));
 }
 
 // The info file of a trashed name, split into its path line and the time of its deletion.

@@ -362,6 +362,7 @@ private slots:
         QCOMPARE(fixture.prompter.questions.size(), 1u);
         QVERIFY(fixture.prompter.questions[0].text.contains(QString::fromStdString(seven[1])));
         QCOMPARE(fixture.prompter.questions[0].icon, PromptIcon::Exclamation);
+        QVERIFY(!fixture.prompter.questions[0].underBusyCursor);
         fileSystem_.trashRefuses.clear();
         window.RunCommand(menu_ids::kDeleteAll);
         menu->UpdateStates();

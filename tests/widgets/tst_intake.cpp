@@ -3,6 +3,7 @@
 #include "disposal/ui/destination_dialog.h"
 #include "intake/ui/extension_filter_dialog.h"
 #include "intake/ui/intake_commands.h"
+#include "platform/ui/stoppable_progress.h"
 #include "resources/control_ids.h"
 #include "resources/menu_table.h"
 #include "resources/strings.h"
@@ -15,15 +16,19 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
 #include <unistd.h>
+#include <utility>
 
 using namespace pelldrake;
 using pelldrake::testing::BoardFixture;
@@ -330,7 +335,7 @@ private slots:
         QVERIFY(board->control(ids::MoveAll(3))->isEnabled());
     }
 
-    void dropOfRefusedFoldersOnlyAsksNoListQuestion() {
+    void dropOfRefusedOrStoppedFoldersAddsNothing() {
         Make("r1/a.jpg");
         Make("r2/b.jpg");
         board->show();
@@ -338,6 +343,33 @@ private slots:
         board->DropFiles({Native("r1"), Native("r2"), Native("missing")}, CentreOf(4));
         QCOMPARE(prompter.questions.size(), 2u);
         QCOMPARE(board->board().TotalCount(), 0);
+
+        // A scan still running after half a second shows "中止"; Esc there stops it and nothing of
+        // it is kept. The time the first question stays open stands for a large tree.
+        QElapsedTimer running;
+        bool waited = false;
+        prompter.whileAsking = [&] {
+            if (!std::exchange(waited, true))
+                QTRY_VERIFY(running.elapsed() > StoppableProgress::kShowAfterMs);
+        };
+        QString stopCaption;
+        QTimer stopper;
+        connect(&stopper, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            stopper.stop();
+            stopCaption = box->findChild<QPushButton*>()->text();
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        stopper.start(0);
+        prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+        running.start();
+        board->DropFiles({Native("r1")}, CentreOf(0));
+        prompter.whileAsking = nullptr;
+        QCOMPARE(stopCaption, QString::fromUtf8("中止"));
+        QCOMPARE(board->board().TotalCount(), 0);
+        QVERIFY(!QApplication::activeModalWidget());
     }
 
     void fileAlreadyInAListIsNotDroppedTwice() {

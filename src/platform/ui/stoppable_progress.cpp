@@ -29,6 +29,10 @@ void StoppableProgress::Report(std::size_t done, std::size_t total, std::string_
         box_->setMinimumDuration(0);
         box_->setAutoReset(false);
         box_->setAutoClose(false);
+        // Esc stops the work also where it reaches the box as a key rather than as the box's
+        // shortcut: the dialog then rejects itself, and a box gone while the scan went on would
+        // look like a stop that never happened.
+        QObject::connect(box_.get(), &QDialog::rejected, box_.get(), &QProgressDialog::cancel);
         box_->show();
     }
     box_->setLabelText(StatusProgress::TextOf(done, total, at));
