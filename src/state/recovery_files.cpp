@@ -230,7 +230,7 @@ void RecoveryFiles::TrashOldCopies() const {
         files.MoveToTrash(folder_ + "/" + kept[i]);
 }
 
-RecoveryReading ReadRecovery(const RecoveryFiles& files) {
+RecoveryReading ReadRecovery(const RecoveryFiles& files, int lastGeneration) {
     RecoveryReading reading;
     const std::vector<int> generations = files.JournalGenerations();
     const bool hasSnapshot = StatPath(files.SnapshotPath()).has_value();
@@ -247,6 +247,8 @@ RecoveryReading ReadRecovery(const RecoveryFiles& files) {
     for (int generation : generations) {
         if (generation < base)
             continue; // already in the snapshot
+        if (generation > lastGeneration)
+            break;
         std::string data;
         if (!ReadWholeFile(files.JournalPath(generation), data))
             return reading;

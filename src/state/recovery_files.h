@@ -4,6 +4,7 @@
 #include "state/recovered_board.h"
 
 #include <QDateTime>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,7 +61,8 @@ struct RecoveryReading {
     // The newest generation found; a new journal starts after it.
     int generation = 0;
 };
-RecoveryReading ReadRecovery(const RecoveryFiles& files);
+// Journals after lastGeneration are left out: they may still be written.
+RecoveryReading ReadRecovery(const RecoveryFiles& files, int lastGeneration = std::numeric_limits<int>::max());
 
 // The header lines of a snapshot: generation, positions, the list Backspace returns from.
 std::vector<std::string> SnapshotNotes(int generation, const BoardMarks& marks);

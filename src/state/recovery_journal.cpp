@@ -60,8 +60,6 @@ bool AllRecordable(const std::array<const FilePathList*, kListCount>& lists) {
 } // namespace
 
 struct RecoveryJournal::SnapshotJob {
-    std::array<FilePathList, kListCount> lists;
-    BoardMarks marks;
     int generation = 0;
     int oldFd = -1;
 };
@@ -86,8 +84,7 @@ std::unique_ptr<RecoveryJournal> RecoveryJournal::Start(const RecoveryFiles& fil
         if (stale != generation)
             ::unlink(files.JournalPath(stale).c_str());
     }
-    std::unique_ptr<RecoveryJournal> journal(
-        new RecoveryJournal(files, board, fd, generation, SnapshotBytes(content.lists)));
+    std::unique_ptr<RecoveryJournal> journal(new RecoveryJournal(files, fd, generation, SnapshotBytes(content.lists)));
     if (!recordable) {
         for (ListIndex list = 0; list < kListCount; ++list) {
             const FilePathList& entries = board.List(list).Entries();
@@ -101,9 +98,8 @@ std::unique_ptr<RecoveryJournal> RecoveryJournal::Start(const RecoveryFiles& fil
     return journal;
 }
 
-RecoveryJournal::RecoveryJournal(const RecoveryFiles& files, const Board& board, int fd, int generation,
-                                 std::size_t snapshotBytes)
-    : files_(files), board_(board), fd_(fd), generation_(generation), snapshotBytes_(snapshotBytes), syncFd_(fd) {
+RecoveryJournal::RecoveryJournal(const RecoveryFiles& files, int fd, int generation, std::size_t snapshotBytes)
+    : files_(files), fd_(fd), generation_(generation), snapshotBytes_(snapshotBytes), syncFd_(fd) {
     worker_ = std::thread([this] { Work(); });
 }
 
@@ -142,16 +138,11 @@ void RecoveryJournal::StartSnapshot() {
     const int fd = OpenJournal(files_.JournalPath(newGeneration));
     if (fd < 0)
         return; // the journal goes on growing; nothing is lost
+    // The worker rebuilds the lists from the files written so far: nothing of the board is copied
+    // here, however long its lists are.
     auto job = std::make_unique<SnapshotJob>();
-    std::array<const FilePathList*, kListCount> lists{};
-    for (ListIndex list = 0; list < kListCount; ++list) {
-        job->lists[static_cast<std::size_t>(list)] = board_.List(list).Entries();
-        lists[static_cast<std::size_t>(list)] = &job->lists[static_cast<std::size_t>(list)];
-    }
-    job->marks = board_.Marks();
     job->generation = newGeneration;
     job->oldFd = fd_;
-    snapshotBytes_ = SnapshotBytes(lists);
     {
         const std::lock_guard lock(mutex_);
         job_ = std::move(job);
@@ -193,11 +184,15 @@ void RecoveryJournal::Work() {
 }
 
 void RecoveryJournal::WriteSnapshot(SnapshotJob& job) {
+    ::fdatasync(job.oldFd);
+    const RecoveryReading reading = ReadRecovery(files_, job.generation - 1);
     WorkStateContent content;
     for (ListIndex list = 0; list < kListCount; ++list)
-        content.lists[static_cast<std::size_t>(list)] = &job.lists[static_cast<std::size_t>(list)];
-    content.headerNotes = SnapshotNotes(job.generation, job.marks);
-    if (AllRecordable(content.lists) && WriteWorkStateFile(content, files_.SnapshotPath()) == SaveResult::Saved) {
+        content.lists[static_cast<std::size_t>(list)] = &reading.board.lists[static_cast<std::size_t>(list)];
+    content.headerNotes = SnapshotNotes(job.generation, reading.board.marks);
+    if (reading.outcome == RecoveryReading::Outcome::Readable && AllRecordable(content.lists) &&
+        WriteWorkStateFile(content, files_.SnapshotPath()) == SaveResult::Saved) {
+        snapshotBytes_ = SnapshotBytes(content.lists);
         SyncFolder(files_.folder());
         ::close(job.oldFd);
         for (int generation : files_.JournalGenerations()) {
@@ -206,8 +201,7 @@ void RecoveryJournal::WriteSnapshot(SnapshotJob& job) {
         }
         return;
     }
-    // Without a new snapshot the old journal stays the first link of the chain.
-    ::fdatasync(job.oldFd);
+    // Without a new snapshot the old journal stays a link of the chain.
     ::close(job.oldFd);
 }
 

@@ -2,6 +2,7 @@
 
 #include "board/list_change.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -16,8 +17,9 @@ class RecoveryFiles;
 // Keeps the recovery files up to date with the board. Each command's changes reach the journal
 // with one write before the next key is handled, so a killed program loses nothing; the disk is
 // made to hold them at most a second later (at once after a disposal). Once the journal outgrows
-// the lists, a new snapshot is written off the user-interface thread and the journal starts anew,
-// so the disk sees bytes in proportion to the changes, not to the board.
+// the lists, the journal starts anew and a worker thread writes the lists rebuilt from the files
+// as the new snapshot, so the disk sees bytes in proportion to the changes, not to the board, and
+// the user-interface thread never copies the board.
 class RecoveryJournal final : public ListChangeSink {
 public:
     // Writes the board as it stands as the snapshot of the given generation and opens its journal;
@@ -45,19 +47,18 @@ public:
 
 private:
     struct SnapshotJob;
-    RecoveryJournal(const RecoveryFiles& files, const Board& board, int fd, int generation, std::size_t snapshotBytes);
+    RecoveryJournal(const RecoveryFiles& files, int fd, int generation, std::size_t snapshotBytes);
     void StartSnapshot();
     void Work();
     void WriteSnapshot(SnapshotJob& job);
     void StopWorker();
 
     const RecoveryFiles& files_;
-    const Board& board_;
     int fd_;
     int generation_;
     std::string pending_;
     std::size_t journalBytes_ = 0;
-    std::size_t snapshotBytes_;
+    std::atomic<std::size_t> snapshotBytes_;
     std::size_t leastBeforeSnapshot_ = kLeastBeforeSnapshot;
     bool failed_ = false;
 
