@@ -1,7 +1,12 @@
 #include "thumbs/embedded_preview.h"
 
+#include "thumbs/decode_budget.h"
+#include "thumbs/heif_file.h"
+#include "thumbs/jxl_file.h"
+
 #include <QBuffer>
 #include <QByteArray>
+#include <QFile>
 #include <QImageReader>
 #include <QTransform>
 #include <exiv2/exiv2.hpp>
@@ -101,6 +106,16 @@ QImage Oriented(const QImage& image, int exifOrientation) {
 
 QImage ReadEmbeddedPreview(int fd, QSize target, PreviewPick pick) {
     if (fd < 0 || target.isEmpty())
+        return {};
+    QFile file;
+    const QByteArray head = file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle) && file.seek(0)
+                                ? file.peek(kFormatSniffBytes)
+                                : QByteArray();
+    // A HEIF file's thumbnail is a coded picture of its own, which only libheif decodes.
+    if (IsHeif(head))
+        return ReadHeifThumbnail(file, target, pick);
+    // JPEG XL files carry none that Exiv2 finds, and it would read their whole codestream box.
+    if (IsJxl(head))
         return {};
     PrepareExiv2();
     try {
