@@ -30,6 +30,9 @@ void PrepareExiv2() {
         Exiv2::XmpParser::initialize();
         // A damaged file is an ordinary event here; Exiv2 would print a warning for each one.
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+        // Canon's CR3 files are boxes of the ISO base media format, which Exiv2 0.27 reads only
+        // when asked to.
+        Exiv2::enableBMFF(true);
     });
 }
 
