@@ -5,9 +5,15 @@
 // Series: a relaxed and a hurried pace, each with previews, without previews, and without reading
 // ahead. Also the time the key press itself takes on the user-interface thread.
 //
+// --format heic or --format jxl runs the same series over 12-megapixel files made from those
+// JPEGs: HEIC with a 320-pixel thumbnail picture, as phones write them (heif-enc), or JPEG XL
+// recompressed from a 12-megapixel JPEG, as cjxl makes it by default. --presses N sets the presses
+// per series (100), --sources N the distinct files (20).
+//
 // Run with QT_QPA_PLATFORM=offscreen.
 
 #include "../tests/support/embedded_previews.h"
+#include "../tests/support/library_images.h"
 #include "../tests/support/scripted_prompter.h"
 #include "../tests/support/test_images.h"
 #include "board/ui/classify_board_dialog.h"
@@ -20,6 +26,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -28,6 +35,7 @@
 #include <QtConcurrent>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <time.h>
@@ -38,9 +46,9 @@ using namespace pelldrake;
 
 namespace {
 
-constexpr int kSourceFiles = 20;
+int sourceFiles = 20;
 constexpr int kEntries = 2000;
-constexpr int kPressesPerSeries = 100;
+int pressesPerSeries = 100;
 // Entries left between series, so that read-ahead at the end of one cannot serve the next.
 constexpr int kSeriesGap = 20;
 constexpr int kPaintTimeoutMs = 10000;
@@ -184,7 +192,7 @@ SeriesResult RunSeries(const Series& series, const FilePathList& paths, int star
     board->show();
     if (!QTest::qWaitForWindowExposed(board.get())) {
         std::fprintf(stderr, "the board was never exposed\n");
-        result.failures = kPressesPerSeries;
+        result.failures = pressesPerSeries;
         return result;
     }
     // Sized only now that the window is laid out, so the pane decodes at its real size.
@@ -201,12 +209,12 @@ SeriesResult RunSeries(const Series& series, const FilePathList& paths, int star
     watch.clock = &clock;
     if (WaitPainted(pane, watch, paths[static_cast<std::size_t>(start)], clock) < 0) {
         std::fprintf(stderr, "the first file was never painted\n");
-        result.failures = kPressesPerSeries;
+        result.failures = pressesPerSeries;
         return result;
     }
     Spin(series.paceMs);
 
-    for (int press = 0; press < kPressesPerSeries; ++press) {
+    for (int press = 0; press < pressesPerSeries; ++press) {
         const FilePath next = paths[static_cast<std::size_t>(start + press + 1)];
         watch.expected = next;
         watch.firstPictureAt = -1;
@@ -268,43 +276,83 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    QString format = QStringLiteral("jpg");
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const QByteArray option = argv[i];
+        if (option == "--format")
+            format = QString::fromLatin1(argv[i + 1]);
+        else if (option == "--presses")
+            pressesPerSeries = std::max(1, std::atoi(argv[i + 1]));
+        else if (option == "--sources")
+            sourceFiles = std::max(1, std::atoi(argv[i + 1]));
+    }
+    if (format != "jpg" && format != "heic" && format != "jxl") {
+        std::fprintf(stderr, "--format takes jpg, heic or jxl\n");
+        return 2;
+    }
+
     // Distinct photograph-like 24-megapixel JPEGs, made in parallel; the entries are hard links
     // to them, so the disk holds little while each path still needs its own decode.
     QList<int> seeds;
-    for (int i = 0; i < kSourceFiles; ++i)
+    for (int i = 0; i < sourceFiles; ++i)
         seeds.append(i + 1);
     const QString dirPath = dir.path();
-    const QList<qint64> sizes = QtConcurrent::blockingMapped<QList<qint64>>(seeds, [dirPath](int seed) -> qint64 {
-        const QImage picture =
-            testing::PhotoLikeImage(QSize(6000, 4000), static_cast<std::uint32_t>(seed), /*grain=*/28);
-        const QByteArray bytes = testing::EncodeImage(picture, "jpeg", 92);
-        const std::string path = Native(QDir(dirPath).filePath(QStringLiteral("source%1.jpg").arg(seed)));
-        if (bytes.isEmpty() || !testing::WriteNativeFile(path, bytes))
-            return -1;
-        // The camera's thumbnail, put in as a camera does.
-        const QByteArray thumbnail =
-            testing::EncodeImage(picture.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), "jpeg", 85);
-        return testing::AddExifThumbnail(path, thumbnail) ? bytes.size() : -1;
-    });
+    const QList<qint64> sizes =
+        QtConcurrent::blockingMapped<QList<qint64>>(seeds, [dirPath, format](int seed) -> qint64 {
+            const QImage picture =
+                testing::PhotoLikeImage(QSize(6000, 4000), static_cast<std::uint32_t>(seed), /*grain=*/28);
+            const QByteArray bytes = testing::EncodeImage(picture, "jpeg", 92);
+            const auto named = [&dirPath, seed](const char* stem, const QString& extension) {
+                return Native(QDir(dirPath).filePath(QStringLiteral("%1%2.%3").arg(stem).arg(seed).arg(extension)));
+            };
+            const std::string path = named("source", QStringLiteral("jpg"));
+            if (bytes.isEmpty() || !testing::WriteNativeFile(path, bytes))
+                return -1;
+            if (format != "jpg") {
+                // 12 megapixels, 3:2, through a JPEG as a camera or phone would have made it.
+                const std::string twelve = named("twelve", QStringLiteral("jpg"));
+                const QImage smaller = picture.scaled(4243, 2828, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                if (!testing::WriteNativeFile(twelve, testing::EncodeImage(smaller, "jpeg", 92)))
+                    return -1;
+                const std::string made = format == "heic"
+                                             ? testing::HeicFrom(twelve, named("source", format),
+                                                                 {QStringLiteral("-t"), QStringLiteral("320")})
+                                             : testing::JxlFrom(twelve, named("source", format));
+                ::unlink(twelve.c_str());
+                ::unlink(path.c_str());
+                return made.empty() ? -1 : QFileInfo(QFile::decodeName(QByteArray::fromStdString(made))).size();
+            }
+            // The camera's thumbnail, put in as a camera does.
+            const QByteArray thumbnail = testing::EncodeImage(
+                picture.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), "jpeg", 85);
+            return testing::AddExifThumbnail(path, thumbnail) ? bytes.size() : -1;
+        });
     qint64 sourceBytes = 0;
     for (qint64 size : sizes) {
         if (size < 0) {
-            std::fprintf(stderr, "cannot write a source image\n");
+            std::fprintf(stderr, "cannot write a source image (heif-enc and cjxl: scripts/setup.sh)\n");
             return 2;
         }
         sourceBytes += size;
     }
-    std::printf("Made %d baseline JPEGs of 6000 x 4000, quality 92, with a 160 x 120 EXIF thumbnail (%.1f MB each on "
-                "average) in %.1f s\n",
-                kSourceFiles, static_cast<double>(sourceBytes) / kSourceFiles / 1e6, Ms(total.nsecsElapsed()) / 1000);
+    if (format == "jpg")
+        std::printf("Made %d baseline JPEGs of 6000 x 4000, quality 92, with a 160 x 120 EXIF thumbnail (%.1f MB each "
+                    "on average) in %.1f s\n",
+                    sourceFiles, static_cast<double>(sourceBytes) / sourceFiles / 1e6, Ms(total.nsecsElapsed()) / 1000);
+    else
+        std::printf("Made %d %s files of 4243 x 2828 from 6000 x 4000 JPEGs%s (%.1f MB each on average) in %.1f s\n",
+                    sourceFiles, qPrintable(format.toUpper()),
+                    format == "heic" ? ", with a 320 x 213 thumbnail picture" : ", the JPEG recompressed",
+                    static_cast<double>(sourceBytes) / sourceFiles / 1e6, Ms(total.nsecsElapsed()) / 1000);
 
     QDir(dirPath).mkdir(QStringLiteral("entries"));
     FilePathList paths;
     paths.reserve(kEntries);
     for (int i = 0; i < kEntries; ++i) {
         const std::string source =
-            Native(QDir(dirPath).filePath(QStringLiteral("source%1.jpg").arg(seeds[i % kSourceFiles])));
-        paths.push_back(Native(QDir(dirPath).filePath(QStringLiteral("entries/%1.jpg").arg(i, 4, 10, QChar('0')))));
+            Native(QDir(dirPath).filePath(QStringLiteral("source%1.%2").arg(seeds[i % sourceFiles]).arg(format)));
+        paths.push_back(
+            Native(QDir(dirPath).filePath(QStringLiteral("entries/%1.%2").arg(i, 4, 10, QChar('0')).arg(format))));
         if (::link(source.c_str(), paths.back().c_str()) != 0) {
             std::fprintf(stderr, "cannot link %s\n", paths.back().c_str());
             return 2;
@@ -343,7 +391,7 @@ int main(int argc, char** argv) {
         std::printf("One decode to the unclassified pane's size, nothing else decoding: %.1f ms\n", Median(alone));
     }
 
-    std::printf("\n%d key presses per series, from the press until the next file is painted:\n", kPressesPerSeries);
+    std::printf("\n%d key presses per series, from the press until the next file is painted:\n", pressesPerSeries);
     std::vector<double> allKeyMs;
     std::vector<double> allKeyCpuMs;
     int start = 0;
@@ -351,7 +399,7 @@ int main(int argc, char** argv) {
     for (const Series& series : kSeries) {
         const QByteArray loadBefore = LoadAverage();
         const SeriesResult result = RunSeries(series, paths, start, settingsPath);
-        start += kPressesPerSeries + kSeriesGap;
+        start += pressesPerSeries + kSeriesGap;
         failures += result.failures;
         allKeyMs.insert(allKeyMs.end(), result.keyMs.begin(), result.keyMs.end());
         allKeyCpuMs.insert(allKeyCpuMs.end(), result.keyCpuMs.begin(), result.keyCpuMs.end());

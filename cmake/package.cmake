@@ -17,10 +17,12 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# The Qt libraries come from the linked binary; what it loads at run time is named here: the
-# platform plugin, the image decoders, Qt's Japanese texts and a Japanese font.
+# The linked libraries come from the binary; what it loads at run time is named here: the
+# platform plugin, the image decoders, Qt's Japanese texts and a Japanese font. HEIC, AVIF and
+# JPEG XL are decoded by libheif and libjxl, named too; Debian's libheif1 (1.15) links its HEVC and
+# AV1 decoders (libde265, dav1d, aom) itself and so brings them along.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, qt6-image-formats-plugins, qt6-translations-l10n, fonts-ipafont-gothic, xdg-utils")
+    "qt6-qpa-plugins, qt6-image-formats-plugins, qt6-translations-l10n, fonts-ipafont-gothic, xdg-utils, libheif1 (>= 1.15), libjxl0.7")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "desktop-file-utils, shared-mime-info, hicolor-icon-theme")
 include(CPack)

@@ -6,9 +6,11 @@ cd "$(dirname "$0")/.."
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-image-formats-plugins qt6-translations-l10n libgl-dev libexiv2-dev
+    libheif-dev libjxl-dev
     fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth imagemagick
+    libheif-examples libavif-bin libjxl-tools
     desktop-file-utils appstream
 )
 # More for one job, e.g. clang for the fuzz targets.

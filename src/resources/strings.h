@@ -30,7 +30,7 @@ inline constexpr const char* kRecoverQuestion =
 // Taking files in.
 inline constexpr const char* kExtensionFilterEntry = "拡張子フィルタ";
 inline constexpr const char* kImageFilesEntry = "画像ファイル(JPEG/GIF/PNG/BMP)";
-inline constexpr const char* kImageFilesPatterns = "*.jpg;*.jpeg;*.gif;*.png;*.bmp";
+inline constexpr const char* kImageFilesPatterns = "*.jpg;*.jpeg;*.gif;*.png;*.bmp;*.heic;*.heif;*.avif;*.jxl";
 inline constexpr const char* kAllFilesEntry = "全てのファイル(*.*)";
 inline constexpr const char* kAllFilesPatterns = "*.*";
 inline constexpr const char* kAddFolderTitle = "追加するファイルのあるフォルダを指定してください";

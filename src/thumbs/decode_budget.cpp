@@ -1,6 +1,8 @@
 #include "thumbs/decode_budget.h"
 
+#include "thumbs/heif_file.h"
 #include "thumbs/jpeg_layout.h"
+#include "thumbs/jxl_file.h"
 
 #include <QByteArray>
 #include <QIODevice>
@@ -35,8 +37,15 @@ std::int64_t reserved = 0;
 } // namespace
 
 std::optional<DecodeCost> EstimateDecodeCost(QIODevice& device, QSize target) {
+    // Formats Qt cannot read go to the libraries that decode them.
+    const QByteArray head = device.peek(kFormatSniffBytes);
+    if (IsHeif(head))
+        return HeifDecodeCost(device, target);
+    if (IsJxl(head))
+        return JxlDecodeCost(device, target);
+
     std::optional<DecodeCost> cost;
-    const QByteArray start = device.peek(2);
+    const QByteArray start = head.left(2);
     if (start.size() == 2 && static_cast<unsigned char>(start[0]) == 0xFF &&
         static_cast<unsigned char>(start[1]) == 0xD8) {
         if (const std::optional<JpegLayout> frame = ReadJpegLayout(device); frame && !frame->size.isEmpty()) {

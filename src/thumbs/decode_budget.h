@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSize>
+#include <QtGlobal>
 #include <atomic>
 #include <cstdint>
 #include <optional>
@@ -26,6 +27,9 @@ inline constexpr std::int64_t kDecodeBudgetPixels = std::int64_t{1} << 30;
 inline constexpr std::int64_t kLargeDecodeBytes = std::int64_t{64} << 20;
 // A decode walking more stored pixels than this takes longer than a key press.
 inline constexpr std::int64_t kLargeDecodePixels = std::int64_t{16} << 20;
+
+// Bytes from the start of a file that tell every format the loader decodes without Qt.
+inline constexpr qint64 kFormatSniffBytes = 64;
 
 // The cost of decoding the picture in device fitted into target, or nothing when the header
 // does not tell. The device is left at its start.

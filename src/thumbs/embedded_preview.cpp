@@ -1,7 +1,12 @@
 #include "thumbs/embedded_preview.h"
 
+#include "thumbs/decode_budget.h"
+#include "thumbs/heif_file.h"
+#include "thumbs/jxl_file.h"
+
 #include <QBuffer>
 #include <QByteArray>
+#include <QFile>
 #include <QImageReader>
 #include <QTransform>
 #include <exiv2/exiv2.hpp>
@@ -25,6 +30,9 @@ void PrepareExiv2() {
         Exiv2::XmpParser::initialize();
         // A damaged file is an ordinary event here; Exiv2 would print a warning for each one.
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+        // Canon's CR3 files are boxes of the ISO base media format, which Exiv2 0.27 reads only
+        // when asked to.
+        Exiv2::enableBMFF(true);
     });
 }
 
@@ -101,6 +109,16 @@ QImage Oriented(const QImage& image, int exifOrientation) {
 
 QImage ReadEmbeddedPreview(int fd, QSize target, PreviewPick pick) {
     if (fd < 0 || target.isEmpty())
+        return {};
+    QFile file;
+    const QByteArray head = file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle) && file.seek(0)
+                                ? file.peek(kFormatSniffBytes)
+                                : QByteArray();
+    // A HEIF file's thumbnail is a coded picture of its own, which only libheif decodes.
+    if (IsHeif(head))
+        return ReadHeifThumbnail(file, target, pick);
+    // JPEG XL files carry none that Exiv2 finds, and it would read their whole codestream box.
+    if (IsJxl(head))
         return {};
     PrepareExiv2();
     try {

@@ -16,10 +16,10 @@ enum class PreviewPick {
 };
 
 // Reads a preview image that a camera or an editor embedded in an image file (the EXIF
-// thumbnail of a JPEG, the previews of camera raw files and TIFFs), fitted to target (never
-// enlarged) and turned by the file's EXIF orientation. Only the file's metadata and the chosen
-// preview are read, not its main pixels. Null when the file carries no preview or cannot be read.
-// Safe on any thread.
+// thumbnail of a JPEG, the previews of camera raw files and TIFFs, the thumbnail picture of a
+// HEIC or AVIF file), fitted to target (never enlarged) and turned by the file's EXIF orientation
+// (a HEIF file's by its own transformations). The file's main pixels are not decoded. Null when
+// the file carries no preview or cannot be read. Safe on any thread.
 //
 // fd is an open descriptor of a regular file; it stays open and the caller keeps it.
 QImage ReadEmbeddedPreview(int fd, QSize target, PreviewPick pick);

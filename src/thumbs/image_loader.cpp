@@ -4,7 +4,9 @@
 #include "thumbs/area_scale.h"
 #include "thumbs/decode_budget.h"
 #include "thumbs/embedded_preview.h"
+#include "thumbs/heif_file.h"
 #include "thumbs/jpeg_layout.h"
+#include "thumbs/jxl_file.h"
 #include "thumbs/spliced_device.h"
 
 #include <QCoreApplication>
@@ -66,6 +68,36 @@ QImage Paintable(QImage image) {
     return image;
 }
 
+// The picture fitted to target by Qt's readers, which know the format from the bytes.
+QImage DecodeWithQt(QIODevice& device, QSize target) {
+    // Qt's JPEG reader keeps every comment and application segment in memory, however many the
+    // file holds: it reads the file without those it does not need.
+    std::optional<SplicedDevice> spliced;
+    if (const std::optional<JpegLayout> layout = ReadJpegLayout(device))
+        spliced.emplace(device, layout->decodable);
+    device.seek(0);
+    QImageReader reader(spliced ? static_cast<QIODevice*>(&*spliced) : &device);
+    reader.setAutoTransform(true);
+    reader.setQuality(kReadQuality);
+    reader.setAllocationLimit(kAllocationLimitMiB);
+    const QSize stored = reader.size();
+    QImage image;
+    if (stored.isValid() && DecodesLessWhenAskedSmaller(reader.format()) &&
+        reader.supportsOption(QImageIOHandler::ScaledSize)) {
+        // The scaled size applies to the pixels as stored, before the orientation turns them.
+        const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+        const QSize fitted = ImageLoader::FitSize(turned ? stored.transposed() : stored, target);
+        reader.setScaledSize(turned ? fitted.transposed() : fitted);
+        image = reader.read();
+    } else {
+        image = reader.read();
+        const QSize fitted = ImageLoader::FitSize(image.size(), target);
+        if (!image.isNull() && image.size() != fitted)
+            image = AreaScaled(image, fitted);
+    }
+    return image;
+}
+
 Decoded DecodeFile(const FilePath& path, QSize target, const std::atomic<bool>& abandoned) {
     Decoded out;
     if (path.empty() || target.isEmpty())
@@ -106,31 +138,10 @@ Decoded DecodeFile(const FilePath& path, QSize target, const std::atomic<bool>& 
     }
 
     AbandonableFile device(file, stop);
-    // Qt's JPEG reader keeps every comment and application segment in memory, however many the
-    // file holds: it reads the file without those it does not need.
-    std::optional<SplicedDevice> spliced;
-    if (const std::optional<JpegLayout> layout = ReadJpegLayout(device))
-        spliced.emplace(device, layout->decodable);
-    device.seek(0);
-    QImageReader reader(spliced ? static_cast<QIODevice*>(&*spliced) : &device);
-    reader.setAutoTransform(true);
-    reader.setQuality(kReadQuality);
-    reader.setAllocationLimit(kAllocationLimitMiB);
-    const QSize stored = reader.size();
-    QImage image;
-    if (stored.isValid() && DecodesLessWhenAskedSmaller(reader.format()) &&
-        reader.supportsOption(QImageIOHandler::ScaledSize)) {
-        // The scaled size applies to the pixels as stored, before the orientation turns them.
-        const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
-        const QSize fitted = ImageLoader::FitSize(turned ? stored.transposed() : stored, target);
-        reader.setScaledSize(turned ? fitted.transposed() : fitted);
-        image = reader.read();
-    } else {
-        image = reader.read();
-        const QSize fitted = ImageLoader::FitSize(image.size(), target);
-        if (!image.isNull() && image.size() != fitted)
-            image = AreaScaled(image, fitted);
-    }
+    const QByteArray head = device.peek(kFormatSniffBytes);
+    QImage image = IsHeif(head)  ? DecodeHeif(device, target)
+                   : IsJxl(head) ? DecodeJxl(device, target)
+                                 : DecodeWithQt(device, target);
     if (device.wasAbandoned()) {
         out.abandoned = true; // what the decoder made of half a file is not the picture
         return out;

@@ -31,9 +31,10 @@ namespace pelldrake {
 // nobody wants any more is abandoned at its next read. A picture whose decode would take more
 // memory than the budget, as its header tells, is not decoded at all (see RefusalOf).
 //
-// A file that carries an embedded preview (a camera's EXIF thumbnail, a raw file's previews) is
-// shown from it at once while its own pixels decode. Previews are read by a thread of their own,
-// so that they never wait behind a decode, and are kept in the cache apart from the pictures.
+// A file that carries an embedded preview (a camera's EXIF thumbnail, a raw file's previews, a
+// HEIC file's thumbnail picture) is shown from it at once while its own pixels decode. Previews
+// are read by a thread of their own, so that they never wait behind a decode, and are kept in the
+// cache apart from the pictures.
 // A file whose own pixels cannot be decoded (camera raw) is shown from its largest preview.
 class ImageLoader : public QObject {
     Q_OBJECT
@@ -58,9 +59,10 @@ public:
         std::int64_t bytes = 0;
     };
 
-    // Reads the file at path scaled to fit target with its aspect ratio kept and its EXIF
-    // orientation applied. Null when the file is missing, unreadable or not an image. Safe on
-    // any thread.
+    // Reads the file at path scaled to fit target with its aspect ratio kept and turned as the
+    // file says (EXIF orientation; a HEIF file's own transformations). HEIC, HEIF, AVIF and JPEG
+    // XL go to libheif and libjxl, everything else to Qt's readers. Null when the file is
+    // missing, unreadable or not an image. Safe on any thread.
     static QImage Decode(const FilePath& path, QSize target);
 
     // The largest size of source's shape that fits target; never empty for a non-empty source

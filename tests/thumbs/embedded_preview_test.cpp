@@ -59,5 +59,34 @@ TEST(EmbeddedPreview, RawLikeFileShowsItsPreview) {
     EXPECT_EQ(testing::RedQuarter(image), 1);
 }
 
+// The boxes of a Canon CR3 that hold its 1620 x 1080 preview, as the camera writes them: the file
+// type, then Canon's preview box (a UUID box holding a PRVW box: sizes, then the JPEG). The raw
+// data's boxes are left out.
+QByteArray Cr3Like(const QByteArray& previewJpeg, QSize size) {
+    const auto big = [](quint32 value, int bytes) {
+        QByteArray out;
+        for (int i = bytes - 1; i >= 0; --i)
+            out.append(static_cast<char>(value >> (8 * i)));
+        return out;
+    };
+    const auto box = [&big](const char* type, const QByteArray& content) {
+        return big(static_cast<quint32>(8 + content.size()), 4) + QByteArray(type, 4) + content;
+    };
+    const QByteArray prvw = box("PRVW", big(0, 4) + big(0, 2) + big(static_cast<quint32>(size.width()), 2) +
+                                            big(static_cast<quint32>(size.height()), 2) + big(0, 2) +
+                                            big(static_cast<quint32>(previewJpeg.size()), 4) + previewJpeg);
+    const QByteArray canonPreview("\xea\xf4\x2b\x5e\x1c\x98\x4b\x88\xb9\xfb\xb7\xdc\x40\x6e\x4d\x16", 16);
+    return box("ftyp", QByteArray("crx ") + big(1, 4) + "crx isom") + box("uuid", canonPreview + big(0, 8) + prvw);
+}
+
+TEST(EmbeddedPreview, CanonCr3ShowsItsPreview) {
+    TempDir dir;
+    const QByteArray preview = testing::EncodeImage(testing::QuarterMarked(QSize(1620, 1080)), "jpeg");
+    const std::string path = dir.Write(QStringLiteral("IMG_0001.CR3"), Cr3Like(preview, QSize(1620, 1080)));
+    const QImage image = ReadEmbeddedPreview(path, QSize(810, 810), PreviewPick::Largest);
+    EXPECT_EQ(image.size(), QSize(810, 540));
+    EXPECT_EQ(testing::RedQuarter(image), 0);
+}
+
 } // namespace
 } // namespace pelldrake

@@ -1,9 +1,11 @@
 #include "thumbs/area_scale.h"
+#include "thumbs/area_shrinker.h"
 #include "thumbs/jpeg_layout.h"
 #include "thumbs/spliced_device.h"
 
 #include <QBuffer>
 #include <QImageReader>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace pelldrake {
@@ -65,6 +67,31 @@ TEST(AreaScale, EachTargetPixelIsTheMeanOfTheSourcePixelsOnIt) {
     const QImage dot = AreaScaled(clear, QSize(1, 1));
     EXPECT_EQ(dot.format(), QImage::Format_ARGB32_Premultiplied);
     EXPECT_EQ(qAlpha(dot.pixel(0, 0)), 28); // 255 / 9, rounded
+}
+
+TEST(AreaShrinker, PiecesInAnyOrderGiveTheMeansAreaScaledGives) {
+    QImage source(7, 5, QImage::Format_RGBA8888);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            source.setPixel(x, y, qRgba(x * 30, y * 50, 200 - x * y * 5, 255 - x * 20));
+    AreaShrinker shrinker(source.size(), QSize(3, 2));
+    for (int y = 4; y >= 0; --y) { // rows and their pieces out of order, as a decoder's threads give them
+        shrinker.Add(4, y, 3, source.constScanLine(y) + 4 * 4, 4, false);
+        shrinker.Add(0, y, 4, source.constScanLine(y), 4, false);
+    }
+    const QImage shrunk = shrinker.Result();
+    const QImage expected = AreaScaled(source, QSize(3, 2));
+    ASSERT_EQ(shrunk.size(), expected.size());
+    EXPECT_EQ(shrunk.format(), QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            const QRgb a = shrunk.pixel(x, y), b = expected.pixel(x, y);
+            EXPECT_LE(std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) +
+                          std::abs(qAlpha(a) - qAlpha(b)),
+                      4)
+                << x << "," << y;
+        }
+    }
 }
 
 } // namespace

@@ -1,3 +1,5 @@
+#include "support/embedded_previews.h"
+#include "support/library_images.h"
 #include "support/temp_dir.h"
 #include "support/test_images.h"
 #include "thumbs/image_cache.h"
@@ -61,6 +63,35 @@ std::string Jpeg(const TempDir& dir, const QString& name, QSize size, std::uint3
     return testing::WriteImageFile(dir.Native(name), size, "jpeg", seed);
 }
 
+// A 400 x 300 picture with its red quarter top left, as kind says: a format ("heic", "avif",
+// "jxl"), then what was done to it. Empty when the encoder failed.
+std::string LibraryFile(const TempDir& dir, const QString& kind) {
+    const QImage marked = testing::QuarterMarked(QSize(400, 300));
+    const std::string png = dir.Write(QStringLiteral("marked.png"), testing::EncodeImage(marked, "png"));
+    // The EXIF orientation 6: to be shown a quarter turn clockwise.
+    const std::string turned = dir.Write(QStringLiteral("marked6.jpg"),
+                                         testing::WithExifOrientation(testing::EncodeImage(marked, "jpeg", 95), 6));
+    const QString format = kind.section(QLatin1Char(' '), 0, 0);
+    const std::string out = dir.Native(QString(kind).replace(QLatin1Char(' '), QLatin1Char('_')) + "." + format);
+    if (kind == "heic")
+        return testing::HeicFrom(png, out);
+    if (kind == "heic exif6")
+        return testing::HeicFrom(turned, out);
+    if (kind == "avif")
+        return testing::AvifFrom(png, out);
+    if (kind == "avif irot1")
+        return testing::AvifFrom(png, out, {QStringLiteral("--irot"), QStringLiteral("1")});
+    if (kind == "avif imir1")
+        return testing::AvifFrom(png, out, {QStringLiteral("--imir"), QStringLiteral("1")});
+    if (kind == "jxl")
+        return testing::JxlFrom(png, out);
+    if (kind == "jxl exif6")
+        return testing::JxlFrom(turned, out);
+    if (kind == "jxl exif6 pixels")
+        return testing::JxlFrom(turned, out, {QStringLiteral("--lossless_jpeg=0")});
+    return {};
+}
+
 // Collects what the loader hands back to one requester.
 struct Receiver {
     QObject requester;
@@ -87,6 +118,9 @@ private slots:
     void decodeGivesNullForWhatIsNoImage();
     void decodeOpensNameThatIsNotUtf8();
     void decodeHoldsNeitherCommentsNorAFullSizeCopy();
+    // HEIC, AVIF and JPEG XL, which Qt cannot read.
+    void libraryFormatsDecodeFittedAndTurned_data();
+    void libraryFormatsDecodeFittedAndTurned();
 
     // Cache
     void cacheEvictsLeastRecentlyUsedWithinBudget();
@@ -110,6 +144,8 @@ private slots:
     void pictureBeyondTheBudgetIsRefusedFromItsHeader();
     void shownFileNeverWaitsBehindReadAhead();
     void largeDecodeNobodyWantsIsAbandoned();
+    void libraryFormatsClaimingHugeSizesAreRefusedFromTheirHeaders();
+    void largeJxlDecodeNobodyWantsIsAbandoned();
 };
 
 void TestImageLoader::fitSize_data() {
@@ -194,6 +230,9 @@ void TestImageLoader::decodeGivesNullForWhatIsNoImage_data() {
     QTest::newRow("folder") << "folder";
     QTest::newRow("fifo") << "fifo";
     QTest::newRow("empty path") << "empty path";
+    QTest::newRow("HEIC cut short") << "cut heic";
+    QTest::newRow("AVIF cut short") << "cut avif";
+    QTest::newRow("JPEG XL cut short") << "cut jxl";
 }
 
 void TestImageLoader::decodeGivesNullForWhatIsNoImage() {
@@ -210,6 +249,12 @@ void TestImageLoader::decodeGivesNullForWhatIsNoImage() {
         QCOMPARE(::mkfifo(path.c_str(), 0600), 0); // opening it for reading must not wait for a writer
     else if (kind == "empty path")
         path.clear();
+    else if (kind.startsWith("cut ")) {
+        QFile whole(QString::fromStdString(LibraryFile(dir, kind.mid(4))));
+        QVERIFY(whole.open(QIODevice::ReadOnly));
+        const QByteArray bytes = whole.readAll();
+        dir.Write("thing.jpg", bytes.left(bytes.size() / 2));
+    }
 
     QVERIFY(ImageLoader::Decode(path, kPane).isNull());
 
@@ -264,6 +309,40 @@ void TestImageLoader::decodeHoldsNeitherCommentsNorAFullSizeCopy() {
     QCOMPARE(ImageLoader::Decode(grey, kPane).size(), QSize(200, 200));
     const long grown = PeakResidentKiB() - before;
     QVERIFY2(grown < 160 * 1024, qPrintable(QStringLiteral("the decode's peak: %1 MiB").arg(grown / 1024)));
+}
+
+void TestImageLoader::libraryFormatsDecodeFittedAndTurned_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QSize>("shown");
+    QTest::addColumn<int>("redQuarter");
+    // Stored 400 x 300, the red quarter top left (0); 1 is top right, 2 bottom left.
+    QTest::newRow("HEIC") << "heic" << QSize(200, 150) << 0;
+    // libheif 1.15's encoder keeps the EXIF orientation but writes no transformation: the
+    // file is shown as stored, as every reader following the format does.
+    QTest::newRow("HEIC with EXIF orientation 6, no transformation") << "heic exif6" << QSize(200, 150) << 0;
+    QTest::newRow("AVIF") << "avif" << QSize(200, 150) << 0;
+    QTest::newRow("AVIF turned a quarter anticlockwise") << "avif irot1" << QSize(195, 260) << 2;
+    QTest::newRow("AVIF mirrored") << "avif imir1" << QSize(200, 150) << 1;
+    QTest::newRow("JPEG XL") << "jxl" << QSize(200, 150) << 0;
+    QTest::newRow("JPEG XL from a JPEG with EXIF orientation 6") << "jxl exif6" << QSize(195, 260) << 1;
+    QTest::newRow("the same, re-encoded from its pixels") << "jxl exif6 pixels" << QSize(195, 260) << 1;
+}
+
+void TestImageLoader::libraryFormatsDecodeFittedAndTurned() {
+    QFETCH(QString, kind);
+    QFETCH(QSize, shown);
+    QFETCH(int, redQuarter);
+    TempDir dir;
+    const std::string path = LibraryFile(dir, kind);
+    QVERIFY2(!path.empty(), "the encoder failed; scripts/setup.sh installs it");
+    QVERIFY2(QImageReader(QString::fromStdString(path)).read().isNull(), "Qt reads it: the test proves nothing");
+
+    const QImage decoded = ImageLoader::Decode(path, kPane);
+    QCOMPARE(decoded.size(), shown);
+    QCOMPARE(decoded.format(), QImage::Format_RGB32);
+    QCOMPARE(testing::RedQuarter(decoded), redQuarter);
+    // Enlarged to a target larger than the picture, as Qt's readers do.
+    QCOMPARE(ImageLoader::Decode(path, QSize(800, 800)).size(), ImageLoader::FitSize(shown, QSize(800, 800)));
 }
 
 void TestImageLoader::cacheEvictsLeastRecentlyUsedWithinBudget() {
@@ -577,6 +656,50 @@ void TestImageLoader::largeDecodeNobodyWantsIsAbandoned() {
     QVERIFY(!loader.Request(&pane.requester, slow, kPane, pane.Deliver()));
     QTRY_COMPARE(pane.images.size(), std::size_t{2});
     QCOMPARE(pane.images.back().size(), QSize(200, 200));
+}
+
+void TestImageLoader::libraryFormatsClaimingHugeSizesAreRefusedFromTheirHeaders() {
+    TempDir dir;
+    QFile small(QString::fromStdString(
+        testing::HeicFrom(dir.Write("small.png", testing::EncodeImage(testing::QuarterMarked(QSize(400, 300)), "png")),
+                          dir.Native("small.heic"), {QStringLiteral("-t"), QStringLiteral("64")})));
+    QVERIFY(small.open(QIODevice::ReadOnly));
+    const std::string heic =
+        dir.Write("bomb.heic", testing::HeifClaiming(small.readAll(), QSize(400, 300), QSize(30000, 30000)));
+    const std::string jxl = dir.Write("bomb.jxl", testing::JxlHeaderClaiming(QSize(60000, 60000)));
+
+    // Shown by its thumbnail, as a refused JPEG by its EXIF thumbnail; the JPEG XL has none.
+    QCOMPARE(ImageLoader::Decode(heic, kPane).size(), QSize(64, 48));
+    QVERIFY(ImageLoader::Decode(jxl, kPane).isNull());
+    ImageLoader loader;
+    for (const auto& [path, claimed] : {std::pair{heic, QSize(30000, 30000)}, std::pair{jxl, QSize(60000, 60000)}}) {
+        Receiver receiver;
+        QVERIFY(!loader.Request(&receiver.requester, path, kPane, receiver.Deliver()));
+        QTRY_COMPARE(receiver.images.size(), std::size_t{1});
+        const std::optional<ImageLoader::Refusal> why = loader.RefusalOf(path);
+        QVERIFY(why);
+        QCOMPARE(why->stored, claimed);
+    }
+}
+
+void TestImageLoader::largeJxlDecodeNobodyWantsIsAbandoned() {
+    // libjxl decodes what it is given at once: only a file read a piece at a time can be stopped.
+    TempDir dir;
+    const std::string slow = testing::JxlFrom(testing::WriteImageFile(dir.Native("big.png"), QSize(2400, 2000), "png"),
+                                              dir.Native("slow.jxl"), {QStringLiteral("-e"), QStringLiteral("1")});
+    QVERIFY(!slow.empty());
+    const std::string next = Jpeg(dir, "next.jpg", QSize(300, 200));
+    ImageLoader loader(ImageLoader::kDefaultCacheBudget, 1);
+    Receiver pane;
+    QVERIFY(!loader.Request(&pane.requester, slow, kPane, pane.Deliver()));
+    QVERIFY(!loader.Request(&pane.requester, next, kPane, pane.Deliver())); // the user moved on
+    QTRY_COMPARE(pane.images.size(), std::size_t{1});
+    QTRY_COMPARE_WITH_TIMEOUT(loader.pendingCount(), 0, 30000);
+    QVERIFY2(!loader.isCached(slow, kPane), "the JPEG XL decode ran to its end");
+
+    QVERIFY(!loader.Request(&pane.requester, slow, kPane, pane.Deliver()));
+    QTRY_COMPARE_WITH_TIMEOUT(pane.images.size(), std::size_t{2}, 30000);
+    QCOMPARE(pane.images.back().size(), ImageLoader::FitSize(QSize(2400, 2000), kPane));
 }
 
 QTEST_MAIN(TestImageLoader)

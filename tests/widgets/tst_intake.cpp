@@ -200,7 +200,8 @@ private slots:
         QCOMPARE(prompter.fileTypes[0].label, QString::fromUtf8("拡張子フィルタ"));
         QCOMPARE(prompter.fileTypes[0].patterns, QStringLiteral("*.jpg;*.png"));
         QCOMPARE(prompter.fileTypes[1].label, QString::fromUtf8("画像ファイル(JPEG/GIF/PNG/BMP)"));
-        QCOMPARE(prompter.fileTypes[1].patterns, QStringLiteral("*.jpg;*.jpeg;*.gif;*.png;*.bmp"));
+        QCOMPARE(prompter.fileTypes[1].patterns,
+                 QStringLiteral("*.jpg;*.jpeg;*.gif;*.png;*.bmp;*.heic;*.heif;*.avif;*.jxl"));
         QCOMPARE(prompter.fileTypes[2].label, QString::fromUtf8("全てのファイル(*.*)"));
         QCOMPARE(Entries(0), (FilePathList{a, d}));
     }

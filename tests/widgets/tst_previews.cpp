@@ -1,4 +1,5 @@
 #include "support/embedded_previews.h"
+#include "support/library_images.h"
 #include "support/temp_dir.h"
 #include "support/test_images.h"
 #include "thumbs/image_loader.h"
@@ -39,6 +40,7 @@ private slots:
     void previewOfAFileLeftBehindIsNotShown();
     void refusedPictureIsShownByItsPreview();
     void webpAndTiffDecode();
+    void heicThumbnailFirstThenPicture();
 
 private:
     // A camera-like JPEG: marked picture of 3000 x 2000 and a marked EXIF thumbnail.
@@ -154,6 +156,29 @@ void TestPreviews::webpAndTiffDecode() {
         QVERIFY2(!path.empty(), format);
         QCOMPARE(ImageLoader::Decode(path, kPane).size(), QSize(200, 150));
     }
+}
+
+void TestPreviews::heicThumbnailFirstThenPicture() {
+    // heif-enc makes the thumbnail from the picture itself: the two differ in their sizes.
+    const std::string png =
+        dir_.Write(QStringLiteral("phone.png"), testing::EncodeImage(testing::QuarterMarked(QSize(1200, 800)), "png"));
+    const std::string path = testing::HeicFrom(png, dir_.Native(QStringLiteral("phone.heic")),
+                                               {QStringLiteral("-t"), QStringLiteral("100")});
+    QVERIFY(!path.empty());
+    // Room for the 100 x 66 thumbnail but not for the picture, as above.
+    ImageLoader loader(/*cacheBudgetBytes=*/100'000);
+    CThumbCtl ctl(nullptr, &loader);
+    ctl.resize(kPane + QSize(2, 2));
+    ctl.ReadAhead({path});
+    QTRY_VERIFY(loader.CachedPreview(path, ctl.decodeSize()).has_value() && loader.pendingCount() == 0);
+    QCOMPARE(loader.CachedPreview(path, ctl.decodeSize())->size(), QSize(100, 66));
+
+    Shown shown(ctl);
+    ctl.ShowFile(path);
+    QCOMPARE(ctl.showing(), CThumbCtl::Showing::Preview);
+    QTRY_COMPARE_WITH_TIMEOUT(shown.events.size(), 2, 20000);
+    QCOMPARE(shown.events, QStringList({QStringLiteral("preview 0"), QStringLiteral("picture 0")}));
+    QCOMPARE(ctl.image().size(), QSize(200, 133));
 }
 
 QTEST_MAIN(TestPreviews)

@@ -1,0 +1,209 @@
+#include "thumbs/heif_file.h"
+
+#include "thumbs/area_scale.h"
+
+#include <QIODevice>
+#include <algorithm>
+#include <cstdint>
+#include <libheif/heif.h>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace pelldrake {
+namespace {
+
+// libheif 1.15 reads every top-level box whole while it parses a file, the coded pictures
+// included: a larger file is not handed to it at all.
+constexpr std::int64_t kMaxFileBytes = std::int64_t{256} << 20;
+// A thumbnail is a few hundred pixels across; one whose decode would take more is not decoded.
+constexpr std::int64_t kThumbnailBudgetBytes = std::int64_t{256} << 20;
+
+void PrepareLibheif() {
+    static std::once_flag once;
+    std::call_once(once, [] { heif_init(nullptr); });
+}
+
+// libheif reads through the device, so a decode nobody wants any more fails at its next read.
+int64_t DevicePosition(void* device) {
+    return static_cast<QIODevice*>(device)->pos();
+}
+
+int DeviceRead(void* data, size_t size, void* device) {
+    auto* io = static_cast<QIODevice*>(device);
+    char* to = static_cast<char*>(data);
+    while (size > 0) {
+        const qint64 got = io->read(to, static_cast<qint64>(size));
+        if (got <= 0)
+            return 1;
+        to += got;
+        size -= static_cast<size_t>(got);
+    }
+    return 0;
+}
+
+int DeviceSeek(int64_t position, void* device) {
+    return static_cast<QIODevice*>(device)->seek(position) ? 0 : 1;
+}
+
+heif_reader_grow_status DeviceHolds(int64_t size, void* device) {
+    // A box or an item claiming more than the file holds is found out here, before anything of
+    // that size is allocated.
+    return size <= static_cast<QIODevice*>(device)->size() ? heif_reader_grow_status_size_reached
+                                                           : heif_reader_grow_status_size_beyond_eof;
+}
+
+constexpr heif_reader kDeviceReader{1, &DevicePosition, &DeviceRead, &DeviceSeek, &DeviceHolds};
+
+struct ContextFree {
+    void operator()(heif_context* context) const { heif_context_free(context); }
+};
+struct HandleRelease {
+    void operator()(heif_image_handle* handle) const { heif_image_handle_release(handle); }
+};
+struct ImageRelease {
+    void operator()(heif_image* image) const { heif_image_release(image); }
+};
+struct OptionsFree {
+    void operator()(heif_decoding_options* options) const { heif_decoding_options_free(options); }
+};
+using Handle = std::unique_ptr<heif_image_handle, HandleRelease>;
+
+struct Opened {
+    std::unique_ptr<heif_context, ContextFree> context;
+    Handle primary; // released before the context
+};
+
+std::optional<Opened> Open(QIODevice& device) {
+    if (device.size() > kMaxFileBytes || !device.seek(0))
+        return std::nullopt;
+    PrepareLibheif();
+    Opened opened{std::unique_ptr<heif_context, ContextFree>(heif_context_alloc()), nullptr};
+    if (!opened.context ||
+        heif_context_read_from_reader(opened.context.get(), &kDeviceReader, &device, nullptr).code != heif_error_Ok)
+        return std::nullopt;
+    heif_image_handle* primary = nullptr;
+    if (heif_context_get_primary_image_handle(opened.context.get(), &primary).code != heif_error_Ok)
+        return std::nullopt;
+    opened.primary.reset(primary);
+    return opened;
+}
+
+QSize SizeOf(const heif_image_handle* handle) {
+    return QSize(heif_image_handle_get_width(handle), heif_image_handle_get_height(handle));
+}
+
+// The memory the decode holds at its peak: the decoder's own frame and libheif's copy of it (three
+// full planes at worst, as in 4:4:4, and alpha), then the 8-bit interleaved picture we scale from.
+std::optional<DecodeCost> CostOf(const heif_image_handle* handle, QSize target) {
+    const QSize size = SizeOf(handle);
+    if (size.isEmpty())
+        return std::nullopt;
+    const std::int64_t pixels = std::int64_t{size.width()} * size.height();
+    const int bits = std::max(heif_image_handle_get_luma_bits_per_pixel(handle),
+                              heif_image_handle_get_chroma_bits_per_pixel(handle));
+    const std::int64_t sampleBytes = bits > 8 ? 2 : 1;
+    const std::int64_t channels = heif_image_handle_has_alpha_channel(handle) ? 4 : 3;
+    const std::int64_t shown = std::int64_t{target.width()} * target.height() * 4;
+    return DecodeCost{size, 2 * pixels * channels * sampleBytes + pixels * channels + shown, pixels};
+}
+
+// Decodes the picture of handle, turned as the file says, and fits it to target; never enlarged
+// when enlarge is false.
+QImage DecodeFitted(const heif_image_handle* handle, QSize target, bool enlarge) {
+    const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
+    const std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
+    if (!options)
+        return {};
+    options->convert_hdr_to_8bit = 1;
+    heif_image* decoded = nullptr;
+    // A const handle is all the decoder needs; the C interface is not declared so.
+    if (heif_decode_image(const_cast<heif_image_handle*>(handle), &decoded, heif_colorspace_RGB,
+                          alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get())
+            .code != heif_error_Ok)
+        return {};
+    const std::unique_ptr<heif_image, ImageRelease> image(decoded);
+    int stride = 0;
+    const uint8_t* pixels = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
+    const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
+    const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
+    if (pixels == nullptr || width <= 0 || height <= 0 || stride <= 0)
+        return {};
+    const QImage::Format format = !alpha ? QImage::Format_RGB888
+                                  : heif_image_is_premultiplied_alpha(image.get())
+                                      ? QImage::Format_RGBA8888_Premultiplied
+                                      : QImage::Format_RGBA8888;
+    // Borrows libheif's pixels: everything returned below is a copy of its own.
+    const QImage view(pixels, width, height, stride, format);
+    QSize fitted = view.size().scaled(target, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    if (!enlarge && (fitted.width() > width || fitted.height() > height))
+        fitted = view.size();
+    return fitted == view.size() ? view.copy() : AreaScaled(view, fitted);
+}
+
+} // namespace
+
+bool IsHeif(const QByteArray& start) {
+    PrepareLibheif();
+    return heif_check_filetype(reinterpret_cast<const uint8_t*>(start.constData()), static_cast<int>(start.size())) ==
+           heif_filetype_yes_supported;
+}
+
+std::optional<DecodeCost> HeifDecodeCost(QIODevice& device, QSize target) {
+    std::optional<DecodeCost> cost;
+    if (const std::optional<Opened> opened = Open(device)) {
+        cost = CostOf(opened->primary.get(), target);
+        // The whole file sits in memory beside the decode.
+        if (cost)
+            cost->bytes += device.size();
+    }
+    device.seek(0);
+    return cost;
+}
+
+QImage DecodeHeif(QIODevice& device, QSize target) {
+    const std::optional<Opened> opened = Open(device);
+    if (!opened || target.isEmpty())
+        return {};
+    return DecodeFitted(opened->primary.get(), target, /*enlarge=*/true);
+}
+
+QImage ReadHeifThumbnail(QIODevice& device, QSize target, PreviewPick pick) {
+    const std::optional<Opened> opened = Open(device);
+    if (!opened || target.isEmpty())
+        return {};
+    const heif_image_handle* primary = opened->primary.get();
+    const int count = heif_image_handle_get_number_of_thumbnails(primary);
+    if (count <= 0)
+        return {};
+    std::vector<heif_item_id> ids(static_cast<std::size_t>(count));
+    heif_image_handle_get_list_of_thumbnail_IDs(primary, ids.data(), count);
+    std::vector<Handle> thumbnails;
+    for (const heif_item_id id : ids) {
+        heif_image_handle* thumbnail = nullptr;
+        if (heif_image_handle_get_thumbnail(primary, id, &thumbnail).code == heif_error_Ok)
+            thumbnails.emplace_back(thumbnail);
+    }
+    const auto pixels = [](const Handle& handle) {
+        const QSize size = SizeOf(handle.get());
+        return std::int64_t{size.width()} * size.height();
+    };
+    std::sort(thumbnails.begin(), thumbnails.end(),
+              [&pixels](const Handle& a, const Handle& b) { return pixels(a) < pixels(b); });
+    // From the smallest up: the first that covers the target, else the largest.
+    const Handle* thumbnail = nullptr;
+    for (const Handle& candidate : thumbnails) {
+        thumbnail = &candidate;
+        const QSize size = SizeOf(candidate.get());
+        if (pick == PreviewPick::SmallestCovering && size.width() >= target.width() && size.height() >= target.height())
+            break;
+    }
+    if (thumbnail == nullptr)
+        return {};
+    const std::optional<DecodeCost> cost = CostOf(thumbnail->get(), target);
+    if (!cost || cost->bytes > kThumbnailBudgetBytes)
+        return {};
+    return DecodeFitted(thumbnail->get(), target, /*enlarge=*/false);
+}
+
+} // namespace pelldrake
