@@ -63,7 +63,7 @@ TEST(EmbeddedPreview, RawLikeFileShowsItsPreview) {
 // type, then Canon's preview box (a UUID box holding a PRVW box: sizes, then the JPEG). The raw
 // data's boxes are left out.
 QByteArray Cr3Like(const QByteArray& previewJpeg, QSize size) {
-    const auto big = [](quint32 value, int bytes) {
+    const auto big = [](quint64 value, int bytes) {
         QByteArray out;
         for (int i = bytes - 1; i >= 0; --i)
             out.append(static_cast<char>(value >> (8 * i)));
