@@ -22,6 +22,7 @@
 #include "platform/prompter.h"
 #include "resources/control_ids.h"
 #include "resources/menu_table.h"
+#include "yes_prompter.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -48,22 +49,6 @@ using Clock = std::chrono::steady_clock;
 double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
-
-class YesPrompter final : public Prompter {
-public:
-    PromptAnswer Ask(const QString&, PromptButtons, PromptIcon) override { return PromptAnswer::Yes; }
-    std::optional<FilePathList> OpenFiles(const std::vector<FileTypeEntry>&) override { return std::nullopt; }
-    std::optional<FilePath> BrowseForFolder(const QString&, const FilePath&) override { return std::nullopt; }
-    PromptAnswer AskTitled(const QString&, const QString&, PromptButtons, PromptIcon) override {
-        return PromptAnswer::Yes;
-    }
-    std::optional<FilePath> SaveFileName(const std::vector<FileTypeEntry>&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<FilePath> OpenFileName(const std::vector<FileTypeEntry>&, const QString&) override {
-        return std::nullopt;
-    }
-};
 
 bool MakeFiles(const QString& folder, int count, int megabytes, QStringList& names) {
     QDir().mkpath(folder);

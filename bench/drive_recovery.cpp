@@ -27,6 +27,7 @@
 #include "state/work_state_writer.h"
 #include "tools/auto_classify.h"
 #include "tools/classify_conditions.h"
+#include "yes_prompter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -49,22 +50,6 @@ using Clock = std::chrono::steady_clock;
 double Micro(Clock::duration d) {
     return std::chrono::duration<double, std::micro>(d).count();
 }
-
-class YesPrompter final : public Prompter {
-public:
-    PromptAnswer Ask(const QString&, PromptButtons, PromptIcon) override { return PromptAnswer::Yes; }
-    std::optional<FilePathList> OpenFiles(const std::vector<FileTypeEntry>&) override { return std::nullopt; }
-    std::optional<FilePath> BrowseForFolder(const QString&, const FilePath&) override { return std::nullopt; }
-    PromptAnswer AskTitled(const QString&, const QString&, PromptButtons, PromptIcon) override {
-        return PromptAnswer::Yes;
-    }
-    std::optional<FilePath> SaveFileName(const std::vector<FileTypeEntry>&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<FilePath> OpenFileName(const std::vector<FileTypeEntry>&, const QString&) override {
-        return std::nullopt;
-    }
-};
 
 std::size_t ResidentKilobytes() {
     std::ifstream status("/proc/self/status");
