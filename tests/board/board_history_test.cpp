@@ -1,5 +1,6 @@
 #include "board/board.h"
 #include "board/moves.h"
+#include "support/board_picture.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -7,19 +8,8 @@
 namespace pelldrake {
 namespace {
 
-struct BoardPicture {
-    std::array<FilePathList, kListCount> lists;
-    BoardMarks marks;
-    bool operator==(const BoardPicture&) const = default;
-};
-
-BoardPicture PictureOf(const Board& board) {
-    BoardPicture picture;
-    for (ListIndex list = 0; list < kListCount; ++list)
-        picture.lists[static_cast<std::size_t>(list)] = board.List(list).Entries();
-    picture.marks = board.Marks();
-    return picture;
-}
+using testing::BoardPicture;
+using testing::PictureOf;
 
 TEST(BoardHistoryTest, EveryKindOfChangeIsTakenBackAndDoneAgainExactly) {
     Board board;

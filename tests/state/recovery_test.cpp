@@ -3,6 +3,7 @@
 #include "state/recovery_files.h"
 #include "state/recovery_journal.h"
 #include "state/work_state_reader.h"
+#include "support/board_picture.h"
 #include "support/temp_dir.h"
 
 #include <QFile>
@@ -16,18 +17,10 @@ namespace {
 
 using testing::TempDir;
 
-struct Lists {
-    std::array<FilePathList, kListCount> lists;
-    BoardMarks marks;
-    bool operator==(const Lists&) const = default;
-};
+using Lists = testing::BoardPicture;
 
 Lists ListsOf(const Board& board) {
-    Lists lists;
-    for (ListIndex list = 0; list < kListCount; ++list)
-        lists.lists[static_cast<std::size_t>(list)] = board.List(list).Entries();
-    lists.marks = board.Marks();
-    return lists;
+    return testing::PictureOf(board);
 }
 
 Lists ListsOf(const RecoveredBoard& recovered) {
