@@ -32,7 +32,11 @@ BoardHistory::Scope::~Scope() {
 }
 
 void BoardHistory::Inserted(ListIndex list, int index, const FilePath& path) {
-    Note(ListChange{ListChange::Kind::Insert, list, index, path});
+    if (journal_)
+        journal_->Record(ListChange{ListChange::Kind::Insert, list, index, path});
+    // The path stays in the list; undo takes it from there when it removes the entry again, so an
+    // intake of a million files is not held twice.
+    Keep(ListChange{ListChange::Kind::Insert, list, index, {}});
 }
 
 void BoardHistory::Removed(ListIndex list, int index, const FilePath& path) {
@@ -73,6 +77,10 @@ void BoardHistory::LastTouchedChanging(ListIndex list) {
 void BoardHistory::Note(ListChange change) {
     if (journal_)
         journal_->Record(change);
+    Keep(std::move(change));
+}
+
+void BoardHistory::Keep(ListChange change) {
     if (replaying_)
         return;
     Open();
@@ -158,6 +166,9 @@ void BoardHistory::Unwind(Step& step) {
         ClassList& list = board_.List(it->list);
         switch (it->kind) {
         case ListChange::Kind::Insert:
+            // Redo puts back what undo takes out.
+            it->path = list.At(it->index);
+            Account(step, static_cast<std::ptrdiff_t>(PathBytes(it->path) - sizeof(FilePath)));
             list.RemoveAt(it->index);
             break;
         case ListChange::Kind::Remove:
@@ -178,11 +189,13 @@ void BoardHistory::Rewind(Step& step) {
     replaying_ = true;
     for (const ListChange& change : step.changes)
         board_.List(change.list).BeginBulkUpdate();
-    for (const ListChange& change : step.changes) {
+    for (ListChange& change : step.changes) {
         ClassList& list = board_.List(change.list);
         switch (change.kind) {
         case ListChange::Kind::Insert:
-            list.InsertBefore(change.index, change.path);
+            Account(step, -static_cast<std::ptrdiff_t>(PathBytes(change.path) - sizeof(FilePath)));
+            list.InsertBefore(change.index, std::move(change.path));
+            change.path = FilePath();
             break;
         case ListChange::Kind::Remove:
             list.RemoveAt(change.index);
@@ -212,6 +225,11 @@ void BoardHistory::Show(const Step& step, const BoardMarks& marks) {
             board_.ResyncPane(list, marks.positions[i]);
     }
     board_.setLastTouchedList(marks.lastTouched);
+}
+
+void BoardHistory::Account(Step& step, std::ptrdiff_t bytes) {
+    step.bytes = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(step.bytes) + bytes);
+    bytes_ = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(bytes_) + bytes);
 }
 
 void BoardHistory::Forget() {

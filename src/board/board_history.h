@@ -88,6 +88,9 @@ private:
     };
 
     void Note(ListChange change);
+    void Keep(ListChange change);
+    // A step in the history grows or shrinks by bytes.
+    void Account(Step& step, std::ptrdiff_t bytes);
     void Open();
     BoardMarks Marks() const;
     void Unwind(Step& step);

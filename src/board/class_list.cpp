@@ -20,7 +20,7 @@ void ClassList::InsertBefore(int index, FilePath path) {
     }
     if (history_)
         history_->Inserted(index_, index, path);
-    entries_.insert(entries_.begin() + index, std::move(path));
+    entries_.insert(static_cast<std::size_t>(index), std::move(path));
 }
 
 void ClassList::RemoveAt(int index) {
@@ -28,12 +28,11 @@ void ClassList::RemoveAt(int index) {
         return;
     if (history_)
         history_->Removed(index_, index, At(index));
-    entries_.erase(entries_.begin() + index);
+    entries_.erase(static_cast<std::size_t>(index));
 }
 
 void ClassList::Clear() {
-    std::vector<FilePath> taken;
-    taken.swap(entries_);
+    std::vector<FilePath> taken = entries_.TakeAll();
     // The history keeps what it may have to put back; without one the memory goes at once.
     if (history_ && !taken.empty())
         history_->Cleared(index_, std::move(taken));
@@ -49,7 +48,7 @@ void ClassList::RestoreEntries(std::vector<FilePath>&& entries) {
         for (std::size_t i = 0; i < entries.size(); ++i)
             history_->Inserted(index_, static_cast<int>(i), entries[i]);
     }
-    entries_ = std::move(entries);
+    entries_.Assign(std::move(entries));
 }
 
 void ClassList::SetPosition(int position) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/path_gap_buffer.h"
 #include "core/types.h"
 
 #include <vector>
@@ -15,7 +16,9 @@ class ClassList {
 public:
     int Count() const { return static_cast<int>(entries_.size()); }
     const FilePath& At(int index) const { return entries_[static_cast<std::size_t>(index)]; }
-    const std::vector<FilePath>& Entries() const { return entries_; }
+    // For work on the whole list; the entry operations stay cheap at any length only between
+    // such calls.
+    const std::vector<FilePath>& Entries() const { return entries_.Contiguous(); }
 
     void Append(FilePath path);
     // Appends when index is not below the count.
@@ -49,7 +52,7 @@ public:
     }
 
 private:
-    std::vector<FilePath> entries_;
+    PathGapBuffer entries_;
     int position_ = 0;
     std::vector<int> dependentControls_;
     bool bulkUpdate_ = false;
