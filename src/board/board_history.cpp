@@ -3,6 +3,7 @@
 #include "board/board.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace pelldrake {
 
@@ -12,6 +13,17 @@ namespace {
 std::size_t PathBytes(const FilePath& path) {
     constexpr std::size_t kInlineCapacity = 15;
     return sizeof(FilePath) + (path.capacity() > kInlineCapacity ? path.capacity() + 1 : 0);
+}
+
+// Freeing a million paths takes a noticeable moment, and the window need not wait for it.
+template <typename Steps> void Release(Steps&& steps, std::size_t bytes) {
+    constexpr std::size_t kWorthAThread = std::size_t{4} << 20;
+    if (bytes < kWorthAThread) {
+        steps.clear();
+        return;
+    }
+    std::thread([doomed = std::move(steps)]() mutable { doomed.clear(); }).detach();
+    steps.clear();
 }
 
 bool ChangesEntries(ListChange::Kind kind) {
@@ -105,9 +117,11 @@ void BoardHistory::Commit() {
         open_->after = Marks();
         bytes_ += open_->bytes;
         undo_.push_back(std::move(*open_));
+        std::size_t redoBytes = 0;
         for (const Step& step : redo_)
-            bytes_ -= step.bytes;
-        redo_.clear();
+            redoBytes += step.bytes;
+        bytes_ -= redoBytes;
+        Release(std::move(redo_), redoBytes);
         KeepWithinBudget();
     }
     open_.reset();
@@ -234,8 +248,8 @@ void BoardHistory::Account(Step& step, std::ptrdiff_t bytes) {
 
 void BoardHistory::Forget() {
     open_.reset();
-    undo_.clear();
-    redo_.clear();
+    Release(std::move(undo_), bytes_);
+    Release(std::move(redo_), bytes_);
     bytes_ = 0;
 }
 
@@ -245,10 +259,15 @@ void BoardHistory::setBudget(std::size_t bytes) {
 }
 
 void BoardHistory::KeepWithinBudget() {
+    std::deque<Step> dropped;
+    std::size_t droppedBytes = 0;
     while (bytes_ > budget_ && !undo_.empty()) {
         bytes_ -= undo_.front().bytes;
+        droppedBytes += undo_.front().bytes;
+        dropped.push_back(std::move(undo_.front()));
         undo_.pop_front();
     }
+    Release(std::move(dropped), droppedBytes);
 }
 
 } // namespace pelldrake
