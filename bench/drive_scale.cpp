@@ -1,7 +1,12 @@
 // Measures the board at archive scale: the cost of a digit key and of Backspace on the
 // user-interface thread, clearing the board, and peak memory, at a given number of entries.
+// With --tree it also makes that many empty files (each its own inode) in 10 x 100 folders under
+// $TMPDIR, /dev/shm when unset, and times the long runs over them against bare baselines: adding
+// the folder, the bulk classification, saving and loading the work state. A timer ticking every
+// 5 ms, as a window manager's ping, gives the longest time each run leaves the window's events
+// waiting.
 //
-//   drive_scale [--entries N] [--presses N]
+//   drive_scale [--entries N] [--presses N] [--tree]
 //
 // Entries are spread over 10 x 100 folders with names as cameras write them. The key figures are
 // the processor time of the user-interface thread per key (the wall clock would count other
@@ -9,19 +14,37 @@
 
 #include "../tests/support/scripted_prompter.h"
 #include "board/ui/classify_board_dialog.h"
+#include "intake/add_files.h"
+#include "intake/scan_folder.h"
+#include "platform/ui/status_progress.h"
+#include "platform/ui/stoppable_progress.h"
+#include "platform/worker_run.h"
 #include "resources/menu_table.h"
+#include "state/work_state_reader.h"
+#include "state/work_state_writer.h"
+#include "tools/auto_classify.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <functional>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
+#include <unordered_set>
 #include <vector>
 
 using namespace pelldrake;
@@ -30,6 +53,13 @@ namespace {
 
 int entries = 1'000'000;
 int presses = 300;
+bool tree = false;
+
+using Clock = std::chrono::steady_clock;
+
+double Milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 double Percentile(std::vector<double> values, double fraction) {
     if (values.empty())
@@ -78,6 +108,185 @@ std::vector<double> TimeKeys(ClassifyBoardDialog& board, Qt::Key key, int count)
     return ms;
 }
 
+// Times a run and the longest its events wait, as a window manager's ping would see it.
+struct RunFigures {
+    double ms = 0;
+    double longestWaitMs = 0;
+};
+
+RunFigures Pinged(const std::function<void()>& run) {
+    Clock::time_point last = Clock::now();
+    double longest = 0;
+    QTimer ping;
+    ping.setTimerType(Qt::PreciseTimer);
+    ping.setInterval(5);
+    QObject::connect(&ping, &QTimer::timeout, [&] {
+        const auto now = Clock::now();
+        longest = std::max(longest, Milliseconds(now - last));
+        last = now;
+    });
+    ping.start();
+    QCoreApplication::processEvents();
+    const auto start = Clock::now();
+    last = start;
+    run();
+    const auto end = Clock::now();
+    return {Milliseconds(end - start), std::max(longest, Milliseconds(end - last))};
+}
+
+double Timed(const std::function<void()>& run) {
+    const auto start = Clock::now();
+    run();
+    return Milliseconds(Clock::now() - start);
+}
+
+bool MakeTree(const std::string& root, int count) {
+    char name[96];
+    if (::mkdir(root.c_str(), 0755) != 0)
+        return false;
+    for (int i = 0; i < count; ++i) {
+        if (i < 1000) {
+            std::snprintf(name, sizeof name, "%s/%02d", root.c_str(), i % 10);
+            ::mkdir(name, 0755);
+            std::snprintf(name, sizeof name, "%s/%02d/%03d", root.c_str(), i % 10, (i / 10) % 100);
+            ::mkdir(name, 0755);
+        }
+        std::snprintf(name, sizeof name, "%s/%02d/%03d/IMG_%07d.JPG", root.c_str(), i % 10, (i / 10) % 100, i);
+        const int fd = ::open(name, O_CREAT | O_WRONLY, 0644);
+        if (fd < 0)
+            return false;
+        ::close(fd);
+    }
+    return true;
+}
+
+void BareWalk(const std::string& folder, std::unordered_set<std::string>& seen) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    std::vector<std::string> subfolders;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        std::string path = folder + "/" + entry->d_name;
+        if (entry->d_type == DT_DIR) {
+            subfolders.push_back(std::move(path));
+            continue;
+        }
+        struct stat info;
+        if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            seen.insert(std::move(path));
+    }
+    ::closedir(dir);
+    for (const std::string& subfolder : subfolders)
+        BareWalk(subfolder, seen);
+}
+
+void PrintRow(const char* what, const RunFigures& run, double bareMs) {
+    std::printf("%-34s %8.0f ms  %5.2f x bare (%6.0f ms)  longest event wait %6.1f ms\n", what, run.ms,
+                bareMs > 0 ? run.ms / bareMs : 0.0, bareMs, run.longestWaitMs);
+}
+
+// The long runs over real files, each as its command runs it.
+void RunTree(ClassifyBoardDialog& window) {
+    const QString base = qEnvironmentVariable("TMPDIR", QStringLiteral("/dev/shm"));
+    QTemporaryDir temp(base + QStringLiteral("/pelldrake-scale-XXXXXX"));
+    const std::string root = QFile::encodeName(temp.path()).toStdString() + "/tree";
+    const double makeMs = Timed([&] { MakeTree(root, entries); });
+    std::printf("\ntree of %d files under %s made in %.0f ms\n", entries, qPrintable(temp.path()), makeMs);
+    Board& board = window.board();
+    board.history().Forget();
+    const SettingsFile settings(temp.filePath(QStringLiteral("pelldrake.INI")));
+    QLabel statusLine;
+    StatusProgress status(&statusLine);
+    {
+        std::unordered_set<std::string> warm;
+        BareWalk(root, warm);
+    }
+
+    std::unordered_set<std::string> seen;
+    const double bareWalkMs = Timed([&] { BareWalk(root, seen); });
+    const double residentBefore = PeakResidentMiB();
+    const RunFigures add = Pinged([&] {
+        const RunLock::Scope running(board.runLock());
+        const BoardHistory::Scope step(board.history());
+        StoppableProgress progress(&status, &window);
+        FilePathList candidates;
+        if (ScanFolder(candidates, root, true, &progress))
+            AddFiles(board, settings, false, std::move(candidates), kUnclassified, false, kNativePathCase, &progress,
+                     {root});
+        progress.Finish();
+    });
+    PrintRow("add folder with subfolders:", add, bareWalkMs);
+    std::printf("%-34s %8d entries, peak resident %.0f MiB (%.0f bytes a file beyond the start)\n", "",
+                board.List(kUnclassified).Count(), PeakResidentMiB(),
+                (PeakResidentMiB() - residentBefore) * 1024 * 1024 / entries);
+
+    const FilePathList& all = board.List(kUnclassified).Entries();
+    const double bareStatMs = Timed([&] {
+        struct stat info;
+        for (const FilePath& path : all)
+            ::stat(path.c_str(), &info);
+    });
+    ClassifyConditions conditions = ClassifyConditions::StartingAt(QDateTime::currentDateTime());
+    conditions.targetMode = ClassifyConditions::kToChosen;
+    conditions.targetChoice = 3;
+    conditions.nameFilterOn = true;
+    conditions.nameFilter = "*5.JPG";
+    int taken = 0;
+    const RunFigures classify = Pinged([&] {
+        const RunLock::Scope running(board.runLock());
+        const BoardHistory::Scope step(board.history());
+        const auto lists = ListsToScan(board);
+        ClassifyOutcome outcome;
+        StoppableProgress progress(&status, &window);
+        RunOffThread(&progress,
+                     [&](ProgressSink& relay) { outcome = FindMatches(lists, conditions, NativeCodePage(), &relay); });
+        progress.Finish();
+        taken = ApplyMatches(board, conditions, std::move(outcome));
+    });
+    PrintRow("bulk classification:", classify, bareStatMs);
+    std::printf("%-34s %8d entries taken\n", "", taken);
+
+    const FilePath saved = QFile::encodeName(temp.filePath(QStringLiteral("scale.PLD"))).toStdString();
+    SaveResult result = SaveResult::WriteFailed;
+    const RunFigures save = Pinged([&] {
+        const RunLock::Scope running(board.runLock());
+        const WorkStateContent content = WorkStateContent::Of(board);
+        RunOffThread(nullptr, [&](ProgressSink&) { result = WriteWorkStateFile(content, saved); });
+    });
+    PrintRow("work-state save:", save, 0);
+    std::printf("%-34s %8.1f MB%s\n", "",
+                static_cast<double>(QFileInfo(temp.filePath(QStringLiteral("scale.PLD"))).size()) / 1e6,
+                result == SaveResult::Saved ? "" : " NOT SAVED");
+
+    const double bareReadMs = Timed([&] {
+        QFile file(QString::fromStdString(saved));
+        if (!file.open(QIODevice::ReadOnly))
+            return;
+        struct stat info;
+        while (!file.atEnd()) {
+            const QByteArray line = file.readLine().trimmed();
+            ::stat(line.constData(), &info);
+        }
+    });
+    const RunFigures load = Pinged([&] {
+        LoadCallbacks callbacks;
+        callbacks.askMissing = [](std::string_view) { return MissingFileAnswer::Skip; };
+        callbacks.keepGoing = [](std::size_t, std::size_t) {
+            QCoreApplication::processEvents();
+            return true;
+        };
+        const RunLock::Scope running(board.runLock());
+        const BoardHistory::Scope step(board.history());
+        ReadWorkStateFile(board, saved, callbacks);
+    });
+    PrintRow("work-state load:", load, bareReadMs);
+    std::printf("%-34s %8d entries, peak resident %.0f MiB\n", "", board.TotalCount(), PeakResidentMiB());
+    const RunFigures clear = Pinged([&] { window.RunCommand(menu_ids::kClearAll); });
+    PrintRow("clear the board:", clear, 0);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -90,11 +299,18 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--presses") == 0)
             presses = std::atoi(argv[++i]);
     }
+    tree =
+        std::find_if(argv + 1, argv + argc, [](const char* a) { return std::strcmp(a, "--tree") == 0; }) != argv + argc;
     QTemporaryDir temp;
     testing::ScriptedPrompter prompter;
     testing::RecordingShell shell;
     ClassifyBoardDialog board(LayoutMode::Small, SettingsFile(temp.filePath(QStringLiteral("pelldrake.INI"))), prompter,
                               shell);
+    if (tree) {
+        board.show();
+        RunTree(board);
+        return 0;
+    }
     const double baseMiB = PeakResidentMiB();
     {
         const auto start = std::chrono::steady_clock::now();

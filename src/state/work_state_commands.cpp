@@ -3,6 +3,7 @@
 #include "board/board.h"
 #include "platform/file_info.h"
 #include "platform/prompter.h"
+#include "platform/worker_run.h"
 #include "resources/strings.h"
 #include "resources/work_state_strings.h"
 #include "state/work_state_reader.h"
@@ -64,7 +65,7 @@ MissingFileAnswer AskMissing(Prompter& prompter, std::string_view line) {
 
 } // namespace
 
-void SaveWorkState(const Board& board, Prompter& prompter) {
+void SaveWorkState(Board& board, Prompter& prompter) {
     const std::optional<FilePath> path =
         prompter.SaveFileName(WorkStateTypes(), strings::Utf8(strings::kWorkStateSuffix));
     if (!path)
@@ -72,7 +73,15 @@ void SaveWorkState(const Board& board, Prompter& prompter) {
     const FilePathList refused = UnrecordableEntries(board);
     if (!refused.empty() && !AgreesToLeaveOut(prompter, refused))
         return;
-    switch (WriteWorkStateFile(board, *path)) {
+    SaveResult result = SaveResult::WriteFailed;
+    {
+        // A million entries take a moment to write: the window goes on painting meanwhile, and
+        // the run lock keeps the lists still while the other thread reads them.
+        const RunLock::Scope running(board.runLock());
+        const WorkStateContent content = WorkStateContent::Of(board);
+        RunOffThread(nullptr, [&](ProgressSink&) { result = WriteWorkStateFile(content, *path); });
+    }
+    switch (result) {
     case SaveResult::Saved:
         break;
     case SaveResult::CannotOpen:

@@ -12,7 +12,7 @@ class CommandTable;
 class Prompter;
 
 // Writes all lists to a file the user names. Leaves the board as it is.
-void SaveWorkState(const Board& board, Prompter& prompter);
+void SaveWorkState(Board& board, Prompter& prompter);
 
 // Replaces all lists by a file the user picks, after asking whether the current lists may go.
 // keepGoing, when given, hears every few thousand lines how far reading is and may stop it.

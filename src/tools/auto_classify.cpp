@@ -25,27 +25,8 @@ std::optional<FileFacts> LookUp(const FilePath& path) {
     return FileFacts{info->size, info->modifiedSeconds};
 }
 
-// Moves the matching entries of one list to the end of collected, in list order; entries whose
-// files cannot be found stay. Rebuilt in one pass: removing entries one by one from the middle
-// of a long list would take time growing with the square of its length.
-void TakeMatches(ClassList& list, const ClassifyRules& rules, FilePathList& collected) {
-    const PathText& paths = PathText::Native();
-    std::vector<FilePath> kept;
-    kept.reserve(list.Entries().size());
-    for (const FilePath& path : list.Entries()) {
-        const std::optional<FileFacts> facts = LookUp(path);
-        if (facts && rules.Matches(paths.FileName(path), facts->size, facts->modified))
-            collected.push_back(path);
-        else
-            kept.push_back(path);
-    }
-    if (static_cast<int>(kept.size()) == list.Count())
-        return;
-    list.Clear();
-    list.Reserve(static_cast<int>(kept.size()));
-    for (FilePath& path : kept)
-        list.Append(std::move(path));
-}
+// Reports this often: each costs a lock on the worker's side.
+constexpr std::size_t kReportEvery = 4096;
 
 bool IsList(int index) {
     return index >= 0 && index < kListCount;
@@ -110,31 +91,94 @@ std::int64_t ClassifyRules::EndOfDay(const QDateTime& moment) {
     return QDateTime(moment.date(), QTime(23, 59, 59), Qt::LocalTime).toSecsSinceEpoch();
 }
 
-int RunAutoClassify(Board& board, const ClassifyConditions& conditions, const CodePage& codePage) {
-    const int target = conditions.Target();
+std::array<const FilePathList*, kListCount> ListsToScan(const Board& board) {
+    std::array<const FilePathList*, kListCount> lists{};
+    for (ListIndex list = 0; list < kListCount; ++list)
+        lists[static_cast<std::size_t>(list)] = &board.List(list).Entries();
+    return lists;
+}
+
+ClassifyOutcome FindMatches(const std::array<const FilePathList*, kListCount>& lists,
+                            const ClassifyConditions& conditions, const CodePage& codePage, ProgressSink* progress) {
+    ClassifyOutcome outcome;
     const bool oneList = conditions.sourceMode == ClassifyConditions::kOneList;
-    if ((oneList && !IsList(conditions.sourceList)) || (!IsList(target) && target != ClassifyConditions::kExclude))
-        return 0;
+    if (oneList && !IsList(conditions.sourceList))
+        return outcome;
+    const ListIndex first = oneList ? conditions.sourceList : 0;
+    const ListIndex last = oneList ? conditions.sourceList : kListCount - 1;
+    std::size_t total = 0;
+    for (ListIndex list = first; list <= last; ++list)
+        total += lists[static_cast<std::size_t>(list)]->size();
 
     const ClassifyRules rules(conditions, codePage);
-    FilePathList collected;
+    const PathText& paths = PathText::Native();
+    std::size_t done = 0;
+    for (ListIndex list = first; list <= last; ++list) {
+        const FilePathList& entries = *lists[static_cast<std::size_t>(list)];
+        // Only the entries that stay are copied here; the list itself is rebuilt in one pass when
+        // the outcome is applied, since removing entries one by one from the middle of a long list
+        // would take time growing with the square of its length.
+        FilePathList kept;
+        bool anyTaken = false;
+        for (std::size_t i = 0; i < entries.size(); ++i, ++done) {
+            if (progress && done % kReportEvery == 0) {
+                if (progress->StopRequested()) {
+                    outcome = {};
+                    outcome.stopped = true;
+                    return outcome;
+                }
+                progress->Report(done, total, entries[i]);
+            }
+            const std::optional<FileFacts> facts = LookUp(entries[i]);
+            if (facts && rules.Matches(paths.FileName(entries[i]), facts->size, facts->modified)) {
+                if (!anyTaken)
+                    kept.assign(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(i));
+                anyTaken = true;
+                outcome.taken.push_back(entries[i]);
+            } else if (anyTaken) {
+                kept.push_back(entries[i]);
+            }
+        }
+        if (anyTaken)
+            outcome.kept[static_cast<std::size_t>(list)] = std::move(kept);
+    }
+    return outcome;
+}
+
+int ApplyMatches(Board& board, const ClassifyConditions& conditions, ClassifyOutcome&& outcome) {
+    const int target = conditions.Target();
+    const bool oneList = conditions.sourceMode == ClassifyConditions::kOneList;
+    if (outcome.stopped || (oneList && !IsList(conditions.sourceList)) ||
+        (!IsList(target) && target != ClassifyConditions::kExclude))
+        return 0;
     const ListIndex first = oneList ? conditions.sourceList : 0;
     const ListIndex last = oneList ? conditions.sourceList : kListCount - 1;
     for (ListIndex list = first; list <= last; ++list) {
-        BulkUpdate bulk(board.List(list));
-        TakeMatches(board.List(list), rules, collected);
+        ClassList& scanned = board.List(list);
+        BulkUpdate bulk(scanned);
+        if (std::optional<FilePathList>& kept = outcome.kept[static_cast<std::size_t>(list)]) {
+            scanned.Clear();
+            scanned.RestoreEntries(std::move(*kept));
+        }
         board.ResyncPane(list, 0);
     }
-    const int taken = static_cast<int>(collected.size());
+    const int taken = static_cast<int>(outcome.taken.size());
     if (target == ClassifyConditions::kExclude)
         return taken;
     ClassList& targetList = board.List(target);
     BulkUpdate bulk(targetList);
     targetList.Reserve(targetList.Count() + taken);
-    for (FilePath& path : collected)
+    for (FilePath& path : outcome.taken)
         targetList.Append(std::move(path));
     board.ResyncPane(target, 0);
     return taken;
+}
+
+int RunAutoClassify(Board& board, const ClassifyConditions& conditions, const CodePage& codePage) {
+    const int target = conditions.Target();
+    if (!IsList(target) && target != ClassifyConditions::kExclude)
+        return 0;
+    return ApplyMatches(board, conditions, FindMatches(ListsToScan(board), conditions, codePage));
 }
 
 } // namespace pelldrake

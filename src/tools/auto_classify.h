@@ -1,10 +1,13 @@
 #pragma once
 
+#include "core/progress.h"
 #include "core/types.h"
 #include "platform/code_page.h"
 #include "tools/classify_conditions.h"
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +43,24 @@ private:
     bool nameFilterOn_ = false;
     std::vector<std::string> patterns_;
 };
+
+// The lists a run leaves behind, worked out from the lists alone: it only reads them and stats
+// their files, so it may run on another thread while the lists are held still.
+struct ClassifyOutcome {
+    // A scanned list that loses entries gets these; the others stay as they are.
+    std::array<std::optional<FilePathList>, kListCount> kept;
+    FilePathList taken;
+    bool stopped = false;
+};
+ClassifyOutcome FindMatches(const std::array<const FilePathList*, kListCount>& lists,
+                            const ClassifyConditions& conditions, const CodePage& codePage,
+                            ProgressSink* progress = nullptr);
+
+// Puts an outcome on the board in one step. Returns how many entries were taken.
+int ApplyMatches(Board& board, const ClassifyConditions& conditions, ClassifyOutcome&& outcome);
+
+// The lists a run reads: every entry of the board, each list in one piece.
+std::array<const FilePathList*, kListCount> ListsToScan(const Board& board);
 
 // Takes every entry whose file exists and meets the conditions out of the scanned lists (all,
 // or the one chosen) and appends them, in the order found, to the target list, or to no list

@@ -1,9 +1,11 @@
 #include "app/ui/initial_settings_dialog.h"
 #include "board/ui/board_menu_bar.h"
+#include "platform/worker_run.h"
 #include "resources/control_ids.h"
 #include "resources/menu_table.h"
 #include "resources/side_dialog_templates.h"
 #include "support/board_fixture.h"
+#include "tools/auto_classify.h"
 #include "tools/ui/auto_classify_dialog.h"
 
 #include <QAbstractButton>
@@ -11,8 +13,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <functional>
 
@@ -115,6 +119,42 @@ private slots:
         });
         QCOMPARE(fixture.Entries(0), (FilePathList{png, jpg}));
         QVERIFY(fixture.Entries(4).empty());
+    }
+
+    // The files are examined on another thread; a stop asked on this one reaches it, and the
+    // lists stay exactly as they were.
+    void bulkClassificationStoppedOnItsThreadChangesNoList() {
+        Board& board = fixture.board->board();
+        const FilePathList files{fixture.dir->Write("a.jpg", "x"), fixture.dir->Write("b.jpg", "x")};
+        board.AppendAndShow(kUnclassified, files);
+        ClassifyConditions conditions = ClassifyConditions::StartingAt(QDateTime::currentDateTime());
+        conditions.targetMode = ClassifyConditions::kToChosen;
+        conditions.targetChoice = 3;
+        const auto lists = ListsToScan(board);
+
+        struct Stopper : ProgressSink {
+            int reports = 0;
+            void Report(std::size_t, std::size_t, std::string_view) override { ++reports; }
+            bool StopRequested() override { return reports > 0; }
+        } shown;
+        ClassifyOutcome outcome;
+        RunOffThread(&shown, [&](ProgressSink& relay) {
+            relay.Report(0, files.size(), "");
+            QDeadlineTimer patience(5000);
+            while (!relay.StopRequested() && !patience.hasExpired())
+                QThread::msleep(1);
+            outcome = FindMatches(lists, conditions, NativeCodePage(), &relay);
+        });
+        QCOMPARE(shown.reports, 1);
+        QVERIFY(outcome.stopped);
+        QCOMPARE(ApplyMatches(board, conditions, std::move(outcome)), 0);
+        QCOMPARE(fixture.Entries(kUnclassified), files);
+
+        // Not stopped, the same road moves them.
+        RunOffThread(nullptr,
+                     [&](ProgressSink& relay) { outcome = FindMatches(lists, conditions, NativeCodePage(), &relay); });
+        QCOMPARE(ApplyMatches(board, conditions, std::move(outcome)), 2);
+        QCOMPARE(fixture.Entries(3), files);
     }
 
     void cancelKeepsWhatTheLastClickReadAndNotLaterTyping() {

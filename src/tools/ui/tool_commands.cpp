@@ -4,6 +4,8 @@
 #include "board/board.h"
 #include "board/command_table.h"
 #include "platform/busy_cursor.h"
+#include "platform/ui/stoppable_progress.h"
+#include "platform/worker_run.h"
 #include "resources/control_ids.h"
 #include "resources/menu_table.h"
 #include "tools/auto_classify.h"
@@ -36,12 +38,24 @@ void RegisterToolCommands(CommandTable& commands, const CommandContext& context)
     // A child of the board window, so it goes with it; its dates count from this moment.
     auto* classify =
         new AutoClassifyDialog(ClassifyConditions::StartingAt(QDateTime::currentDateTime()), context.dialogParent);
-    commands.Add(menu_ids::kAutoClassify, [classify, &board = context.board](int) {
-        if (!classify->Run())
-            return;
-        const BusyCursor busy;
-        RunAutoClassify(board, classify->conditions());
-    });
+    commands.Add(menu_ids::kAutoClassify,
+                 [classify, &board = context.board, shown = context.progress, parent = context.dialogParent](int) {
+                     if (board.runLock().Held() || !classify->Run())
+                         return;
+                     const BusyCursor busy;
+                     const RunLock::Scope running(board.runLock());
+                     // A million files take seconds to examine: the window goes on answering, and a stop leaves
+                     // every list as it was, since the lists change only once the whole outcome is known.
+                     const ClassifyConditions conditions = classify->conditions();
+                     const auto lists = ListsToScan(board);
+                     ClassifyOutcome outcome;
+                     StoppableProgress progress(shown, parent);
+                     RunOffThread(&progress, [&](ProgressSink& relay) {
+                         outcome = FindMatches(lists, conditions, NativeCodePage(), &relay);
+                     });
+                     progress.Finish();
+                     ApplyMatches(board, conditions, std::move(outcome));
+                 });
     // Written at once, so that a board started meanwhile pairs alike.
     commands.Add(menu_ids::kRawJpegPairs,
                  [&settings = context.settings](int) { settings.WriteIntakePairs(!settings.IntakePairs()); });

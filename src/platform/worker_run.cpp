@@ -1,0 +1,92 @@
+#include "platform/worker_run.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace pelldrake {
+
+namespace {
+
+// What the worker last reported, kept for the user-interface thread to pick up.
+class ProgressRelay : public ProgressSink {
+public:
+    void Report(std::size_t done, std::size_t total, std::string_view at) override {
+        const std::lock_guard lock(mutex_);
+        done_ = done;
+        total_ = total;
+        at_.assign(at);
+        fresh_ = true;
+    }
+    bool StopRequested() override { return stop_.load(std::memory_order_relaxed); }
+
+    void RequestStop() { stop_.store(true, std::memory_order_relaxed); }
+    void PassOn(ProgressSink& shown) {
+        std::size_t done = 0;
+        std::size_t total = 0;
+        std::string at;
+        {
+            const std::lock_guard lock(mutex_);
+            if (!fresh_)
+                return;
+            fresh_ = false;
+            done = done_;
+            total = total_;
+            at.swap(at_);
+        }
+        shown.Report(done, total, at);
+    }
+
+private:
+    std::mutex mutex_;
+    std::size_t done_ = 0;
+    std::size_t total_ = 0;
+    std::string at_;
+    bool fresh_ = false;
+    std::atomic<bool> stop_{false};
+};
+
+// Often enough for a progress line that moves, rarely enough to cost the worker nothing.
+constexpr int kRelayIntervalMs = 50;
+
+} // namespace
+
+void RunOffThread(ProgressSink* shown, const std::function<void(ProgressSink&)>& work) {
+    // Without an application's event loop to keep turning (a tool, a test of the core) there is
+    // no window to keep answering: the work runs here.
+    const QCoreApplication* application = QCoreApplication::instance();
+    if (!application || QThread::currentThread() != application->thread()) {
+        struct : ProgressSink {
+            void Report(std::size_t, std::size_t, std::string_view) override {}
+        } silent;
+        work(shown ? *shown : silent);
+        return;
+    }
+    ProgressRelay relay;
+    QEventLoop loop;
+    std::atomic<bool> finished{false};
+    std::thread worker([&] {
+        work(relay);
+        finished.store(true);
+        // Queued, so it is heard even when the loop has not started yet.
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    QTimer relayTimer;
+    QObject::connect(&relayTimer, &QTimer::timeout, [&] {
+        if (!shown || finished.load())
+            return;
+        relay.PassOn(*shown);
+        if (shown->StopRequested())
+            relay.RequestStop();
+    });
+    relayTimer.start(kRelayIntervalMs);
+    loop.exec();
+    worker.join();
+}
+
+} // namespace pelldrake

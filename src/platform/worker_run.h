@@ -1,0 +1,15 @@
+#pragma once
+
+#include "core/progress.h"
+
+#include <functional>
+
+namespace pelldrake {
+
+// Runs work on a thread of its own while this thread goes on painting and answering: the window
+// is never left waiting for it. Its reports reach shown at intervals, and a stop asked there
+// reaches work through its own sink. The caller holds the lists still meanwhile (the board's run
+// lock), since work reads them from the other thread.
+void RunOffThread(ProgressSink* shown, const std::function<void(ProgressSink&)>& work);
+
+} // namespace pelldrake
