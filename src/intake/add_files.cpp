@@ -9,6 +9,7 @@
 #include "platform/file_info.h"
 #include "platform/path_text.h"
 
+#include <optional>
 #include <sys/stat.h>
 #include <unordered_set>
 #include <vector>
@@ -65,7 +66,18 @@ int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilt
              const FilePathList& chosenFolders) {
     // From the first moment: over a large board, building the index alone takes a noticeable time.
     BusyCursor busy;
+    std::optional<FilePathList> added = ExamineCandidates(board, settings, applyExtensionFilter, std::move(candidates),
+                                                          bypassFilter, pathCase, progress, chosenFolders);
+    if (!added)
+        return 0;
+    const int count = static_cast<int>(added->size());
+    board.AppendAndShow(target, std::move(*added));
+    return count;
+}
 
+std::optional<FilePathList> ExamineCandidates(Board& board, const SettingsFile& settings, bool applyExtensionFilter,
+                                              FilePathList candidates, bool bypassFilter, PathCase pathCase,
+                                              ProgressSink* progress, const FilePathList& chosenFolders) {
     const ThumbnailCacheRule thumbnailCache(settings, chosenFolders);
     const std::unordered_set<std::string> pairedRaws =
         settings.IntakePairs() ? RawsPairedWithJpegs(candidates) : std::unordered_set<std::string>();
@@ -98,7 +110,7 @@ int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilt
             if (progress && i % 256 == 0) {
                 progress->Report(i, candidates.size(), path);
                 if (progress->StopRequested())
-                    return 0; // stopped: the lists stay as they were
+                    return std::nullopt; // stopped: the lists stay as they were
             }
             if (thumbnailCache.Matches(path)) {
                 thumbnailCache.Remove(path); // a cache that cannot be removed is still not added
@@ -124,8 +136,7 @@ int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilt
     added.reserve(accepted.size());
     for (std::size_t i : accepted)
         added.push_back(std::move(candidates[i]));
-    board.AppendAndShow(target, std::move(added));
-    return static_cast<int>(accepted.size());
+    return added;
 }
 
 } // namespace pelldrake

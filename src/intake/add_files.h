@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -63,5 +64,13 @@ private:
 int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilter, FilePathList candidates,
              ListIndex target, bool bypassFilter, PathCase pathCase = kNativePathCase, ProgressSink* progress = nullptr,
              const FilePathList& chosenFolders = {});
+
+// The paths AddFiles would append, in order, found without changing a list or touching a window,
+// so that it may run on another thread while the lists are held still and each list is in one
+// piece (ClassList::Entries). None when progress asked to stop. Only the entry identities are
+// written, as for the paths it returns.
+std::optional<FilePathList> ExamineCandidates(Board& board, const SettingsFile& settings, bool applyExtensionFilter,
+                                              FilePathList candidates, bool bypassFilter, PathCase pathCase,
+                                              ProgressSink* progress, const FilePathList& chosenFolders);
 
 } // namespace pelldrake

@@ -6,9 +6,11 @@
 #include "intake/extension_filter.h"
 #include "intake/scan_folder.h"
 #include "intake/ui/extension_filter_dialog.h"
+#include "platform/busy_cursor.h"
 #include "platform/file_info.h"
 #include "platform/prompter.h"
 #include "platform/ui/stoppable_progress.h"
+#include "platform/worker_run.h"
 #include "resources/control_ids.h"
 #include "resources/menu_table.h"
 #include "resources/strings.h"
@@ -69,11 +71,21 @@ void IntakeCommands::AddFolder() {
     const bool subfolders = context_.prompter.Ask(strings::Utf8(strings::kSubfolderQuestion), PromptButtons::YesNo,
                                                   PromptIcon::Question) == PromptAnswer::Yes;
     RunIntake([&](ProgressSink* progress) {
-        FilePathList candidates;
-        if (!ScanFolder(candidates, lastAddFolder_, subfolders, progress))
-            return;
-        AddFiles(context_.board, context_.settings, context_.applyExtensionFilter, std::move(candidates), kUnclassified,
-                 false, kNativePathCase, progress, {lastAddFolder_});
+        // A tree of a million files takes many seconds to walk and examine: that is done on a
+        // thread of its own, the window answering meanwhile, and the list changes once at the end.
+        const BusyCursor busy;
+        Board& board = context_.board;
+        for (ListIndex list = 0; list < kListCount; ++list)
+            board.List(list).Entries(); // each in one piece, for the other thread to read
+        std::optional<FilePathList> added;
+        RunOffThread(progress, [&](ProgressSink& relay) {
+            FilePathList candidates;
+            if (ScanFolder(candidates, lastAddFolder_, subfolders, &relay))
+                added = ExamineCandidates(board, context_.settings, context_.applyExtensionFilter,
+                                          std::move(candidates), false, kNativePathCase, &relay, {lastAddFolder_});
+        });
+        if (added)
+            board.AppendAndShow(kUnclassified, std::move(*added));
     });
 }
 
