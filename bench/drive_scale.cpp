@@ -211,10 +211,15 @@ void RunTree(ClassifyBoardDialog& window) {
         const RunLock::Scope running(board.runLock());
         const BoardHistory::Scope step(board.history());
         StoppableProgress progress(&status, &window);
-        FilePathList candidates;
-        if (ScanFolder(candidates, root, true, &progress))
-            AddFiles(board, settings, false, std::move(candidates), kUnclassified, false, kNativePathCase, &progress,
-                     {root});
+        std::optional<FilePathList> added;
+        RunOffThread(&progress, [&](ProgressSink& relay) {
+            FilePathList candidates;
+            if (ScanFolder(candidates, root, true, &relay))
+                added = ExamineCandidates(board, settings, false, std::move(candidates), false, kNativePathCase, &relay,
+                                          {root});
+        });
+        if (added)
+            board.AppendAndShow(kUnclassified, std::move(*added));
         progress.Finish();
     });
     PrintRow("add folder with subfolders:", add, bareWalkMs);

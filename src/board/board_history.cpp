@@ -96,6 +96,14 @@ void BoardHistory::Keep(ListChange change) {
     if (replaying_)
         return;
     Open();
+    if (change.kind == ListChange::Kind::Insert && !open_->changes.empty()) {
+        ListChange& last = open_->changes.back();
+        if (last.kind == ListChange::Kind::Insert && last.list == change.list &&
+            last.index + last.count == change.index) {
+            ++last.count;
+            return;
+        }
+    }
     open_->bytes += sizeof(ListChange) + PathBytes(change.path) - sizeof(FilePath);
     open_->changesEntries = open_->changesEntries || ChangesEntries(change.kind);
     open_->changes.push_back(std::move(change));
@@ -179,12 +187,19 @@ void BoardHistory::Unwind(Step& step) {
     for (auto it = step.changes.rbegin(); it != step.changes.rend(); ++it) {
         ClassList& list = board_.List(it->list);
         switch (it->kind) {
-        case ListChange::Kind::Insert:
-            // Redo puts back what undo takes out.
-            it->path = list.At(it->index);
-            Account(step, static_cast<std::ptrdiff_t>(PathBytes(it->path) - sizeof(FilePath)));
-            list.RemoveAt(it->index);
+        case ListChange::Kind::Insert: {
+            // Redo puts back what undo takes out, last first so that each removal is at the end.
+            std::vector<FilePath> run(static_cast<std::size_t>(it->count));
+            std::size_t bytes = 0;
+            for (int k = it->count - 1; k >= 0; --k) {
+                run[static_cast<std::size_t>(k)] = list.At(it->index + k);
+                bytes += run[static_cast<std::size_t>(k)].capacity();
+                list.RemoveAt(it->index + k);
+            }
+            Account(step, static_cast<std::ptrdiff_t>(bytes + run.size() * sizeof(FilePath)));
+            step.undoneRuns[static_cast<std::size_t>(std::distance(it, step.changes.rend()) - 1)] = std::move(run);
             break;
+        }
         case ListChange::Kind::Remove:
             list.InsertBefore(it->index, it->path);
             break;
@@ -206,11 +221,19 @@ void BoardHistory::Rewind(Step& step) {
     for (ListChange& change : step.changes) {
         ClassList& list = board_.List(change.list);
         switch (change.kind) {
-        case ListChange::Kind::Insert:
-            Account(step, -static_cast<std::ptrdiff_t>(PathBytes(change.path) - sizeof(FilePath)));
-            list.InsertBefore(change.index, std::move(change.path));
-            change.path = FilePath();
+        case ListChange::Kind::Insert: {
+            const auto run = step.undoneRuns.find(static_cast<std::size_t>(&change - step.changes.data()));
+            if (run == step.undoneRuns.end())
+                break;
+            std::size_t bytes = run->second.size() * sizeof(FilePath);
+            for (std::size_t k = 0; k < run->second.size(); ++k) {
+                bytes += run->second[k].capacity();
+                list.InsertBefore(change.index + static_cast<int>(k), std::move(run->second[k]));
+            }
+            step.undoneRuns.erase(run);
+            Account(step, -static_cast<std::ptrdiff_t>(bytes));
             break;
+        }
         case ListChange::Kind::Remove:
             list.RemoveAt(change.index);
             break;

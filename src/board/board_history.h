@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <deque>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace pelldrake {
@@ -80,6 +81,8 @@ private:
         std::vector<ListChange> changes;
         // The entries each Clear took out; a Clear's index names its slot here.
         std::vector<std::vector<FilePath>> cleared;
+        // The paths of a run of inserts, taken out by undo for redo, by the run's place in changes.
+        std::unordered_map<std::size_t, std::vector<FilePath>> undoneRuns;
         BoardMarks before;
         BoardMarks after;
         std::shared_ptr<FileUndo> files;

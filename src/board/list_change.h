@@ -21,6 +21,9 @@ struct ListChange {
     ListIndex list = kUnclassified;
     int index = 0;
     FilePath path;
+    // The history keeps a run of inserts at consecutive indexes as one change: an intake of a
+    // million files is one record, not a million. The journal hears each insert by itself.
+    int count = 1;
 };
 
 // The positions of every list and the list Backspace returns from: what a change of entries
