@@ -1,7 +1,8 @@
-// Times the file list window on a list of 100,000 entries: opening it until its first rows are
-// painted, and sorting by each column until the sorted rows are painted.
+// Times the file list window on a list of 100,000 entries (--entries N for another count):
+// opening it until its first rows are painted, and sorting by each column until the sorted rows
+// are painted.
 //
-// The entries lie in 1,000 folders of 100 files, with mixed extensions and names that share long
+// The entries lie in folders of 100 files, with mixed extensions and names that share long
 // prefixes, so that the folder column compares long equal texts. Each figure is the median of
 // several runs; the first sort of a column is descending, the second ascending.
 
@@ -14,13 +15,15 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 using namespace pelldrake;
 
 namespace {
 
-constexpr int kEntries = 100'000;
+constexpr int kDefaultEntries = 100'000;
 constexpr int kFilesPerFolder = 100;
 constexpr int kRuns = 5;
 
@@ -35,13 +38,23 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-void FillBoard(Board& board) {
+// The count after --entries; the default without it, nothing when it is no positive number.
+int EntriesArgument(int argc, char** argv) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--entries") == 0)
+            return std::atoi(argv[i + 1]);
+    }
+    return kDefaultEntries;
+}
+
+void FillBoard(Board& board, int entries) {
     static const char* const kExtensions[] = {"JPG", "jpeg", "png", "gif", "bmp"};
     char path[128];
-    board.List(kUnclassified).Reserve(kEntries);
-    for (int i = 0; i < kEntries; ++i) {
-        // Shuffled so that no column starts out sorted.
-        const int n = static_cast<int>((static_cast<long long>(i) * 7919) % kEntries);
+    board.List(kUnclassified).Reserve(entries);
+    for (int i = 0; i < entries; ++i) {
+        // Shuffled so that no column starts out sorted; 7919 is a prime, so any count not a multiple of it
+        // still gets every number once.
+        const int n = static_cast<int>((static_cast<long long>(i) * 7919) % entries);
         std::snprintf(path, sizeof path, "/home/user/Pictures/2024/event_%04d/IMG_%06d.%s", n / kFilesPerFolder, n,
                       kExtensions[n % 5]);
         board.List(kUnclassified).Append(path);
@@ -58,8 +71,13 @@ void Paint(QWidget& window) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    const int entries = EntriesArgument(argc, argv);
+    if (entries <= 0) {
+        std::fprintf(stderr, "usage: drive_file_list [--entries N]\n");
+        return 2;
+    }
     Board board;
-    FillBoard(board);
+    FillBoard(board, entries);
 
     std::vector<double> open;
     std::vector<std::vector<double>> sorts(3);
@@ -96,7 +114,7 @@ int main(int argc, char** argv) {
             selectedSorts.push_back(Milliseconds(Clock::now() - sortStart));
         }
     }
-    std::printf("file list window, %d entries, median of %d runs\n", kEntries, kRuns);
+    std::printf("file list window, %d entries, median of %d runs\n", entries, kRuns);
     std::printf("  open until painted      %8.1f ms (target < 200)\n", Median(open));
     const char* const kNames[] = {"file name", "extension", "folder"};
     for (int column = 0; column < 3; ++column)
