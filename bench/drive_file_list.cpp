@@ -1,6 +1,6 @@
 // Times the file list window on a list of 100,000 entries (--entries N for another count):
 // opening it until its first rows are painted, and sorting by each column until the sorted rows
-// are painted.
+// are painted, with the longest the window was held up meanwhile (the worst of the runs).
 //
 // The entries lie in folders of 100 files, with mixed extensions and names that share long
 // prefixes, so that the folder column compares long equal texts. Each figure is the median of
@@ -8,6 +8,7 @@
 
 #include "board/board.h"
 #include "tools/ui/file_list_dialog.h"
+#include "tools/ui/file_list_model.h"
 
 #include <QApplication>
 #include <QTableView>
@@ -67,6 +68,31 @@ void Paint(QWidget& window) {
     QCoreApplication::processEvents();
 }
 
+struct SortTimes {
+    double total = 0; // from the click until the sorted rows are painted
+    double stall = 0; // the longest the window could not answer meanwhile
+};
+
+// One click on a column header. A long list sorts on a worker thread: the window is held up only
+// while the sort starts and while the new order goes in and is painted.
+SortTimes SortAndPaint(FileListDialog& dialog, int column) {
+    Clock::time_point applyStart;
+    const QMetaObject::Connection applying = QObject::connect(
+        dialog.rows(), &QAbstractItemModel::layoutAboutToBeChanged, [&applyStart] { applyStart = Clock::now(); });
+    const Clock::time_point start = Clock::now();
+    dialog.SortByColumn(column);
+    const Clock::time_point started = Clock::now();
+    const bool inBackground = dialog.rows()->isSorting();
+    while (dialog.rows()->isSorting())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    Paint(dialog);
+    const Clock::time_point end = Clock::now();
+    QObject::disconnect(applying);
+    if (!inBackground)
+        return {Milliseconds(end - start), Milliseconds(end - start)};
+    return {Milliseconds(end - start), std::max(Milliseconds(started - start), Milliseconds(end - applyStart))};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -81,6 +107,7 @@ int main(int argc, char** argv) {
 
     std::vector<double> open;
     std::vector<std::vector<double>> sorts(3);
+    std::vector<std::vector<double>> stalls(3);
     for (int run = 0; run < kRuns; ++run) {
         const Clock::time_point start = Clock::now();
         FileListDialog dialog(board);
@@ -91,10 +118,9 @@ int main(int argc, char** argv) {
         open.push_back(Milliseconds(Clock::now() - start));
         for (int column = 0; column < 3; ++column) {
             for (int click = 0; click < 2; ++click) {
-                const Clock::time_point sortStart = Clock::now();
-                dialog.SortByColumn(column);
-                Paint(dialog);
-                sorts[static_cast<std::size_t>(column)].push_back(Milliseconds(Clock::now() - sortStart));
+                const SortTimes times = SortAndPaint(dialog, column);
+                sorts[static_cast<std::size_t>(column)].push_back(times.total);
+                stalls[static_cast<std::size_t>(column)].push_back(times.stall);
             }
         }
     }
@@ -107,19 +133,17 @@ int main(int argc, char** argv) {
             return 1;
         dialog.rowsView()->selectAll();
         Paint(dialog);
-        for (int column = 0; column < 3; ++column) {
-            const Clock::time_point sortStart = Clock::now();
-            dialog.SortByColumn(column);
-            Paint(dialog);
-            selectedSorts.push_back(Milliseconds(Clock::now() - sortStart));
-        }
+        for (int column = 0; column < 3; ++column)
+            selectedSorts.push_back(SortAndPaint(dialog, column).total);
     }
     std::printf("file list window, %d entries, median of %d runs\n", entries, kRuns);
     std::printf("  open until painted      %8.1f ms (target < 200)\n", Median(open));
     const char* const kNames[] = {"file name", "extension", "folder"};
-    for (int column = 0; column < 3; ++column)
-        std::printf("  sort by %-10s      %8.1f ms (target < 500)\n", kNames[column],
-                    Median(sorts[static_cast<std::size_t>(column)]));
+    for (int column = 0; column < 3; ++column) {
+        const auto c = static_cast<std::size_t>(column);
+        std::printf("  sort by %-10s      %8.1f ms (target < 300), window held up %5.1f ms (target < 50)\n",
+                    kNames[column], Median(sorts[c]), *std::max_element(stalls[c].begin(), stalls[c].end()));
+    }
     std::printf("  sort, every row selected %6.1f ms (median of the three columns)\n", Median(selectedSorts));
     return 0;
 }

@@ -4,13 +4,22 @@
 #include "tools/column_text.h"
 #include "tools/row_order.h"
 
+#include <QtConcurrent/QtConcurrentRun>
 #include <numeric>
 
 namespace pelldrake {
 
 FileListModel::FileListModel(const Board& board, QObject* parent) : QAbstractTableModel(parent), board_(board) {}
 
+// The worker reads the board and the rows, so neither may go before it is done. Nobody is told: the window that
+// listens is on its way out too.
+FileListModel::~FileListModel() {
+    if (sorting_)
+        sorting_->waitForFinished();
+}
+
 void FileListModel::Fill(ListIndex list) {
+    DropSort();
     beginResetModel();
     shownList_ = list;
     positions_.resize(static_cast<std::size_t>(board_.List(list).Count()));
@@ -19,23 +28,56 @@ void FileListModel::Fill(ListIndex list) {
 }
 
 void FileListModel::SortByColumn(int column, bool ascending) {
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const std::vector<int> before = positions_;
-    SortRows(positions_, board_.List(shownList_), column, ascending);
+    if (isSorting())
+        return;
+    const ClassList& list = board_.List(shownList_);
+    if (rowCount() <= kSortInPlaceRows) {
+        ApplyOrder(SortedOrder(positions_, list, column, ascending));
+        return;
+    }
+    sorting_ = std::make_unique<QFutureWatcher<Order>>();
+    connect(sorting_.get(), &QFutureWatcherBase::finished, this, [this] {
+        QFutureWatcher<Order>* done = sorting_.release();
+        done->deleteLater(); // not from within its own signal
+        ApplyOrder(done->future().takeResult());
+        emit sortingChanged(false);
+    });
+    // The copy of the rows is made on the worker too: nothing on this thread waits for it.
+    sorting_->setFuture(QtConcurrent::run(
+        [rows = &positions_, &list, column, ascending] { return SortedOrder(*rows, list, column, ascending); }));
+    emit sortingChanged(true);
+}
 
+FileListModel::Order FileListModel::SortedOrder(std::vector<int> positions, const ClassList& list, int column,
+                                                bool ascending) {
+    SortRows(positions, list, column, ascending);
+    std::vector<int> rowOfPosition(positions.size());
+    for (std::size_t row = 0; row < positions.size(); ++row)
+        rowOfPosition[static_cast<std::size_t>(positions[row])] = static_cast<int>(row);
+    return {std::move(positions), std::move(rowOfPosition)};
+}
+
+void FileListModel::ApplyOrder(Order order) {
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     // Each row follows its entry, so the view keeps the selection and the current row on it.
-    std::vector<int> rowOfPosition(before.size());
-    for (std::size_t row = 0; row < positions_.size(); ++row)
-        rowOfPosition[static_cast<std::size_t>(positions_[row])] = static_cast<int>(row);
     const QModelIndexList from = persistentIndexList();
     QModelIndexList to;
     to.reserve(from.size());
     for (const QModelIndex& old : from) {
-        const int position = before[static_cast<std::size_t>(old.row())];
-        to << index(rowOfPosition[static_cast<std::size_t>(position)], old.column());
+        const int position = positions_[static_cast<std::size_t>(old.row())];
+        to << index(order.rowOfPosition[static_cast<std::size_t>(position)], old.column());
     }
     changePersistentIndexList(from, to);
+    positions_ = std::move(order.positions);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void FileListModel::DropSort() {
+    if (!sorting_)
+        return;
+    sorting_->waitForFinished();
+    sorting_.reset();
+    emit sortingChanged(false);
 }
 
 int FileListModel::rowCount(const QModelIndex& parent) const {

@@ -3,6 +3,8 @@
 #include "board/board.h"
 
 #include <QAbstractTableModel>
+#include <QFutureWatcher>
+#include <memory>
 #include <vector>
 
 namespace pelldrake {
@@ -13,12 +15,19 @@ namespace pelldrake {
 class FileListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit FileListModel(const Board& board, QObject* parent = nullptr);
+    // Up to this many rows sort at once. Longer lists sort on a worker thread while the rows keep
+    // their old order, which the new one then replaces in one step.
+    static constexpr int kSortInPlaceRows = 50'000;
 
-    // One row per entry of list, in list order.
+    explicit FileListModel(const Board& board, QObject* parent = nullptr);
+    ~FileListModel() override;
+
+    // One row per entry of list, in list order. A running sort is waited for and dropped.
     void Fill(ListIndex list);
-    // Only the order of the rows changes; selected rows stay selected.
+    // Only the order of the rows changes; selected rows stay selected. Refused while a sort runs.
+    // The board must not change until the sort is done.
     void SortByColumn(int column, bool ascending);
+    bool isSorting() const { return sorting_ != nullptr; }
 
     ListIndex shownList() const { return shownList_; }
     int PositionAt(int row) const { return positions_[static_cast<std::size_t>(row)]; }
@@ -28,10 +37,23 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
+signals:
+    void sortingChanged(bool sorting);
+
 private:
+    // The rows' new order, and the row each entry's position went to, so the selection can follow.
+    struct Order {
+        std::vector<int> positions;
+        std::vector<int> rowOfPosition;
+    };
+    static Order SortedOrder(std::vector<int> positions, const ClassList& list, int column, bool ascending);
+    void ApplyOrder(Order order);
+    void DropSort();
+
     const Board& board_;
     ListIndex shownList_ = kUnclassified;
     std::vector<int> positions_;
+    std::unique_ptr<QFutureWatcher<Order>> sorting_;
 };
 
 } // namespace pelldrake
