@@ -108,6 +108,7 @@ int main(int argc, char** argv) {
     std::vector<double> open;
     std::vector<std::vector<double>> sorts(3);
     std::vector<std::vector<double>> stalls(3);
+    std::vector<double> firstSorts;
     for (int run = 0; run < kRuns; ++run) {
         const Clock::time_point start = Clock::now();
         FileListDialog dialog(board);
@@ -120,6 +121,8 @@ int main(int argc, char** argv) {
             for (int click = 0; click < 2; ++click) {
                 const SortTimes times = SortAndPaint(dialog, column);
                 sorts[static_cast<std::size_t>(column)].push_back(times.total);
+                if (column == 0 && click == 0)
+                    firstSorts.push_back(times.total);
                 stalls[static_cast<std::size_t>(column)].push_back(times.stall);
             }
         }
@@ -144,6 +147,7 @@ int main(int argc, char** argv) {
         std::printf("  sort by %-10s      %8.1f ms (target < 300), window held up %5.1f ms (target < 50)\n",
                     kNames[column], Median(sorts[c]), *std::max_element(stalls[c].begin(), stalls[c].end()));
     }
+    std::printf("  first sort after opening %6.1f ms (by file name, also in its median)\n", Median(firstSorts));
     std::printf("  sort, every row selected %6.1f ms (median of the three columns)\n", Median(selectedSorts));
     return 0;
 }

@@ -30,34 +30,32 @@ void FileListModel::Fill(ListIndex list) {
 void FileListModel::SortByColumn(int column, bool ascending) {
     if (isSorting())
         return;
-    const ClassList& list = board_.List(shownList_);
     if (rowCount() <= kSortInPlaceRows) {
-        ApplyOrder(SortedOrder(positions_, list, column, ascending));
+        SortIntoSpare(column, ascending);
+        ApplySorted();
         return;
     }
-    sorting_ = std::make_unique<QFutureWatcher<Order>>();
+    sorting_ = std::make_unique<QFutureWatcher<void>>();
     connect(sorting_.get(), &QFutureWatcherBase::finished, this, [this] {
-        QFutureWatcher<Order>* done = sorting_.release();
-        done->deleteLater(); // not from within its own signal
-        ApplyOrder(done->future().takeResult());
+        QFutureWatcher<void>* done = sorting_.release();
+        done->deleteLater();              // not from within its own signal
+        done->future().waitForFinished(); // throws what the worker threw rather than apply half an order
+        ApplySorted();
         emit sortingChanged(false);
     });
-    // The copy of the rows is made on the worker too: nothing on this thread waits for it.
-    sorting_->setFuture(QtConcurrent::run(
-        [rows = &positions_, &list, column, ascending] { return SortedOrder(*rows, list, column, ascending); }));
+    sorting_->setFuture(QtConcurrent::run([this, column, ascending] { SortIntoSpare(column, ascending); }));
     emit sortingChanged(true);
 }
 
-FileListModel::Order FileListModel::SortedOrder(std::vector<int> positions, const ClassList& list, int column,
-                                                bool ascending) {
-    SortRows(positions, list, column, ascending);
-    std::vector<int> rowOfPosition(positions.size());
-    for (std::size_t row = 0; row < positions.size(); ++row)
-        rowOfPosition[static_cast<std::size_t>(positions[row])] = static_cast<int>(row);
-    return {std::move(positions), std::move(rowOfPosition)};
+void FileListModel::SortIntoSpare(int column, bool ascending) {
+    sorted_ = positions_;
+    SortRows(sorted_, board_.List(shownList_), column, ascending);
+    rowOfPosition_.resize(sorted_.size());
+    for (std::size_t row = 0; row < sorted_.size(); ++row)
+        rowOfPosition_[static_cast<std::size_t>(sorted_[row])] = static_cast<int>(row);
 }
 
-void FileListModel::ApplyOrder(Order order) {
+void FileListModel::ApplySorted() {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     // Each row follows its entry, so the view keeps the selection and the current row on it.
     const QModelIndexList from = persistentIndexList();
@@ -65,10 +63,11 @@ void FileListModel::ApplyOrder(Order order) {
     to.reserve(from.size());
     for (const QModelIndex& old : from) {
         const int position = positions_[static_cast<std::size_t>(old.row())];
-        to << index(order.rowOfPosition[static_cast<std::size_t>(position)], old.column());
+        to << index(rowOfPosition_[static_cast<std::size_t>(position)], old.column());
     }
     changePersistentIndexList(from, to);
-    positions_ = std::move(order.positions);
+    // A swap, so the old order stays as the next sort's room: nothing is freed here.
+    positions_.swap(sorted_);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 

@@ -41,19 +41,20 @@ signals:
     void sortingChanged(bool sorting);
 
 private:
-    // The rows' new order, and the row each entry's position went to, so the selection can follow.
-    struct Order {
-        std::vector<int> positions;
-        std::vector<int> rowOfPosition;
-    };
-    static Order SortedOrder(std::vector<int> positions, const ClassList& list, int column, bool ascending);
-    void ApplyOrder(Order order);
+    // The new order into sorted_, and where each entry's row went into rowOfPosition_. For a long
+    // list this runs on the worker, which alone touches the two until it is done; it only reads
+    // the rows and the board.
+    void SortIntoSpare(int column, bool ascending);
+    // Puts the new order in, in one step.
+    void ApplySorted();
     void DropSort();
 
     const Board& board_;
     ListIndex shownList_ = kUnclassified;
     std::vector<int> positions_;
-    std::unique_ptr<QFutureWatcher<Order>> sorting_;
+    std::vector<int> sorted_;
+    std::vector<int> rowOfPosition_;
+    std::unique_ptr<QFutureWatcher<void>> sorting_;
 };
 
 } // namespace pelldrake
