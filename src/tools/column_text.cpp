@@ -19,11 +19,19 @@ Marks FindMarks(std::string_view path, const PathText& pathText) {
         return marks;
     if (path[0] == pathText.separator())
         marks.lastSeparator = 0;
-    for (std::size_t pos = codePage.Next(path, 0); pos < path.size(); pos = codePage.Next(path, pos)) {
-        if (path[pos] == pathText.separator())
+    // A byte below 0x80 that starts a character is the whole character in every code page here, so only the others
+    // need asking how long they are; the separator and the dot are among the former.
+    for (std::size_t pos = codePage.Next(path, 0); pos < path.size();) {
+        const char byte = path[pos];
+        if (static_cast<unsigned char>(byte) >= 0x80) {
+            pos += codePage.CharLength(path, pos);
+            continue;
+        }
+        if (byte == pathText.separator())
             marks.lastSeparator = pos;
-        else if (path[pos] == '.')
+        else if (byte == '.')
             marks.lastDot = pos;
+        ++pos;
     }
     // A dot in a folder name is behind the last separator for a walk from the end.
     if (marks.lastDot && marks.lastSeparator && *marks.lastDot < *marks.lastSeparator)

@@ -4,6 +4,7 @@
 #include "tools/sort_state.h"
 
 #include <gtest/gtest.h>
+#include <numeric>
 
 namespace pelldrake {
 namespace {
@@ -75,6 +76,44 @@ TEST(SortRows, OrdersByTheCodePagesCharacterValues) {
     const Cp932CodePage cp932;
     EXPECT_LT(CharacterOrderKey("\xB1", cp932), CharacterOrderKey("\x83\x41", cp932));
     EXPECT_LT(CharacterOrderKey("ab", cp932), CharacterOrderKey("abc", cp932));
+}
+
+// Equal texts keep the rows' order in both directions and a text comes after its own prefix. A one-byte character from
+// 0x80 up (half-width kana, a byte of broken UTF-8) comes after every ASCII character and before every longer one,
+// which is not where its bytes alone would put it.
+TEST(SortRows, TiesKeepTheirOrderAndHighSingleBytesSortByValue) {
+    ClassList list;
+    for (const char* path : {"/d/ab.x", "/d/abcdefghij2.x", "/e/ab.y", "/d/a\xFF.x", "/d/a\xC3\xA9.x", "/d/aZ.x",
+                             "/f/ab.z", "/d/abcdefghij1.x"})
+        list.Append(path);
+    const std::vector<int> start{7, 6, 5, 4, 3, 2, 1, 0};
+    std::vector<int> rows = start;
+    SortRows(rows, list, kNameColumn, true);
+    EXPECT_EQ(rows, (std::vector<int>{5, 6, 2, 0, 7, 1, 3, 4}));
+    rows = start;
+    SortRows(rows, list, kNameColumn, false);
+    EXPECT_EQ(rows, (std::vector<int>{4, 3, 1, 7, 6, 2, 0, 5}));
+    rows = start;
+    SortRows(rows, list, kFolderColumn, false);
+    EXPECT_EQ(rows, (std::vector<int>{6, 2, 7, 5, 4, 3, 1, 0}));
+    // Enough rows that the sort splits them up rather than inserting them one by one.
+    ClassList same;
+    for (int i = 0; i < 40; ++i)
+        same.Append("/s/f" + std::to_string(i) + ".x");
+    std::vector<int> many(40);
+    std::iota(many.rbegin(), many.rend(), 0);
+    const std::vector<int> manyBefore = many;
+    SortRows(many, same, kExtensionColumn, true);
+    EXPECT_EQ(many, manyBefore);
+
+    const Cp932CodePage cp932;
+    const PathText windows(cp932, '\\');
+    ClassList kana;
+    for (const char* path : {"C:\\x\\a.\xB1", "C:\\x\\b.\x83\x41", "C:\\x\\c.A", "C:\\x\\d.\x83"})
+        kana.Append(path);
+    rows = {0, 1, 2, 3};
+    SortRows(rows, kana, kExtensionColumn, true, windows);
+    EXPECT_EQ(rows, (std::vector<int>{2, 3, 0, 1}));
 }
 
 // Moving rows to another list runs through the window's test; these are the other two targets.

@@ -142,6 +142,29 @@ private slots:
         QVERIFY(!dialog.listChanged()[1]);
     }
 
+    void aLongListSortsInTheBackgroundAndRefusesClicksMeanwhile() {
+        FileListSortState() = SortState();
+        Fill(0, FileListModel::kSortInPlaceRows + 1, 0);
+        FileListDialog dialog(model());
+        dialog.show();
+        Select(dialog, {1});
+        ClickHeader(dialog, 1); // "拡張子", descending: f1 has e3
+        QVERIFY(dialog.rows()->isSorting());
+        QCOMPARE(dialog.cursor().shape(), Qt::WaitCursor);
+        QCOMPARE(dialog.rows()->index(0, 0).data().toString(), "f0"); // the old order until the new one is done
+        ClickHeader(dialog, 0);
+        QTest::keyClick(dialog.rowsView(), Qt::Key_Escape);
+        QTRY_VERIFY(!dialog.rows()->isSorting());
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(FileListSortState().lastColumn, 1);
+        QCOMPARE(dialog.rows()->index(0, 0).data().toString(), "f1");
+        QCOMPARE(dialog.rows()->index(1, 0).data().toString(), "f5");
+        QCOMPARE(dialog.rowsView()->selectionModel()->selectedRows().value(0).row(), 0);
+        ClickHeader(dialog, 1); // clicks count again
+        QTRY_COMPARE(dialog.rows()->index(0, 1).data().toString(), "e0");
+    }
+
     void controlsFollowTheWindowSizeButNeverBelowItsStart() {
         FileListDialog dialog(model());
         dialog.show();

@@ -6,6 +6,7 @@
 #include "resources/ui/template_builder.h"
 #include "tools/column_text.h"
 #include "tools/sort_state.h"
+#include "tools/ui/busy_window.h"
 #include "tools/ui/file_list_model.h"
 
 #include <QAbstractButton>
@@ -24,6 +25,7 @@ FileListDialog::FileListDialog(Board& board, QWidget* parent) : QDialog(parent),
     const DialogUnits units(font());
     resize(units.ToPixels(layout.size));
     controls_ = BuildControls(layout, this, units);
+    busy_ = new BusyWindow(this);
 
     using namespace file_list_ids;
     shownListBox_ = qobject_cast<QComboBox*>(control(kShownList));
@@ -38,6 +40,7 @@ FileListDialog::FileListDialog(Board& board, QWidget* parent) : QDialog(parent),
         rowsView_->setColumnWidth(column, FileListColumns()[static_cast<std::size_t>(column)].width);
     rowsView_->horizontalHeader()->setSectionsClickable(true);
     connect(rowsView_->horizontalHeader(), &QHeaderView::sectionClicked, this, &FileListDialog::SortByColumn);
+    connect(model_, &FileListModel::sortingChanged, busy_, &BusyWindow::Set);
     connect(shownListBox_, &QComboBox::currentIndexChanged, this, &FileListDialog::FillRows);
     connect(qobject_cast<QAbstractButton*>(control(ids::kOk)), &QAbstractButton::clicked, this,
             &FileListDialog::MoveSelected);
@@ -65,12 +68,17 @@ void FileListDialog::FillRows() {
 }
 
 void FileListDialog::SortByColumn(int column) {
+    if (model_->isSorting())
+        return;
     SortState& state = FileListSortState();
     state.Click(column);
     model_->SortByColumn(column, state.ascending);
 }
 
 void FileListDialog::MoveSelected() {
+    // The sort still reads the board.
+    if (model_->isSorting())
+        return;
     ReadChoices();
     const QModelIndexList selected = rowsView_->selectionModel()->selectedRows();
     if (selected.isEmpty())

@@ -12,6 +12,7 @@ class QTableView;
 
 namespace pelldrake {
 
+class BusyWindow;
 class FileListModel;
 
 // One list as a table of file name, extension and folder. The user sorts by a column, selects
@@ -33,7 +34,8 @@ public:
 
     // Rows for the chosen list in list order; any sorting and selection are gone.
     void FillRows();
-    // A click on a column header.
+    // A click on a column header. A long list sorts in the background, and until it is done the
+    // window refuses clicks and keys, and these two do nothing.
     void SortByColumn(int column);
     // "移動": the selected rows' entries to the chosen target; the window stays open.
     void MoveSelected();
@@ -50,6 +52,7 @@ private:
     QComboBox* moveTargetBox_ = nullptr;
     QTableView* rowsView_ = nullptr;
     FileListModel* model_ = nullptr;
+    BusyWindow* busy_ = nullptr;
     AnchorLayout anchors_;
 };
 
