@@ -4,10 +4,13 @@
 #include "thumbs/jxl_decoder.h"
 
 #include <QIODevice>
+#include <QThread>
 #include <algorithm>
 #include <cstdint>
 #include <jxl/decode.h>
 #include <jxl/encode.h>
+#include <jxl/resizable_parallel_runner_cxx.h>
+#include <mutex>
 
 namespace pelldrake {
 namespace {
@@ -47,10 +50,14 @@ struct Shrinking {
     AreaShrinker shrinker;
     int channels;
     bool premultiplied;
+    // The decoder's threads hand over rows side by side, whose pixels may fall on the same sums.
+    // Adding a row is quick beside decoding it, so they seldom wait for each other.
+    std::mutex adding;
 };
 
 void TakePixels(void* opaque, size_t x, size_t y, size_t count, const void* pixels) {
     auto* shrinking = static_cast<Shrinking*>(opaque);
+    const std::lock_guard lock(shrinking->adding);
     shrinking->shrinker.Add(static_cast<int>(x), static_cast<int>(y), static_cast<int>(count),
                             static_cast<const std::uint8_t*>(pixels), shrinking->channels, shrinking->premultiplied);
 }
@@ -84,7 +91,9 @@ QImage DecodeJxl(QIODevice& device, QSize target) {
         return {};
     const JxlDecoderPtr decoder =
         StartJxlDecoder(device, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE);
-    if (!decoder)
+    const JxlResizableParallelRunnerPtr runner = JxlResizableParallelRunnerMake(nullptr);
+    if (!decoder || !runner ||
+        JxlDecoderSetParallelRunner(decoder.get(), JxlResizableParallelRunner, runner.get()) != JXL_DEC_SUCCESS)
         return {};
     // The default, but what the sizes above rely on: the decoder turns the picture itself.
     JxlDecoderSetKeepOrientation(decoder.get(), JXL_FALSE);
@@ -95,9 +104,14 @@ QImage DecodeJxl(QIODevice& device, QSize target) {
     const QSize size = SizeOf(*info);
     if (std::int64_t{size.width()} * size.height() > kDecodeBudgetPixels)
         return {};
+    // A photograph decodes group by group on every core; a small picture is not worth the threads.
+    const auto cores = static_cast<std::uint32_t>(std::max(1, QThread::idealThreadCount()));
+    JxlResizableParallelRunnerSetThreads(
+        runner.get(),
+        std::min<std::uint64_t>(cores, JxlResizableParallelRunnerSuggestThreads(info->xsize, info->ysize)));
     const QSize fitted = Fitted(size, target);
     const bool alpha = info->alpha_bits > 0;
-    Shrinking shrinking{AreaShrinker(size, fitted), alpha ? 4 : 3, alpha && info->alpha_premultiplied};
+    Shrinking shrinking{AreaShrinker(size, fitted), alpha ? 4 : 3, alpha && info->alpha_premultiplied, {}};
     const JxlPixelFormat format{static_cast<uint32_t>(shrinking.channels), JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
     for (;;) {
         switch (JxlDecoderProcessInput(decoder.get())) {
