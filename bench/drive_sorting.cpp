@@ -7,8 +7,8 @@
 //
 // --format heic or --format jxl runs the same series over 12-megapixel files made from those
 // JPEGs: HEIC with a 320-pixel thumbnail picture, as phones write them (heif-enc), or JPEG XL
-// recompressed from a 12-megapixel JPEG, as cjxl makes it by default. --presses N sets the presses
-// per series (100), --sources N the distinct files (20).
+// recompressed from a 12-megapixel camera JPEG with its 160 x 120 EXIF thumbnail, as cjxl makes it
+// by default. --presses N sets the presses per series (100), --sources N the distinct files (20).
 //
 // Run with QT_QPA_PLATFORM=offscreen.
 
@@ -314,6 +314,12 @@ int main(int argc, char** argv) {
                 const QImage smaller = picture.scaled(4243, 2828, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
                 if (!testing::WriteNativeFile(twelve, testing::EncodeImage(smaller, "jpeg", 92)))
                     return -1;
+                // The camera's thumbnail, which cjxl keeps in the EXIF it carries over.
+                if (format == "jxl" && !testing::AddExifThumbnail(
+                                           twelve, testing::EncodeImage(picture.scaled(160, 120, Qt::IgnoreAspectRatio,
+                                                                                       Qt::SmoothTransformation),
+                                                                        "jpeg", 85)))
+                    return -1;
                 const std::string made = format == "heic"
                                              ? testing::HeicFrom(twelve, named("source", format),
                                                                  {QStringLiteral("-t"), QStringLiteral("320")})
@@ -342,7 +348,8 @@ int main(int argc, char** argv) {
     else
         std::printf("Made %d %s files of 4243 x 2828 from 6000 x 4000 JPEGs%s (%.1f MB each on average) in %.1f s\n",
                     sourceFiles, qPrintable(format.toUpper()),
-                    format == "heic" ? ", with a 320 x 213 thumbnail picture" : ", the JPEG recompressed",
+                    format == "heic" ? ", with a 320 x 213 thumbnail picture"
+                                     : ", the JPEG recompressed with its 160 x 120 EXIF thumbnail",
                     static_cast<double>(sourceBytes) / sourceFiles / 1e6, Ms(total.nsecsElapsed()) / 1000);
 
     QDir(dirPath).mkdir(QStringLiteral("entries"));

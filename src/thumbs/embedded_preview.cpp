@@ -2,6 +2,7 @@
 
 #include "thumbs/decode_budget.h"
 #include "thumbs/heif_file.h"
+#include "thumbs/jxl_exif.h"
 #include "thumbs/jxl_file.h"
 
 #include <QBuffer>
@@ -63,9 +64,8 @@ int OrientationOf(const Exiv2::ExifData& exif) {
     return static_cast<int>(found->toLong());
 }
 
-QImage Decode(const Exiv2::PreviewImage& preview, QSize target, int orientation) {
-    QByteArray bytes =
-        QByteArray::fromRawData(reinterpret_cast<const char*>(preview.pData()), static_cast<qsizetype>(preview.size()));
+QImage Decode(const Exiv2::byte* data, std::size_t size, QSize target, int orientation) {
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
@@ -86,6 +86,25 @@ QImage Decode(const Exiv2::PreviewImage& preview, QSize target, int orientation)
     if (image.width() > target.width() || image.height() > target.height())
         image = image.scaled(target, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     return image;
+}
+
+// The camera's thumbnail from the EXIF block a JPEG XL file carries.
+QImage ReadJxlThumbnail(QIODevice& device, QSize target) {
+    const std::optional<JxlExif> exif = ReadJxlExif(device);
+    if (!exif)
+        return {};
+    PrepareExiv2();
+    try {
+        Exiv2::ExifData data;
+        Exiv2::ExifParser::decode(data, reinterpret_cast<const Exiv2::byte*>(exif->tiff.constData()),
+                                  static_cast<std::uint32_t>(exif->tiff.size()));
+        const Exiv2::DataBuf thumbnail = Exiv2::ExifThumbC(data).copy();
+        if (thumbnail.size_ <= 0)
+            return {};
+        return Decode(thumbnail.pData_, static_cast<std::size_t>(thumbnail.size_), target, exif->orientation);
+    } catch (...) {
+        return {};
+    }
 }
 
 } // namespace
@@ -117,9 +136,9 @@ QImage ReadEmbeddedPreview(int fd, QSize target, PreviewPick pick) {
     // A HEIF file's thumbnail is a coded picture of its own, which only libheif decodes.
     if (IsHeif(head))
         return ReadHeifThumbnail(file, target, pick);
-    // JPEG XL files carry none that Exiv2 finds, and it would read their whole codestream box.
+    // Exiv2 0.27 finds no EXIF in a JPEG XL file, and would read its whole codestream box.
     if (IsJxl(head))
-        return {};
+        return ReadJxlThumbnail(file, target);
     PrepareExiv2();
     try {
         // Exiv2 opens files by name; the descriptor's own name in /proc is the very file the
@@ -134,7 +153,7 @@ QImage ReadEmbeddedPreview(int fd, QSize target, PreviewPick pick) {
         if (chosen == nullptr)
             return {};
         const Exiv2::PreviewImage preview = manager.getPreviewImage(*chosen);
-        return Decode(preview, target, OrientationOf(image->exifData()));
+        return Decode(preview.pData(), preview.size(), target, OrientationOf(image->exifData()));
     } catch (...) {
         // Exiv2 reports a damaged or unknown file by throwing; either way there is no preview.
         return {};

@@ -17,9 +17,10 @@ enum class PreviewPick {
 
 // Reads a preview image that a camera or an editor embedded in an image file (the EXIF
 // thumbnail of a JPEG, the previews of camera raw files and TIFFs, the thumbnail picture of a
-// HEIC or AVIF file), fitted to target (never enlarged) and turned by the file's EXIF orientation
-// (a HEIF file's by its own transformations). The file's main pixels are not decoded. Null when
-// the file carries no preview or cannot be read. Safe on any thread.
+// HEIC or AVIF file, the EXIF thumbnail a JPEG XL file recompressed from a JPEG keeps), fitted to
+// target (never enlarged) and turned by the file's EXIF orientation (a HEIF file's by its own
+// transformations, a JPEG XL file's by its codestream's). The file's main pixels are not decoded.
+// Null when the file carries no preview or cannot be read. Safe on any thread.
 //
 // fd is an open descriptor of a regular file; it stays open and the caller keeps it.
 QImage ReadEmbeddedPreview(int fd, QSize target, PreviewPick pick);

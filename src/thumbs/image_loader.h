@@ -31,10 +31,10 @@ namespace pelldrake {
 // nobody wants any more is abandoned at its next read. A picture whose decode would take more
 // memory than the budget, as its header tells, is not decoded at all (see RefusalOf).
 //
-// A file that carries an embedded preview (a camera's EXIF thumbnail, a raw file's previews, a
-// HEIC file's thumbnail picture) is shown from it at once while its own pixels decode. Previews
-// are read by a thread of their own, so that they never wait behind a decode, and are kept in the
-// cache apart from the pictures.
+// A file that carries an embedded preview (a camera's EXIF thumbnail, also in a JPEG XL file made
+// from a camera JPEG; a raw file's previews; a HEIC file's thumbnail picture) is shown from it at
+// once while its own pixels decode. Previews are read by a thread of their own, so that they never
+// wait behind a decode, and are kept in the cache apart from the pictures.
 // A file whose own pixels cannot be decoded (camera raw) is shown from its largest preview.
 class ImageLoader : public QObject {
     Q_OBJECT

@@ -29,6 +29,20 @@ inline bool AddExifThumbnail(const std::string& path, const QByteArray& thumbnai
     }
 }
 
+// The EXIF block of the image file at path as TIFF data, as a JPEG XL file's EXIF box holds it;
+// empty when Exiv2 cannot read it.
+inline QByteArray ExifTiffOf(const std::string& path) {
+    try {
+        auto image = Exiv2::ImageFactory::open(path, false);
+        image->readMetadata();
+        Exiv2::Blob blob;
+        Exiv2::ExifParser::encode(blob, Exiv2::littleEndian, image->exifData());
+        return QByteArray(reinterpret_cast<const char*>(blob.data()), static_cast<qsizetype>(blob.size()));
+    } catch (...) {
+        return {};
+    }
+}
+
 // The bytes of a file built like a camera raw file: a TIFF whose main image (size pixels, held in
 // mainBytes) is compressed in a scheme no decoder here knows, and whose second directory holds
 // previewJpeg.

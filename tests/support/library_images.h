@@ -71,6 +71,35 @@ inline QByteArray HeifClaiming(QByteArray heif, QSize from, QSize claimed) {
     return heif;
 }
 
+// The JPEG XL container jxl with its EXIF box, Brotli-compressed ("brob") or not, moved behind
+// everything else and stored uncompressed as tiff, as a tool that adds metadata later may write it.
+inline QByteArray JxlWithExifAtEnd(const QByteArray& jxl, const QByteArray& tiff) {
+    const auto get32 = [&jxl](qsizetype at) {
+        std::uint32_t value = 0;
+        for (int i = 0; i < 4; ++i)
+            value = value << 8 | static_cast<unsigned char>(jxl[at + i]);
+        return value;
+    };
+    const auto box = [](const QByteArray& type, const QByteArray& content) {
+        const auto size = static_cast<std::uint32_t>(8 + content.size());
+        QByteArray out;
+        for (int i = 0; i < 4; ++i)
+            out.append(static_cast<char>(size >> (24 - 8 * i)));
+        return out + type + content;
+    };
+    QByteArray out;
+    // The boxes cjxl writes give their sizes in 32 bits.
+    for (qsizetype at = 0, size = 0; at + 8 <= jxl.size(); at += size) {
+        size = get32(at) == 0 ? jxl.size() - at : static_cast<qsizetype>(get32(at));
+        if (size < 8)
+            return {};
+        const QByteArray type = jxl.mid(at + 4, 4);
+        if (type != "Exif" && !(type == "brob" && jxl.mid(at + 8, 4) == "Exif"))
+            out += jxl.mid(at, size);
+    }
+    return out + box("Exif", QByteArray(4, '\0') + tiff);
+}
+
 // A JPEG XL codestream whose header claims size and which ends right after that header. No
 // encoder makes one, so it is written bit by bit: the signature, the size header in its long form,
 // and the image metadata's "all default" bit.

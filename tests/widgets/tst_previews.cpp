@@ -41,6 +41,7 @@ private slots:
     void refusedPictureIsShownByItsPreview();
     void webpAndTiffDecode();
     void heicThumbnailFirstThenPicture();
+    void jxlFromCameraJpegShowsItsExifThumbnailFirst();
 
 private:
     // A camera-like JPEG: marked picture of 3000 x 2000 and a marked EXIF thumbnail.
@@ -179,6 +180,35 @@ void TestPreviews::heicThumbnailFirstThenPicture() {
     QTRY_COMPARE_WITH_TIMEOUT(shown.events.size(), 2, 20000);
     QCOMPARE(shown.events, QStringList({QStringLiteral("preview 0"), QStringLiteral("picture 0")}));
     QCOMPARE(ctl.image().size(), QSize(200, 133));
+}
+
+void TestPreviews::jxlFromCameraJpegShowsItsExifThumbnailFirst() {
+    // cjxl keeps the JPEG's EXIF, thumbnail and all, Brotli-compressed before the codestream.
+    const std::string jpeg = CameraJpeg(QStringLiteral("camera6.jpg"), 6);
+    QVERIFY(!jpeg.empty());
+    const std::string compressed = testing::JxlFrom(jpeg, dir_.Native(QStringLiteral("camera.jxl")));
+    QVERIFY(!compressed.empty());
+    const QByteArray tiff = testing::ExifTiffOf(jpeg);
+    QVERIFY(!tiff.isEmpty());
+    const std::string atEnd = dir_.Write(QStringLiteral("exif-at-end.jxl"),
+                                         testing::JxlWithExifAtEnd(dir_.Read(QStringLiteral("camera.jxl")), tiff));
+    for (const std::string& path : {compressed, atEnd}) {
+        // Room for the thumbnail but not for the picture, as above.
+        ImageLoader loader(/*cacheBudgetBytes=*/100'000);
+        CThumbCtl ctl(nullptr, &loader);
+        ctl.resize(kPane + QSize(2, 2));
+        ctl.ReadAhead({path});
+        QTRY_VERIFY(loader.CachedPreview(path, ctl.decodeSize()).has_value() && loader.pendingCount() == 0);
+        // The 160 x 120 thumbnail turned as the codestream turns the picture.
+        QCOMPARE(loader.CachedPreview(path, ctl.decodeSize())->size(), QSize(120, 160));
+
+        Shown shown(ctl);
+        ctl.ShowFile(path);
+        QCOMPARE(ctl.showing(), CThumbCtl::Showing::Preview);
+        QTRY_COMPARE_WITH_TIMEOUT(shown.events.size(), 2, 20000);
+        QCOMPARE(shown.events, QStringList({QStringLiteral("preview 1"), QStringLiteral("picture 1")}));
+        QCOMPARE(ctl.image().size(), QSize(173, 260));
+    }
 }
 
 QTEST_MAIN(TestPreviews)
