@@ -69,7 +69,12 @@ void CThumbCtl::PresentPreview(const QImage& preview) {
         return;
     image_ = preview;
     showing_ = Showing::Preview;
-    update();
+    // While a key repeats, the preview is all the user gets of the file: it is painted now, not
+    // behind the rest of the board's changes for this key.
+    if (decoding_ == ImageLoader::Decoding::HeldBack && isVisible())
+        repaint();
+    else
+        update();
     emit previewShown();
 }
 
