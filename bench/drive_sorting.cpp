@@ -4,6 +4,10 @@
 // picture. The files are camera-like: 24-megapixel JPEGs carrying a 160 x 120 EXIF thumbnail.
 // Series: a relaxed and a hurried pace, each with previews, without previews, and without reading
 // ahead. Also the time the key press itself takes on the user-interface thread.
+// Then a digit held down with the enlarge window open: the first press and auto-repeat presses
+// 33 ms apart, as a keyboard sends them, and the release; from each press until the first picture
+// in the pane and in the window, and from the release until the sharp pictures of the file the
+// user stopped on. --held-only runs only that.
 //
 // --format heic or --format jxl runs the same series over 12-megapixel files made from those
 // JPEGs: HEIC with a 320-pixel thumbnail picture, as phones write them (heif-enc), or JPEG XL
@@ -19,6 +23,7 @@
 #include "board/ui/classify_board_dialog.h"
 #include "spin.h"
 #include "thumbs/image_loader.h"
+#include "thumbs/ui/enlarge_window.h"
 #include "thumbs/ui/thumb_ctl.h"
 
 #include <QApplication>
@@ -36,6 +41,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <time.h>
@@ -118,14 +124,18 @@ public:
     int paints = 0;
     const QElapsedTimer* clock = nullptr;
     qint64 firstPictureAt = -1; // the first paint of expected showing any picture of it
+    qint64 firstSharpAt = -1;   // the first paint of expected showing its own picture
     qint64 lastPaintCpuNs = 0;  // of the last forced paint, which paints every changed part of the board
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched != pane_ || event->type() != QEvent::Paint || pane_->currentFile() != expected)
             return false;
-        if (pane_->showing() == CThumbCtl::Showing::Image)
+        if (pane_->showing() == CThumbCtl::Showing::Image) {
             ++paints;
+            if (firstSharpAt < 0 && clock != nullptr)
+                firstSharpAt = clock->nsecsElapsed();
+        }
         if (firstPictureAt < 0 && clock != nullptr &&
             (pane_->showing() == CThumbCtl::Showing::Image || pane_->showing() == CThumbCtl::Showing::Preview)) {
             // Painted within this event; the paint itself costs well under a millisecond.
@@ -177,13 +187,12 @@ struct SeriesResult {
     int cachedAfter = 0; // pictures the loader holds at the end of the series, smaller copies included
 };
 
-SeriesResult RunSeries(const Series& series, const FilePathList& paths, int start, const QString& settingsPath) {
-    SeriesResult result;
-    testing::ScriptedPrompter prompter;
-    testing::RecordingShell shell;
+// The board over all the entries, shown and active, with the unclassified pane at start. Null
+// when the window never came up.
+std::unique_ptr<ClassifyBoardDialog> OpenBoard(const FilePathList& paths, int start, const QString& settingsPath,
+                                               bool readAhead, Prompter& prompter, Shell& shell) {
     auto board = std::make_unique<ClassifyBoardDialog>(LayoutMode::Small, SettingsFile(settingsPath), prompter, shell);
-    board->setReadAheadEnabled(series.readAhead);
-    ImageLoader::Shared()->setPreviewsEnabled(series.previews);
+    board->setReadAheadEnabled(readAhead);
     ClassList& unclassified = board->board().List(kUnclassified);
     unclassified.Reserve(static_cast<int>(paths.size()));
     for (const FilePath& path : paths)
@@ -192,8 +201,7 @@ SeriesResult RunSeries(const Series& series, const FilePathList& paths, int star
     board->show();
     if (!QTest::qWaitForWindowExposed(board.get())) {
         std::fprintf(stderr, "the board was never exposed\n");
-        result.failures = pressesPerSeries;
-        return result;
+        return nullptr;
     }
     // Sized only now that the window is laid out, so the pane decodes at its real size.
     board->board().ResyncPane(kUnclassified, start);
@@ -201,6 +209,20 @@ SeriesResult RunSeries(const Series& series, const FilePathList& paths, int star
     board->activateWindow();
     if (!QTest::qWaitForWindowActive(board.get()))
         std::fprintf(stderr, "the board never became the active window\n");
+    return board;
+}
+
+SeriesResult RunSeries(const Series& series, const FilePathList& paths, int start, const QString& settingsPath) {
+    SeriesResult result;
+    testing::ScriptedPrompter prompter;
+    testing::RecordingShell shell;
+    ImageLoader::Shared()->setPreviewsEnabled(series.previews);
+    auto board = OpenBoard(paths, start, settingsPath, series.readAhead, prompter, shell);
+    if (!board) {
+        result.failures = pressesPerSeries;
+        return result;
+    }
+    ClassList& unclassified = board->board().List(kUnclassified);
 
     CThumbCtl* pane = board->thumbnail(kUnclassified);
     PaintWatch watch(pane);
@@ -264,6 +286,165 @@ SeriesResult RunSeries(const Series& series, const FilePathList& paths, int star
     return result;
 }
 
+// A held key: the first press, then auto-repeat presses at the keyboard's rate, then the release.
+constexpr int kPressesPerHold = 10;
+constexpr int kRepeatMs = 33;
+// After the sharp pictures of a release, before the next key goes down (and the loader is idle).
+constexpr int kLookMs = 300;
+// The enlarge window as a user sets it up beside the board; the offscreen screen bounds it.
+const QRect kEnlargeRect(0, 0, 800, 600);
+
+struct HeldResult {
+    // Key -> first picture in the unclassified pane and in the enlarge window, of the auto-repeat
+    // presses and of the first press of each hold, which is an ordinary one.
+    std::vector<double> paneFirstMs;
+    std::vector<double> enlargeFirstMs;
+    std::vector<double> paneFirstOfHoldMs;
+    std::vector<double> enlargeFirstOfHoldMs;
+    std::vector<double> paneSharpMs;    // release -> sharp picture in the pane
+    std::vector<double> enlargeSharpMs; // release -> sharp picture in the enlarge window
+    std::vector<double> aloneMs;        // one decode of the same file to the window's size, loader idle
+    std::vector<double> sharpPerDecode; // enlargeSharpMs over aloneMs, release by release
+    int repeats = 0;                    // auto-repeat presses
+    int sharpWhileHeld = 0;             // auto-repeat presses whose file was painted sharp before the next one
+    int lateFirst = 0;                  // first pictures painted after the next press was due
+    int failures = 0;
+};
+
+// Runs the event loop until done() holds; false after timeoutMs.
+bool SpinUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done()) {
+        if (waited.elapsed() >= timeoutMs)
+            return false;
+        Spin(1);
+    }
+    return true;
+}
+
+bool SharpShown(const CThumbCtl* pane, const FilePath& path) {
+    return pane->currentFile() == path && pane->showing() == CThumbCtl::Showing::Image;
+}
+
+HeldResult RunHeldSeries(const FilePathList& paths, int start, const QString& settingsPath) {
+    HeldResult result;
+    testing::ScriptedPrompter prompter;
+    testing::RecordingShell shell;
+    ImageLoader::Shared()->setPreviewsEnabled(true);
+    SettingsFile(settingsPath).WriteExpandViewRect(kEnlargeRect);
+    auto board = OpenBoard(paths, start, settingsPath, /*readAhead=*/true, prompter, shell);
+    if (!board) {
+        result.failures = pressesPerSeries;
+        return result;
+    }
+    board->EnlargeCommand(kUnclassified);
+    EnlargeWindow* enlarge = board->viewer().window();
+    if (!enlarge || !QTest::qWaitForWindowExposed(enlarge)) {
+        std::fprintf(stderr, "the enlarge window was never exposed\n");
+        result.failures = pressesPerSeries;
+        return result;
+    }
+    board->activateWindow();
+    ClassList& unclassified = board->board().List(kUnclassified);
+    CThumbCtl* pane = board->thumbnail(kUnclassified);
+    CThumbCtl* large = enlarge->thumbnail();
+    // The window is laid out now: the file it opened with is asked for again at its real size.
+    enlarge->SetFile(paths[static_cast<std::size_t>(start)]);
+    if (!SpinUntil(
+            [&] {
+                return SharpShown(pane, paths[static_cast<std::size_t>(start)]) &&
+                       SharpShown(large, paths[static_cast<std::size_t>(start)]);
+            },
+            kPaintTimeoutMs)) {
+        std::fprintf(stderr, "the first file was never shown sharp\n");
+        result.failures = pressesPerSeries;
+        return result;
+    }
+    PaintWatch paneWatch(pane);
+    PaintWatch largeWatch(large);
+    QElapsedTimer clock;
+    clock.start();
+    paneWatch.clock = &clock;
+    largeWatch.clock = &clock;
+    const auto firstMs = [](const PaintWatch& watch, qint64 since) {
+        return watch.firstPictureAt >= 0 ? Ms(watch.firstPictureAt - since) : -1.0;
+    };
+
+    int pressed = 0;
+    for (int hold = 0; pressed < pressesPerSeries; ++hold) {
+        const Qt::Key key = kDigitKeys[hold % 10];
+        // What the release may cost at most, under the machine's load of the moment: one decode of
+        // the file the user will stop on, with the loader idle. Taken before the key goes down, so
+        // that the hold itself runs as it would.
+        if (!SpinUntil([] { return ImageLoader::Shared()->pendingCount() == 0; }, kPaintTimeoutMs))
+            std::fprintf(stderr, "hold %d: the loader never went idle\n", hold);
+        const int lastPress = std::min(pressed + kPressesPerHold, pressesPerSeries);
+        const qint64 decodeFrom = clock.nsecsElapsed();
+        ImageLoader::Decode(paths[static_cast<std::size_t>(start + lastPress)], large->decodeSize());
+        const double aloneMs = Ms(clock.nsecsElapsed() - decodeFrom);
+        FilePath next;
+        for (int i = 0; i < kPressesPerHold && pressed < pressesPerSeries; ++i, ++pressed) {
+            next = paths[static_cast<std::size_t>(start + pressed + 1)];
+            for (PaintWatch* watch : {&paneWatch, &largeWatch}) {
+                watch->expected = next;
+                watch->firstPictureAt = -1;
+                watch->firstSharpAt = -1;
+            }
+            const bool repeat = i > 0;
+            const qint64 pressedAt = clock.nsecsElapsed();
+            // A held key repeats as the window system sends it: a release and a press, both marked.
+            if (repeat)
+                QTest::simulateEvent(board.get(), false, key, Qt::NoModifier, QString(), true);
+            QTest::simulateEvent(board.get(), true, key, Qt::NoModifier, QString(), repeat);
+            if (unclassified.position() != start || unclassified.At(unclassified.position()) != next) {
+                std::fprintf(stderr, "press %d: the board did not move on to the next entry\n", pressed);
+                ++result.failures;
+                return result;
+            }
+            // The first pictures, but the next press comes when the keyboard sends it.
+            const bool both = SpinUntil([&] { return paneWatch.firstPictureAt >= 0 && largeWatch.firstPictureAt >= 0; },
+                                        kPaintTimeoutMs);
+            if (!both) {
+                std::fprintf(stderr, "press %d: %s never showed a picture\n", pressed, next.c_str());
+                ++result.failures;
+                continue;
+            }
+            const double paneMs = firstMs(paneWatch, pressedAt);
+            const double largeMs = firstMs(largeWatch, pressedAt);
+            (repeat ? result.paneFirstMs : result.paneFirstOfHoldMs).push_back(paneMs);
+            (repeat ? result.enlargeFirstMs : result.enlargeFirstOfHoldMs).push_back(largeMs);
+            if (std::max(paneMs, largeMs) > kRepeatMs)
+                ++result.lateFirst;
+            Spin(kRepeatMs - static_cast<int>(Ms(clock.nsecsElapsed() - pressedAt)));
+            if (repeat) {
+                ++result.repeats;
+                if (paneWatch.firstSharpAt >= 0 || largeWatch.firstSharpAt >= 0)
+                    ++result.sharpWhileHeld;
+            }
+        }
+        // The release: the sharp pictures of the file the user stopped on.
+        const qint64 releasedAt = clock.nsecsElapsed();
+        QTest::simulateEvent(board.get(), false, key, Qt::NoModifier, QString(), false);
+        const bool sharp =
+            SpinUntil([&] { return paneWatch.firstSharpAt >= 0 && largeWatch.firstSharpAt >= 0; }, kPaintTimeoutMs);
+        if (!sharp) {
+            std::fprintf(stderr, "hold %d: %s was never shown sharp after the release\n", hold, next.c_str());
+            ++result.failures;
+            continue;
+        }
+        // Painted sharp while still held (from the cache) counts as at once.
+        result.paneSharpMs.push_back(std::max(0.0, Ms(paneWatch.firstSharpAt - releasedAt)));
+        result.enlargeSharpMs.push_back(std::max(0.0, Ms(largeWatch.firstSharpAt - releasedAt)));
+        result.aloneMs.push_back(aloneMs);
+        result.sharpPerDecode.push_back(result.enlargeSharpMs.back() / aloneMs);
+        Spin(kLookMs);
+    }
+    board.reset();
+    delete ImageLoader::Shared();
+    return result;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -277,14 +458,22 @@ int main(int argc, char** argv) {
     }
 
     QString format = QStringLiteral("jpg");
-    for (int i = 1; i + 1 < argc; i += 2) {
+    bool heldOnly = false;
+    for (int i = 1; i < argc; ++i) {
         const QByteArray option = argv[i];
+        if (option == "--held-only") {
+            heldOnly = true;
+            continue;
+        }
+        if (i + 1 >= argc)
+            break;
+        const char* value = argv[++i];
         if (option == "--format")
-            format = QString::fromLatin1(argv[i + 1]);
+            format = QString::fromLatin1(value);
         else if (option == "--presses")
-            pressesPerSeries = std::max(1, std::atoi(argv[i + 1]));
+            pressesPerSeries = std::max(1, std::atoi(value));
         else if (option == "--sources")
-            sourceFiles = std::max(1, std::atoi(argv[i + 1]));
+            sourceFiles = std::max(1, std::atoi(value));
     }
     if (format != "jpg" && format != "heic" && format != "jxl") {
         std::fprintf(stderr, "--format takes jpg, heic or jxl\n");
@@ -367,6 +556,7 @@ int main(int argc, char** argv) {
     }
     const QString settingsPath = QDir(dirPath).filePath(QStringLiteral("settings.INI"));
 
+    SettingsFile(settingsPath).WriteExpandViewRect(kEnlargeRect);
     {
         testing::ScriptedPrompter prompter;
         testing::RecordingShell shell;
@@ -396,6 +586,22 @@ int main(int argc, char** argv) {
             alone.push_back(Ms(timer.nsecsElapsed()));
         }
         std::printf("One decode to the unclassified pane's size, nothing else decoding: %.1f ms\n", Median(alone));
+
+        probe.EnlargeCommand(kUnclassified);
+        if (!QTest::qWaitForWindowExposed(probe.viewer().window())) {
+            std::fprintf(stderr, "the enlarge window was never exposed\n");
+            return 2;
+        }
+        const QSize enlargeSize = probe.viewer().window()->thumbnail()->decodeSize();
+        std::vector<double> aloneLarge;
+        for (int i = 0; i < 3; ++i) {
+            QElapsedTimer timer;
+            timer.start();
+            ImageLoader::Decode(paths[static_cast<std::size_t>(kEntries - 1 - i)], enlargeSize);
+            aloneLarge.push_back(Ms(timer.nsecsElapsed()));
+        }
+        std::printf("One decode to the enlarge window's size, %d x %d, nothing else decoding: %.1f ms\n",
+                    enlargeSize.width(), enlargeSize.height(), Median(aloneLarge));
     }
 
     std::printf("\n%d key presses per series, from the press until the next file is painted:\n", pressesPerSeries);
@@ -404,6 +610,8 @@ int main(int argc, char** argv) {
     int start = 0;
     int failures = 0;
     for (const Series& series : kSeries) {
+        if (heldOnly)
+            break;
         const QByteArray loadBefore = LoadAverage();
         const SeriesResult result = RunSeries(series, paths, start, settingsPath);
         start += pressesPerSeries + kSeriesGap;
@@ -423,6 +631,36 @@ int main(int argc, char** argv) {
                     Percentile(result.keyMs, 0.95), Median(result.paintCpuMs), loadBefore.constData(),
                     LoadAverage().constData());
         std::fflush(stdout);
+    }
+
+    {
+        const QByteArray loadBefore = LoadAverage();
+        const HeldResult held = RunHeldSeries(paths, start, settingsPath);
+        start += pressesPerSeries + kSeriesGap;
+        failures += held.failures;
+        std::printf("\nA digit held down, %d presses at a time %d ms apart (the first, then auto-repeat), then "
+                    "released; the enlarge window shows the unclassified list:\n",
+                    kPressesPerHold, kRepeatMs);
+        std::printf("  key -> first picture, auto-repeat presses: pane median %6.1f ms p95 %6.1f ms | enlarge window "
+                    "median %6.1f ms p95 %6.1f ms\n",
+                    Median(held.paneFirstMs), Percentile(held.paneFirstMs, 0.95), Median(held.enlargeFirstMs),
+                    Percentile(held.enlargeFirstMs, 0.95));
+        std::printf("  key -> first picture, first press of a hold: pane median %6.1f ms p95 %6.1f ms | enlarge window "
+                    "median %6.1f ms p95 %6.1f ms\n",
+                    Median(held.paneFirstOfHoldMs), Percentile(held.paneFirstOfHoldMs, 0.95),
+                    Median(held.enlargeFirstOfHoldMs), Percentile(held.enlargeFirstOfHoldMs, 0.95));
+        std::printf("  release -> sharp picture: pane median %6.1f ms p95 %6.1f ms | enlarge window median %6.1f ms "
+                    "p95 %6.1f ms (%zu releases)\n",
+                    Median(held.paneSharpMs), Percentile(held.paneSharpMs, 0.95), Median(held.enlargeSharpMs),
+                    Percentile(held.enlargeSharpMs, 0.95), held.paneSharpMs.size());
+        std::printf(
+            "  one decode of the same file to the window's size, loader idle, before the hold: median %6.1f ms; "
+            "release -> sharp picture in the window over it: median %.2f p95 %.2f\n",
+            Median(held.aloneMs), Median(held.sharpPerDecode), Percentile(held.sharpPerDecode, 0.95));
+        std::printf("      sharp while held: %d of %d auto-repeat presses, first picture after the next press was "
+                    "due: %d, load average %s -> %s\n",
+                    held.sharpWhileHeld, held.repeats, held.lateFirst, loadBefore.constData(),
+                    LoadAverage().constData());
     }
 
     const double keyMedian = Median(allKeyMs);

@@ -216,7 +216,7 @@ QSize ImageLoader::FitSize(QSize source, QSize target) {
 }
 
 std::optional<QImage> ImageLoader::Request(QObject* requester, const FilePath& path, QSize target, Delivery deliver,
-                                           Delivery deliverPreview) {
+                                           Delivery deliverPreview, Decoding decoding) {
     Withdraw(requester);
     const std::optional<FileStamp> stamp = FileStamp::Of(path);
     if (!stamp || target.isEmpty())
@@ -236,16 +236,29 @@ std::optional<QImage> ImageLoader::Request(QObject* requester, const FilePath& p
         return scaled;
 
     Watch(requester);
-    wanted_.insert_or_assign(requester, Wanted{key, std::move(deliver), std::move(deliverPreview)});
+    const bool heldBack = decoding == Decoding::HeldBack && !NoPreviewFor(path, *stamp);
+    wanted_.insert_or_assign(requester, Wanted{key, std::move(deliver), std::move(deliverPreview), heldBack});
     QueuePreview(key, nullptr, stamp);
+    if (!heldBack)
+        QueueShown(key);
+    else if (const auto running = inFlight_.find(key); running != inFlight_.end())
+        running->second.abandoned->store(false); // already paid for: it is shown when it comes
+    return std::nullopt;
+}
+
+bool ImageLoader::NoPreviewFor(const FilePath& path, const FileStamp& stamp) const {
+    const auto none = withoutPreview_.find(path);
+    return !previewsEnabled_ || (none != withoutPreview_.end() && none->second == stamp);
+}
+
+void ImageLoader::QueueShown(const ImageKey& key) {
     if (const auto running = inFlight_.find(key); running != inFlight_.end()) {
         running->second.abandoned->store(false); // if it already gave up, Finish starts it anew
-    } else {
-        std::erase_if(queue_, [&key](const Job& job) { return job.key == key; });
-        queue_.push_front(Job{std::move(key), nullptr});
-        StartQueued();
+        return;
     }
-    return std::nullopt;
+    std::erase_if(queue_, [&key](const Job& job) { return job.key == key; });
+    queue_.push_front(Job{key, nullptr});
+    StartQueued();
 }
 
 std::optional<QImage> ImageLoader::CachedPreview(const FilePath& path, QSize target) {
@@ -298,12 +311,21 @@ void ImageLoader::FinishPreview(const ImageKey& key, const QImage& image, const 
         cache_.Insert(key, *stamp, image);
     }
     std::vector<Delivery> deliveries;
+    std::vector<ImageKey> undecoded; // held back for a preview the file turned out not to have
     // Only requests still waiting for their picture take it: the picture itself, once delivered,
     // has ended the request.
-    for (const auto& [requester, wanted] : wanted_) {
-        if (!image.isNull() && wanted.deliverPreview && wanted.key.path == key.path && wanted.key.target == key.target)
+    for (auto& [requester, wanted] : wanted_) {
+        if (wanted.key.path != key.path || wanted.key.target != key.target)
+            continue;
+        if (!image.isNull() && wanted.deliverPreview)
             deliveries.push_back(wanted.deliverPreview);
+        if (image.isNull() && wanted.heldBack) {
+            wanted.heldBack = false;
+            undecoded.push_back(wanted.key);
+        }
     }
+    for (const ImageKey& shown : undecoded)
+        QueueShown(shown);
     StartPreview();
     for (const Delivery& deliver : deliveries)
         deliver(image);
@@ -340,7 +362,7 @@ void ImageLoader::Cancel(QObject* requester) {
         AbandonIfUnwanted(key);
 }
 
-void ImageLoader::ReadAhead(QObject* requester, const FilePathList& paths, QSize target) {
+void ImageLoader::ReadAhead(QObject* requester, const FilePathList& paths, QSize target, Decoding decoding) {
     DropReadAheadOf(requester);
     if (target.isEmpty())
         return;
@@ -354,16 +376,20 @@ void ImageLoader::ReadAhead(QObject* requester, const FilePathList& paths, QSize
         if (!path.empty())
             QueuePreview(ImageKey{path, target}, requester, std::nullopt);
     }
-    for (const FilePath& path : paths) {
-        ImageKey key{path, target};
-        listed.insert(key);
-        if (const auto running = inFlight_.find(key); running != inFlight_.end()) {
-            running->second.abandoned->store(false);
-            continue;
+    // Held back, nothing is decoded ahead and what is running is given up below: the user is
+    // passing those files.
+    if (decoding == Decoding::Now) {
+        for (const FilePath& path : paths) {
+            ImageKey key{path, target};
+            listed.insert(key);
+            if (const auto running = inFlight_.find(key); running != inFlight_.end()) {
+                running->second.abandoned->store(false);
+                continue;
+            }
+            if (path.empty() || cache_.Contains(key) || !queued.insert(key).second)
+                continue;
+            queue_.push_back(Job{std::move(key), requester});
         }
-        if (path.empty() || cache_.Contains(key) || !queued.insert(key).second)
-            continue;
-        queue_.push_back(Job{std::move(key), requester});
     }
     // The files read ahead for an earlier position are no neighbours any more.
     std::vector<ImageKey> stale;
@@ -479,9 +505,12 @@ void ImageLoader::Finish(const ImageKey& key, bool readAhead, const Result& resu
     inFlight_.erase(key);
     const Decoded& decoded = result.decoded;
     if (decoded.abandoned) {
-        // Given up, then wanted again before the worker noticed: decode it anew.
-        if (IsWanted(key) &&
-            std::none_of(queue_.begin(), queue_.end(), [&key](const Job& job) { return job.key == key; }))
+        // Given up, then wanted again before the worker noticed: decode it anew, unless it is
+        // wanted only while the user passes it by.
+        const bool wantedNow = std::any_of(wanted_.begin(), wanted_.end(), [&key](const auto& entry) {
+            return entry.second.key == key && !entry.second.heldBack;
+        });
+        if (wantedNow && std::none_of(queue_.begin(), queue_.end(), [&key](const Job& job) { return job.key == key; }))
             queue_.push_front(Job{key, nullptr});
         StartQueued();
         return;

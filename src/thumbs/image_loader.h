@@ -45,6 +45,11 @@ public:
     // Called on the loader's thread with the decoded image, null when the file cannot be shown.
     using Delivery = std::function<void(const QImage& image)>;
 
+    // Whether a request decodes its file now, or only reads its embedded preview while the user
+    // passes it by (a key held down): a decode of a file the user will not stop on only slows
+    // down the one they do. A file without a preview is decoded either way.
+    enum class Decoding { Now, HeldBack };
+
     // maxRunning 0 means the ideal thread count of the machine.
     explicit ImageLoader(std::int64_t cacheBudgetBytes = kDefaultCacheBudget, int maxRunning = 0,
                          QObject* parent = nullptr);
@@ -75,8 +80,10 @@ public:
     // request is superseded or cancelled first.
     // While the request waits, deliverPreview is called with the file's embedded preview when it
     // has one and it arrives first; never after deliver, never for a superseded request.
+    // Held back, a picture already in memory is still answered at once, and deliver is called
+    // only when the file has no preview to stand in or a decode already running finishes.
     std::optional<QImage> Request(QObject* requester, const FilePath& path, QSize target, Delivery deliver,
-                                  Delivery deliverPreview = {});
+                                  Delivery deliverPreview = {}, Decoding decoding = Decoding::Now);
 
     // The file's embedded preview fitted to target, when it has been read already.
     std::optional<QImage> CachedPreview(const FilePath& path, QSize target);
@@ -88,8 +95,9 @@ public:
     void Cancel(QObject* requester);
 
     // Decodes these files into the cache when nothing shown is waiting. Replaces the
-    // requester's earlier read-ahead that has not started.
-    void ReadAhead(QObject* requester, const FilePathList& paths, QSize target);
+    // requester's earlier read-ahead that has not started. Held back, only their previews are
+    // read, and the requester's read-ahead decodes still running are given up.
+    void ReadAhead(QObject* requester, const FilePathList& paths, QSize target, Decoding decoding = Decoding::Now);
 
     // Set when the last decode of this version of the file was refused for its size.
     std::optional<Refusal> RefusalOf(const FilePath& path) const;
@@ -114,6 +122,7 @@ private:
         ImageKey key;
         Delivery deliver;
         Delivery deliverPreview;
+        bool heldBack = false; // no decode queued for it while its preview may stand in
     };
     struct Running {
         std::shared_ptr<std::atomic<bool>> abandoned;
@@ -129,6 +138,10 @@ private:
     void Withdraw(QObject* requester);
     void DropReadAheadOf(QObject* requester);
     bool IsWanted(const ImageKey& key) const;
+    // Whether the file is known to carry no preview, or previews are off.
+    bool NoPreviewFor(const FilePath& path, const FileStamp& stamp) const;
+    // Queues a shown decode first unless it is queued or running already.
+    void QueueShown(const ImageKey& key);
     // Gives up a running decode nobody wants; a decode wanted again is taken back.
     void AbandonIfUnwanted(const ImageKey& key);
     int LiveShownRunning() const;

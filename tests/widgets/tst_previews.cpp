@@ -36,6 +36,7 @@ private slots:
     void initTestCase();
     void thumbnailFirstThenPicture_bothTurned();
     void fileWithoutPreviewShowsOnlyItsPicture();
+    void fileWithoutPreviewIsDecodedWhileAKeyIsHeld();
     void rawLikeFileIsShownFromItsPreview();
     void previewOfAFileLeftBehindIsNotShown();
     void refusedPictureIsShownByItsPreview();
@@ -98,6 +99,18 @@ void TestPreviews::fileWithoutPreviewShowsOnlyItsPicture() {
     QTRY_COMPARE(loader.pendingCount(), 0);
     QCOMPARE(shown.events.size(), 1);
     QVERIFY(shown.events[0].startsWith(QStringLiteral("picture")));
+    QCOMPARE(ctl.image().size(), QSize(200, 150));
+}
+
+void TestPreviews::fileWithoutPreviewIsDecodedWhileAKeyIsHeld() {
+    // Nothing else could stand in for its picture.
+    const std::string path = testing::WriteImageFile(dir_.Native(QStringLiteral("held.jpg")), QSize(1600, 1200));
+    ImageLoader loader;
+    CThumbCtl ctl(nullptr, &loader);
+    ctl.resize(kPane + QSize(2, 2));
+    ctl.HoldBackDecodes(true);
+    ctl.ShowFile(path);
+    QTRY_COMPARE(ctl.showing(), CThumbCtl::Showing::Image);
     QCOMPARE(ctl.image().size(), QSize(200, 150));
 }
 

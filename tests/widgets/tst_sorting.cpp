@@ -3,7 +3,11 @@
 #include "resources/control_ids.h"
 #include "resources/menu_table.h"
 #include "support/board_fixture.h"
+#include "support/embedded_previews.h"
+#include "support/test_images.h"
+#include "thumbs/image_loader.h"
 #include "thumbs/ui/enlarge_window.h"
+#include "thumbs/ui/thumb_ctl.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -179,6 +183,56 @@ private slots:
         Key(Qt::Key_Return);
         QCOMPARE(model().List(0).position(), 1);
         QVERIFY(board->isVisible());
+    }
+
+    void heldDigitShowsPreviewsUntilItsReleaseDecodesTheFilesStoppedOn() {
+        // Camera-like files: each carries a thumbnail that can stand in for its picture.
+        const QByteArray picture = testing::EncodeImage(testing::QuarterMarked(QSize(1200, 800)), "jpeg");
+        const QByteArray thumbnail = testing::EncodeImage(testing::QuarterMarked(QSize(160, 120)), "jpeg");
+        FilePathList files;
+        for (int i = 0; i < 12; ++i) {
+            files.push_back(dir->Write(QStringLiteral("camera%1.jpg").arg(i), picture));
+            QVERIFY(testing::AddExifThumbnail(files.back(), thumbnail));
+        }
+        Fill(0, files);
+        Key(Qt::Key_Space); // the enlarge window follows the unclassified list
+        ImageLoader* loader = ImageLoader::Shared();
+        CThumbCtl* unclassified = board->thumbnail(0);
+        CThumbCtl* sorted = board->thumbnail(1);
+        CThumbCtl* large = board->viewer().window()->thumbnail();
+        QTRY_COMPARE(large->showing(), CThumbCtl::Showing::Image);
+        QTRY_COMPARE(unclassified->showing(), CThumbCtl::Showing::Image);
+        QTRY_COMPARE(loader->pendingCount(), 0);
+
+        // The key goes down, then repeats as the window system sends it: a release and a press,
+        // both marked as repeats.
+        QTest::simulateEvent(board.get(), true, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"), false);
+        for (int i = 0; i < 8; ++i) {
+            QTest::simulateEvent(board.get(), false, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"), true);
+            QTest::simulateEvent(board.get(), true, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"), true);
+            QTest::qWait(5);
+        }
+        QCOMPARE(Entries(1).size(), std::size_t{9});
+        QTRY_COMPARE(loader->pendingCount(), 0);
+        QCOMPARE(unclassified->currentFile(), files[9]);
+        QCOMPARE(unclassified->showing(), CThumbCtl::Showing::Preview);
+        QCOMPARE(large->currentFile(), files[9]);
+        QCOMPARE(large->showing(), CThumbCtl::Showing::Preview);
+        QCOMPARE(sorted->currentFile(), files[8]);
+        QCOMPARE(sorted->showing(), CThumbCtl::Showing::Preview);
+        // Past what the first press read ahead, no file was decoded for any of them.
+        for (int i = 5; i < 12; ++i) {
+            for (const CThumbCtl* pane : {unclassified, large, sorted})
+                QVERIFY(!loader->isCached(files[i], pane->decodeSize()));
+        }
+
+        QTest::simulateEvent(board.get(), false, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"), false);
+        QTRY_COMPARE(large->showing(), CThumbCtl::Showing::Image);
+        QCOMPARE(large->image().size(), ImageLoader::FitSize(QSize(1200, 800), large->decodeSize()));
+        QTRY_COMPARE(unclassified->showing(), CThumbCtl::Showing::Image);
+        QCOMPARE(unclassified->image().size(), ImageLoader::FitSize(QSize(1200, 800), unclassified->decodeSize()));
+        QTRY_COMPARE(sorted->showing(), CThumbCtl::Showing::Image);
+        QCOMPARE(sorted->currentFile(), files[8]);
     }
 
     void spaceTwiceOpensAndClosesTheEnlargeWindowAndNeverPressesAButton() {

@@ -9,6 +9,7 @@
 #include "board/ui/board_key_filter.h"
 #include "board/ui/board_menu_bar.h"
 #include "board/ui/context_help.h"
+#include "board/ui/held_key_pictures.h"
 #include "disposal/ui/disposal_commands.h"
 #include "intake/ui/clipboard_commands.h"
 #include "intake/ui/intake_commands.h"
@@ -65,6 +66,7 @@ ClassifyBoardDialog::ClassifyBoardDialog(LayoutMode layout, SettingsFile setting
     QApplication::instance()->installEventFilter(new BoardKeyFilter(*this));
 
     viewer_.AttachBoard(this, enlargeButtons_);
+    heldKey_ = new HeldKeyPictures(*this);
     board_.AttachOwner(this);
     for (PaneScrollBar* bar : scrollBars_)
         bar->setRange(0, 0);
@@ -160,6 +162,14 @@ void ClassifyBoardDialog::SetExcludeCaptionForShift(bool shiftDown) {
     button->setText(strings::Utf8(shiftDown ? strings::kExcludeAllCaption : strings::kExcludeReleasedCaption));
 }
 
+void ClassifyBoardDialog::SetKeyHeld(bool held) {
+    heldKey_->SetHeld(held);
+}
+
+bool ClassifyBoardDialog::keyHeld() const {
+    return heldKey_->held();
+}
+
 bool ClassifyBoardDialog::MnemonicActive(int commandId) const {
     const QWidget* button = control(commandId);
     if (!button || !button->isEnabled())
@@ -239,10 +249,14 @@ void ClassifyBoardDialog::ShowTitle(ListIndex list) {
     groupBox(list)->setTitle(board_.PaneTitle(list));
 }
 
-void ClassifyBoardDialog::ShowCurrent(ListIndex list) {
+std::optional<FilePath> ClassifyBoardDialog::CurrentFile(ListIndex list) const {
     const ClassList& classList = board_.List(list);
-    const std::optional<FilePath> path =
-        classList.HasCurrent() ? std::optional<FilePath>(classList.At(classList.position())) : std::nullopt;
+    return classList.HasCurrent() ? std::optional<FilePath>(classList.At(classList.position())) : std::nullopt;
+}
+
+void ClassifyBoardDialog::ShowCurrent(ListIndex list) {
+    heldKey_->NoteShown(list);
+    const std::optional<FilePath> path = CurrentFile(list);
     thumbnail(list)->ShowFile(path.value_or(FilePath()));
     viewer_.FollowList(list, path);
     if (list == kUnclassified)

@@ -23,6 +23,7 @@ namespace pelldrake {
 
 class BoardMenuBar;
 class CThumbCtl;
+class HeldKeyPictures;
 class IntakeCommands;
 class StatusProgress;
 class Prompter;
@@ -80,6 +81,10 @@ public:
 
     // The exclude button's caption while Shift is held down or after it is released.
     void SetExcludeCaptionForShift(bool shiftDown);
+    // While a key repeats, the panes show the files passed by their previews only (see
+    // HeldKeyPictures); its release decodes the files the user stopped on.
+    void SetKeyHeld(bool held);
+    bool keyHeld() const;
     // Whether a mnemonic key reaches the command's button: it must be enabled and show the mnemonic.
     bool MnemonicActive(int commandId) const;
     // The help topic of the control under the mouse or with the focus, in a popup.
@@ -104,6 +109,8 @@ public:
     void SetScrollState(ListIndex list, int maximum, int position) override;
     void ShowCurrent(ListIndex list) override;
     void ShowTitle(ListIndex list) override;
+    // The list's current file; nothing for an empty list.
+    std::optional<FilePath> CurrentFile(ListIndex list) const;
 
     // Decoding the neighbours of the shown entries ahead; on unless switched off for comparison.
     void setReadAheadEnabled(bool on) { readAhead_ = on; }
@@ -127,6 +134,7 @@ private:
     bool applyExtensionFilter_ = true;
     bool expanded_ = false;
     bool readAhead_ = true;
+    HeldKeyPictures* heldKey_ = nullptr;
     QString helpPath_;
     std::unique_ptr<StatusProgress> progress_;
     std::unique_ptr<IntakeCommands> intake_;

@@ -56,7 +56,7 @@ void CThumbCtl::ShowFile(const FilePath& path) {
     }
     std::optional<QImage> answer = loader_->Request(
         this, path, target, [this](const QImage& image) { Present(image); },
-        [this](const QImage& preview) { PresentPreview(preview); });
+        [this](const QImage& preview) { PresentPreview(preview); }, decoding_);
     if (answer)
         Present(*answer);
     else if (std::optional<QImage> preview = loader_->CachedPreview(path, target))
@@ -69,13 +69,18 @@ void CThumbCtl::PresentPreview(const QImage& preview) {
         return;
     image_ = preview;
     showing_ = Showing::Preview;
-    update();
+    // While a key repeats, the preview is all the user gets of the file: it is painted now, not
+    // behind the rest of the board's changes for this key.
+    if (decoding_ == ImageLoader::Decoding::HeldBack && isVisible())
+        repaint();
+    else
+        update();
     emit previewShown();
 }
 
 void CThumbCtl::ReadAhead(const FilePathList& paths) {
     if (loader_)
-        loader_->ReadAhead(this, paths, decodeSize());
+        loader_->ReadAhead(this, paths, decodeSize(), decoding_);
 }
 
 void CThumbCtl::Present(const QImage& image) {

@@ -38,6 +38,10 @@ public:
     // of them later needs no wait.
     void ReadAhead(const FilePathList& paths);
 
+    // While a key is held down, files are shown by their embedded previews and read ahead only for
+    // them (ImageLoader::Decoding::HeldBack); the owner shows the file again once the key is up.
+    void HoldBackDecodes(bool held) { decoding_ = held ? ImageLoader::Decoding::HeldBack : ImageLoader::Decoding::Now; }
+
     Showing showing() const { return showing_; }
     const QImage& image() const { return image_; }
     // Why the file's own picture is not shown (the placeholder or its embedded preview stands in), when
@@ -70,6 +74,7 @@ private:
     QImage image_;
     QString placeholderReason_;
     Showing showing_ = Showing::Nothing;
+    ImageLoader::Decoding decoding_ = ImageLoader::Decoding::Now;
     std::optional<QPoint> pressedAt_;
 };
 
