@@ -8,6 +8,7 @@
 // the window leaves its events waiting.
 
 #include "app/settings_file.h"
+#include "bare_walk.h"
 #include "board/board.h"
 #include "intake/add_files.h"
 #include "intake/scan_folder.h"
@@ -63,28 +64,6 @@ bool MakeTree(const std::string& root) {
         }
     }
     return true;
-}
-
-void BareWalk(const std::string& folder, std::unordered_set<std::string>& seen) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
-        return;
-    std::vector<std::string> subfolders;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] == '.')
-            continue;
-        std::string path = folder + "/" + entry->d_name;
-        if (entry->d_type == DT_DIR) {
-            subfolders.push_back(std::move(path));
-            continue;
-        }
-        struct stat info;
-        if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-            seen.insert(std::move(path));
-    }
-    ::closedir(dir);
-    for (const std::string& subfolder : subfolders)
-        BareWalk(subfolder, seen);
 }
 
 void Prefill(Board& board) {
