@@ -66,9 +66,8 @@ void Board::AppendAndShow(ListIndex list, FilePathList paths, std::optional<int>
     ClassList& classList = List(list);
     {
         BulkUpdate bulk(classList);
-        classList.Reserve(classList.Count() + static_cast<int>(paths.size()));
-        for (FilePath& path : paths)
-            classList.Append(std::move(path));
+        // Into an empty list (the first intake of a session) the paths go as they are, in one step.
+        classList.RestoreEntries(std::move(paths));
     }
     ResyncPane(list, position);
 }

@@ -51,6 +51,15 @@ void BoardHistory::Inserted(ListIndex list, int index, const FilePath& path) {
     Keep(ListChange{ListChange::Kind::Insert, list, index, {}});
 }
 
+void BoardHistory::InsertedRun(ListIndex list, const std::vector<FilePath>& paths) {
+    if (journal_) {
+        for (std::size_t i = 0; i < paths.size(); ++i)
+            journal_->Record(ListChange{ListChange::Kind::Insert, list, static_cast<int>(i), paths[i]});
+    }
+    if (!paths.empty())
+        Keep(ListChange{ListChange::Kind::Insert, list, 0, {}, static_cast<int>(paths.size())});
+}
+
 void BoardHistory::Removed(ListIndex list, int index, const FilePath& path) {
     Note(ListChange{ListChange::Kind::Remove, list, index, path});
 }
@@ -100,7 +109,7 @@ void BoardHistory::Keep(ListChange change) {
         ListChange& last = open_->changes.back();
         if (last.kind == ListChange::Kind::Insert && last.list == change.list &&
             last.index + last.count == change.index) {
-            ++last.count;
+            last.count += change.count;
             return;
         }
     }

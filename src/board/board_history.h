@@ -35,6 +35,8 @@ public:
 
     // Called by the lists before each change.
     void Inserted(ListIndex list, int index, const FilePath& path);
+    // paths become the entries of an empty list.
+    void InsertedRun(ListIndex list, const std::vector<FilePath>& paths);
     void Removed(ListIndex list, int index, const FilePath& path);
     void Cleared(ListIndex list, std::vector<FilePath>&& entries);
     void PositionChanging(ListIndex list, int position);

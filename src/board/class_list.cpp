@@ -40,14 +40,13 @@ void ClassList::Clear() {
 
 void ClassList::RestoreEntries(std::vector<FilePath>&& entries) {
     if (!entries_.empty()) {
+        Reserve(Count() + static_cast<int>(entries.size()));
         for (FilePath& path : entries)
             Append(std::move(path));
         return;
     }
-    if (history_) {
-        for (std::size_t i = 0; i < entries.size(); ++i)
-            history_->Inserted(index_, static_cast<int>(i), entries[i]);
-    }
+    if (history_)
+        history_->InsertedRun(index_, entries);
     entries_.Assign(std::move(entries));
 }
 

@@ -25,7 +25,8 @@ public:
     void InsertBefore(int index, FilePath path);
     void RemoveAt(int index);
     void Clear();
-    // Puts back the entries a Clear took out; the list is empty before.
+    // Appends the entries. Into an empty list (the entries a Clear took out, a first intake) they
+    // go as they are, in one step, however many they are.
     void RestoreEntries(std::vector<FilePath>&& entries);
     void Reserve(int count) { entries_.reserve(static_cast<std::size_t>(count)); }
 

@@ -26,6 +26,10 @@ TEST(BoardHistoryTest, EveryKindOfChangeIsTakenBackAndDoneAgainExactly) {
             board.AppendAndShow(kUnclassified, {"n1", "n2"});
         },
         [&] { moves::ExcludeCurrent(board, true); },
+        // Into an empty list the paths go in one step.
+        [&] {
+            board.AppendAndShow(7, {"p1", "p2", "p3"});
+        },
         [&] { moves::ClearAll(board); },
     };
     std::vector<BoardPicture> states{PictureOf(board)};
