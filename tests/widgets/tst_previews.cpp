@@ -27,6 +27,26 @@ struct Shown {
     }
 };
 
+// A library-decoded file in a pane whose loader has room for its embedded preview but not for
+// its picture: the preview is ready first, then both show in turn, each with its red quarter at
+// redQuarter.
+void ExpectPreviewThenPicture(const std::string& path, QSize preview, QSize picture, int redQuarter) {
+    ImageLoader loader(/*cacheBudgetBytes=*/100'000);
+    CThumbCtl ctl(nullptr, &loader);
+    ctl.resize(kPane + QSize(2, 2));
+    ctl.ReadAhead({path});
+    QTRY_VERIFY(loader.CachedPreview(path, ctl.decodeSize()).has_value() && loader.pendingCount() == 0);
+    QCOMPARE(loader.CachedPreview(path, ctl.decodeSize())->size(), preview);
+
+    Shown shown(ctl);
+    ctl.ShowFile(path);
+    QCOMPARE(ctl.showing(), CThumbCtl::Showing::Preview);
+    QTRY_COMPARE_WITH_TIMEOUT(shown.events.size(), 2, 20000);
+    QCOMPARE(shown.events,
+             QStringList({QStringLiteral("preview %1").arg(redQuarter), QStringLiteral("picture %1").arg(redQuarter)}));
+    QCOMPARE(ctl.image().size(), picture);
+}
+
 } // namespace
 
 class TestPreviews : public QObject {
@@ -179,20 +199,7 @@ void TestPreviews::heicThumbnailFirstThenPicture() {
     const std::string path = testing::HeicFrom(png, dir_.Native(QStringLiteral("phone.heic")),
                                                {QStringLiteral("-t"), QStringLiteral("100")});
     QVERIFY(!path.empty());
-    // Room for the 100 x 66 thumbnail but not for the picture, as above.
-    ImageLoader loader(/*cacheBudgetBytes=*/100'000);
-    CThumbCtl ctl(nullptr, &loader);
-    ctl.resize(kPane + QSize(2, 2));
-    ctl.ReadAhead({path});
-    QTRY_VERIFY(loader.CachedPreview(path, ctl.decodeSize()).has_value() && loader.pendingCount() == 0);
-    QCOMPARE(loader.CachedPreview(path, ctl.decodeSize())->size(), QSize(100, 66));
-
-    Shown shown(ctl);
-    ctl.ShowFile(path);
-    QCOMPARE(ctl.showing(), CThumbCtl::Showing::Preview);
-    QTRY_COMPARE_WITH_TIMEOUT(shown.events.size(), 2, 20000);
-    QCOMPARE(shown.events, QStringList({QStringLiteral("preview 0"), QStringLiteral("picture 0")}));
-    QCOMPARE(ctl.image().size(), QSize(200, 133));
+    ExpectPreviewThenPicture(path, QSize(100, 66), QSize(200, 133), 0);
 }
 
 void TestPreviews::jxlFromCameraJpegShowsItsExifThumbnailFirst() {
@@ -205,23 +212,9 @@ void TestPreviews::jxlFromCameraJpegShowsItsExifThumbnailFirst() {
     QVERIFY(!tiff.isEmpty());
     const std::string atEnd = dir_.Write(QStringLiteral("exif-at-end.jxl"),
                                          testing::JxlWithExifAtEnd(dir_.Read(QStringLiteral("camera.jxl")), tiff));
-    for (const std::string& path : {compressed, atEnd}) {
-        // Room for the thumbnail but not for the picture, as above.
-        ImageLoader loader(/*cacheBudgetBytes=*/100'000);
-        CThumbCtl ctl(nullptr, &loader);
-        ctl.resize(kPane + QSize(2, 2));
-        ctl.ReadAhead({path});
-        QTRY_VERIFY(loader.CachedPreview(path, ctl.decodeSize()).has_value() && loader.pendingCount() == 0);
-        // The 160 x 120 thumbnail turned as the codestream turns the picture.
-        QCOMPARE(loader.CachedPreview(path, ctl.decodeSize())->size(), QSize(120, 160));
-
-        Shown shown(ctl);
-        ctl.ShowFile(path);
-        QCOMPARE(ctl.showing(), CThumbCtl::Showing::Preview);
-        QTRY_COMPARE_WITH_TIMEOUT(shown.events.size(), 2, 20000);
-        QCOMPARE(shown.events, QStringList({QStringLiteral("preview 1"), QStringLiteral("picture 1")}));
-        QCOMPARE(ctl.image().size(), QSize(173, 260));
-    }
+    // The 160 x 120 thumbnail turned as the codestream turns the picture.
+    for (const std::string& path : {compressed, atEnd})
+        ExpectPreviewThenPicture(path, QSize(120, 160), QSize(173, 260), 1);
 }
 
 QTEST_MAIN(TestPreviews)
