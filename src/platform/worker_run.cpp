@@ -89,4 +89,14 @@ void RunOffThread(ProgressSink* shown, const std::function<void(ProgressSink&)>&
     worker.join();
 }
 
+void OnUserInterfaceThread(const std::function<void()>& task) {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application || QThread::currentThread() == application->thread()) {
+        task();
+        return;
+    }
+    QMetaObject::invokeMethod(
+        application, [&task] { task(); }, Qt::BlockingQueuedConnection);
+}
+
 } // namespace pelldrake

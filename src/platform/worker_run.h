@@ -12,4 +12,10 @@ namespace pelldrake {
 // lock), since work reads them from the other thread.
 void RunOffThread(ProgressSink* shown, const std::function<void(ProgressSink&)>& work);
 
+// Runs task on the user-interface thread and waits for it to end: how the work of RunOffThread
+// asks the user something (a missing file, an overwrite), its questions coming in the run's order
+// while the window goes on answering. Called on the user-interface thread, or without an
+// application, it runs task at once.
+void OnUserInterfaceThread(const std::function<void()>& task);
+
 } // namespace pelldrake
