@@ -14,6 +14,7 @@
 
 #include "../tests/support/scripted_prompter.h"
 #include "bare_walk.h"
+#include "board/moves.h"
 #include "board/ui/classify_board_dialog.h"
 #include "intake/add_files.h"
 #include "intake/scan_folder.h"
@@ -40,6 +41,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <functional>
+#include <malloc.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -80,6 +82,48 @@ double PeakResidentMiB() {
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
+
+// The memory one run takes at its peak, counted from what the process holds when it starts: the
+// kernel's high-water mark is reset for it, and what earlier runs freed is given back first.
+class RunMemory {
+public:
+    RunMemory() {
+        ::malloc_trim(0);
+        if (FILE* refs = std::fopen("/proc/self/clear_refs", "w")) {
+            std::fputs("5", refs);
+            std::fclose(refs);
+        }
+        startKiB_ = StatusKiB("VmRSS:");
+    }
+    // Bytes a file at the peak, and the same beyond the bytes of the file's path.
+    void Print(const char* what, const Board& board) const {
+        const double peakKiB = StatusKiB("VmHWM:");
+        std::size_t pathBytes = 0;
+        for (ListIndex list = 0; list < kListCount; ++list) {
+            for (const FilePath& path : board.List(list).Entries())
+                pathBytes += path.size() + 1;
+        }
+        const double files = std::max(board.TotalCount(), 1);
+        const double perFile = (peakKiB - startKiB_) * 1024 / files;
+        std::printf("%-34s %8d entries, peak %.0f MiB: %.0f bytes a file, %.0f beyond its path\n", what,
+                    board.TotalCount(), (peakKiB - startKiB_) / 1024, perFile,
+                    perFile - static_cast<double>(pathBytes) / files);
+    }
+
+private:
+    static double StatusKiB(const char* field) {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return 0;
+        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+            if (line.startsWith(field))
+                return line.mid(static_cast<qsizetype>(std::strlen(field))).trimmed().split(' ').first().toDouble();
+        }
+        return 0;
+    }
+
+    double startKiB_ = 0;
+};
 
 FilePathList ArchivePaths(int count) {
     FilePathList paths;
@@ -183,14 +227,18 @@ void RunTree(ClassifyBoardDialog& window) {
         BareWalk(root, warm);
     }
 
-    std::unordered_set<std::string> seen;
-    const double bareWalkMs = Timed([&] { BareWalk(root, seen); });
-    const double residentBefore = PeakResidentMiB();
+    double bareWalkMs = 0;
+    {
+        std::unordered_set<std::string> seen;
+        bareWalkMs = Timed([&] { BareWalk(root, seen); });
+    }
+    const RunMemory addMemory;
     const RunFigures add = Pinged([&] {
         const RunLock::Scope running(board.runLock());
         const BoardHistory::Scope step(board.history());
         StoppableProgress progress(&status, &window);
-        std::optional<FilePathList> added;
+        board.CloseGaps();
+        std::optional<EntryBatch> added;
         RunOffThread(&progress, [&](ProgressSink& relay) {
             FilePathList candidates;
             if (ScanFolder(candidates, root, true, &relay))
@@ -202,9 +250,7 @@ void RunTree(ClassifyBoardDialog& window) {
         progress.Finish();
     });
     PrintRow("add folder with subfolders:", add, bareWalkMs);
-    std::printf("%-34s %8d entries, peak resident %.0f MiB (%.0f bytes a file beyond the start)\n", "",
-                board.List(kUnclassified).Count(), PeakResidentMiB(),
-                (PeakResidentMiB() - residentBefore) * 1024 * 1024 / entries);
+    addMemory.Print("", board);
 
     const FilePathList& all = board.List(kUnclassified).Entries();
     const double bareStatMs = Timed([&] {
@@ -254,6 +300,11 @@ void RunTree(ClassifyBoardDialog& window) {
             ::stat(line.constData(), &info);
         }
     });
+    // Loaded into an empty board, as at the start of a session.
+    moves::ClearAll(board);
+    board.history().Forget();
+    QTest::qWait(200); // the history frees on a thread of its own
+    const RunMemory loadMemory;
     const RunFigures load = Pinged([&] {
         LoadCallbacks callbacks;
         callbacks.askMissing = [](std::string_view) { return MissingFileAnswer::Skip; };
@@ -266,7 +317,7 @@ void RunTree(ClassifyBoardDialog& window) {
         ReadWorkStateFile(board, saved, callbacks);
     });
     PrintRow("work-state load:", load, bareReadMs);
-    std::printf("%-34s %8d entries, peak resident %.0f MiB\n", "", board.TotalCount(), PeakResidentMiB());
+    loadMemory.Print("", board);
     const RunFigures clear = Pinged([&] { window.RunCommand(menu_ids::kClearAll); });
     PrintRow("clear the board:", clear, 0);
 }

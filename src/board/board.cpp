@@ -34,6 +34,13 @@ int Board::TotalCount() const {
     return total;
 }
 
+void Board::CloseGaps() const {
+    for (const ClassList& list : lists_) {
+        list.Entries();
+        list.Identities();
+    }
+}
+
 std::vector<int> Board::DependentControlsOf(ListIndex list) {
     if (list == kUnclassified) {
         std::vector<int> controls{ids::kOpen, ids::Dispose(0), ids::kExclude};
@@ -62,12 +69,12 @@ void Board::ResyncPane(ListIndex list, std::optional<int> newPosition) {
     owner_->ShowTitle(list);
 }
 
-void Board::AppendAndShow(ListIndex list, FilePathList paths, std::optional<int> position) {
+void Board::AppendAndShow(ListIndex list, EntryBatch entries, std::optional<int> position) {
     ClassList& classList = List(list);
     {
         BulkUpdate bulk(classList);
         // Into an empty list (the first intake of a session) the paths go as they are, in one step.
-        classList.RestoreEntries(std::move(paths));
+        classList.RestoreEntries(std::move(entries));
     }
     ResyncPane(list, position);
 }

@@ -2,7 +2,6 @@
 
 #include "board/board_history.h"
 #include "board/class_list.h"
-#include "board/entry_identities.h"
 #include "board/run_lock.h"
 
 #include <QString>
@@ -29,6 +28,9 @@ public:
     void setLastTouchedList(ListIndex list);
 
     int TotalCount() const;
+    // Puts every list in one piece, so that another thread may read them while the run lock holds
+    // them still: reading a list whose gap is open closes it, which is a change.
+    void CloseGaps() const;
     // Every list's position and the list Backspace returns from.
     BoardMarks Marks() const;
 
@@ -42,7 +44,11 @@ public:
 
     // Appends the paths, updates the list's controls and shows its pane at the position given (or
     // the present one, clamped): the one way to fill a list from outside.
-    void AppendAndShow(ListIndex list, FilePathList paths, std::optional<int> position = std::nullopt);
+    void AppendAndShow(ListIndex list, EntryBatch entries, std::optional<int> position = std::nullopt);
+    // Paths whose files were not examined: the duplicate test then knows them by spelling alone.
+    void AppendAndShow(ListIndex list, FilePathList paths, std::optional<int> position = std::nullopt) {
+        AppendAndShow(list, EntryBatch::Unexamined(std::move(paths)), position);
+    }
 
     // The entries worth decoding before the user reaches them: forward first, where sorting goes
     // next, then the one behind.
@@ -58,8 +64,6 @@ public:
 
     static std::vector<int> DependentControlsOf(ListIndex list);
 
-    EntryIdentities& identities() { return identities_; }
-
     // Held while a long run works on the lists: no command may start on them meanwhile.
     RunLock& runLock() { return runLock_; }
     const RunLock& runLock() const { return runLock_; }
@@ -70,7 +74,6 @@ public:
 
 private:
     BoardHistory history_{*this};
-    EntryIdentities identities_;
     RunLock runLock_;
     std::array<ClassList, kListCount> lists_;
     ListIndex lastTouchedList_ = kUnclassified;

@@ -60,11 +60,13 @@ void BoardHistory::InsertedRun(ListIndex list, const std::vector<FilePath>& path
         Keep(ListChange{ListChange::Kind::Insert, list, 0, {}, static_cast<int>(paths.size())});
 }
 
-void BoardHistory::Removed(ListIndex list, int index, const FilePath& path) {
-    Note(ListChange{ListChange::Kind::Remove, list, index, path});
+void BoardHistory::Removed(ListIndex list, int index, const FilePath& path, const FileIdentity& identity) {
+    ListChange change{ListChange::Kind::Remove, list, index, path};
+    change.identity = identity;
+    Note(std::move(change));
 }
 
-void BoardHistory::Cleared(ListIndex list, std::vector<FilePath>&& entries) {
+void BoardHistory::Cleared(ListIndex list, EntryBatch&& entries) {
     if (journal_)
         journal_->Record(ListChange{ListChange::Kind::Clear, list, 0, {}});
     if (replaying_) {
@@ -72,8 +74,9 @@ void BoardHistory::Cleared(ListIndex list, std::vector<FilePath>&& entries) {
         return;
     }
     Open();
-    std::size_t bytes = sizeof(ListChange) + entries.capacity() * sizeof(FilePath);
-    for (const FilePath& path : entries)
+    std::size_t bytes = sizeof(ListChange) + entries.paths.capacity() * sizeof(FilePath) +
+                        entries.identities.capacity() * sizeof(FileIdentity);
+    for (const FilePath& path : entries.paths)
         bytes += PathBytes(path) - sizeof(FilePath);
     open_->changes.push_back(ListChange{ListChange::Kind::Clear, list, static_cast<int>(open_->cleared.size()), {}});
     open_->cleared.push_back(std::move(entries));
@@ -198,19 +201,22 @@ void BoardHistory::Unwind(Step& step) {
         switch (it->kind) {
         case ListChange::Kind::Insert: {
             // Redo puts back what undo takes out, last first so that each removal is at the end.
-            std::vector<FilePath> run(static_cast<std::size_t>(it->count));
-            std::size_t bytes = 0;
+            const auto count = static_cast<std::size_t>(it->count);
+            EntryBatch run{FilePathList(count), std::vector<FileIdentity>(count)};
+            std::size_t bytes = count * (sizeof(FilePath) + sizeof(FileIdentity));
             for (int k = it->count - 1; k >= 0; --k) {
-                run[static_cast<std::size_t>(k)] = list.At(it->index + k);
-                bytes += run[static_cast<std::size_t>(k)].capacity();
+                const auto slot = static_cast<std::size_t>(k);
+                run.paths[slot] = list.At(it->index + k);
+                run.identities[slot] = list.IdentityAt(it->index + k);
+                bytes += run.paths[slot].capacity();
                 list.RemoveAt(it->index + k);
             }
-            Account(step, static_cast<std::ptrdiff_t>(bytes + run.size() * sizeof(FilePath)));
+            Account(step, static_cast<std::ptrdiff_t>(bytes));
             step.undoneRuns[static_cast<std::size_t>(std::distance(it, step.changes.rend()) - 1)] = std::move(run);
             break;
         }
         case ListChange::Kind::Remove:
-            list.InsertBefore(it->index, it->path);
+            list.InsertBefore(it->index, it->path, it->identity);
             break;
         case ListChange::Kind::Clear:
             list.RestoreEntries(std::move(step.cleared[static_cast<std::size_t>(it->index)]));
@@ -234,10 +240,11 @@ void BoardHistory::Rewind(Step& step) {
             const auto run = step.undoneRuns.find(static_cast<std::size_t>(&change - step.changes.data()));
             if (run == step.undoneRuns.end())
                 break;
-            std::size_t bytes = run->second.size() * sizeof(FilePath);
-            for (std::size_t k = 0; k < run->second.size(); ++k) {
-                bytes += run->second[k].capacity();
-                list.InsertBefore(change.index + static_cast<int>(k), std::move(run->second[k]));
+            EntryBatch& taken = run->second;
+            std::size_t bytes = taken.size() * (sizeof(FilePath) + sizeof(FileIdentity));
+            for (std::size_t k = 0; k < taken.size(); ++k) {
+                bytes += taken.paths[k].capacity();
+                list.InsertBefore(change.index + static_cast<int>(k), std::move(taken.paths[k]), taken.identities[k]);
             }
             step.undoneRuns.erase(run);
             Account(step, -static_cast<std::ptrdiff_t>(bytes));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/entry_batch.h"
 #include "board/list_change.h"
 
 #include <cstddef>
@@ -37,8 +38,8 @@ public:
     void Inserted(ListIndex list, int index, const FilePath& path);
     // paths become the entries of an empty list.
     void InsertedRun(ListIndex list, const std::vector<FilePath>& paths);
-    void Removed(ListIndex list, int index, const FilePath& path);
-    void Cleared(ListIndex list, std::vector<FilePath>&& entries);
+    void Removed(ListIndex list, int index, const FilePath& path, const FileIdentity& identity);
+    void Cleared(ListIndex list, EntryBatch&& entries);
     void PositionChanging(ListIndex list, int position);
     void LastTouchedChanging(ListIndex list);
 
@@ -82,9 +83,9 @@ private:
     struct Step {
         std::vector<ListChange> changes;
         // The entries each Clear took out; a Clear's index names its slot here.
-        std::vector<std::vector<FilePath>> cleared;
-        // The paths of a run of inserts, taken out by undo for redo, by the run's place in changes.
-        std::unordered_map<std::size_t, std::vector<FilePath>> undoneRuns;
+        std::vector<EntryBatch> cleared;
+        // The entries of a run of inserts, taken out by undo for redo, by the run's place in changes.
+        std::unordered_map<std::size_t, EntryBatch> undoneRuns;
         BoardMarks before;
         BoardMarks after;
         std::shared_ptr<FileUndo> files;
@@ -107,7 +108,7 @@ private:
     ListChangeSink* journal_ = nullptr;
     int depth_ = 0;
     bool replaying_ = false;
-    std::vector<FilePath> replayCleared_;
+    EntryBatch replayCleared_;
     std::unique_ptr<Step> open_;
     std::deque<Step> undo_;
     std::deque<Step> redo_;

@@ -7,47 +7,53 @@
 
 namespace pelldrake {
 
-void ClassList::Append(FilePath path) {
+void ClassList::Append(FilePath path, FileIdentity identity) {
     if (history_)
         history_->Inserted(index_, Count(), path);
     entries_.push_back(std::move(path));
+    identities_.push_back(identity);
 }
 
-void ClassList::InsertBefore(int index, FilePath path) {
+void ClassList::InsertBefore(int index, FilePath path, FileIdentity identity) {
     if (index < 0 || index >= Count()) {
-        Append(std::move(path));
+        Append(std::move(path), identity);
         return;
     }
     if (history_)
         history_->Inserted(index_, index, path);
     entries_.insert(static_cast<std::size_t>(index), std::move(path));
+    identities_.insert(static_cast<std::size_t>(index), identity);
 }
 
 void ClassList::RemoveAt(int index) {
     if (index < 0 || index >= Count())
         return;
     if (history_)
-        history_->Removed(index_, index, At(index));
+        history_->Removed(index_, index, At(index), IdentityAt(index));
     entries_.erase(static_cast<std::size_t>(index));
+    identities_.erase(static_cast<std::size_t>(index));
 }
 
 void ClassList::Clear() {
-    std::vector<FilePath> taken = entries_.TakeAll();
+    EntryBatch taken{entries_.TakeAll(), identities_.TakeAll()};
     // The history keeps what it may have to put back; without one the memory goes at once.
     if (history_ && !taken.empty())
         history_->Cleared(index_, std::move(taken));
 }
 
-void ClassList::RestoreEntries(std::vector<FilePath>&& entries) {
+void ClassList::RestoreEntries(EntryBatch&& entries) {
+    if (entries.identities.size() != entries.paths.size())
+        entries.identities.resize(entries.paths.size());
     if (!entries_.empty()) {
         Reserve(Count() + static_cast<int>(entries.size()));
-        for (FilePath& path : entries)
-            Append(std::move(path));
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            Append(std::move(entries.paths[i]), entries.identities[i]);
         return;
     }
     if (history_)
-        history_->InsertedRun(index_, entries);
-    entries_.Assign(std::move(entries));
+        history_->InsertedRun(index_, entries.paths);
+    entries_.Assign(std::move(entries.paths));
+    identities_.Assign(std::move(entries.identities));
 }
 
 void ClassList::SetPosition(int position) {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "board/path_gap_buffer.h"
+#include "board/entry_batch.h"
+#include "board/gap_buffer.h"
 #include "core/types.h"
 
 #include <vector>
@@ -10,8 +11,9 @@ namespace pelldrake {
 class BoardHistory;
 class BoardOwner;
 
-// One ordered list of paths with the current position its pane shows. None of the entry
-// operations moves the position; the board sets it through ResyncPane or a move.
+// One ordered list of paths, each with the file it named when it arrived, and the current position
+// its pane shows. None of the entry operations moves the position; the board sets it through
+// ResyncPane or a move.
 class ClassList {
 public:
     int Count() const { return static_cast<int>(entries_.size()); }
@@ -19,16 +21,22 @@ public:
     // For work on the whole list; the entry operations stay cheap at any length only between
     // such calls.
     const std::vector<FilePath>& Entries() const { return entries_.Contiguous(); }
+    // The files of the entries, index for index; FileIdentity{} where none was examined.
+    const FileIdentity& IdentityAt(int index) const { return identities_[static_cast<std::size_t>(index)]; }
+    const std::vector<FileIdentity>& Identities() const { return identities_.Contiguous(); }
 
-    void Append(FilePath path);
+    void Append(FilePath path, FileIdentity identity = {});
     // Appends when index is not below the count.
-    void InsertBefore(int index, FilePath path);
+    void InsertBefore(int index, FilePath path, FileIdentity identity = {});
     void RemoveAt(int index);
     void Clear();
     // Appends the entries. Into an empty list (the entries a Clear took out, a first intake) they
     // go as they are, in one step, however many they are.
-    void RestoreEntries(std::vector<FilePath>&& entries);
-    void Reserve(int count) { entries_.reserve(static_cast<std::size_t>(count)); }
+    void RestoreEntries(EntryBatch&& entries);
+    void Reserve(int count) {
+        entries_.reserve(static_cast<std::size_t>(count));
+        identities_.reserve(static_cast<std::size_t>(count));
+    }
 
     // Invariant: 0 <= position <= max(count - 1, 0).
     int position() const { return position_; }
@@ -53,7 +61,9 @@ public:
     }
 
 private:
-    PathGapBuffer entries_;
+    // Changed together, so that both have their gap at the same place.
+    GapBuffer<FilePath> entries_;
+    GapBuffer<FileIdentity> identities_;
     int position_ = 0;
     std::vector<int> dependentControls_;
     bool bulkUpdate_ = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/types.h"
+#include "platform/file_info.h"
 
 #include <array>
 #include <cstdint>
@@ -24,6 +25,8 @@ struct ListChange {
     // The history keeps a run of inserts at consecutive indexes as one change: an intake of a
     // million files is one record, not a million. The journal hears each insert by itself.
     int count = 1;
+    // The file a removed entry named, for undo to put back with it.
+    FileIdentity identity{};
 };
 
 // The positions of every list and the list Backspace returns from: what a change of entries

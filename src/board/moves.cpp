@@ -21,12 +21,13 @@ void MoveCurrentToList(Board& board, ListIndex n) {
     board.setLastTouchedList(n);
 
     FilePath path = unclassified.At(p);
+    const FileIdentity identity = unclassified.IdentityAt(p);
     unclassified.RemoveAt(p);
     unclassified.UpdateControls();
     board.ResyncPane(kUnclassified, ClampedAfterRemoval(unclassified, p));
 
     ClassList& target = board.List(n);
-    target.Append(std::move(path));
+    target.Append(std::move(path), identity);
     target.UpdateControls();
     board.ResyncPane(n, target.Count() - 1);
 }
@@ -39,6 +40,7 @@ void ReturnCurrentToUnclassified(Board& board, ListIndex n) {
     board.setLastTouchedList(n);
 
     FilePath path = source.At(p);
+    const FileIdentity identity = source.IdentityAt(p);
     source.RemoveAt(p);
     source.UpdateControls();
     board.ResyncPane(n, ClampedAfterRemoval(source, p));
@@ -46,9 +48,9 @@ void ReturnCurrentToUnclassified(Board& board, ListIndex n) {
     ClassList& unclassified = board.List(kUnclassified);
     const int q = unclassified.position();
     if (unclassified.HasCurrent()) {
-        unclassified.InsertBefore(q, std::move(path));
+        unclassified.InsertBefore(q, std::move(path), identity);
     } else {
-        unclassified.Append(std::move(path));
+        unclassified.Append(std::move(path), identity);
         unclassified.UpdateControls();
     }
     board.ResyncPane(kUnclassified, q);
@@ -64,8 +66,10 @@ void MoveAllEntries(Board& board, ListIndex from, int to) {
         BulkUpdate sourceBulk(source);
         BulkUpdate targetBulk(target);
         target.Reserve(target.Count() + source.Count());
-        for (const FilePath& path : source.Entries())
-            target.Append(path);
+        const FilePathList& paths = source.Entries();
+        const std::vector<FileIdentity>& identities = source.Identities();
+        for (std::size_t i = 0; i < paths.size(); ++i)
+            target.Append(paths[i], identities[i]);
         board.ResyncPane(to);
     }
     source.Clear();

@@ -66,8 +66,8 @@ int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilt
              const FilePathList& chosenFolders) {
     // From the first moment: over a large board, building the index alone takes a noticeable time.
     BusyCursor busy;
-    std::optional<FilePathList> added = ExamineCandidates(board, settings, applyExtensionFilter, std::move(candidates),
-                                                          bypassFilter, pathCase, progress, chosenFolders);
+    std::optional<EntryBatch> added = ExamineCandidates(board, settings, applyExtensionFilter, std::move(candidates),
+                                                        bypassFilter, pathCase, progress, chosenFolders);
     if (!added)
         return 0;
     const int count = static_cast<int>(added->size());
@@ -75,34 +75,35 @@ int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilt
     return count;
 }
 
-std::optional<FilePathList> ExamineCandidates(Board& board, const SettingsFile& settings, bool applyExtensionFilter,
-                                              FilePathList candidates, bool bypassFilter, PathCase pathCase,
-                                              ProgressSink* progress, const FilePathList& chosenFolders) {
+std::optional<EntryBatch> ExamineCandidates(const Board& board, const SettingsFile& settings, bool applyExtensionFilter,
+                                            FilePathList candidates, bool bypassFilter, PathCase pathCase,
+                                            ProgressSink* progress, const FilePathList& chosenFolders) {
     const ThumbnailCacheRule thumbnailCache(settings, chosenFolders);
     const std::unordered_set<std::string> pairedRaws =
         settings.IntakePairs() ? RawsPairedWithJpegs(candidates) : std::unordered_set<std::string>();
     const std::vector<std::string> patterns = ExtensionFilter::Load(settings);
     const PathText& pathText = PathText::Native();
 
-    // Indexes of the candidates to append. The lists stay untouched until the index is gone,
-    // as the index refers to the bytes of their entries and of the candidates.
-    std::vector<std::size_t> accepted;
+    // The accepted candidates move to the front, in order, with their files beside them: the
+    // candidates' own memory becomes the entries'. The lists stay untouched until the index is
+    // gone, as the index refers to the bytes of their entries and of the candidates.
+    std::vector<FileIdentity> identities;
+    std::size_t accepted = 0;
     {
         // One file has many spellings (links, "./", a doubled "/", hard links): the duplicate
         // test looks at the file itself, as remembered when each entry arrived, and always at the
         // spelling. The board's files are not examined again: that would cost a look-up each.
-        EntryIdentities& identities = board.identities();
-        identities.KeepOnlyEntriesOf(board);
         std::unordered_set<FileIdentity, FileIdentityHash> files;
         files.reserve(static_cast<std::size_t>(board.TotalCount()) + candidates.size());
-        identities.Reserve(static_cast<std::size_t>(board.TotalCount()) + candidates.size());
         DuplicateIndex index(pathCase, pathText.codePage());
         index.Reserve(static_cast<std::size_t>(board.TotalCount()) + candidates.size());
         for (ListIndex list = 0; list < kListCount; ++list) {
-            for (const FilePath& entry : board.List(list).Entries()) {
+            const ClassList& held = board.List(list);
+            for (const FilePath& entry : held.Entries())
                 index.Insert(entry);
-                if (const auto identity = identities.Known(entry))
-                    files.insert(*identity);
+            for (const FileIdentity& identity : held.Identities()) {
+                if (identity.Known())
+                    files.insert(identity);
             }
         }
         for (std::size_t i = 0; i < candidates.size(); ++i) {
@@ -126,17 +127,17 @@ std::optional<FilePathList> ExamineCandidates(Board& board, const SettingsFile& 
                 continue;
             if (index.Contains(path) || !files.insert(info->identity()).second)
                 continue;
-            index.Insert(path);
-            identities.Remember(path, info->identity());
-            accepted.push_back(i);
+            // Moved before the index looks at it: the index refers to the bytes where they stay.
+            if (accepted != i)
+                candidates[accepted] = std::move(candidates[i]);
+            index.Insert(candidates[accepted]);
+            identities.push_back(info->identity());
+            ++accepted;
         }
     }
-
-    FilePathList added;
-    added.reserve(accepted.size());
-    for (std::size_t i : accepted)
-        added.push_back(std::move(candidates[i]));
-    return added;
+    candidates.resize(accepted);
+    candidates.shrink_to_fit();
+    return EntryBatch{std::move(candidates), std::move(identities)};
 }
 
 } // namespace pelldrake

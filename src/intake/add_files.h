@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/entry_batch.h"
 #include "core/progress.h"
 #include "core/types.h"
 #include "platform/code_page.h"
@@ -65,12 +66,11 @@ int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilt
              ListIndex target, bool bypassFilter, PathCase pathCase = kNativePathCase, ProgressSink* progress = nullptr,
              const FilePathList& chosenFolders = {});
 
-// The paths AddFiles would append, in order, found without changing a list or touching a window,
+// The entries AddFiles would append, in order, found without changing a list or touching a window,
 // so that it may run on another thread while the lists are held still and each list is in one
-// piece (ClassList::Entries). None when progress asked to stop. Only the entry identities are
-// written, as for the paths it returns.
-std::optional<FilePathList> ExamineCandidates(Board& board, const SettingsFile& settings, bool applyExtensionFilter,
-                                              FilePathList candidates, bool bypassFilter, PathCase pathCase,
-                                              ProgressSink* progress, const FilePathList& chosenFolders);
+// piece (ClassList::Entries and Identities). None when progress asked to stop.
+std::optional<EntryBatch> ExamineCandidates(const Board& board, const SettingsFile& settings, bool applyExtensionFilter,
+                                            FilePathList candidates, bool bypassFilter, PathCase pathCase,
+                                            ProgressSink* progress, const FilePathList& chosenFolders);
 
 } // namespace pelldrake

@@ -15,6 +15,8 @@ struct FileIdentity {
     std::uint64_t inode = 0;
 
     bool operator==(const FileIdentity& other) const = default;
+    // No file has inode 0: an entry whose file was never examined holds the default.
+    bool Known() const { return inode != 0; }
 };
 
 struct FileIdentityHash {

@@ -48,11 +48,12 @@ void RecoveredBoard::MoveInto(Board& board) {
     for (ListIndex list = 0; list < kListCount; ++list) {
         const auto i = static_cast<std::size_t>(list);
         // Later intakes compare files, not spellings, with what the board holds.
-        for (const FilePath& path : lists[i]) {
-            if (const auto info = StatPath(path); info && info->IsRegular())
-                board.identities().Remember(path, info->identity());
+        EntryBatch entries = EntryBatch::Unexamined(std::move(lists[i]));
+        for (std::size_t k = 0; k < entries.size(); ++k) {
+            if (const auto info = StatPath(entries.paths[k]); info && info->IsRegular())
+                entries.identities[k] = info->identity();
         }
-        board.AppendAndShow(list, std::move(lists[i]), marks.positions[i]);
+        board.AppendAndShow(list, std::move(entries), marks.positions[i]);
         lists[i].clear();
     }
     board.setLastTouchedList(marks.lastTouched);

@@ -95,8 +95,7 @@ LoadResult ReadSections(Board& board, LineReader& reader, const LoadCallbacks& c
             continue;
         }
         if (loaded.insert(*identity).second) {
-            board.List(*section).Append(FilePath(line));
-            board.identities().Remember(board.List(*section).Entries().back(), *identity);
+            board.List(*section).Append(FilePath(line), *identity);
         }
     }
 }

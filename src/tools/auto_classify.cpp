@@ -91,15 +91,15 @@ std::int64_t ClassifyRules::EndOfDay(const QDateTime& moment) {
     return QDateTime(moment.date(), QTime(23, 59, 59), Qt::LocalTime).toSecsSinceEpoch();
 }
 
-std::array<const FilePathList*, kListCount> ListsToScan(const Board& board) {
-    std::array<const FilePathList*, kListCount> lists{};
+ScannedLists ListsToScan(const Board& board) {
+    ScannedLists lists{};
     for (ListIndex list = 0; list < kListCount; ++list)
-        lists[static_cast<std::size_t>(list)] = &board.List(list).Entries();
+        lists[static_cast<std::size_t>(list)] = {&board.List(list).Entries(), &board.List(list).Identities()};
     return lists;
 }
 
-ClassifyOutcome FindMatches(const std::array<const FilePathList*, kListCount>& lists,
-                            const ClassifyConditions& conditions, const CodePage& codePage, ProgressSink* progress) {
+ClassifyOutcome FindMatches(const ScannedLists& lists, const ClassifyConditions& conditions, const CodePage& codePage,
+                            ProgressSink* progress) {
     ClassifyOutcome outcome;
     const bool oneList = conditions.sourceMode == ClassifyConditions::kOneList;
     if (oneList && !IsList(conditions.sourceList))
@@ -108,17 +108,18 @@ ClassifyOutcome FindMatches(const std::array<const FilePathList*, kListCount>& l
     const ListIndex last = oneList ? conditions.sourceList : kListCount - 1;
     std::size_t total = 0;
     for (ListIndex list = first; list <= last; ++list)
-        total += lists[static_cast<std::size_t>(list)]->size();
+        total += lists[static_cast<std::size_t>(list)].paths->size();
 
     const ClassifyRules rules(conditions, codePage);
     const PathText& paths = PathText::Native();
     std::size_t done = 0;
     for (ListIndex list = first; list <= last; ++list) {
-        const FilePathList& entries = *lists[static_cast<std::size_t>(list)];
+        const FilePathList& entries = *lists[static_cast<std::size_t>(list)].paths;
+        const std::vector<FileIdentity>& files = *lists[static_cast<std::size_t>(list)].identities;
         // Only the entries that stay are copied here; the list itself is rebuilt in one pass when
         // the outcome is applied, since removing entries one by one from the middle of a long list
         // would take time growing with the square of its length.
-        FilePathList kept;
+        EntryBatch kept;
         bool anyTaken = false;
         for (std::size_t i = 0; i < entries.size(); ++i, ++done) {
             if (progress && done % kReportEvery == 0) {
@@ -131,12 +132,15 @@ ClassifyOutcome FindMatches(const std::array<const FilePathList*, kListCount>& l
             }
             const std::optional<FileFacts> facts = LookUp(entries[i]);
             if (facts && rules.Matches(paths.FileName(entries[i]), facts->size, facts->modified)) {
-                if (!anyTaken)
-                    kept.assign(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(i));
+                if (!anyTaken) {
+                    const auto end = static_cast<std::ptrdiff_t>(i);
+                    kept.paths.assign(entries.begin(), entries.begin() + end);
+                    kept.identities.assign(files.begin(), files.begin() + end);
+                }
                 anyTaken = true;
-                outcome.taken.push_back(entries[i]);
+                outcome.taken.push_back(entries[i], files[i]);
             } else if (anyTaken) {
-                kept.push_back(entries[i]);
+                kept.push_back(entries[i], files[i]);
             }
         }
         if (anyTaken)
@@ -156,7 +160,7 @@ int ApplyMatches(Board& board, const ClassifyConditions& conditions, ClassifyOut
     for (ListIndex list = first; list <= last; ++list) {
         ClassList& scanned = board.List(list);
         BulkUpdate bulk(scanned);
-        if (std::optional<FilePathList>& kept = outcome.kept[static_cast<std::size_t>(list)]) {
+        if (std::optional<EntryBatch>& kept = outcome.kept[static_cast<std::size_t>(list)]) {
             scanned.Clear();
             scanned.RestoreEntries(std::move(*kept));
         }
@@ -168,8 +172,8 @@ int ApplyMatches(Board& board, const ClassifyConditions& conditions, ClassifyOut
     ClassList& targetList = board.List(target);
     BulkUpdate bulk(targetList);
     targetList.Reserve(targetList.Count() + taken);
-    for (FilePath& path : outcome.taken)
-        targetList.Append(std::move(path));
+    for (std::size_t i = 0; i < outcome.taken.size(); ++i)
+        targetList.Append(std::move(outcome.taken.paths[i]), outcome.taken.identities[i]);
     board.ResyncPane(target, 0);
     return taken;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/entry_batch.h"
 #include "core/progress.h"
 #include "core/types.h"
 #include "platform/code_page.h"
@@ -48,19 +49,24 @@ private:
 // their files, so it may run on another thread while the lists are held still.
 struct ClassifyOutcome {
     // A scanned list that loses entries gets these; the others stay as they are.
-    std::array<std::optional<FilePathList>, kListCount> kept;
-    FilePathList taken;
+    std::array<std::optional<EntryBatch>, kListCount> kept;
+    EntryBatch taken;
     bool stopped = false;
 };
-ClassifyOutcome FindMatches(const std::array<const FilePathList*, kListCount>& lists,
-                            const ClassifyConditions& conditions, const CodePage& codePage,
+// One list as a run reads it: its paths and their files, each in one piece.
+struct ScannedList {
+    const FilePathList* paths = nullptr;
+    const std::vector<FileIdentity>* identities = nullptr;
+};
+using ScannedLists = std::array<ScannedList, kListCount>;
+ClassifyOutcome FindMatches(const ScannedLists& lists, const ClassifyConditions& conditions, const CodePage& codePage,
                             ProgressSink* progress = nullptr);
 
 // Puts an outcome on the board in one step. Returns how many entries were taken.
 int ApplyMatches(Board& board, const ClassifyConditions& conditions, ClassifyOutcome&& outcome);
 
 // The lists a run reads: every entry of the board, each list in one piece.
-std::array<const FilePathList*, kListCount> ListsToScan(const Board& board);
+ScannedLists ListsToScan(const Board& board);
 
 // Takes every entry whose file exists and meets the conditions out of the scanned lists (all,
 // or the one chosen) and appends them, in the order found, to the target list, or to no list

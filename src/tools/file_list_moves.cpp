@@ -15,7 +15,7 @@ void MoveEntries(Board& board, ListIndex from, int target, std::vector<int> posi
             continue;
         if (target != kDropFromBoard) {
             // Copied first: when target is the source, the append may move the entries.
-            board.List(target).Append(FilePath(source.At(position)));
+            board.List(target).Append(FilePath(source.At(position)), source.IdentityAt(position));
             changed[static_cast<std::size_t>(target)] = true;
         }
         source.RemoveAt(position);

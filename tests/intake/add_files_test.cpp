@@ -1,5 +1,6 @@
 #include "app/settings_file.h"
 #include "board/board.h"
+#include "board/moves.h"
 #include "intake/add_files.h"
 #include "intake/extension_filter.h"
 #include "intake/scan_folder.h"
@@ -143,6 +144,20 @@ TEST_F(AddFilesTest, OneFileUnderManySpellingsIsOneEntry) {
     ASSERT_EQ(Add({root + "/pics//a.jpg"}, 3), 1);
     EXPECT_EQ(Add({file, root + "/link/a.jpg", root + "/pics/./a.jpg", root + "/hard.jpg"}), 0);
     EXPECT_EQ(Entries(3), FilePathList{root + "/pics//a.jpg"});
+
+    // The file goes with its entry wherever the entry goes: to another list, out and back by undo.
+    const auto step = [this](auto&& change) {
+        const BoardHistory::Scope scope(board.history());
+        change();
+    };
+    step([this] { moves::MoveAllEntries(board, 3, 5); });
+    step([this] { moves::ClearList(board, 5); });
+    ASSERT_TRUE(board.history().Undo());
+    step([this] { moves::ReturnCurrentToUnclassified(board, 5); });
+    step([this] { moves::MoveCurrentToList(board, 7); });
+    ASSERT_TRUE(board.history().Undo());
+    EXPECT_EQ(Entries(kUnclassified), FilePathList{root + "/pics//a.jpg"});
+    EXPECT_EQ(Add({root + "/hard.jpg"}, 2), 0);
 }
 
 struct ThumbCacheCase {

@@ -75,9 +75,8 @@ void IntakeCommands::AddFolder() {
         // thread of its own, the window answering meanwhile, and the list changes once at the end.
         const BusyCursor busy;
         Board& board = context_.board;
-        for (ListIndex list = 0; list < kListCount; ++list)
-            board.List(list).Entries(); // each in one piece, for the other thread to read
-        std::optional<FilePathList> added;
+        board.CloseGaps();
+        std::optional<EntryBatch> added;
         RunOffThread(progress, [&](ProgressSink& relay) {
             FilePathList candidates;
             if (ScanFolder(candidates, lastAddFolder_, subfolders, &relay))

@@ -1,4 +1,5 @@
-#include "board/path_gap_buffer.h"
+#include "board/gap_buffer.h"
+#include "core/types.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -8,9 +9,9 @@ namespace {
 
 // Sorting-like runs of inserts and erases at a wandering place, checked against a plain vector
 // after every step and through the contiguous view now and then.
-TEST(PathGapBuffer, KeepsOrderThroughInsertsAndErasesAnywhere) {
+TEST(GapBuffer, KeepsOrderThroughInsertsAndErasesAnywhere) {
     std::mt19937 random(7);
-    PathGapBuffer buffer;
+    GapBuffer<FilePath> buffer;
     std::vector<FilePath> expected;
     std::size_t place = 0;
     for (int step = 0; step < 20000; ++step) {
