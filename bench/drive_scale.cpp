@@ -22,7 +22,7 @@
 #include "platform/ui/stoppable_progress.h"
 #include "platform/worker_run.h"
 #include "resources/menu_table.h"
-#include "state/work_state_reader.h"
+#include "state/ui/work_state_menu.h"
 #include "state/work_state_writer.h"
 #include "tools/auto_classify.h"
 
@@ -306,15 +306,8 @@ void RunTree(ClassifyBoardDialog& window) {
     QTest::qWait(200); // the history frees on a thread of its own
     const RunMemory loadMemory;
     const RunFigures load = Pinged([&] {
-        LoadCallbacks callbacks;
-        callbacks.askMissing = [](std::string_view) { return MissingFileAnswer::Skip; };
-        callbacks.keepGoing = [](std::size_t, std::size_t) {
-            QCoreApplication::processEvents();
-            return true;
-        };
-        const RunLock::Scope running(board.runLock());
         const BoardHistory::Scope step(board.history());
-        ReadWorkStateFile(board, saved, callbacks);
+        LoadWorkStateFileWithProgress(window.commandContext(), saved);
     });
     PrintRow("work-state load:", load, bareReadMs);
     loadMemory.Print("", board);

@@ -106,13 +106,39 @@ void LoadWorkState(Board& board, Prompter& prompter, const LoadProgress& keepGoi
 }
 
 void LoadWorkStateFile(Board& board, Prompter& prompter, const FilePath& path, const LoadProgress& keepGoing) {
-    LoadCallbacks callbacks;
-    callbacks.askMissing = [&prompter](std::string_view line) { return AskMissing(prompter, line); };
-    callbacks.keepGoing = keepGoing;
-    const LoadResult result = [&] {
+    // The progress box lives on this thread; the reading hears its stop through the relay.
+    struct ShownProgress : ProgressSink {
+        explicit ShownProgress(const LoadProgress& keepGoing) : keepGoing(keepGoing) {}
+        void Report(std::size_t done, std::size_t total, std::string_view) override {
+            stop = keepGoing && !keepGoing(done, total);
+        }
+        bool StopRequested() override { return stop; }
+        const LoadProgress& keepGoing;
+        bool stop = false;
+    } shown(keepGoing);
+    LoadResult result = LoadResult::CannotOpen;
+    {
+        // A million paths take seconds to examine: that is done on a thread of its own, the window
+        // answering meanwhile, each missing file asked about here in the file's order, and the
+        // lists replaced in one step at the end.
         const RunLock::Scope running(board.runLock());
-        return ReadWorkStateFile(board, path, callbacks);
-    }();
+        WorkStateRead read;
+        RunOffThread(&shown, [&](ProgressSink& relay) {
+            LoadCallbacks callbacks;
+            callbacks.askMissing = [&prompter](std::string_view line) {
+                MissingFileAnswer answer = MissingFileAnswer::Stop;
+                OnUserInterfaceThread([&] { answer = AskMissing(prompter, line); });
+                return answer;
+            };
+            callbacks.keepGoing = [&relay](std::size_t done, std::size_t total) {
+                relay.Report(done, total, {});
+                return !relay.StopRequested();
+            };
+            read = ReadWorkState(path, callbacks);
+        });
+        result = read.result;
+        PutOnBoard(board, std::move(read));
+    }
     switch (result) {
     case LoadResult::Loaded:
         break;

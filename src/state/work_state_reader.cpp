@@ -31,28 +31,8 @@ std::optional<FileIdentity> RegularFileAt(const LineReader& reader) {
     return info->identity();
 }
 
-// Ends the bulk update of every list and shows each from its first entry, however reading ended.
-class BulkLoad {
-public:
-    explicit BulkLoad(Board& board) : board_(board) {
-        for (ListIndex list = 0; list < kListCount; ++list)
-            board_.List(list).BeginBulkUpdate();
-    }
-    ~BulkLoad() {
-        for (ListIndex list = 0; list < kListCount; ++list) {
-            board_.List(list).EndBulkUpdate();
-            board_.ResyncPane(list);
-        }
-    }
-    BulkLoad(const BulkLoad&) = delete;
-    BulkLoad& operator=(const BulkLoad&) = delete;
-
-private:
-    Board& board_;
-};
-
-// The data part, after the header; the lists are cleared and in their bulk update.
-LoadResult ReadSections(Board& board, LineReader& reader, const LoadCallbacks& callbacks) {
+// The data part, after the header.
+LoadResult ReadSections(std::array<EntryBatch, kListCount>& lists, LineReader& reader, const LoadCallbacks& callbacks) {
     std::unordered_set<FileIdentity, FileIdentityHash> loaded;
     // Sized for lines of typical length up front, with a ceiling a hostile size cannot raise.
     loaded.reserve(std::min<std::size_t>(reader.fileSize() / kTypicalLineBytes, kMostReserved));
@@ -94,15 +74,13 @@ LoadResult ReadSections(Board& board, LineReader& reader, const LoadCallbacks& c
                 reportMissing = false;
             continue;
         }
-        if (loaded.insert(*identity).second) {
-            board.List(*section).Append(FilePath(line), *identity);
-        }
+        if (loaded.insert(*identity).second)
+            lists[static_cast<std::size_t>(*section)].push_back(FilePath(line), *identity);
     }
 }
 
-} // namespace
-
-LoadResult ReadWorkStateFile(Board& board, const FilePath& path, const LoadCallbacks& callbacks) {
+LoadResult ReadInto(std::array<EntryBatch, kListCount>& lists, const FilePath& path, const LoadCallbacks& callbacks,
+                    bool& replacesLists) {
     LineReader reader;
     if (!reader.Open(path))
         return LoadResult::CannotOpen;
@@ -124,11 +102,38 @@ LoadResult ReadWorkStateFile(Board& board, const FilePath& path, const LoadCallb
     if (status == LineReader::Status::Error)
         return LoadResult::ReadError;
 
-    moves::ClearAll(board);
-    BulkLoad bulk(board);
+    replacesLists = true;
     if (status == LineReader::Status::End)
         return LoadResult::Loaded;
-    return ReadSections(board, reader, callbacks);
+    return ReadSections(lists, reader, callbacks);
+}
+
+} // namespace
+
+WorkStateRead ReadWorkState(const FilePath& path, const LoadCallbacks& callbacks) {
+    WorkStateRead read;
+    read.result = ReadInto(read.lists, path, callbacks, read.replacesLists);
+    // The lists keep this memory for as long as they hold the entries.
+    for (EntryBatch& list : read.lists) {
+        list.paths.shrink_to_fit();
+        list.identities.shrink_to_fit();
+    }
+    return read;
+}
+
+void PutOnBoard(Board& board, WorkStateRead&& read) {
+    if (!read.replacesLists)
+        return;
+    moves::ClearAll(board);
+    for (ListIndex list = 0; list < kListCount; ++list)
+        board.AppendAndShow(list, std::move(read.lists[static_cast<std::size_t>(list)]), 0);
+}
+
+LoadResult ReadWorkStateFile(Board& board, const FilePath& path, const LoadCallbacks& callbacks) {
+    WorkStateRead read = ReadWorkState(path, callbacks);
+    const LoadResult result = read.result;
+    PutOnBoard(board, std::move(read));
+    return result;
 }
 
 } // namespace pelldrake

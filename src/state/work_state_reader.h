@@ -1,7 +1,9 @@
 #pragma once
 
+#include "board/entry_batch.h"
 #include "core/types.h"
 
+#include <array>
 #include <functional>
 #include <string_view>
 
@@ -32,7 +34,20 @@ struct LoadCallbacks {
     std::function<bool(std::size_t done, std::size_t total)> keepGoing;
 };
 
-// Replaces all eleven lists by the file's contents. Each path is added once, to the list of the
+// What a work-state file holds, read without touching the board, so that the reading (a stat for
+// every path) may run on another thread while the window goes on answering.
+struct WorkStateRead {
+    LoadResult result = LoadResult::CannotOpen;
+    // False while the board must stay as it was: the file could not be opened, is no work state,
+    // or could not be read through to its header's end.
+    bool replacesLists = false;
+    std::array<EntryBatch, kListCount> lists;
+};
+WorkStateRead ReadWorkState(const FilePath& path, const LoadCallbacks& callbacks);
+// Replaces all eleven lists by what was read, in one step; each list shows its first entry.
+void PutOnBoard(Board& board, WorkStateRead&& read);
+
+// Both, on this thread. Replaces all eleven lists by the file's contents. Each path is added once, to the list of the
 // first section that names it; two names of one file (a link, "./", a doubled "/") count as one,
 // as the key is the file's identity. Every list ends its bulk update and shows its first entry on
 // every way out after the lists were cleared.

@@ -9,6 +9,7 @@
 #include "support/temp_dir.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -110,16 +111,20 @@ private slots:
         prompter.answers = {PromptAnswer::Yes, PromptAnswer::No}; // take the folder, not its subfolders
         pelldrake::testing::RecordingShell shell;
         FilePathList unclassified, listOne;
-        // Runs after the board has taken the arguments in, which it does once it is on screen.
-        QTimer::singleShot(0, [&] {
-            QTimer::singleShot(0, [&] {
-                if (auto* board = qobject_cast<ClassifyBoardDialog*>(QApplication::activeModalWidget())) {
-                    unclassified = board->board().List(kUnclassified).Entries();
-                    listOne = board->board().List(1).Entries();
-                    board->done(0);
-                }
-            });
+        // Looks once the board has taken the arguments in, which it does once it is on screen; the
+        // load reads on a thread of its own, the board answering events meanwhile.
+        QTimer watch;
+        QDeadlineTimer patience(5000);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            auto* board = qobject_cast<ClassifyBoardDialog*>(QApplication::activeModalWidget());
+            if (!board || (board->board().List(kUnclassified).Count() < 3 && !patience.hasExpired()))
+                return;
+            unclassified = board->board().List(kUnclassified).Entries();
+            listOne = board->board().List(1).Entries();
+            watch.stop();
+            board->done(0);
         });
+        watch.start(5);
         ClassifyApp(settings, prompter, Environment(true, std::nullopt)).Run(shell, commandLine);
         QCOMPARE(prompter.questions.size(), 2u);
         QCOMPARE(listOne, FilePathList{sorted});

@@ -5,8 +5,10 @@
 #include "support/board_fixture.h"
 
 #include <QAction>
+#include <QFile>
 #include <QGroupBox>
 #include <QTest>
+#include <QThread>
 
 using namespace pelldrake;
 using pelldrake::testing::BoardFixture;
@@ -50,6 +52,19 @@ private slots:
         QVERIFY(board.control(ids::NumberButton(1))->isEnabled());
         QVERIFY(!board.control(ids::MoveAll(4))->isEnabled());
         QVERIFY(fixture.prompter.questions.empty());
+
+        // A file gone since is asked about here while the reading waits, and the lists change
+        // only once the reading is done.
+        QVERIFY(QFile::remove(PathToQString(b)));
+        fixture.prompter.answers = {PromptAnswer::Yes, PromptAnswer::Yes}; // discard the lists; skip b
+        std::vector<std::pair<bool, int>> whenAsked;
+        fixture.prompter.whileAsking = [&] {
+            whenAsked.emplace_back(QThread::currentThread() == qApp->thread(), board.board().List(3).Count());
+        };
+        board.RunCommand(menu_ids::kLoadWorkState);
+        QCOMPARE(whenAsked, (std::vector<std::pair<bool, int>>{{true, 2}, {true, 2}}));
+        QVERIFY(fixture.prompter.questions.back().text.contains(PathToQString(b)));
+        QCOMPARE(fixture.Entries(3), FilePathList{c});
     }
 };
 
