@@ -3,6 +3,7 @@
 #include "board/board.h"
 #include "board/moves.h"
 #include "platform/file_info.h"
+#include "platform/parallel_for.h"
 #include "state/line_reader.h"
 #include "state/work_state_format.h"
 
@@ -11,40 +12,32 @@
 #include <optional>
 #include <sys/stat.h>
 #include <unordered_set>
+#include <vector>
 
 namespace pelldrake {
 
 namespace {
 
-constexpr int kLinesPerProgressCheck = 4096;
+// Lines are read a block at a time, their files examined together, then taken in order.
+constexpr std::size_t kBlockLines = 4096;
 constexpr std::size_t kTypicalLineBytes = 48;
 constexpr std::size_t kMostReserved = 1 << 20;
 
-// The identity of a regular file named by the line, or nothing when the line names none.
-std::optional<FileIdentity> RegularFileAt(const LineReader& reader) {
-    const std::string_view line = reader.line();
-    if (reader.truncated() || line.find('\0') != std::string_view::npos)
-        return std::nullopt;
-    const auto info = StatPath(reader.lineCString());
-    if (!info || !info->IsRegular())
-        return std::nullopt;
-    return info->identity();
-}
+// A line of a section, read ahead of the look at its file.
+struct ListedPath {
+    FilePath line;
+    int section = 0;
+    // False for a line no file can have as its name: cut short by the reader, or holding a NUL.
+    bool nameable = false;
+    // The regular file the line names, if any.
+    std::optional<FileIdentity> identity;
+};
 
-// The data part, after the header.
-LoadResult ReadSections(std::array<EntryBatch, kListCount>& lists, LineReader& reader, const LoadCallbacks& callbacks) {
-    std::unordered_set<FileIdentity, FileIdentityHash> loaded;
-    // Sized for lines of typical length up front, with a ceiling a hostile size cannot raise.
-    loaded.reserve(std::min<std::size_t>(reader.fileSize() / kTypicalLineBytes, kMostReserved));
-    std::optional<int> section;
-    bool reportMissing = true;
-    int untilProgressCheck = kLinesPerProgressCheck;
-    for (;;) {
-        if (--untilProgressCheck == 0) {
-            untilProgressCheck = kLinesPerProgressCheck;
-            if (callbacks.keepGoing && !callbacks.keepGoing(reader.consumed(), reader.fileSize()))
-                return LoadResult::Loaded;
-        }
+// Reads a block's count of lines, keeping those of sections. Returns how reading ended when it did.
+std::optional<LoadResult> ReadBlock(LineReader& reader, std::optional<int>& section, std::vector<ListedPath>& block) {
+    block.clear();
+    // Lines outside any list count too: a file of nothing else still shows progress and stops.
+    for (std::size_t lines = 0; lines < kBlockLines; ++lines) {
         const LineReader::Status status = reader.Next();
         if (status == LineReader::Status::End)
             return LoadResult::Loaded;
@@ -63,19 +56,54 @@ LoadResult ReadSections(std::array<EntryBatch, kListCount>& lists, LineReader& r
         }
         if (!section || *section < 0 || *section >= kListCount)
             continue;
-        const std::optional<FileIdentity> identity = RegularFileAt(reader);
-        if (!identity) {
-            if (!reportMissing || !callbacks.askMissing)
+        block.push_back(
+            {FilePath(line), *section, !reader.truncated() && line.find('\0') == std::string_view::npos, std::nullopt});
+    }
+    return std::nullopt;
+}
+
+void ExamineBlock(std::vector<ListedPath>& block) {
+    ParallelFor(block.size(), [&block](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            ListedPath& listed = block[i];
+            if (!listed.nameable)
                 continue;
-            const MissingFileAnswer answer = callbacks.askMissing(line);
-            if (answer == MissingFileAnswer::Stop)
-                return LoadResult::Loaded;
-            if (answer == MissingFileAnswer::SkipAndStopAsking)
-                reportMissing = false;
-            continue;
+            if (const auto info = StatPath(listed.line); info && info->IsRegular())
+                listed.identity = info->identity();
         }
-        if (loaded.insert(*identity).second)
-            lists[static_cast<std::size_t>(*section)].push_back(FilePath(line), *identity);
+    });
+}
+
+// The data part, after the header.
+LoadResult ReadSections(std::array<EntryBatch, kListCount>& lists, LineReader& reader, const LoadCallbacks& callbacks) {
+    std::unordered_set<FileIdentity, FileIdentityHash> loaded;
+    // Sized for lines of typical length up front, with a ceiling a hostile size cannot raise.
+    loaded.reserve(std::min<std::size_t>(reader.fileSize() / kTypicalLineBytes, kMostReserved));
+    std::optional<int> section;
+    bool reportMissing = true;
+    std::vector<ListedPath> block;
+    block.reserve(kBlockLines);
+    for (;;) {
+        if (callbacks.keepGoing && !callbacks.keepGoing(reader.consumed(), reader.fileSize()))
+            return LoadResult::Loaded;
+        const std::optional<LoadResult> ended = ReadBlock(reader, section, block);
+        ExamineBlock(block);
+        for (ListedPath& listed : block) {
+            if (!listed.identity) {
+                if (!reportMissing || !callbacks.askMissing)
+                    continue;
+                const MissingFileAnswer answer = callbacks.askMissing(listed.line);
+                if (answer == MissingFileAnswer::Stop)
+                    return LoadResult::Loaded;
+                if (answer == MissingFileAnswer::SkipAndStopAsking)
+                    reportMissing = false;
+                continue;
+            }
+            if (loaded.insert(*listed.identity).second)
+                lists[static_cast<std::size_t>(listed.section)].push_back(std::move(listed.line), *listed.identity);
+        }
+        if (ended)
+            return *ended;
     }
 }
 
