@@ -2,13 +2,12 @@
 //
 // 1,000 files of 5 MB (arguments: count, kilobytes, rounds, folder) in one folder of the temporary
 // folder's file system. A move there is a rename; a copy writes every byte under a temporary name and
-// renames it into place. Each is timed beside mv and cp of the same files in the same run, and
-// the longest gap between two calls of the progress hook (the longest the window goes without a
-// repaint) is noted.
+// renames it into place. Each is timed beside mv and cp of the same files in the same run.
 // Every question is answered Yes by a stand-in for the user. The copy is timed twice: through the
-// disposal code alone, and through the real board window (the command, its dialog, the status
-// line's progress and the window's repaints), as a user runs it. A fifth argument puts the
-// targets on another file system (onto a memory one from the disk, say).
+// disposal code alone, and through the real board window (the command, its dialog, the work on a
+// thread of its own, the progress), as a user runs it, noting the longest the window's events
+// wait meanwhile. A fifth argument puts the targets on another file system (onto a memory one
+// from the disk, say).
 
 #include "../tests/support/scripted_prompter.h"
 #include "board/board.h"
@@ -17,7 +16,6 @@
 #include "disposal/destination_fields.h"
 #include "disposal/ui/destination_dialog.h"
 #include "disposal/ui/disposal_commands.h"
-#include "disposal/ui/repaint_pacer.h"
 #include "platform/file_system.h"
 #include "platform/prompter.h"
 #include "resources/control_ids.h"
@@ -36,7 +34,6 @@
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
-#include <memory>
 #include <unistd.h>
 #include <vector>
 
@@ -73,23 +70,20 @@ bool MakeFiles(const QString& folder, int count, int kilobytes, QStringList& nam
 
 struct RunResult {
     double seconds = 0;
-    double longestGapMs = 0;
+    double longestWaitMs = 0;
 };
 
-RunResult Dispose(const QString& from, const QStringList& names, const QString& to, bool keepSource) {
+double Dispose(const QString& from, const QStringList& names, const QString& to, bool keepSource) {
     QDir().mkpath(to);
     Board board;
     for (const QString& name : names)
         board.List(3).Append(QFile::encodeName(from + "/" + name).toStdString());
     PosixFileSystem disk;
     YesPrompter prompter;
-    // The program's own hook, which also measures the longest time between two repaints.
-    auto pacer = std::make_shared<RepaintPacer>();
-    DisposalContext context{board, disk, prompter, [pacer] { (*pacer)(); }};
+    DisposalContext context{disk, prompter};
     const Clock::time_point start = Clock::now();
-    CopyOrMoveFiles(context, 3, QFile::encodeName(to).toStdString(), keepSource);
-    const double seconds = Seconds(Clock::now() - start);
-    return {seconds, static_cast<double>(pacer->longestGap())};
+    CopyOrMoveFiles(board, context, 3, QFile::encodeName(to).toStdString(), keepSource);
+    return Seconds(Clock::now() - start);
 }
 
 // The same copy as the user makes it: "フォルダに移動" of list 3 on the real board, the folder typed
@@ -185,14 +179,11 @@ int main(int argc, char** argv) {
 
     // Move there and mv back.
     const QString moved = targets.filePath(QStringLiteral("moved"));
-    std::vector<double> moves, mvs, gaps;
+    std::vector<double> moves, mvs;
     for (int round = 1; round <= rounds; ++round) {
-        const RunResult move = Dispose(source, names, moved, false);
-        moves.push_back(move.seconds);
-        gaps.push_back(move.longestGapMs);
+        moves.push_back(Dispose(source, names, moved, false));
         mvs.push_back(Tool(QStringLiteral("mv"), {}, moved, names, source));
-        std::printf("round %d  move: Pelldrake %.3f s (longest gap %.1f ms)   mv %.3f s\n", round, move.seconds,
-                    move.longestGapMs, mvs.back());
+        std::printf("round %d  move: Pelldrake %.3f s   mv %.3f s\n", round, moves.back(), mvs.back());
     }
 
     // Copy beside cp, taking turns at going first; each time with and without waiting for the disk.
@@ -202,12 +193,10 @@ int main(int argc, char** argv) {
         const QString theirs = targets.filePath(QStringLiteral("cp"));
         for (int turn = 0; turn < 2; ++turn) {
             if ((turn == 0) == (round % 2 == 1)) {
-                const RunResult copy = Dispose(source, names, ours, true);
-                copies.push_back(copy.seconds);
-                copiesFlushed.push_back(copy.seconds + Flush());
-                gaps.push_back(copy.longestGapMs);
-                std::printf("round %d  copy: Pelldrake %.3f s, flushed %.3f s (longest gap %.1f ms)\n", round,
-                            copy.seconds, copiesFlushed.back(), copy.longestGapMs);
+                copies.push_back(Dispose(source, names, ours, true));
+                copiesFlushed.push_back(copies.back() + Flush());
+                std::printf("round %d  copy: Pelldrake %.3f s, flushed %.3f s\n", round, copies.back(),
+                            copiesFlushed.back());
             } else {
                 cps.push_back(Tool(QStringLiteral("cp"), {}, source, names, theirs));
                 cpsFlushed.push_back(cps.back() + Flush());
@@ -222,7 +211,6 @@ int main(int argc, char** argv) {
     std::printf("mean  copy %.3f s, cp %.3f s (ratio %.2f); flushed %.3f s, %.3f s (ratio %.2f)\n", Mean(copies),
                 Mean(cps), Mean(copies) / Mean(cps), Mean(copiesFlushed), Mean(cpsFlushed),
                 Mean(copiesFlushed) / Mean(cpsFlushed));
-    std::printf("longest gap between two repaints: %.1f ms\n", *std::max_element(gaps.begin(), gaps.end()));
 
     // The same copy through the board window, beside cp, taking turns at going first.
     testing::ScriptedPrompter prompter;
@@ -238,9 +226,9 @@ int main(int argc, char** argv) {
             if ((turn == 0) == (round % 2 == 1)) {
                 const RunResult copy = BoardCopy(window, source, names, ours);
                 boardCopies.push_back(copy.seconds);
-                waits.push_back(copy.longestGapMs);
+                waits.push_back(copy.longestWaitMs);
                 std::printf("round %d  copy through the board: %.3f s (longest event wait %.1f ms)\n", round,
-                            copy.seconds, copy.longestGapMs);
+                            copy.seconds, copy.longestWaitMs);
             } else {
                 boardCps.push_back(Tool(QStringLiteral("cp"), {}, source, names, theirs));
                 std::printf("round %d  copy: cp %.3f s\n", round, boardCps.back());
