@@ -83,7 +83,8 @@ void DisposalCommands::DisposeList(int id) {
             TrashLists(list);
             return;
         }
-        // The lists stay as they are until the files are done, and change in one step then.
+        // The other thread reads the list's entries, which the run lock holds still; the lists
+        // change in one step once the files are done.
         const FilePathList& entries = board_.List(list).Entries();
         const bool withCompanions = WithCompanions();
         DisposalRecord record;
