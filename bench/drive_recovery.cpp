@@ -136,8 +136,8 @@ void UndoOfAMove(const FilePath& work) {
     PosixFileSystem disk;
     YesPrompter prompter;
     DisposalRecord record;
-    DisposalContext context{board, disk, prompter, [] {}, nullptr, &record};
-    CopyOrMoveFiles(context, 3, to.toStdString(), false);
+    DisposalContext context{disk, prompter, nullptr, &record};
+    CopyOrMoveFiles(board, context, 3, to.toStdString(), false);
     DisposalUndo undo(disk, prompter, record);
     auto start = Clock::now();
     undo.Undo();
@@ -245,8 +245,8 @@ std::uint64_t Digest(const Board& board) {
                 RunAutoClassify(board, conditions);
             } else if (kind == 16 && random() % 3 == 0) {
                 DisposalRecord record;
-                DisposalContext context{board, disk, prompter, [] {}, nullptr, &record};
-                CopyOrMoveFiles(context, n, fixture.out, random() % 2 == 0);
+                DisposalContext context{disk, prompter, nullptr, &record};
+                CopyOrMoveFiles(board, context, n, fixture.out, random() % 2 == 0);
                 board.history().AttachFiles(std::make_shared<DisposalUndo>(disk, prompter, std::move(record)));
             } else if (kind == 17 && random() % 4 == 0) {
                 ReadWorkStateFile(board, fixture.workState, {});

@@ -4,7 +4,6 @@
 #include "disposal/delete_list_files.h"
 #include "disposal/file_transfer.h"
 #include "disposal/sidecars.h"
-#include "platform/busy_cursor.h"
 #include "platform/file_info.h"
 #include "platform/file_system.h"
 #include "platform/prompter.h"
@@ -22,22 +21,8 @@ QByteArray Shown(const FilePath& path) {
 
 enum class Step { Next, Stop };
 
-void ReturnToUnclassified(Board& board, const FilePath& source) {
-    ClassList& unclassified = board.List(kUnclassified);
-    unclassified.Append(source);
-    unclassified.UpdateControls();
-    board.ResyncPane(kUnclassified, unclassified.Count() - 1);
-}
-
-// What a run keeps for its end: returned files, held back when the unclassified list itself is
-// being disposed of, and moved files whose sources could not be removed.
-struct RunNotes {
-    FilePathList heldBack;
-    FilePathList sourcesKept;
-};
-
-Step HandleEntry(DisposalContext& context, ListIndex list, const FilePath& source, const FilePath& folder,
-                 bool keepSource, RunNotes& notes, Sidecars& sidecars) {
+Step HandleEntry(DisposalContext& context, const FilePath& source, const FilePath& folder, bool keepSource,
+                 CopyOrMoveOutcome& outcome, Sidecars& sidecars) {
     FileSystem& fileSystem = context.fileSystem;
     Prompter& prompter = context.prompter;
     const auto sourceStatus = fileSystem.Status(source);
@@ -62,41 +47,31 @@ Step HandleEntry(DisposalContext& context, ListIndex list, const FilePath& sourc
         if (answer != PromptAnswer::Yes)
             return Step::Next;
     }
-    TransferResult transfer;
+    // The file the user agreed to replace is kept in the trash: an overwrite destroys nothing.
     std::optional<FilePath> replaced;
-    {
-        // Busy while the file is handled, never while a question waits for the user.
-        const BusyCursor busy;
-        // The file the user agreed to replace is kept in the trash: an overwrite destroys nothing.
-        if (taken)
-            replaced = fileSystem.MoveToTrash(target);
-        transfer = taken && !replaced ? TransferResult{EACCES}
-                                      : TransferFile(fileSystem, source, target, keepSource, context.progress);
-        if (!transfer.ok() && replaced && fileSystem.RestoreFromTrash(*replaced, target) == 0)
-            replaced.reset();
-    }
+    if (taken)
+        replaced = fileSystem.MoveToTrash(target);
+    const TransferResult transfer =
+        taken && !replaced ? TransferResult{EACCES} : TransferFile(fileSystem, source, target, keepSource);
+    if (!transfer.ok() && replaced && fileSystem.RestoreFromTrash(*replaced, target) == 0)
+        replaced.reset();
     if (transfer.ok()) {
         if (transfer.sourceKept)
-            notes.sourcesKept.push_back(source);
+            outcome.sourcesKept.push_back(source);
         const bool copied = keepSource || transfer.sourceKept;
         if (context.record) {
             using Kind = FileDisposal::Kind;
             context.record->push_back({copied ? Kind::Copied : Kind::Moved, source, target,
                                        fileSystem.Status(target).value_or(FileStatus{}), replaced});
         }
-        const BusyCursor busy;
         sidecars.Follow(source, target, copied, taken, context.record);
         return Step::Next;
     }
     const PromptAnswer answer = prompter.Ask(
         QString::asprintf(strings::kCopyFailedQuestion, Shown(source).constData(), Shown(target).constData()),
         PromptButtons::YesNo, PromptIcon::Stop);
-    if (answer == PromptAnswer::Yes) {
-        if (list == kUnclassified)
-            notes.heldBack.push_back(source);
-        else
-            ReturnToUnclassified(context.board, source);
-    }
+    if (answer == PromptAnswer::Yes)
+        outcome.returned.push_back(source);
     return Step::Next;
 }
 
@@ -110,44 +85,62 @@ FilePath TargetPathFor(const FilePath& source, const FilePath& folder) {
     return folder + '/' + name;
 }
 
-void CopyOrMoveFiles(DisposalContext& context, ListIndex list, const FilePath& folder, bool keepSource) {
-    Board& board = context.board;
-    ClassList& disposed = board.List(list);
-    RunNotes notes;
+CopyOrMoveOutcome CopyOrMoveEntries(DisposalContext& context, const FilePathList& entries, const FilePath& folder,
+                                    bool keepSource) {
+    CopyOrMoveOutcome outcome;
     Sidecars sidecars(context.fileSystem, context.withCompanions);
-    {
-        const BusyCursor busy;
-        RemoveStaleTemporaries(context.fileSystem, folder);
+    RemoveStaleTemporaries(context.fileSystem, folder);
+    ProgressSink* sink = context.sink;
+    std::size_t i = 0;
+    while (i < entries.size()) {
+        if (sink)
+            sink->Report(i + 1, entries.size(), entries[i]);
+        const Step step = HandleEntry(context, entries[i], folder, keepSource, outcome, sidecars);
+        ++i;
+        // Cancel at the overwrite question gives up the files still waiting; a stop keeps them.
+        if (step == Step::Stop)
+            i = entries.size();
+        else if (sink && sink->StopRequested())
+            break;
     }
+    outcome.unhandledFrom = i;
+    outcome.sidecarsLeft = sidecars.leftBehind();
+    return outcome;
+}
+
+void ApplyCopyOrMove(Board& board, Prompter& prompter, ListIndex list, CopyOrMoveOutcome outcome) {
+    ClassList& unclassified = board.List(kUnclassified);
+    if (list != kUnclassified && !outcome.returned.empty()) {
+        const int last = unclassified.Count() + static_cast<int>(outcome.returned.size()) - 1;
+        board.AppendAndShow(kUnclassified, std::move(outcome.returned), last);
+    }
+    ClassList& disposed = board.List(list);
     {
         const BulkUpdate bulk(disposed);
-        // A returned file joins the unclassified list while it is walked; the walk uses a copy.
-        const FilePathList entries = disposed.Entries();
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (context.sink)
-                context.sink->Report(i + 1, entries.size(), entries[i]);
-            const Step step = HandleEntry(context, list, entries[i], folder, keepSource, notes, sidecars);
-            context.progress();
-            if (step == Step::Stop)
-                break;
-        }
-        if (context.sink)
-            context.sink->Finish();
+        const FilePathList& entries = disposed.Entries();
+        FilePathList unhandled(entries.begin() + static_cast<std::ptrdiff_t>(outcome.unhandledFrom), entries.end());
         disposed.Clear();
+        disposed.RestoreEntries(std::move(unhandled));
         board.ResyncPane(list, 0);
     }
-    if (!notes.heldBack.empty()) {
-        for (FilePath& source : notes.heldBack)
-            disposed.Append(std::move(source));
-        disposed.UpdateControls();
-        board.ResyncPane(list, disposed.Count() - 1);
+    // Returned files of the unclassified list itself join it only now: none is handled twice.
+    if (list == kUnclassified && !outcome.returned.empty()) {
+        const int last = disposed.Count() + static_cast<int>(outcome.returned.size()) - 1;
+        board.AppendAndShow(kUnclassified, std::move(outcome.returned), last);
     }
-    if (!notes.sourcesKept.empty())
-        context.prompter.Ask(NamedFilesMessage(strings::kSourcesKept, notes.sourcesKept), PromptButtons::Ok,
-                             PromptIcon::Exclamation);
-    if (!sidecars.leftBehind().empty())
-        context.prompter.Ask(NamedFilesMessage(strings::kSidecarsLeft, sidecars.leftBehind()), PromptButtons::Ok,
-                             PromptIcon::Exclamation);
+    if (!outcome.sourcesKept.empty())
+        prompter.Ask(NamedFilesMessage(strings::kSourcesKept, outcome.sourcesKept), PromptButtons::Ok,
+                     PromptIcon::Exclamation);
+    if (!outcome.sidecarsLeft.empty())
+        prompter.Ask(NamedFilesMessage(strings::kSidecarsLeft, outcome.sidecarsLeft), PromptButtons::Ok,
+                     PromptIcon::Exclamation);
+}
+
+void CopyOrMoveFiles(Board& board, DisposalContext& context, ListIndex list, const FilePath& folder, bool keepSource) {
+    CopyOrMoveOutcome outcome = CopyOrMoveEntries(context, board.List(list).Entries(), folder, keepSource);
+    if (context.sink)
+        context.sink->Finish();
+    ApplyCopyOrMove(board, context.prompter, list, std::move(outcome));
 }
 
 } // namespace pelldrake

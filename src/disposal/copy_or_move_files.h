@@ -3,22 +3,19 @@
 #include "board/board.h"
 #include "disposal/disposal_record.h"
 
-#include <functional>
-
 namespace pelldrake {
 
 class FileSystem;
 class ProgressSink;
 class Prompter;
 
-// What a disposal works with: the lists, the disk, the user, and a call made after each file and
-// each half megabyte copied, so that the window can repaint during a long run.
+// What the file work of a disposal works with: the disk and the user, never the lists, so that it
+// can run on a thread of its own.
 struct DisposalContext {
-    Board& board;
     FileSystem& fileSystem;
+    // Asked from the thread the work runs on.
     Prompter& prompter;
-    std::function<void()> progress = [] {};
-    // Where the run says which file of how many it is at; may be null.
+    // Where the run says which file of how many it is at, and where the user may stop it; may be null.
     ProgressSink* sink = nullptr;
     // Where the run notes what it did to each file, for undo; may be null.
     DisposalRecord* record = nullptr;
@@ -26,11 +23,32 @@ struct DisposalContext {
     bool withCompanions = false;
 };
 
-// Moves (or, keeping the sources, copies) every file of the list into the folder, asking before
-// it overwrites (the older file then goes to the trash, never destroyed), reporting missing sources, and offering to
-// return a file whose copy failed to the unclassified list. Cancel at the overwrite question ends the run. The list is
-// empty afterwards whatever happened to each file; a file that was not handled stays where it was.
-void CopyOrMoveFiles(DisposalContext& context, ListIndex list, const FilePath& folder, bool keepSource);
+// What the file work of a copy or move did that the lists and the end messages follow.
+struct CopyOrMoveOutcome {
+    // The entries from here on were not handled: the user stopped the run before them.
+    std::size_t unhandledFrom = 0;
+    // Files whose copy failed and that the user wants back in the unclassified list, in order.
+    FilePathList returned;
+    // Moved files whose sources could not be removed.
+    FilePathList sourcesKept;
+    FilePathList sidecarsLeft;
+};
+
+// Moves (or, keeping the sources, copies) the files into the folder, asking before it overwrites
+// (the older file then goes to the trash, never destroyed), reporting missing sources, and asking
+// whether a file whose copy failed returns to the unclassified list. Cancel at the overwrite
+// question ends the run as if every file had been handled; a stop asked through the sink ends it
+// after the file it is on. Touches no list.
+CopyOrMoveOutcome CopyOrMoveEntries(DisposalContext& context, const FilePathList& entries, const FilePath& folder,
+                                    bool keepSource);
+
+// Makes the lists follow the file work on list: it keeps only the entries not handled, the
+// returned files go to the end of the unclassified list, then the user is told what stayed behind.
+void ApplyCopyOrMove(Board& board, Prompter& prompter, ListIndex list, CopyOrMoveOutcome outcome);
+
+// Both on this thread. The list is empty afterwards whatever happened to each file, unless the run
+// was stopped; a file that was not handled stays where it was.
+void CopyOrMoveFiles(Board& board, DisposalContext& context, ListIndex list, const FilePath& folder, bool keepSource);
 
 // The target name of a source in the folder: its name after the last "/".
 FilePath TargetPathFor(const FilePath& source, const FilePath& folder);

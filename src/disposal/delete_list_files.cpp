@@ -1,7 +1,7 @@
 #include "disposal/delete_list_files.h"
 
+#include "core/progress.h"
 #include "disposal/sidecars.h"
-#include "platform/busy_cursor.h"
 #include "platform/file_info.h"
 #include "platform/file_system.h"
 #include "resources/disposal_strings.h"
@@ -15,43 +15,83 @@ namespace {
 constexpr int kNamesShown = 20;
 } // namespace
 
+std::vector<ListTrashing> ListsToTrash(Board& board, std::optional<ListIndex> list) {
+    std::vector<ListTrashing> lists;
+    for (ListIndex i = 0; i < kListCount; ++i) {
+        if ((!list || *list == i) && board.List(i).Count() > 0)
+            lists.push_back({i, &board.List(i).Entries(), {}, 0});
+    }
+    return lists;
+}
+
+FilePathList TrashEntries(FileSystem& fileSystem, std::vector<ListTrashing>& lists, DisposalRecord* record,
+                          bool withCompanions, ProgressSink* sink) {
+    Sidecars sidecars(fileSystem, withCompanions);
+    std::size_t total = 0;
+    for (const ListTrashing& trashing : lists)
+        total += trashing.entries->size();
+    std::size_t done = 0;
+    bool stopped = false;
+    for (ListTrashing& trashing : lists) {
+        const FilePathList& entries = *trashing.entries;
+        std::size_t i = 0;
+        for (; i < entries.size() && !stopped; ++i) {
+            const FilePath& path = entries[i];
+            if (sink)
+                sink->Report(++done, total, path);
+            const std::optional<FilePath> trashed = fileSystem.MoveToTrash(path);
+            if (trashed) {
+                if (record)
+                    record->push_back({FileDisposal::Kind::Trashed, path, *trashed, {}, std::nullopt});
+                sidecars.FollowToTrash(path, record);
+            } else if (fileSystem.NameTaken(path)) {
+                trashing.stayed.push_back(path);
+            }
+            stopped = sink && sink->StopRequested();
+        }
+        trashing.unhandledFrom = i;
+    }
+    return sidecars.leftBehind();
+}
+
+FilePathList ApplyTrashing(Board& board, const std::vector<ListTrashing>& lists) {
+    FilePathList stayed;
+    for (const ListTrashing& trashing : lists) {
+        ClassList& disposed = board.List(trashing.list);
+        // What the user sorted and the trash refused or a stop spared is not lost from the board.
+        FilePathList kept = trashing.stayed;
+        kept.insert(kept.end(), trashing.entries->begin() + static_cast<std::ptrdiff_t>(trashing.unhandledFrom),
+                    trashing.entries->end());
+        stayed.insert(stayed.end(), trashing.stayed.begin(), trashing.stayed.end());
+        disposed.Clear();
+        disposed.RestoreEntries(std::move(kept));
+        disposed.UpdateControls();
+        board.ResyncPane(trashing.list, 0);
+    }
+    return stayed;
+}
+
+namespace {
+
+FilePathList DeleteOnThisThread(Board& board, FileSystem& fileSystem, std::optional<ListIndex> list,
+                                DisposalRecord* record, FilePathList* sidecarsLeft, bool withCompanions) {
+    std::vector<ListTrashing> lists = ListsToTrash(board, list);
+    const FilePathList left = TrashEntries(fileSystem, lists, record, withCompanions);
+    if (sidecarsLeft)
+        sidecarsLeft->insert(sidecarsLeft->end(), left.begin(), left.end());
+    return ApplyTrashing(board, lists);
+}
+
+} // namespace
+
 FilePathList DeleteListFiles(Board& board, FileSystem& fileSystem, ListIndex list, DisposalRecord* record,
                              FilePathList* sidecarsLeft, bool withCompanions) {
-    ClassList& disposed = board.List(list);
-    FilePathList stayed;
-    Sidecars sidecars(fileSystem, withCompanions);
-    for (const FilePath& path : disposed.Entries()) {
-        const BusyCursor busy;
-        const std::optional<FilePath> trashed = fileSystem.MoveToTrash(path);
-        if (trashed) {
-            if (record)
-                record->push_back({FileDisposal::Kind::Trashed, path, *trashed, {}, std::nullopt});
-            sidecars.FollowToTrash(path, record);
-        } else if (fileSystem.NameTaken(path)) {
-            stayed.push_back(path);
-        }
-    }
-    if (sidecarsLeft)
-        sidecarsLeft->insert(sidecarsLeft->end(), sidecars.leftBehind().begin(), sidecars.leftBehind().end());
-    // What the user sorted and the trash refused is not lost from the board.
-    disposed.Clear();
-    for (const FilePath& path : stayed)
-        disposed.Append(path);
-    disposed.UpdateControls();
-    board.ResyncPane(list, 0);
-    return stayed;
+    return DeleteOnThisThread(board, fileSystem, list, record, sidecarsLeft, withCompanions);
 }
 
 FilePathList DeleteAllLists(Board& board, FileSystem& fileSystem, DisposalRecord* record, FilePathList* sidecarsLeft,
                             bool withCompanions) {
-    FilePathList stayed;
-    for (ListIndex list = 0; list < kListCount; ++list) {
-        if (board.List(list).Count() == 0)
-            continue;
-        for (FilePath& path : DeleteListFiles(board, fileSystem, list, record, sidecarsLeft, withCompanions))
-            stayed.push_back(std::move(path));
-    }
-    return stayed;
+    return DeleteOnThisThread(board, fileSystem, std::nullopt, record, sidecarsLeft, withCompanions);
 }
 
 QString NamedFilesMessage(const char* text, const FilePathList& files) {

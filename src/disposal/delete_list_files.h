@@ -3,11 +3,39 @@
 #include "board/board.h"
 #include "disposal/disposal_record.h"
 
+#include <vector>
+
 namespace pelldrake {
 
 class FileSystem;
+class ProgressSink;
 
-// Sends every file of the list to the trash. The list keeps the entries of the files that could
+// One list's part of a run to the trash.
+struct ListTrashing {
+    ListIndex list = kUnclassified;
+    // The list's entries, held still while their files go.
+    const FilePathList* entries = nullptr;
+    // Files the trash refused that are still where they were.
+    FilePathList stayed;
+    // After a stop, the entries from here on were not handled.
+    std::size_t unhandledFrom = 0;
+};
+
+// The list, or with none every list that holds entries, 0 to 10.
+std::vector<ListTrashing> ListsToTrash(Board& board, std::optional<ListIndex> list);
+
+// Sends the files of the lists to the trash, each with its sidecars (with companions: the camera
+// raw files of a JPEG's base name too), noting where each went in record, when given, and returns
+// the sidecars that stayed. The sink, when given, hears which file of how many the run is at, and
+// a stop asked there ends the run after the file it is on. Touches no list.
+FilePathList TrashEntries(FileSystem& fileSystem, std::vector<ListTrashing>& lists, DisposalRecord* record,
+                          bool withCompanions, ProgressSink* sink = nullptr);
+
+// Makes the lists follow: each keeps the entries of the files the trash refused, and those not
+// handled; the other entries go, those of files that had already gone too. Returns the refused.
+FilePathList ApplyTrashing(Board& board, const std::vector<ListTrashing>& lists);
+
+// Both on this thread: sends every file of the list to the trash. The list keeps the entries of the files that could
 // not go and are still where they were, and they are returned; the other entries go, those of
 // files that had already gone too.
 // Each file's sidecars go with it; those that could not are added to sidecarsLeft. Where each

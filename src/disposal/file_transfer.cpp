@@ -20,10 +20,10 @@ struct CopyResult {
 
 // The complete copy under a temporary name in the target's folder, or nothing left behind.
 CopyResult CopyToTemporary(FileSystem& fileSystem, const FilePath& source, const FilePath& target,
-                           const FileStatus& sourceStatus, const std::function<void()>& onProgress) {
+                           const FileStatus& sourceStatus) {
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         const FilePath temporary = TemporaryNameFor(target, attempt);
-        const int error = fileSystem.CopyFile(source, temporary, onProgress);
+        const int error = fileSystem.CopyFile(source, temporary, {});
         if (error == EEXIST)
             continue; // somebody else's file: never touched
         const auto copied = error == 0 ? fileSystem.Status(temporary) : std::nullopt;
@@ -44,8 +44,7 @@ FilePath TemporaryNameFor(const FilePath& target, int attempt) {
     return folder + ".pelldrake-" + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".part";
 }
 
-TransferResult TransferFile(FileSystem& fileSystem, const FilePath& source, const FilePath& target, bool keepSource,
-                            const std::function<void()>& onProgress) {
+TransferResult TransferFile(FileSystem& fileSystem, const FilePath& source, const FilePath& target, bool keepSource) {
     const auto sourceStatus = fileSystem.Status(source);
     if (!sourceStatus)
         return {ENOENT};
@@ -57,7 +56,7 @@ TransferResult TransferFile(FileSystem& fileSystem, const FilePath& source, cons
     if (!keepSource && fileSystem.Rename(source, target) == 0)
         return {};
 
-    const CopyResult copy = CopyToTemporary(fileSystem, source, target, *sourceStatus, onProgress);
+    const CopyResult copy = CopyToTemporary(fileSystem, source, target, *sourceStatus);
     if (copy.error != 0)
         return {copy.error};
     if (!keepSource) {

@@ -2,8 +2,6 @@
 
 #include "core/types.h"
 
-#include <functional>
-
 namespace pelldrake {
 
 class FileSystem;
@@ -20,11 +18,8 @@ struct TransferResult {
 // the target is complete. A move within one file system is a rename; otherwise the bytes are
 // copied to a temporary name beside the target, their size checked, and renamed into place;
 // a move then deletes the source (a failure of that deletion is not an error: the file is at
-// the target, and sourceKept says so). The caller has made sure source and target are not the same file. onProgress is
-// called while the bytes are copied.
-TransferResult TransferFile(
-    FileSystem& fileSystem, const FilePath& source, const FilePath& target, bool keepSource,
-    const std::function<void()>& onProgress = [] {});
+// the target, and sourceKept says so). The caller has made sure source and target are not the same file.
+TransferResult TransferFile(FileSystem& fileSystem, const FilePath& source, const FilePath& target, bool keepSource);
 
 // The temporary name beside target for the n-th try.
 FilePath TemporaryNameFor(const FilePath& target, int attempt);

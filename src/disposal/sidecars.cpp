@@ -4,6 +4,9 @@
 #include "disposal/file_transfer.h"
 #include "platform/file_system.h"
 
+#include <string_view>
+#include <vector>
+
 namespace pelldrake {
 
 namespace {
@@ -20,6 +23,15 @@ std::string NameOf(const FilePath& path) {
 
 FilePath Join(const FilePath& folder, const std::string& name) {
     return folder.ends_with('/') ? folder + name : folder + "/" + name;
+}
+
+// The names that begin with prefix: every sidecar and companion of a picture begins with its base
+// name, so a folder of a hundred thousand pictures is not read through once for each of them.
+std::vector<std::string_view> NamesStartingWith(const std::set<std::string>& names, std::string_view prefix) {
+    std::vector<std::string_view> found;
+    for (auto it = names.lower_bound(std::string(prefix)); it != names.end() && it->starts_with(prefix); ++it)
+        found.push_back(*it);
+    return found;
 }
 
 } // namespace
@@ -43,10 +55,11 @@ FilePathList Sidecars::Find(const FilePath& picture, bool copied) {
     const std::string pictureName = NameOf(picture);
     const std::set<std::string>& names = NamesIn(folder);
     const std::string_view base = sidecar_names::BaseName(pictureName);
+    const std::vector<std::string_view> related = NamesStartingWith(names, base.empty() ? pictureName : base);
     // Another picture of the base name still in the folder keeps the shared sidecar there.
     bool sharedStays = false;
     if (!copied && !base.empty()) {
-        for (const std::string& name : names) {
+        for (const std::string_view name : related) {
             if (name != pictureName && !sidecar_names::IsSidecar(name) && sidecar_names::BaseName(name) == base) {
                 sharedStays = true;
                 break;
@@ -54,10 +67,10 @@ FilePathList Sidecars::Find(const FilePath& picture, bool copied) {
         }
     }
     FilePathList found;
-    for (const std::string& name : names) {
+    for (const std::string_view name : related) {
         const Relation relation = sidecar_names::RelationOf(name, pictureName);
         if (relation == Relation::Own || (relation == Relation::SharedByBaseName && !sharedStays))
-            found.push_back(Join(folder, name));
+            found.push_back(Join(folder, std::string(name)));
     }
     return found;
 }
@@ -68,10 +81,12 @@ FilePathList Sidecars::Companions(const FilePath& picture) {
         return {};
     const FilePath folder = FolderOf(picture);
     const std::string_view base = sidecar_names::BaseName(pictureName);
+    if (base.empty())
+        return {};
     FilePathList found;
-    for (const std::string& name : NamesIn(folder)) {
+    for (const std::string_view name : NamesStartingWith(NamesIn(folder), base)) {
         if (sidecar_names::IsCameraRaw(name) && sidecar_names::BaseName(name) == base)
-            found.push_back(Join(folder, name));
+            found.push_back(Join(folder, std::string(name)));
     }
     return found;
 }

@@ -2,10 +2,20 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QThread>
 
 namespace pelldrake {
 
-BusyCursor::BusyCursor() : active_(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
+namespace {
+
+bool OnCursorThread() {
+    const auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    return application && QThread::currentThread() == application->thread();
+}
+
+} // namespace
+
+BusyCursor::BusyCursor() : active_(OnCursorThread()) {
     if (active_)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 }
@@ -13,6 +23,18 @@ BusyCursor::BusyCursor() : active_(qobject_cast<QGuiApplication*>(QCoreApplicati
 BusyCursor::~BusyCursor() {
     if (active_)
         QGuiApplication::restoreOverrideCursor();
+}
+
+BusyCursorLifted::BusyCursorLifted() {
+    if (!OnCursorThread())
+        return;
+    for (; QGuiApplication::overrideCursor(); ++lifted_)
+        QGuiApplication::restoreOverrideCursor();
+}
+
+BusyCursorLifted::~BusyCursorLifted() {
+    for (; lifted_ > 0; --lifted_)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
 } // namespace pelldrake

@@ -81,7 +81,8 @@ int CopyByReadWrite(int in, int out, const std::function<void()>& onChunk) {
         }
         if (!large)
             large.reset(new char[kBuffer]);
-        onChunk();
+        if (onChunk)
+            onChunk();
     }
 }
 
@@ -111,7 +112,8 @@ int CopyContents(int in, int out, off_t size, const std::function<void()>& onChu
         if (copied == 0)
             break; // the file shrank meanwhile; the size check of the caller notices
         left -= copied;
-        onChunk();
+        if (onChunk)
+            onChunk();
     }
     // Whatever grew after the size was taken follows too.
     return CopyByReadWrite(in, out, onChunk);

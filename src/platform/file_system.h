@@ -37,7 +37,7 @@ public:
     virtual FilePathList FolderNames(const FilePath& folder) = 0;
     virtual int MakeFolder(const FilePath& path) = 0;
     // A new file at target (which must not exist yet) with source's bytes, permission bits and
-    // modification time, calling onChunk after each few megabytes. Where the file system allows, the
+    // modification time, calling onChunk, when given, after each few megabytes. Where the file system allows, the
     // copy is made unnamed and the name appears only once it is complete; elsewhere, on failure,
     // target may hold part of the bytes.
     virtual int CopyFile(const FilePath& source, const FilePath& target, const std::function<void()>& onChunk) = 0;

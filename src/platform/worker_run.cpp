@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 
 namespace pelldrake {
 
@@ -54,6 +55,10 @@ private:
 // Often enough for a progress line that moves, rarely enough to cost the worker nothing.
 constexpr int kRelayIntervalMs = 50;
 
+// The stop check of the run under way, for OnUserInterfaceThread; touched on the user-interface
+// thread only.
+std::function<void()>* passStop = nullptr;
+
 } // namespace
 
 void RunOffThread(ProgressSink* shown, const std::function<void(ProgressSink&)>& work) {
@@ -76,17 +81,22 @@ void RunOffThread(ProgressSink* shown, const std::function<void(ProgressSink&)>&
         // Queued, so it is heard even when the loop has not started yet.
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
+    std::function<void()> stopCheck = [&] {
+        if (shown && shown->StopRequested())
+            relay.RequestStop();
+    };
+    std::function<void()>* const outerStop = std::exchange(passStop, &stopCheck);
     QTimer relayTimer;
     QObject::connect(&relayTimer, &QTimer::timeout, [&] {
         if (!shown || finished.load())
             return;
         relay.PassOn(*shown);
-        if (shown->StopRequested())
-            relay.RequestStop();
+        stopCheck();
     });
     relayTimer.start(kRelayIntervalMs);
     loop.exec();
     worker.join();
+    passStop = outerStop;
 }
 
 void OnUserInterfaceThread(const std::function<void()>& task) {
@@ -96,7 +106,14 @@ void OnUserInterfaceThread(const std::function<void()>& task) {
         return;
     }
     QMetaObject::invokeMethod(
-        application, [&task] { task(); }, Qt::BlockingQueuedConnection);
+        application,
+        [&task] {
+            task();
+            // A stop asked while the user answered reaches the work before it goes on.
+            if (passStop)
+                (*passStop)();
+        },
+        Qt::BlockingQueuedConnection);
 }
 
 } // namespace pelldrake

@@ -108,8 +108,8 @@ TEST(Sidecars, WithPairsOnARawFileIsTheCompanionOfItsJpegInIntakeAndInEveryDispo
     // The JPEG takes its raw file along, and the raw file its own sidecars and the shared ones.
     box.Sort(3, {"IMG_1.JPG"});
     DisposalRecord record;
-    DisposalContext context{box.board, box.fileSystem, box.prompter, [] {}, nullptr, &record, true};
-    CopyOrMoveFiles(context, 3, box.To(), false);
+    DisposalContext context{box.fileSystem, box.prompter, nullptr, &record, true};
+    CopyOrMoveFiles(box.board, context, 3, box.To(), false);
     for (const char* name : {"IMG_1.JPG", "IMG_1.CR2", "IMG_1.CR2.xmp", "IMG_1.CR2.PP3", "IMG_1.xmp", "IMG_1.AAE"})
         EXPECT_TRUE(box.In("to", name) && !box.In("from", name)) << name;
     DisposalUndo(box.fileSystem, box.prompter, record).Undo();

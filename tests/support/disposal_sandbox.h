@@ -77,8 +77,8 @@ struct DisposalSandbox {
 
     void Run(ListIndex list, const FilePath& folder, bool keepSource = false, ProgressSink* sink = nullptr,
              DisposalRecord* record = nullptr) {
-        DisposalContext context{board, fileSystem, prompter, [] {}, sink, record};
-        CopyOrMoveFiles(context, list, folder, keepSource);
+        DisposalContext context{fileSystem, prompter, sink, record};
+        CopyOrMoveFiles(board, context, list, folder, keepSource);
     }
 };
 

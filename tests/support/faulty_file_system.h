@@ -16,11 +16,14 @@ namespace pelldrake::testing {
 // The real disk, with faults on request: a disk that fills up from the n-th copy on (after
 // writing part of the file), a folder that refuses new files, moves that must cross file
 // systems, a copy that comes back short, hooks that change the disk under the program's feet,
-// and a trash that is there or not.
+// and a trash that is there or not. Its hooks and counts may be used from one other thread while
+// the test waits for it.
 class FaultyFileSystem : public FileSystem {
 public:
     // Runs before each copy or rename of a file, with its source and target.
     std::function<void(const FilePath& source, const FilePath& target)> beforeTransfer;
+    // Runs while the bytes of a copy are on their way.
+    std::function<void()> duringCopy;
     int diskFullFromCopy = 0;             // 1-based; 0 never
     std::map<FilePath, int> folderErrors; // a new name in this folder fails with the errno
     std::map<FilePath, int> removeErrors; // no name may leave this folder (removal, rename from)
@@ -50,7 +53,7 @@ public:
             return error;
         const bool diskFull = diskFullFromCopy > 0 && copies >= diskFullFromCopy;
         if (!diskFull && !shortCopy)
-            return disk_.CopyFile(source, target, onChunk);
+            return disk_.CopyFile(source, target, duringCopy ? duringCopy : onChunk);
         // Half the bytes reach the target, then the disk has no more room.
         QFile in(Decoded(source));
         if (!in.open(QIODevice::ReadOnly))

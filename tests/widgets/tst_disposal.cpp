@@ -1,6 +1,8 @@
 #include "board/ui/board_menu_bar.h"
 #include "disposal/ui/destination_dialog.h"
 #include "disposal/ui/disposal_commands.h"
+#include "platform/ui/stoppable_progress.h"
+#include "platform/worker_run.h"
 #include "resources/control_ids.h"
 #include "resources/menu_table.h"
 #include "support/board_fixture.h"
@@ -9,17 +11,22 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 using namespace pelldrake;
 using namespace pelldrake::testing;
@@ -262,15 +269,19 @@ private slots:
                 !at(QStringLiteral("from/d0.jpg")));
 
         // After it, "フォルダに移動" opens with the move chosen; "元のファイルも残す" copies. The
-        // overwrite question is asked without the busy cursor, the copy is made under it.
+        // overwrite question is asked on the window's thread without the busy cursor, the copy is
+        // made under it on a thread of its own.
         const FilePathList copied = files(QStringLiteral("c"), 2);
         dir_->Write(QStringLiteral("to/c1.jpg"), "old");
         Fill(window, 4, copied);
         bool moveChosen = false;
         std::vector<bool> busyWhileCopying;
+        std::vector<QThread*> askedOn;
         fileSystem_.beforeTransfer = [&](const FilePath&, const FilePath&) {
-            busyWhileCopying.push_back(QGuiApplication::overrideCursor() != nullptr);
+            busyWhileCopying.push_back(QGuiApplication::overrideCursor() != nullptr &&
+                                       QThread::currentThread() != qApp->thread());
         };
+        fixture.prompter.whileAsking = [&] { askedOn.push_back(QThread::currentThread()); };
         fixture.prompter.answers = {PromptAnswer::Yes};
         run(menu_ids::kMoveToFolderFirst + 4, [&](DestinationDialog& dialog) {
             moveChosen = Checked(dialog, kMove);
@@ -279,7 +290,9 @@ private slots:
             click(dialog, ids::kOk);
         });
         fileSystem_.beforeTransfer = nullptr;
+        fixture.prompter.whileAsking = nullptr;
         QVERIFY(moveChosen);
+        QCOMPARE(askedOn, std::vector<QThread*>{qApp->thread()});
         QCOMPARE(board.List(4).Count(), 0);
         QCOMPARE(dir_->Read(QStringLiteral("to/c1.jpg")), QByteArray("c"));
         QVERIFY(at(QStringLiteral("from/c0.jpg")) && at(QStringLiteral("from/c1.jpg")) &&
@@ -368,6 +381,38 @@ private slots:
         menu->UpdateStates();
         QVERIFY(!menu->action(menu_ids::kDeleteAll)->isEnabled());
         QCOMPARE(board.TotalCount(), 0);
+
+        // "中止" ends a move after the file it is on: the files still waiting keep their entries, and
+        // one undo takes back what was done. A key pressed meanwhile is refused, not kept for later.
+        const FilePathList stopped = files(QStringLiteral("h"), 3);
+        Fill(window, 8, stopped);
+        fileSystem_.beforeTransfer = [&](const FilePath& source, const FilePath&) {
+            // A slow first file, long enough for the progress to show.
+            if (source == stopped[0])
+                std::this_thread::sleep_for(std::chrono::milliseconds(StoppableProgress::kShowAfterMs + 100));
+            if (source != stopped[1])
+                return;
+            OnUserInterfaceThread([&] {
+                QTRY_VERIFY(qobject_cast<QProgressDialog*>(QApplication::activeModalWidget()));
+                QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+                QWidget* stop = QApplication::activeModalWidget()->findChild<QPushButton*>();
+                QTest::mouseClick(stop, Qt::LeftButton, {}, stop->rect().center());
+            });
+        };
+        run(menu_ids::kMoveToFolderFirst + 8, [&](DestinationDialog& dialog) {
+            typeFolder(dialog, to);
+            if (Checked(dialog, kKeepSource))
+                click(dialog, kKeepSource);
+            click(dialog, ids::kOk);
+        });
+        fileSystem_.beforeTransfer = nullptr;
+        QCOMPARE(board.List(8).Entries(), FilePathList({stopped[2]}));
+        QVERIFY(at(QStringLiteral("to/h0.jpg")) && at(QStringLiteral("to/h1.jpg")) &&
+                at(QStringLiteral("from/h2.jpg")));
+        window.RunCommand(menu_ids::kUndo);
+        QCOMPARE(board.List(8).Entries(), stopped);
+        QVERIFY(at(QStringLiteral("from/h0.jpg")) && at(QStringLiteral("from/h1.jpg")) &&
+                !at(QStringLiteral("to/h1.jpg")));
     }
 };
 

@@ -9,9 +9,12 @@
 #include "disposal/disposal_undo.h"
 #include "disposal/dispose_command.h"
 #include "disposal/ui/destination_dialog.h"
-#include "disposal/ui/repaint_pacer.h"
 #include "intake/clipboard_exchange.h"
+#include "platform/busy_cursor.h"
 #include "platform/prompter.h"
+#include "platform/ui/stoppable_progress.h"
+#include "platform/ui_thread_prompter.h"
+#include "platform/worker_run.h"
 #include "resources/control_ids.h"
 #include "resources/menu_table.h"
 
@@ -76,17 +79,22 @@ void DisposalCommands::DisposeList(int id) {
     const JournalSync synced(board_);
 
     if (choice.page == DestinationPage::Files) {
-        DisposalRecord record;
-        FilePathList sidecarsLeft;
         if (choice.folder.empty()) {
-            FilePathList stayed = DeleteListFiles(board_, *fileSystem_, list, &record, &sidecarsLeft, WithCompanions());
-            KeepForUndo(std::move(record));
-            stayed.insert(stayed.end(), sidecarsLeft.begin(), sidecarsLeft.end());
-            TellFilesThatStayed(stayed);
+            TrashLists(list);
             return;
         }
-        DisposalContext context{board_, *fileSystem_, prompter_, RepaintPacer(), progress_, &record, WithCompanions()};
-        CopyOrMoveFiles(context, list, choice.folder, choice.keepSource);
+        // The other thread reads the list's entries, which the run lock holds still; the lists
+        // change in one step once the files are done.
+        const FilePathList& entries = board_.List(list).Entries();
+        const bool withCompanions = WithCompanions();
+        DisposalRecord record;
+        CopyOrMoveOutcome outcome;
+        OffThread([&](ProgressSink& relay) {
+            UiThreadPrompter asking(prompter_);
+            DisposalContext context{*fileSystem_, asking, &relay, &record, withCompanions};
+            outcome = CopyOrMoveEntries(context, entries, choice.folder, choice.keepSource);
+        });
+        ApplyCopyOrMove(board_, prompter_, list, std::move(outcome));
         KeepForUndo(std::move(record));
         return;
     }
@@ -101,9 +109,27 @@ void DisposalCommands::DisposeList(int id) {
 void DisposalCommands::DeleteAll() {
     const RunLock::Scope running(board_.runLock());
     const JournalSync synced(board_);
+    TrashLists(std::nullopt);
+}
+
+template <typename Work> void DisposalCommands::OffThread(Work work) {
+    // A million files take minutes to move: the window goes on painting and answering, and after
+    // half a second offers "中止", which stops the run after the file it is on.
+    const BusyCursor busy;
+    StoppableProgress progress(progress_, boardWindow_);
+    RunOffThread(&progress, work);
+    progress.Finish();
+}
+
+void DisposalCommands::TrashLists(std::optional<ListIndex> list) {
+    std::vector<ListTrashing> lists = ListsToTrash(board_, list);
+    const bool withCompanions = WithCompanions();
     DisposalRecord record;
     FilePathList sidecarsLeft;
-    FilePathList stayed = DeleteAllLists(board_, *fileSystem_, &record, &sidecarsLeft, WithCompanions());
+    OffThread([&](ProgressSink& relay) {
+        sidecarsLeft = TrashEntries(*fileSystem_, lists, &record, withCompanions, &relay);
+    });
+    FilePathList stayed = ApplyTrashing(board_, lists);
     KeepForUndo(std::move(record));
     stayed.insert(stayed.end(), sidecarsLeft.begin(), sidecarsLeft.end());
     TellFilesThatStayed(stayed);

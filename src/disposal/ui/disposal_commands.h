@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -44,6 +45,11 @@ public:
     void setClipboardExport(std::function<void(ListIndex)> exportList) { clipboardExport_ = std::move(exportList); }
 
 private:
+    // Runs the file work of a disposal on a thread of its own, under the wait cursor and a progress
+    // that can stop it.
+    template <typename Work> void OffThread(Work work);
+    // The list, or with none every list, to the trash; the user is told what stayed.
+    void TrashLists(std::optional<ListIndex> list);
     void TellFilesThatStayed(const FilePathList& stayed);
     // Lets the history take the files back with the list.
     void KeepForUndo(DisposalRecord record);
