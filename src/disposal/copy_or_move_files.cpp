@@ -117,8 +117,11 @@ void ApplyCopyOrMove(Board& board, Prompter& prompter, ListIndex list, CopyOrMov
     ClassList& disposed = board.List(list);
     {
         const BulkUpdate bulk(disposed);
+        const auto from = static_cast<std::ptrdiff_t>(outcome.unhandledFrom);
         const FilePathList& entries = disposed.Entries();
-        FilePathList unhandled(entries.begin() + static_cast<std::ptrdiff_t>(outcome.unhandledFrom), entries.end());
+        const std::vector<FileIdentity>& files = disposed.Identities();
+        EntryBatch unhandled{FilePathList(entries.begin() + from, entries.end()),
+                             std::vector<FileIdentity>(files.begin() + from, files.end())};
         disposed.Clear();
         disposed.RestoreEntries(std::move(unhandled));
         board.ResyncPane(list, 0);

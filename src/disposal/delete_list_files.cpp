@@ -58,10 +58,20 @@ FilePathList ApplyTrashing(Board& board, const std::vector<ListTrashing>& lists)
     FilePathList stayed;
     for (const ListTrashing& trashing : lists) {
         ClassList& disposed = board.List(trashing.list);
-        // What the user sorted and the trash refused or a stop spared is not lost from the board.
-        FilePathList kept = trashing.stayed;
-        kept.insert(kept.end(), trashing.entries->begin() + static_cast<std::ptrdiff_t>(trashing.unhandledFrom),
-                    trashing.entries->end());
+        // What the user sorted and the trash refused or a stop spared is not lost from the board,
+        // nor the file each entry names. The refused ones are entries in the list's order.
+        const FilePathList& entries = *trashing.entries;
+        const std::vector<FileIdentity>& files = disposed.Identities();
+        EntryBatch kept;
+        std::size_t refused = 0;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (i >= trashing.unhandledFrom ||
+                (refused < trashing.stayed.size() && entries[i] == trashing.stayed[refused])) {
+                if (i < trashing.unhandledFrom)
+                    ++refused;
+                kept.push_back(entries[i], files[i]);
+            }
+        }
         stayed.insert(stayed.end(), trashing.stayed.begin(), trashing.stayed.end());
         disposed.Clear();
         disposed.RestoreEntries(std::move(kept));
