@@ -7,6 +7,7 @@
 #include "intake/thumbnail_cache.h"
 #include "platform/busy_cursor.h"
 #include "platform/file_info.h"
+#include "platform/parallel_for.h"
 #include "platform/path_text.h"
 
 #include <optional>
@@ -38,6 +39,8 @@ bool DuplicateIndex::Contains(std::string_view path) const {
 }
 
 namespace {
+
+constexpr std::size_t kExaminedTogether = 4096;
 
 // The camera raw files among the candidates that have a JPEG of their base name beside them.
 std::unordered_set<std::string> RawsPairedWithJpegs(const FilePathList& candidates) {
@@ -106,6 +109,14 @@ std::optional<EntryBatch> ExamineCandidates(const Board& board, const SettingsFi
                     files.insert(identity);
             }
         }
+        // Edits and ratings beside a picture follow it, as a raw file follows its JPEG; they
+        // are never entries of their own.
+        const auto wanted = [&](const FilePath& path) {
+            return !sidecar_names::IsSidecar(pathText.FileName(path)) && !pairedRaws.count(path) &&
+                   ExtensionFilter::Accepts(path, patterns, applyExtensionFilter, bypassFilter, pathText);
+        };
+        // The files are looked at a block at a time on every core, then taken in order.
+        std::vector<std::optional<FileInfo>> examined;
         for (std::size_t i = 0; i < candidates.size(); ++i) {
             const FilePath& path = candidates[i];
             if (progress && i % 256 == 0) {
@@ -113,16 +124,20 @@ std::optional<EntryBatch> ExamineCandidates(const Board& board, const SettingsFi
                 if (progress->StopRequested())
                     return std::nullopt; // stopped: the lists stay as they were
             }
+            if (i % kExaminedTogether == 0) {
+                examined.assign(std::min(kExaminedTogether, candidates.size() - i), std::nullopt);
+                ParallelFor(examined.size(), [&](std::size_t begin, std::size_t end) {
+                    for (std::size_t k = begin; k < end; ++k) {
+                        if (wanted(candidates[i + k]))
+                            examined[k] = StatPath(candidates[i + k]);
+                    }
+                });
+            }
             if (thumbnailCache.Matches(path)) {
                 thumbnailCache.Remove(path); // a cache that cannot be removed is still not added
                 continue;
             }
-            // Edits and ratings beside a picture follow it, as a raw file follows its JPEG; they
-            // are never entries of their own.
-            if (sidecar_names::IsSidecar(pathText.FileName(path)) || pairedRaws.count(path) ||
-                !ExtensionFilter::Accepts(path, patterns, applyExtensionFilter, bypassFilter, pathText))
-                continue;
-            const auto info = StatPath(path);
+            const std::optional<FileInfo>& info = examined[i % kExaminedTogether];
             if (!info || !info->IsRegular())
                 continue;
             if (index.Contains(path) || !files.insert(info->identity()).second)
