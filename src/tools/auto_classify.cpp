@@ -2,6 +2,7 @@
 
 #include "board/board.h"
 #include "platform/file_info.h"
+#include "platform/parallel_for.h"
 #include "platform/path_text.h"
 #include "platform/profile_file.h"
 #include "tools/match_wildcard.h"
@@ -27,6 +28,7 @@ std::optional<FileFacts> LookUp(const FilePath& path) {
 
 // Reports this often: each costs a lock on the worker's side.
 constexpr std::size_t kReportEvery = 4096;
+constexpr std::size_t kExaminedTogether = 4096;
 
 bool IsList(int index) {
     return index >= 0 && index < kListCount;
@@ -121,6 +123,8 @@ ClassifyOutcome FindMatches(const ScannedLists& lists, const ClassifyConditions&
         // would take time growing with the square of its length.
         EntryBatch kept;
         bool anyTaken = false;
+        // The files are looked at a block at a time on every core, then taken in order.
+        std::vector<char> matches;
         for (std::size_t i = 0; i < entries.size(); ++i, ++done) {
             if (progress && done % kReportEvery == 0) {
                 if (progress->StopRequested()) {
@@ -130,8 +134,17 @@ ClassifyOutcome FindMatches(const ScannedLists& lists, const ClassifyConditions&
                 }
                 progress->Report(done, total, entries[i]);
             }
-            const std::optional<FileFacts> facts = LookUp(entries[i]);
-            if (facts && rules.Matches(paths.FileName(entries[i]), facts->size, facts->modified)) {
+            if (i % kExaminedTogether == 0) {
+                matches.assign(std::min(kExaminedTogether, entries.size() - i), 0);
+                ParallelFor(matches.size(), [&](std::size_t begin, std::size_t end) {
+                    for (std::size_t k = begin; k < end; ++k) {
+                        const FilePath& path = entries[i + k];
+                        const std::optional<FileFacts> facts = LookUp(path);
+                        matches[k] = facts && rules.Matches(paths.FileName(path), facts->size, facts->modified);
+                    }
+                });
+            }
+            if (matches[i % kExaminedTogether]) {
                 if (!anyTaken) {
                     const auto end = static_cast<std::ptrdiff_t>(i);
                     kept.paths.assign(entries.begin(), entries.begin() + end);
