@@ -4,7 +4,7 @@
 // $TMPDIR, /dev/shm when unset, and times the long runs over them against bare baselines: adding
 // the folder, the bulk classification, saving and loading the work state. A timer ticking every
 // 5 ms, as a window manager's ping, gives the longest time each run leaves the window's events
-// waiting.
+// waiting. The board keeps its recovery journal meanwhile, as in the program.
 //
 //   drive_scale [--entries N] [--presses N] [--tree]
 //
@@ -13,6 +13,7 @@
 // programs); each is given as median / p95 / max. Run with QT_QPA_PLATFORM=offscreen.
 
 #include "../tests/support/scripted_prompter.h"
+#include "app/startup/board_recovery.h"
 #include "bare_walk.h"
 #include "board/moves.h"
 #include "board/ui/classify_board_dialog.h"
@@ -31,6 +32,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -219,6 +221,11 @@ void RunTree(ClassifyBoardDialog& window) {
     std::printf("\ntree of %d files under %s made in %.0f ms\n", entries, qPrintable(temp.path()), makeMs);
     Board& board = window.board();
     board.history().Forget();
+    // Every change goes to the recovery journal, as in the program.
+    testing::ScriptedPrompter quiet;
+    BoardRecovery recovery(QFile::encodeName(temp.filePath(QStringLiteral("recovery"))).toStdString(), quiet);
+    recovery.Begin(board);
+    const auto endRecovery = qScopeGuard([&] { recovery.End(board); });
     const SettingsFile settings(temp.filePath(QStringLiteral("pelldrake.INI")));
     QLabel statusLine;
     StatusProgress status(&statusLine);

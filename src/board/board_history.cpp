@@ -45,17 +45,15 @@ BoardHistory::Scope::~Scope() {
 
 void BoardHistory::Inserted(ListIndex list, int index, const FilePath& path) {
     if (journal_)
-        journal_->Record(ListChange{ListChange::Kind::Insert, list, index, path});
+        journal_->RecordInsert(list, index, path);
     // The path stays in the list; undo takes it from there when it removes the entry again, so an
     // intake of a million files is not held twice.
     Keep(ListChange{ListChange::Kind::Insert, list, index, {}});
 }
 
 void BoardHistory::InsertedRun(ListIndex list, const std::vector<FilePath>& paths) {
-    if (journal_) {
-        for (std::size_t i = 0; i < paths.size(); ++i)
-            journal_->Record(ListChange{ListChange::Kind::Insert, list, static_cast<int>(i), paths[i]});
-    }
+    if (journal_)
+        journal_->RecordInsertRun(list, 0, paths);
     if (!paths.empty())
         Keep(ListChange{ListChange::Kind::Insert, list, 0, {}, static_cast<int>(paths.size())});
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace pelldrake {
 
@@ -42,6 +43,15 @@ class ListChangeSink {
 public:
     virtual ~ListChangeSink() = default;
     virtual void Record(const ListChange& change) = 0;
+    // An insert, without a change to copy the path into: a run of a million costs no copies.
+    virtual void RecordInsert(ListIndex list, int index, std::string_view path) {
+        Record(ListChange{ListChange::Kind::Insert, list, index, FilePath(path)});
+    }
+    // paths inserted at first, first + 1, …
+    virtual void RecordInsertRun(ListIndex list, int first, const FilePathList& paths) {
+        for (std::size_t i = 0; i < paths.size(); ++i)
+            RecordInsert(list, first + static_cast<int>(i), paths[i]);
+    }
     virtual void Commit() = 0;
     // Waits until what was committed is on the disk.
     virtual void Sync() {}

@@ -1,6 +1,7 @@
 #include "state/journal_record.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace pelldrake::journal_record {
 
@@ -9,11 +10,6 @@ namespace {
 constexpr std::size_t kFixedBytes = 1 + 1 + 4; // kind, list, index
 constexpr std::size_t kChecksumBytes = 4;
 constexpr std::uint32_t kLargestRecord = 1 << 24; // far beyond any path a system accepts
-
-void PutU32(std::uint32_t value, std::string& out) {
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<char>((value >> shift) & 0xFF));
-}
 
 std::uint32_t GetU32(std::string_view data, std::size_t at) {
     std::uint32_t value = 0;
@@ -35,13 +31,40 @@ std::uint32_t Checksum(std::string_view bytes) {
 } // namespace
 
 void Append(const ListChange& change, std::string& out) {
-    PutU32(static_cast<std::uint32_t>(kFixedBytes + change.path.size() + kChecksumBytes), out);
-    const std::size_t body = out.size();
-    out.push_back(static_cast<char>(change.kind));
-    out.push_back(static_cast<char>(change.list));
-    PutU32(static_cast<std::uint32_t>(change.index), out);
-    out.append(change.path);
-    PutU32(Checksum(std::string_view(out).substr(body)), out);
+    const std::size_t start = out.size();
+    AppendUnsealed(change.kind, change.list, change.index, change.path, out);
+    std::string sealed = out.substr(start);
+    Seal(sealed);
+    out.replace(start, sealed.size(), sealed);
+}
+
+void AppendUnsealed(ListChange::Kind kind, ListIndex list, int index, std::string_view path, std::string& out) {
+    const std::size_t start = out.size();
+    out.resize(start + 4 + kFixedBytes + path.size() + kChecksumBytes);
+    char* at = out.data() + start;
+    const auto put = [&at](std::uint32_t value) {
+        for (int shift = 0; shift < 32; shift += 8)
+            *at++ = static_cast<char>((value >> shift) & 0xFF);
+    };
+    put(static_cast<std::uint32_t>(kFixedBytes + path.size() + kChecksumBytes));
+    *at++ = static_cast<char>(kind);
+    *at++ = static_cast<char>(list);
+    put(static_cast<std::uint32_t>(index));
+    std::memcpy(at, path.data(), path.size());
+}
+
+void Seal(std::string& data) {
+    std::size_t offset = 0;
+    while (data.size() - offset >= 4) {
+        const std::uint32_t size = GetU32(data, offset);
+        if (size < kFixedBytes + kChecksumBytes || data.size() - offset - 4 < size)
+            return;
+        const std::size_t bodySize = size - kChecksumBytes;
+        const std::uint32_t checksum = Checksum(std::string_view(data).substr(offset + 4, bodySize));
+        for (std::size_t i = 0; i < kChecksumBytes; ++i)
+            data[offset + 4 + bodySize + i] = static_cast<char>((checksum >> (8 * i)) & 0xFF);
+        offset += 4 + size;
+    }
 }
 
 std::optional<ListChange> Next(std::string_view data, std::size_t& offset) {

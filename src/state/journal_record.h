@@ -13,6 +13,14 @@ namespace pelldrake::journal_record {
 
 void Append(const ListChange& change, std::string& out);
 
+// The same record with its checksum left for Seal: the checksum is most of a record's cost, and
+// a million records are sealed on another thread than the one that has to answer the user.
+// The bytes a record takes beyond its path.
+inline constexpr std::size_t kOverheadBytes = 4 + 1 + 1 + 4 + 4;
+void AppendUnsealed(ListChange::Kind kind, ListIndex list, int index, std::string_view path, std::string& out);
+// Gives every record of data, whole records from its start, its checksum.
+void Seal(std::string& data);
+
 // The record at offset, which moves past it; nothing at the end or at a damaged record.
 std::optional<ListChange> Next(std::string_view data, std::size_t& offset);
 

@@ -111,7 +111,23 @@ RecoveryJournal::~RecoveryJournal() {
 
 void RecoveryJournal::Record(const ListChange& change) {
     if (!failed_)
-        journal_record::Append(change, pending_);
+        journal_record::AppendUnsealed(change.kind, change.list, change.index, change.path, pending_);
+}
+
+void RecoveryJournal::RecordInsert(ListIndex list, int index, std::string_view path) {
+    if (!failed_)
+        journal_record::AppendUnsealed(ListChange::Kind::Insert, list, index, path, pending_);
+}
+
+void RecoveryJournal::RecordInsertRun(ListIndex list, int first, const FilePathList& paths) {
+    if (failed_)
+        return;
+    std::size_t bytes = pending_.size();
+    for (const FilePath& path : paths)
+        bytes += journal_record::kOverheadBytes + path.size();
+    pending_.reserve(bytes);
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        journal_record::AppendUnsealed(ListChange::Kind::Insert, list, first + static_cast<int>(i), paths[i], pending_);
 }
 
 void RecoveryJournal::Commit() {
@@ -119,13 +135,24 @@ void RecoveryJournal::Commit() {
         pending_.clear();
         return;
     }
-    // One write: the kernel holds it even if the program is killed the next moment.
-    failed_ = !WriteAll(fd_, pending_);
     journalBytes_ += pending_.size();
-    pending_.clear();
     bool snapshotDue = false;
     {
-        const std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
+        failed_ = writeFailed_;
+        if (pending_.size() > kMostWrittenHere || writesLeft_ > 0) {
+            ++writesLeft_;
+            writes_.push_back({fd_, std::move(pending_)});
+            pending_ = {};
+            wake_.notify_one();
+        } else {
+            lock.unlock();
+            // One write: the kernel holds it even if the program is killed the next moment.
+            journal_record::Seal(pending_);
+            failed_ = !WriteAll(fd_, pending_);
+            pending_.clear();
+            lock.lock();
+        }
         unsynced_ = true;
         snapshotDue = !writingSnapshot_ && journalBytes_ >= std::max(leastBeforeSnapshot_, 2 * snapshotBytes_);
     }
@@ -159,7 +186,20 @@ void RecoveryJournal::Work() {
     std::unique_lock lock(mutex_);
     auto lastSync = std::chrono::steady_clock::now();
     for (;;) {
-        wake_.wait_for(lock, kSyncInterval, [this] { return stop_ || job_ != nullptr; });
+        wake_.wait_for(lock, kSyncInterval, [this] { return stop_ || job_ != nullptr || !writes_.empty(); });
+        // Records first: a snapshot job comes after the records of the journal it closes.
+        if (!writes_.empty()) {
+            QueuedWrite write = std::move(writes_.front());
+            writes_.pop_front();
+            lock.unlock();
+            const bool written = WriteQueued(write);
+            lock.lock();
+            writeFailed_ = writeFailed_ || !written;
+            --writesLeft_;
+            unsynced_ = true;
+            idle_.notify_all();
+            continue;
+        }
         if (job_) {
             std::unique_ptr<SnapshotJob> job = std::move(job_);
             lock.unlock();
@@ -181,6 +221,13 @@ void RecoveryJournal::Work() {
         if (stop_)
             return;
     }
+}
+
+bool RecoveryJournal::WriteQueued(QueuedWrite& write) {
+    journal_record::Seal(write.records);
+    const bool written = WriteAll(write.fd, write.records);
+    write.records = {};
+    return written;
 }
 
 void RecoveryJournal::WriteSnapshot(SnapshotJob& job) {
@@ -208,6 +255,10 @@ void RecoveryJournal::WriteSnapshot(SnapshotJob& job) {
 void RecoveryJournal::Sync() {
     if (fd_ < 0)
         return;
+    {
+        std::unique_lock lock(mutex_);
+        idle_.wait(lock, [this] { return writesLeft_ == 0; });
+    }
     ::fdatasync(fd_);
     const std::lock_guard lock(mutex_);
     unsynced_ = false;
@@ -215,7 +266,7 @@ void RecoveryJournal::Sync() {
 
 void RecoveryJournal::WaitForSnapshot() {
     std::unique_lock lock(mutex_);
-    idle_.wait(lock, [this] { return !writingSnapshot_; });
+    idle_.wait(lock, [this] { return !writingSnapshot_ && writesLeft_ == 0; });
 }
 
 void RecoveryJournal::StopWorker() {

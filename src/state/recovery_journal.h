@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -30,7 +31,13 @@ public:
     RecoveryJournal& operator=(const RecoveryJournal&) = delete;
 
     void Record(const ListChange& change) override;
+    void RecordInsert(ListIndex list, int index, std::string_view path) override;
+    void RecordInsertRun(ListIndex list, int first, const FilePathList& paths) override;
     void Commit() override;
+
+    // What one command changed up to this size is sealed and written here at once; beyond it (an
+    // intake of a million files), the worker seals and writes it while the window answers.
+    static constexpr std::size_t kMostWrittenHere = std::size_t{1} << 20;
 
     // Waits until what was written is on the disk: a disposal changed files the lists name.
     void Sync() override;
@@ -62,8 +69,18 @@ private:
     std::size_t leastBeforeSnapshot_ = kLeastBeforeSnapshot;
     bool failed_ = false;
 
+    struct QueuedWrite {
+        int fd = -1;
+        std::string records;
+    };
+    bool WriteQueued(QueuedWrite& write);
+
     // Shared with the worker, under mutex_.
     std::mutex mutex_;
+    std::deque<QueuedWrite> writes_;
+    // Written or being written by the worker; later records wait behind them, in order.
+    std::size_t writesLeft_ = 0;
+    bool writeFailed_ = false;
     std::condition_variable wake_;
     std::condition_variable idle_;
     std::unique_ptr<SnapshotJob> job_;

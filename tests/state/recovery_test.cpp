@@ -81,6 +81,15 @@ TEST(RecoveryTest, TheFilesGiveBackTheBoardAfterEveryCommandAcrossSnapshotsAndAT
     Lists before;
     for (int command = 0; command < 400; ++command) {
         before = ListsOf(board);
+        if (command % 150 == 75) {
+            // An intake too large to write at once: the commands after it must still follow it.
+            const BoardHistory::Scope step(board.history());
+            FilePathList many;
+            for (int i = 0; i < 12'000; ++i)
+                many.push_back("/pictures/a folder with a long name/" + std::to_string(fresh++) + std::string(60, 'x'));
+            board.AppendAndShow(kUnclassified, std::move(many));
+            continue;
+        }
         RandomCommand(board, random, fresh);
         if (command % 37 == 0) {
             journal->WaitForSnapshot();
@@ -94,6 +103,12 @@ TEST(RecoveryTest, TheFilesGiveBackTheBoardAfterEveryCommandAcrossSnapshotsAndAT
     EXPECT_LE(files->JournalGenerations().size(), 2u);
 
     // A kill in the middle of the last write leaves part of its record: the command before counts.
+    before = ListsOf(board);
+    {
+        const BoardHistory::Scope step(board.history());
+        board.AppendAndShow(kUnclassified, {"/pictures/last.JPG"});
+    }
+    journal->WaitForSnapshot();
     const FilePath last = files->JournalPath(journal->generation());
     const auto size = std::filesystem::file_size(last);
     if (size > 3) {
