@@ -246,11 +246,14 @@ void RunTree(ClassifyBoardDialog& window) {
         StoppableProgress progress(&status, &window);
         board.CloseGaps();
         std::optional<EntryBatch> added;
+        const int first = board.List(kUnclassified).Count();
         RunOffThread(&progress, [&](ProgressSink& relay) {
             FilePathList candidates;
             if (ScanFolder(candidates, root, true, &relay))
                 added = ExamineCandidates(board, settings, false, std::move(candidates), false, kNativePathCase, &relay,
                                           {root});
+            if (added)
+                board.history().PrepareRun(*added, kUnclassified, first);
         });
         if (added)
             board.AppendAndShow(kUnclassified, std::move(*added));

@@ -51,11 +51,21 @@ void BoardHistory::Inserted(ListIndex list, int index, const FilePath& path) {
     Keep(ListChange{ListChange::Kind::Insert, list, index, {}});
 }
 
-void BoardHistory::InsertedRun(ListIndex list, const std::vector<FilePath>& paths) {
-    if (journal_)
-        journal_->RecordInsertRun(list, 0, paths);
+void BoardHistory::InsertedRun(ListIndex list, int first, const std::vector<FilePath>& paths,
+                               EntryBatch::PreparedRecords* prepared) {
+    if (journal_) {
+        if (prepared && prepared->list == list && prepared->first == first && !prepared->records.empty())
+            journal_->RecordPrepared(std::move(prepared->records));
+        else
+            journal_->RecordInsertRun(list, first, paths);
+    }
     if (!paths.empty())
-        Keep(ListChange{ListChange::Kind::Insert, list, 0, {}, static_cast<int>(paths.size())});
+        Keep(ListChange{ListChange::Kind::Insert, list, first, {}, static_cast<int>(paths.size())});
+}
+
+void BoardHistory::PrepareRun(EntryBatch& batch, ListIndex list, int first) const {
+    if (journal_)
+        batch.journal = {list, first, journal_->PrepareInsertRun(list, first, batch.paths)};
 }
 
 void BoardHistory::Removed(ListIndex list, int index, const FilePath& path, const FileIdentity& identity) {

@@ -36,8 +36,9 @@ public:
 
     // Called by the lists before each change.
     void Inserted(ListIndex list, int index, const FilePath& path);
-    // paths become the entries of an empty list.
-    void InsertedRun(ListIndex list, const std::vector<FilePath>& paths);
+    // paths are appended at first, the list's count; prepared, when it fits, is their journal.
+    void InsertedRun(ListIndex list, int first, const std::vector<FilePath>& paths,
+                     EntryBatch::PreparedRecords* prepared = nullptr);
     void Removed(ListIndex list, int index, const FilePath& path, const FileIdentity& identity);
     void Cleared(ListIndex list, EntryBatch&& entries);
     void PositionChanging(ListIndex list, int position);
@@ -45,6 +46,10 @@ public:
 
     // The recovery journal, or none.
     void setJournal(ListChangeSink* journal) { journal_ = journal; }
+    // For ListChangeSink::PrepareInsertRun on another thread, while the lists are held still.
+    const ListChangeSink* journal() const { return journal_; }
+    // Prepares the journal's records of batch going in at the end of list as it stands.
+    void PrepareRun(EntryBatch& batch, ListIndex list, int first) const;
     // Waits until the journal is on the disk: after a disposal, whose files the lists name.
     void SyncJournal();
 

@@ -44,14 +44,16 @@ void ClassList::Clear() {
 void ClassList::RestoreEntries(EntryBatch&& entries) {
     if (entries.identities.size() != entries.paths.size())
         entries.identities.resize(entries.paths.size());
+    if (history_)
+        history_->InsertedRun(index_, Count(), entries.paths, &entries.journal);
     if (!entries_.empty()) {
         Reserve(Count() + static_cast<int>(entries.size()));
-        for (std::size_t i = 0; i < entries.size(); ++i)
-            Append(std::move(entries.paths[i]), entries.identities[i]);
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            entries_.push_back(std::move(entries.paths[i]));
+            identities_.push_back(entries.identities[i]);
+        }
         return;
     }
-    if (history_)
-        history_->InsertedRun(index_, entries.paths);
     entries_.Assign(std::move(entries.paths));
     identities_.Assign(std::move(entries.identities));
 }

@@ -3,6 +3,7 @@
 #include "core/types.h"
 #include "platform/file_info.h"
 
+#include <string>
 #include <vector>
 
 namespace pelldrake {
@@ -14,6 +15,15 @@ namespace pelldrake {
 struct EntryBatch {
     FilePathList paths;
     std::vector<FileIdentity> identities;
+
+    // The journal's records of this batch going in at first of list, made by the thread that
+    // gathered it (ListChangeSink::PrepareInsertRun); used only if the batch goes exactly there.
+    struct PreparedRecords {
+        ListIndex list = -1;
+        int first = 0;
+        std::string records;
+    };
+    PreparedRecords journal{};
 
     std::size_t size() const { return paths.size(); }
     bool empty() const { return paths.empty(); }

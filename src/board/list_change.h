@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace pelldrake {
@@ -52,6 +53,12 @@ public:
         for (std::size_t i = 0; i < paths.size(); ++i)
             RecordInsert(list, first + static_cast<int>(i), paths[i]);
     }
+    // The records RecordInsertRun would make, made on any thread ahead of the change by the thread
+    // that gathered the paths, so that a run of a million costs the window no encoding. Empty
+    // when the sink has no use for them.
+    virtual std::string PrepareInsertRun(ListIndex, int, const FilePathList&) const { return {}; }
+    // Takes what PrepareInsertRun made, in place of RecordInsertRun.
+    virtual void RecordPrepared(std::string&&) {}
     virtual void Commit() = 0;
     // Waits until what was committed is on the disk.
     virtual void Sync() {}

@@ -120,14 +120,28 @@ void RecoveryJournal::RecordInsert(ListIndex list, int index, std::string_view p
 }
 
 void RecoveryJournal::RecordInsertRun(ListIndex list, int first, const FilePathList& paths) {
-    if (failed_)
-        return;
-    std::size_t bytes = pending_.size();
+    if (!failed_)
+        RecordPrepared(PrepareInsertRun(list, first, paths));
+}
+
+std::string RecoveryJournal::PrepareInsertRun(ListIndex list, int first, const FilePathList& paths) const {
+    std::size_t bytes = 0;
     for (const FilePath& path : paths)
         bytes += journal_record::kOverheadBytes + path.size();
-    pending_.reserve(bytes);
+    std::string records;
+    records.reserve(bytes);
     for (std::size_t i = 0; i < paths.size(); ++i)
-        journal_record::AppendUnsealed(ListChange::Kind::Insert, list, first + static_cast<int>(i), paths[i], pending_);
+        journal_record::AppendUnsealed(ListChange::Kind::Insert, list, first + static_cast<int>(i), paths[i], records);
+    return records;
+}
+
+void RecoveryJournal::RecordPrepared(std::string&& records) {
+    if (failed_)
+        return;
+    if (pending_.empty())
+        pending_ = std::move(records);
+    else
+        pending_ += records;
 }
 
 void RecoveryJournal::Commit() {

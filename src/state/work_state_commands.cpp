@@ -135,6 +135,9 @@ void LoadWorkStateFile(Board& board, Prompter& prompter, const FilePath& path, c
                 return !relay.StopRequested();
             };
             read = ReadWorkState(path, callbacks);
+            // The lists are emptied before they take what was read.
+            for (ListIndex list = 0; list < kListCount; ++list)
+                board.history().PrepareRun(read.lists[static_cast<std::size_t>(list)], list, 0);
         });
         result = read.result;
         PutOnBoard(board, std::move(read));

@@ -87,7 +87,9 @@ TEST(RecoveryTest, TheFilesGiveBackTheBoardAfterEveryCommandAcrossSnapshotsAndAT
             FilePathList many;
             for (int i = 0; i < 12'000; ++i)
                 many.push_back("/pictures/a folder with a long name/" + std::to_string(fresh++) + std::string(60, 'x'));
-            board.AppendAndShow(kUnclassified, std::move(many));
+            EntryBatch batch = EntryBatch::Unexamined(std::move(many));
+            board.history().PrepareRun(batch, kUnclassified, board.List(kUnclassified).Count());
+            board.AppendAndShow(kUnclassified, std::move(batch));
             continue;
         }
         RandomCommand(board, random, fresh);

@@ -77,11 +77,14 @@ void IntakeCommands::AddFolder() {
         Board& board = context_.board;
         board.CloseGaps();
         std::optional<EntryBatch> added;
+        const int first = board.List(kUnclassified).Count();
         RunOffThread(progress, [&](ProgressSink& relay) {
             FilePathList candidates;
             if (ScanFolder(candidates, lastAddFolder_, subfolders, &relay))
                 added = ExamineCandidates(board, context_.settings, context_.applyExtensionFilter,
                                           std::move(candidates), false, kNativePathCase, &relay, {lastAddFolder_});
+            if (added)
+                board.history().PrepareRun(*added, kUnclassified, first);
         });
         if (added)
             board.AppendAndShow(kUnclassified, std::move(*added));
