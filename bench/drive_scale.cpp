@@ -280,8 +280,10 @@ void RunTree(ClassifyBoardDialog& window) {
         const auto lists = ListsToScan(board);
         ClassifyOutcome outcome;
         StoppableProgress progress(&status, &window);
-        RunOffThread(&progress,
-                     [&](ProgressSink& relay) { outcome = FindMatches(lists, conditions, NativeCodePage(), &relay); });
+        RunOffThread(&progress, [&](ProgressSink& relay) {
+            outcome = FindMatches(lists, conditions, NativeCodePage(), &relay);
+            PrepareJournal(board, conditions, outcome);
+        });
         progress.Finish();
         taken = ApplyMatches(board, conditions, std::move(outcome));
     });

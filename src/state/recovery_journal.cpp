@@ -10,6 +10,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace pelldrake {
 
@@ -138,33 +139,38 @@ std::string RecoveryJournal::PrepareInsertRun(ListIndex list, int first, const F
 void RecoveryJournal::RecordPrepared(std::string&& records) {
     if (failed_)
         return;
-    if (pending_.empty())
-        pending_ = std::move(records);
-    else
-        pending_ += records;
+    // Kept as they came, in order after what was recorded before: a million records are not copied.
+    if (!pending_.empty())
+        prepared_.push_back(std::exchange(pending_, {}));
+    prepared_.push_back(std::move(records));
 }
 
 void RecoveryJournal::Commit() {
-    if (pending_.empty() || failed_) {
-        pending_.clear();
+    std::vector<std::string> chunks = std::exchange(prepared_, {});
+    if (!pending_.empty())
+        chunks.push_back(std::exchange(pending_, {}));
+    std::size_t bytes = 0;
+    for (const std::string& chunk : chunks)
+        bytes += chunk.size();
+    if (bytes == 0 || failed_)
         return;
-    }
-    journalBytes_ += pending_.size();
+    journalBytes_ += bytes;
     bool snapshotDue = false;
     {
         std::unique_lock lock(mutex_);
         failed_ = writeFailed_;
-        if (pending_.size() > kMostWrittenHere || writesLeft_ > 0) {
+        if (bytes > kMostWrittenHere || writesLeft_ > 0) {
             ++writesLeft_;
-            writes_.push_back({fd_, std::move(pending_)});
-            pending_ = {};
+            writes_.push_back({fd_, std::move(chunks)});
             wake_.notify_one();
         } else {
             lock.unlock();
-            // One write: the kernel holds it even if the program is killed the next moment.
-            journal_record::Seal(pending_);
-            failed_ = !WriteAll(fd_, pending_);
-            pending_.clear();
+            // One write for a command's own records: the kernel holds it even if the program is
+            // killed the next moment.
+            for (std::string& chunk : chunks) {
+                journal_record::Seal(chunk);
+                failed_ = failed_ || !WriteAll(fd_, chunk);
+            }
             lock.lock();
         }
         unsynced_ = true;
@@ -238,9 +244,12 @@ void RecoveryJournal::Work() {
 }
 
 bool RecoveryJournal::WriteQueued(QueuedWrite& write) {
-    journal_record::Seal(write.records);
-    const bool written = WriteAll(write.fd, write.records);
-    write.records = {};
+    bool written = true;
+    for (std::string& chunk : write.records) {
+        journal_record::Seal(chunk);
+        written = written && WriteAll(write.fd, chunk);
+        chunk = {};
+    }
     return written;
 }
 

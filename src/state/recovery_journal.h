@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace pelldrake {
 
@@ -66,6 +67,8 @@ private:
     int fd_;
     int generation_;
     std::string pending_;
+    // Records made ahead (RecordPrepared), in order with what pending_ held before each.
+    std::vector<std::string> prepared_;
     std::size_t journalBytes_ = 0;
     std::atomic<std::size_t> snapshotBytes_;
     std::size_t leastBeforeSnapshot_ = kLeastBeforeSnapshot;
@@ -73,7 +76,7 @@ private:
 
     struct QueuedWrite {
         int fd = -1;
-        std::string records;
+        std::vector<std::string> records;
     };
     bool WriteQueued(QueuedWrite& write);
 

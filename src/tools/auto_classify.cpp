@@ -162,6 +162,19 @@ ClassifyOutcome FindMatches(const ScannedLists& lists, const ClassifyConditions&
     return outcome;
 }
 
+void PrepareJournal(const Board& board, const ClassifyConditions& conditions, ClassifyOutcome& outcome) {
+    for (ListIndex list = 0; list < kListCount; ++list) {
+        if (std::optional<EntryBatch>& kept = outcome.kept[static_cast<std::size_t>(list)])
+            board.history().PrepareRun(*kept, list, 0); // the list is emptied first
+    }
+    const int target = conditions.Target();
+    if (!IsList(target) || outcome.taken.empty())
+        return;
+    const std::optional<EntryBatch>& targetKept = outcome.kept[static_cast<std::size_t>(target)];
+    const int first = targetKept ? static_cast<int>(targetKept->size()) : board.List(target).Count();
+    board.history().PrepareRun(outcome.taken, target, first);
+}
+
 int ApplyMatches(Board& board, const ClassifyConditions& conditions, ClassifyOutcome&& outcome) {
     const int target = conditions.Target();
     const bool oneList = conditions.sourceMode == ClassifyConditions::kOneList;
@@ -184,9 +197,7 @@ int ApplyMatches(Board& board, const ClassifyConditions& conditions, ClassifyOut
         return taken;
     ClassList& targetList = board.List(target);
     BulkUpdate bulk(targetList);
-    targetList.Reserve(targetList.Count() + taken);
-    for (std::size_t i = 0; i < outcome.taken.size(); ++i)
-        targetList.Append(std::move(outcome.taken.paths[i]), outcome.taken.identities[i]);
+    targetList.RestoreEntries(std::move(outcome.taken));
     board.ResyncPane(target, 0);
     return taken;
 }

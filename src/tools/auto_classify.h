@@ -62,6 +62,10 @@ using ScannedLists = std::array<ScannedList, kListCount>;
 ClassifyOutcome FindMatches(const ScannedLists& lists, const ClassifyConditions& conditions, const CodePage& codePage,
                             ProgressSink* progress = nullptr);
 
+// Makes the journal's records of the lists an outcome rebuilds, on the thread that found it, while
+// the lists are held still.
+void PrepareJournal(const Board& board, const ClassifyConditions& conditions, ClassifyOutcome& outcome);
+
 // Puts an outcome on the board in one step. Returns how many entries were taken.
 int ApplyMatches(Board& board, const ClassifyConditions& conditions, ClassifyOutcome&& outcome);
 

@@ -52,6 +52,7 @@ void RegisterToolCommands(CommandTable& commands, const CommandContext& context)
                      StoppableProgress progress(shown, parent);
                      RunOffThread(&progress, [&](ProgressSink& relay) {
                          outcome = FindMatches(lists, conditions, NativeCodePage(), &relay);
+                         PrepareJournal(board, conditions, outcome);
                      });
                      progress.Finish();
                      ApplyMatches(board, conditions, std::move(outcome));
