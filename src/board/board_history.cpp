@@ -55,7 +55,7 @@ void BoardHistory::InsertedRun(ListIndex list, int first, const std::vector<File
                                EntryBatch::PreparedRecords* prepared) {
     if (journal_) {
         if (prepared && prepared->list == list && prepared->first == first && !prepared->records.empty())
-            journal_->RecordPrepared(std::move(prepared->records));
+            journal_->RecordPrepared(list, std::move(prepared->records));
         else
             journal_->RecordInsertRun(list, first, paths);
     }

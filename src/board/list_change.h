@@ -58,7 +58,7 @@ public:
     // when the sink has no use for them.
     virtual std::string PrepareInsertRun(ListIndex, int, const FilePathList&) const { return {}; }
     // Takes what PrepareInsertRun made, in place of RecordInsertRun.
-    virtual void RecordPrepared(std::string&&) {}
+    virtual void RecordPrepared(ListIndex, std::string&&) {}
     virtual void Commit() = 0;
     // Waits until what was committed is on the disk.
     virtual void Sync() {}

@@ -43,15 +43,6 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-std::size_t SnapshotBytes(const std::array<const FilePathList*, kListCount>& lists) {
-    std::size_t bytes = 256;
-    for (const FilePathList* list : lists) {
-        for (const FilePath& path : *list)
-            bytes += path.size() + 2;
-    }
-    return bytes;
-}
-
 bool AllRecordable(const std::array<const FilePathList*, kListCount>& lists) {
     return std::all_of(lists.begin(), lists.end(), [](const FilePathList* list) {
         return std::all_of(list->begin(), list->end(), [](const FilePath& path) { return IsRecordable(path); });
@@ -85,7 +76,11 @@ std::unique_ptr<RecoveryJournal> RecoveryJournal::Start(const RecoveryFiles& fil
         if (stale != generation)
             ::unlink(files.JournalPath(stale).c_str());
     }
-    std::unique_ptr<RecoveryJournal> journal(new RecoveryJournal(files, fd, generation, SnapshotBytes(content.lists)));
+    std::unique_ptr<RecoveryJournal> journal(new RecoveryJournal(files, fd, generation));
+    for (ListIndex list = 0; list < kListCount; ++list) {
+        for (const FilePath& path : *content.lists[static_cast<std::size_t>(list)])
+            journal->Count(ListChange::Kind::Insert, list, path.size());
+    }
     if (!recordable) {
         for (ListIndex list = 0; list < kListCount; ++list) {
             const FilePathList& entries = board.List(list).Entries();
@@ -99,8 +94,8 @@ std::unique_ptr<RecoveryJournal> RecoveryJournal::Start(const RecoveryFiles& fil
     return journal;
 }
 
-RecoveryJournal::RecoveryJournal(const RecoveryFiles& files, int fd, int generation, std::size_t snapshotBytes)
-    : files_(files), fd_(fd), generation_(generation), snapshotBytes_(snapshotBytes), syncFd_(fd) {
+RecoveryJournal::RecoveryJournal(const RecoveryFiles& files, int fd, int generation)
+    : files_(files), fd_(fd), generation_(generation), syncFd_(fd) {
     worker_ = std::thread([this] { Work(); });
 }
 
@@ -110,19 +105,34 @@ RecoveryJournal::~RecoveryJournal() {
         ::close(fd_);
 }
 
+void RecoveryJournal::Count(ListChange::Kind kind, ListIndex list, std::size_t pathBytes) {
+    if (list < 0 || list >= kListCount)
+        return;
+    std::size_t& bytes = listBytes_[static_cast<std::size_t>(list)];
+    constexpr std::size_t kLineEnd = 2;
+    if (kind == ListChange::Kind::Insert)
+        bytes += pathBytes + kLineEnd;
+    else if (kind == ListChange::Kind::Remove)
+        bytes -= std::min(bytes, pathBytes + kLineEnd);
+    else if (kind == ListChange::Kind::Clear)
+        bytes = 0;
+}
+
 void RecoveryJournal::Record(const ListChange& change) {
+    Count(change.kind, change.list, change.path.size());
     if (!failed_)
         journal_record::AppendUnsealed(change.kind, change.list, change.index, change.path, pending_);
 }
 
 void RecoveryJournal::RecordInsert(ListIndex list, int index, std::string_view path) {
+    Count(ListChange::Kind::Insert, list, path.size());
     if (!failed_)
         journal_record::AppendUnsealed(ListChange::Kind::Insert, list, index, path, pending_);
 }
 
 void RecoveryJournal::RecordInsertRun(ListIndex list, int first, const FilePathList& paths) {
     if (!failed_)
-        RecordPrepared(PrepareInsertRun(list, first, paths));
+        RecordPrepared(list, PrepareInsertRun(list, first, paths));
 }
 
 std::string RecoveryJournal::PrepareInsertRun(ListIndex list, int first, const FilePathList& paths) const {
@@ -136,7 +146,9 @@ std::string RecoveryJournal::PrepareInsertRun(ListIndex list, int first, const F
     return records;
 }
 
-void RecoveryJournal::RecordPrepared(std::string&& records) {
+void RecoveryJournal::RecordPrepared(ListIndex list, std::string&& records) {
+    // A few bytes a record more than the paths' own: near enough for when to take a snapshot.
+    Count(ListChange::Kind::Insert, list, records.size());
     if (failed_)
         return;
     // Kept as they came, in order after what was recorded before: a million records are not copied.
@@ -174,7 +186,10 @@ void RecoveryJournal::Commit() {
             lock.lock();
         }
         unsynced_ = true;
-        snapshotDue = !writingSnapshot_ && journalBytes_ >= std::max(leastBeforeSnapshot_, 2 * snapshotBytes_);
+        std::size_t listsBytes = 0;
+        for (std::size_t bytes : listBytes_)
+            listsBytes += bytes;
+        snapshotDue = !writingSnapshot_ && journalBytes_ >= std::max(leastBeforeSnapshot_, 2 * listsBytes);
     }
     if (snapshotDue && !failed_)
         StartSnapshot();
@@ -262,7 +277,6 @@ void RecoveryJournal::WriteSnapshot(SnapshotJob& job) {
     content.headerNotes = SnapshotNotes(job.generation, reading.board.marks);
     if (reading.outcome == RecoveryReading::Outcome::Readable && AllRecordable(content.lists) &&
         WriteWorkStateFile(content, files_.SnapshotPath()) == SaveResult::Saved) {
-        snapshotBytes_ = SnapshotBytes(content.lists);
         SyncFolder(files_.folder());
         ::close(job.oldFd);
         for (int generation : files_.JournalGenerations()) {

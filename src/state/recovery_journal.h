@@ -2,6 +2,7 @@
 
 #include "board/list_change.h"
 
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -35,7 +36,7 @@ public:
     void RecordInsert(ListIndex list, int index, std::string_view path) override;
     void RecordInsertRun(ListIndex list, int first, const FilePathList& paths) override;
     std::string PrepareInsertRun(ListIndex list, int first, const FilePathList& paths) const override;
-    void RecordPrepared(std::string&& records) override;
+    void RecordPrepared(ListIndex list, std::string&& records) override;
     void Commit() override;
 
     // What one command changed up to this size is sealed and written here at once; beyond it (an
@@ -47,7 +48,9 @@ public:
     // A normal end: the files go, as there is nothing to recover.
     void Finish();
 
-    // The journal grows to at least this, and to twice the snapshot, before a snapshot replaces it.
+    // The journal grows to at least this, and to twice what a snapshot of the lists would take,
+    // before a snapshot replaces it: a first intake of a million files is no reason to write them
+    // all again at once.
     static constexpr std::size_t kLeastBeforeSnapshot = std::size_t{4} << 20;
     void setLeastBeforeSnapshot(std::size_t bytes) { leastBeforeSnapshot_ = bytes; }
     int generation() const { return generation_; }
@@ -57,7 +60,8 @@ public:
 
 private:
     struct SnapshotJob;
-    RecoveryJournal(const RecoveryFiles& files, int fd, int generation, std::size_t snapshotBytes);
+    RecoveryJournal(const RecoveryFiles& files, int fd, int generation);
+    void Count(ListChange::Kind kind, ListIndex list, std::size_t pathBytes);
     void StartSnapshot();
     void Work();
     void WriteSnapshot(SnapshotJob& job);
@@ -70,7 +74,8 @@ private:
     // Records made ahead (RecordPrepared), in order with what pending_ held before each.
     std::vector<std::string> prepared_;
     std::size_t journalBytes_ = 0;
-    std::atomic<std::size_t> snapshotBytes_;
+    // What a snapshot of each list would take, as the records tell it.
+    std::array<std::size_t, kListCount> listBytes_{};
     std::size_t leastBeforeSnapshot_ = kLeastBeforeSnapshot;
     bool failed_ = false;
 

@@ -82,14 +82,19 @@ TEST(RecoveryTest, TheFilesGiveBackTheBoardAfterEveryCommandAcrossSnapshotsAndAT
     for (int command = 0; command < 400; ++command) {
         before = ListsOf(board);
         if (command % 150 == 75) {
-            // An intake too large to write at once: the commands after it must still follow it.
-            const BoardHistory::Scope step(board.history());
+            // An intake too large to write at once: the command right after it (its list cleared
+            // again, so that snapshots keep coming) must still follow it.
             FilePathList many;
             for (int i = 0; i < 12'000; ++i)
                 many.push_back("/pictures/a folder with a long name/" + std::to_string(fresh++) + std::string(60, 'x'));
             EntryBatch batch = EntryBatch::Unexamined(std::move(many));
-            board.history().PrepareRun(batch, kUnclassified, board.List(kUnclassified).Count());
-            board.AppendAndShow(kUnclassified, std::move(batch));
+            board.history().PrepareRun(batch, 10, board.List(10).Count());
+            {
+                const BoardHistory::Scope step(board.history());
+                board.AppendAndShow(10, std::move(batch));
+            }
+            const BoardHistory::Scope step(board.history());
+            moves::ClearList(board, 10);
             continue;
         }
         RandomCommand(board, random, fresh);
