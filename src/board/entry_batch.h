@@ -21,7 +21,7 @@ struct EntryBatch {
     struct PreparedRecords {
         ListIndex list = -1;
         int first = 0;
-        std::string records;
+        std::vector<std::string> records;
     };
     PreparedRecords journal{};
 

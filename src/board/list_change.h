@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pelldrake {
 
@@ -56,9 +57,9 @@ public:
     // The records RecordInsertRun would make, made on any thread ahead of the change by the thread
     // that gathered the paths, so that a run of a million costs the window no encoding. Empty
     // when the sink has no use for them.
-    virtual std::string PrepareInsertRun(ListIndex, int, const FilePathList&) const { return {}; }
+    virtual std::vector<std::string> PrepareInsertRun(ListIndex, int, const FilePathList&) const { return {}; }
     // Takes what PrepareInsertRun made, in place of RecordInsertRun.
-    virtual void RecordPrepared(ListIndex, std::string&&) {}
+    virtual void RecordPrepared(ListIndex, std::vector<std::string>&&) {}
     virtual void Commit() = 0;
     // Waits until what was committed is on the disk.
     virtual void Sync() {}

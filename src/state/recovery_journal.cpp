@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <iterator>
 #include <unistd.h>
 #include <utility>
 
@@ -135,26 +136,33 @@ void RecoveryJournal::RecordInsertRun(ListIndex list, int first, const FilePathL
         RecordPrepared(list, PrepareInsertRun(list, first, paths));
 }
 
-std::string RecoveryJournal::PrepareInsertRun(ListIndex list, int first, const FilePathList& paths) const {
-    std::size_t bytes = 0;
-    for (const FilePath& path : paths)
-        bytes += journal_record::kOverheadBytes + path.size();
-    std::string records;
-    records.reserve(bytes);
-    for (std::size_t i = 0; i < paths.size(); ++i)
-        journal_record::AppendUnsealed(ListChange::Kind::Insert, list, first + static_cast<int>(i), paths[i], records);
-    return records;
+std::vector<std::string> RecoveryJournal::PrepareInsertRun(ListIndex list, int first, const FilePathList& paths) const {
+    // In pieces small enough for the memory an intake has just freed, rather than in one block
+    // of tens of megabytes taken anew from the system.
+    constexpr std::size_t kPieceBytes = std::size_t{64} << 10;
+    std::vector<std::string> pieces;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (pieces.empty() || pieces.back().size() >= kPieceBytes) {
+            pieces.emplace_back();
+            pieces.back().reserve(kPieceBytes + journal_record::kOverheadBytes + paths[i].size());
+        }
+        journal_record::AppendUnsealed(ListChange::Kind::Insert, list, first + static_cast<int>(i), paths[i],
+                                       pieces.back());
+    }
+    return pieces;
 }
 
-void RecoveryJournal::RecordPrepared(ListIndex list, std::string&& records) {
-    // A few bytes a record more than the paths' own: near enough for when to take a snapshot.
-    Count(ListChange::Kind::Insert, list, records.size());
+void RecoveryJournal::RecordPrepared(ListIndex list, std::vector<std::string>&& records) {
+    for (const std::string& piece : records) {
+        // A few bytes a record more than the paths' own: near enough for when to take a snapshot.
+        Count(ListChange::Kind::Insert, list, piece.size());
+    }
     if (failed_)
         return;
     // Kept as they came, in order after what was recorded before: a million records are not copied.
     if (!pending_.empty())
         prepared_.push_back(std::exchange(pending_, {}));
-    prepared_.push_back(std::move(records));
+    std::move(records.begin(), records.end(), std::back_inserter(prepared_));
 }
 
 void RecoveryJournal::Commit() {

@@ -35,8 +35,8 @@ public:
     void Record(const ListChange& change) override;
     void RecordInsert(ListIndex list, int index, std::string_view path) override;
     void RecordInsertRun(ListIndex list, int first, const FilePathList& paths) override;
-    std::string PrepareInsertRun(ListIndex list, int first, const FilePathList& paths) const override;
-    void RecordPrepared(ListIndex list, std::string&& records) override;
+    std::vector<std::string> PrepareInsertRun(ListIndex list, int first, const FilePathList& paths) const override;
+    void RecordPrepared(ListIndex list, std::vector<std::string>&& records) override;
     void Commit() override;
 
     // What one command changed up to this size is sealed and written here at once; beyond it (an
