@@ -67,6 +67,15 @@ void Seal(std::string& data) {
     }
 }
 
+bool WholeRecordAt(std::string_view data, std::size_t offset) {
+    if (data.size() - offset < 4)
+        return false;
+    const std::uint32_t size = GetU32(data, offset);
+    if (size < kFixedBytes + kChecksumBytes || size > kLargestRecord)
+        return true; // damaged, as Next will say
+    return data.size() - offset - 4 >= size;
+}
+
 std::optional<ListChange> Next(std::string_view data, std::size_t& offset) {
     if (data.size() - offset < 4)
         return std::nullopt;

@@ -21,6 +21,9 @@ void AppendUnsealed(ListChange::Kind kind, ListIndex list, int index, std::strin
 // Gives every record of data, whole records from its start, its checksum.
 void Seal(std::string& data);
 
+// Whether data holds the whole record at offset, or bytes enough to tell it is damaged.
+bool WholeRecordAt(std::string_view data, std::size_t offset);
+
 // The record at offset, which moves past it; nothing at the end or at a damaged record.
 std::optional<ListChange> Next(std::string_view data, std::size_t& offset);
 

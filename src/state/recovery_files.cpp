@@ -39,22 +39,43 @@ std::optional<int> ParseInt(std::string_view text) {
     return value;
 }
 
-bool ReadWholeFile(const FilePath& path, std::string& out) {
+// Applies a journal's records in order, reading it a piece at a time: a journal of a session's
+// million changes is never held whole. False when it cannot be read; whole is false when a record
+// was cut short or damaged, after which nothing can be trusted to follow from what came before.
+bool ReplayJournal(const FilePath& path, RecoveredBoard& board, bool& whole) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     const auto info = StatOpenFile(fd);
     bool ok = info && info->IsRegular();
+    whole = true;
+    std::string data;
+    std::size_t offset = 0;
+    bool atEnd = false;
     char buffer[1 << 16];
-    while (ok) {
+    while (ok && whole && !(atEnd && offset == data.size())) {
+        if (atEnd) {
+            whole = false; // a record cut short
+            break;
+        }
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0) {
-            ok = got == 0;
+        if (got < 0) {
+            ok = false;
             break;
         }
-        out.append(buffer, static_cast<std::size_t>(got));
+        atEnd = got == 0;
+        data.erase(0, offset);
+        offset = 0;
+        data.append(buffer, static_cast<std::size_t>(got));
+        while (journal_record::WholeRecordAt(data, offset)) {
+            const auto change = journal_record::Next(data, offset);
+            if (!change || !board.Apply(*change)) {
+                whole = false;
+                break;
+            }
+        }
     }
     ::close(fd);
     return ok;
@@ -249,18 +270,13 @@ RecoveryReading ReadRecovery(const RecoveryFiles& files, int lastGeneration) {
             continue; // already in the snapshot
         if (generation > lastGeneration)
             break;
-        std::string data;
-        if (!ReadWholeFile(files.JournalPath(generation), data))
+        bool whole = true;
+        if (!ReplayJournal(files.JournalPath(generation), reading.board, whole))
             return reading;
-        std::size_t offset = 0;
-        while (const auto change = journal_record::Next(data, offset)) {
-            if (!reading.board.Apply(*change))
-                break;
-        }
         reading.generation = generation;
         // A record cut short is the last one a kill or a power loss interrupted: nothing after it
         // can be trusted to follow from what came before.
-        if (offset != data.size())
+        if (!whole)
             break;
     }
     reading.outcome = RecoveryReading::Outcome::Readable;
