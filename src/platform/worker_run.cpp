@@ -58,6 +58,9 @@ constexpr int kRelayIntervalMs = 50;
 // The stop check of the run under way, for OnUserInterfaceThread; touched on the user-interface
 // thread only.
 std::function<void()>* passStop = nullptr;
+// Whether a question of a run is open: its progress waits meanwhile, so that a progress box does
+// not come up over the question and take the keys meant for it.
+bool asking = false;
 
 } // namespace
 
@@ -88,7 +91,7 @@ void RunOffThread(ProgressSink* shown, const std::function<void(ProgressSink&)>&
     std::function<void()>* const outerStop = std::exchange(passStop, &stopCheck);
     QTimer relayTimer;
     QObject::connect(&relayTimer, &QTimer::timeout, [&] {
-        if (!shown || finished.load())
+        if (!shown || finished.load() || asking)
             return;
         relay.PassOn(*shown);
         stopCheck();
@@ -108,7 +111,9 @@ void OnUserInterfaceThread(const std::function<void()>& task) {
     QMetaObject::invokeMethod(
         application,
         [&task] {
+            const bool outerAsking = std::exchange(asking, true);
             task();
+            asking = outerAsking;
             // A stop asked while the user answered reaches the work before it goes on.
             if (passStop)
                 (*passStop)();

@@ -83,8 +83,9 @@ LoadResult ReadSections(std::array<EntryBatch, kListCount>& lists, LineReader& r
     bool reportMissing = true;
     std::vector<ListedPath> block;
     block.reserve(kBlockLines);
-    for (;;) {
-        if (callbacks.keepGoing && !callbacks.keepGoing(reader.consumed(), reader.fileSize()))
+    for (bool first = true;; first = false) {
+        // Not before the first block: a small file shows no progress at all.
+        if (!first && callbacks.keepGoing && !callbacks.keepGoing(reader.consumed(), reader.fileSize()))
             return LoadResult::Loaded;
         const std::optional<LoadResult> ended = ReadBlock(reader, section, block);
         ExamineBlock(block);
