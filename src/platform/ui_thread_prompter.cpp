@@ -7,7 +7,7 @@ namespace pelldrake {
 
 template <typename Question> auto UiThreadPrompter::Asked(Question question) {
     decltype(question()) answer{};
-    OnUserInterfaceThread([&] {
+    AskOnUserInterfaceThread([&] {
         const BusyCursorLifted lifted;
         answer = question();
     });

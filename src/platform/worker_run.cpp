@@ -102,7 +102,9 @@ void RunOffThread(ProgressSink* shown, const std::function<void(ProgressSink&)>&
     passStop = outerStop;
 }
 
-void OnUserInterfaceThread(const std::function<void()>& task) {
+namespace {
+
+void RunOnUserInterfaceThread(const std::function<void()>& task, bool isQuestion) {
     QCoreApplication* application = QCoreApplication::instance();
     if (!application || QThread::currentThread() == application->thread()) {
         task();
@@ -110,8 +112,8 @@ void OnUserInterfaceThread(const std::function<void()>& task) {
     }
     QMetaObject::invokeMethod(
         application,
-        [&task] {
-            const bool outerAsking = std::exchange(asking, true);
+        [&task, isQuestion] {
+            const bool outerAsking = std::exchange(asking, asking || isQuestion);
             task();
             asking = outerAsking;
             // A stop asked while the user answered reaches the work before it goes on.
@@ -119,6 +121,16 @@ void OnUserInterfaceThread(const std::function<void()>& task) {
                 (*passStop)();
         },
         Qt::BlockingQueuedConnection);
+}
+
+} // namespace
+
+void OnUserInterfaceThread(const std::function<void()>& task) {
+    RunOnUserInterfaceThread(task, false);
+}
+
+void AskOnUserInterfaceThread(const std::function<void()>& question) {
+    RunOnUserInterfaceThread(question, true);
 }
 
 } // namespace pelldrake

@@ -17,5 +17,8 @@ void RunOffThread(ProgressSink* shown, const std::function<void(ProgressSink&)>&
 // while the window goes on answering. Called on the user-interface thread, or without an
 // application, it runs task at once.
 void OnUserInterfaceThread(const std::function<void()>& task);
+// The same for a question to the user: the run's progress waits while it is open, so that a
+// progress box does not come up over it and take the keys meant for it.
+void AskOnUserInterfaceThread(const std::function<void()>& question);
 
 } // namespace pelldrake

@@ -127,7 +127,7 @@ void LoadWorkStateFile(Board& board, Prompter& prompter, const FilePath& path, c
             LoadCallbacks callbacks;
             callbacks.askMissing = [&prompter](std::string_view line) {
                 MissingFileAnswer answer = MissingFileAnswer::Stop;
-                OnUserInterfaceThread([&] { answer = AskMissing(prompter, line); });
+                AskOnUserInterfaceThread([&] { answer = AskMissing(prompter, line); });
                 return answer;
             };
             callbacks.keepGoing = [&relay](std::size_t done, std::size_t total) {
