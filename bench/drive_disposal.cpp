@@ -16,6 +16,7 @@
 #include "disposal/destination_fields.h"
 #include "disposal/ui/destination_dialog.h"
 #include "disposal/ui/disposal_commands.h"
+#include "event_ping.h"
 #include "platform/file_system.h"
 #include "platform/prompter.h"
 #include "resources/control_ids.h"
@@ -96,30 +97,19 @@ RunResult BoardCopy(ClassifyBoardDialog& window, const QString& from, const QStr
         entries.push_back(QFile::encodeName(from + "/" + name).toStdString());
     window.board().AppendAndShow(3, std::move(entries), 0);
     auto* disposal = window.findChild<DisposalCommands*>();
-    QTimer::singleShot(0, &window, [disposal, to] {
-        DestinationDialog& dialog = disposal->dialog();
-        qobject_cast<QComboBox*>(dialog.control(destination_ids::kFolder))->setEditText(to);
-        auto* keep = qobject_cast<QAbstractButton*>(dialog.control(destination_ids::kKeepSource));
-        if (!keep->isChecked())
-            keep->click();
-        qobject_cast<QAbstractButton*>(dialog.control(ids::kOk))->click();
+    const RunFigures run = Pinged([&] {
+        // Answered once the dialog is open, from its own event loop.
+        QTimer::singleShot(0, &window, [disposal, to] {
+            DestinationDialog& dialog = disposal->dialog();
+            qobject_cast<QComboBox*>(dialog.control(destination_ids::kFolder))->setEditText(to);
+            auto* keep = qobject_cast<QAbstractButton*>(dialog.control(destination_ids::kKeepSource));
+            if (!keep->isChecked())
+                keep->click();
+            qobject_cast<QAbstractButton*>(dialog.control(ids::kOk))->click();
+        });
+        window.RunCommand(menu_ids::kMoveToFolderFirst + 3);
     });
-    Clock::time_point last = Clock::now();
-    double longest = 0;
-    QTimer ping;
-    ping.setTimerType(Qt::PreciseTimer);
-    ping.setInterval(5);
-    QObject::connect(&ping, &QTimer::timeout, [&] {
-        const Clock::time_point now = Clock::now();
-        longest = std::max(longest, Seconds(now - last) * 1000);
-        last = now;
-    });
-    ping.start();
-    const Clock::time_point start = Clock::now();
-    last = start;
-    window.RunCommand(menu_ids::kMoveToFolderFirst + 3);
-    const Clock::time_point end = Clock::now();
-    return {Seconds(end - start), std::max(longest, Seconds(end - last) * 1000)};
+    return {run.ms / 1000, run.longestWaitMs};
 }
 
 double Tool(const QString& program, const QStringList& options, const QString& from, const QStringList& names,

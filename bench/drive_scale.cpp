@@ -17,6 +17,7 @@
 #include "bare_walk.h"
 #include "board/moves.h"
 #include "board/ui/classify_board_dialog.h"
+#include "event_ping.h"
 #include "intake/add_files.h"
 #include "intake/scan_folder.h"
 #include "platform/ui/status_progress.h"
@@ -153,32 +154,6 @@ std::vector<double> TimeKeys(ClassifyBoardDialog& board, Qt::Key key, int count)
         QCoreApplication::processEvents();
     }
     return ms;
-}
-
-// Times a run and the longest its events wait, as a window manager's ping would see it.
-struct RunFigures {
-    double ms = 0;
-    double longestWaitMs = 0;
-};
-
-RunFigures Pinged(const std::function<void()>& run) {
-    Clock::time_point last = Clock::now();
-    double longest = 0;
-    QTimer ping;
-    ping.setTimerType(Qt::PreciseTimer);
-    ping.setInterval(5);
-    QObject::connect(&ping, &QTimer::timeout, [&] {
-        const auto now = Clock::now();
-        longest = std::max(longest, Milliseconds(now - last));
-        last = now;
-    });
-    ping.start();
-    QCoreApplication::processEvents();
-    const auto start = Clock::now();
-    last = start;
-    run();
-    const auto end = Clock::now();
-    return {Milliseconds(end - start), std::max(longest, Milliseconds(end - last))};
 }
 
 double Timed(const std::function<void()>& run) {
