@@ -306,7 +306,7 @@ int KillRuns(const FilePath& work, int runs) {
         const std::vector<std::uint64_t> reported = RunChild(fixture, seed, delay);
         const auto files = RecoveryFiles::Claim(fixture.root + "/state");
         const RecoveryReading reading = ReadRecovery(*files);
-        const std::uint64_t recovered = Digest(reading.board.lists, reading.board.marks);
+        const std::uint64_t recovered = Digest(reading.board.Lists(), reading.board.marks);
         const std::size_t done = reported.size();
         const std::uint64_t empty = Digest({}, {});
         const bool atLast = done > 0 ? recovered == reported.back() : recovered == empty;
@@ -339,7 +339,7 @@ int PrintLeft(const FilePath& folder) {
     for (ListIndex list = 0; list < kListCount; ++list) {
         const auto i = static_cast<std::size_t>(list);
         std::printf("list %d (at %d):", list, reading.board.marks.positions[i]);
-        for (const FilePath& path : reading.board.lists[i])
+        for (const FilePath& path : reading.board.List(list))
             std::printf(" %s", path.substr(path.rfind('/') + 1).c_str());
         std::printf("\n");
     }

@@ -287,8 +287,12 @@ void RunTree(ClassifyBoardDialog& window) {
             ::stat(line.constData(), &info);
         }
     });
-    // Loaded into an empty board, as at the start of a session.
-    moves::ClearAll(board);
+    // Loaded into an empty board, as at the start of a session. The board is cleared by one step,
+    // as by the program's command, so the journal hears of it (and takes its snapshot) first.
+    {
+        const BoardHistory::Scope step(board.history());
+        moves::ClearAll(board);
+    }
     board.history().Forget();
     QTest::qWait(200); // the history frees on a thread of its own
     const RunMemory loadMemory;

@@ -10,6 +10,7 @@
 #include "platform/parallel_for.h"
 #include "platform/path_text.h"
 
+#include <memory_resource>
 #include <optional>
 #include <sys/stat.h>
 #include <unordered_set>
@@ -96,7 +97,8 @@ std::optional<EntryBatch> ExamineCandidates(const Board& board, const SettingsFi
         // One file has many spellings (links, "./", a doubled "/", hard links): the duplicate
         // test looks at the file itself, as remembered when each entry arrived, and always at the
         // spelling. The board's files are not examined again: that would cost a look-up each.
-        std::unordered_set<FileIdentity, FileIdentityHash> files;
+        std::pmr::monotonic_buffer_resource nodes; // as the index's
+        std::pmr::unordered_set<FileIdentity, FileIdentityHash> files(&nodes);
         files.reserve(static_cast<std::size_t>(board.TotalCount()) + candidates.size());
         DuplicateIndex index(pathCase, pathText.codePage());
         index.Reserve(static_cast<std::size_t>(board.TotalCount()) + candidates.size());

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,7 +47,10 @@ public:
 private:
     PathCase pathCase_;
     const CodePage& codePage_;
-    std::unordered_set<std::string_view> keys_;
+    // Nodes in large blocks, handed back whole when the index goes: the journal's records that
+    // follow an intake then take that memory, rather than more.
+    std::pmr::monotonic_buffer_resource nodes_;
+    std::pmr::unordered_set<std::string_view> keys_{&nodes_};
     std::deque<std::string> foldedKeys_; // owns the keys that differ from their paths
 };
 

@@ -142,7 +142,7 @@ bool ReadSnapshot(const FilePath& path, RecoveryReading& reading) {
         }
         if (!section)
             return false;
-        reading.board.lists[static_cast<std::size_t>(*section)].emplace_back(line);
+        reading.board.AddFromSnapshot(*section, line);
     }
 }
 
@@ -219,7 +219,7 @@ FilePath RecoveryFiles::KeepRecovered(const RecoveredBoard& board, const QDateTi
     const FilePath kept = FreeKeptName(now, "");
     WorkStateContent content;
     for (ListIndex list = 0; list < kListCount; ++list)
-        content.lists[static_cast<std::size_t>(list)] = &board.lists[static_cast<std::size_t>(list)];
+        content.lists[static_cast<std::size_t>(list)] = &board.List(list);
     if (WriteWorkStateFile(content, kept) != SaveResult::Saved)
         return {};
     RemoveAll();
@@ -251,16 +251,17 @@ void RecoveryFiles::TrashOldCopies() const {
         files.MoveToTrash(folder_ + "/" + kept[i]);
 }
 
-RecoveryReading ReadRecovery(const RecoveryFiles& files, int lastGeneration) {
-    RecoveryReading reading;
+namespace {
+
+void ReadInto(RecoveryReading& reading, const RecoveryFiles& files, int lastGeneration) {
     const std::vector<int> generations = files.JournalGenerations();
     const bool hasSnapshot = StatPath(files.SnapshotPath()).has_value();
     if (!hasSnapshot && generations.empty())
-        return reading;
+        return;
     reading.outcome = RecoveryReading::Outcome::Unreadable;
     if (hasSnapshot) {
         if (!ReadSnapshot(files.SnapshotPath(), reading))
-            return reading;
+            return;
     } else {
         reading.generation = generations.front();
     }
@@ -272,7 +273,7 @@ RecoveryReading ReadRecovery(const RecoveryFiles& files, int lastGeneration) {
             break;
         bool whole = true;
         if (!ReplayJournal(files.JournalPath(generation), reading.board, whole))
-            return reading;
+            return;
         reading.generation = generation;
         // A record cut short is the last one a kill or a power loss interrupted: nothing after it
         // can be trusted to follow from what came before.
@@ -280,6 +281,19 @@ RecoveryReading ReadRecovery(const RecoveryFiles& files, int lastGeneration) {
             break;
     }
     reading.outcome = RecoveryReading::Outcome::Readable;
+}
+
+} // namespace
+
+RecoveryReading ReadRecovery(const RecoveryFiles& files, int lastGeneration) {
+    RecoveryReading counted;
+    counted.board = RecoveredBoard::Counting();
+    ReadInto(counted, files, lastGeneration);
+    if (counted.outcome != RecoveryReading::Outcome::Readable)
+        return counted;
+    RecoveryReading reading;
+    reading.board = RecoveredBoard::FilledAfter(counted.board);
+    ReadInto(reading, files, lastGeneration);
     return reading;
 }
 

@@ -281,7 +281,7 @@ void RecoveryJournal::WriteSnapshot(SnapshotJob& job) {
     const RecoveryReading reading = ReadRecovery(files_, job.generation - 1);
     WorkStateContent content;
     for (ListIndex list = 0; list < kListCount; ++list)
-        content.lists[static_cast<std::size_t>(list)] = &reading.board.lists[static_cast<std::size_t>(list)];
+        content.lists[static_cast<std::size_t>(list)] = &reading.board.List(list);
     content.headerNotes = SnapshotNotes(job.generation, reading.board.marks);
     if (reading.outcome == RecoveryReading::Outcome::Readable && AllRecordable(content.lists) &&
         WriteWorkStateFile(content, files_.SnapshotPath()) == SaveResult::Saved) {

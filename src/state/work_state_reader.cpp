@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <memory_resource>
 #include <optional>
 #include <sys/stat.h>
 #include <unordered_set>
@@ -76,7 +77,8 @@ void ExamineBlock(std::vector<ListedPath>& block) {
 
 // The data part, after the header.
 LoadResult ReadSections(std::array<EntryBatch, kListCount>& lists, LineReader& reader, const LoadCallbacks& callbacks) {
-    std::unordered_set<FileIdentity, FileIdentityHash> loaded;
+    std::pmr::monotonic_buffer_resource nodes;
+    std::pmr::unordered_set<FileIdentity, FileIdentityHash> loaded(&nodes);
     // Sized for lines of typical length up front, with a ceiling a hostile size cannot raise.
     loaded.reserve(std::min<std::size_t>(reader.fileSize() / kTypicalLineBytes, kMostReserved));
     std::optional<int> section;

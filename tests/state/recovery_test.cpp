@@ -24,7 +24,7 @@ Lists ListsOf(const Board& board) {
 }
 
 Lists ListsOf(const RecoveredBoard& recovered) {
-    return Lists{recovered.lists, recovered.marks};
+    return Lists{recovered.Lists(), recovered.marks};
 }
 
 FilePath Native(const TempDir& dir, const char* name) {
@@ -137,8 +137,8 @@ TEST(RecoveryTest, EachRunningCopyHasItsFilesAndWhatIsLeftIsKeptAsAWorkState) {
     const FilePath a = dir.Write("a.jpg", "a");
     const FilePath b = dir.Write("b.jpg", "b");
     RecoveredBoard left;
-    left.lists[0] = {a};
-    left.lists[7] = {b};
+    left.Apply({ListChange::Kind::Insert, 0, 0, a});
+    left.Apply({ListChange::Kind::Insert, 7, 0, b});
     std::ofstream(first->JournalPath(3)) << "left";
     const FilePath kept = first->KeepRecovered(left, QDateTime(QDate(2026, 12, 9), QTime(14, 5, 6)));
     EXPECT_EQ(kept, folder + "/pelldrake-recovered-20261209-140506.PLD");
