@@ -3,13 +3,14 @@
 // 1. The cost of recovery on a key press: 5,000 sorts on a board of 100,000 entries with the
 //    journal on and off (time on the user-interface thread per key, median and p95).
 // 2. The memory the history holds after 100,000 sorts.
-// 3. The undo of a move of 1,000 files on one file system, beside mv moving them back.
-// 4. Kill runs: a child process (about a key each half millisecond) sorts, clears, excludes, undoes and redoes, takes
-// files in, runs
-//    a bulk classification, moves a list into a folder and loads a work state, with the real
-//    journal, and is killed with SIGKILL at a random moment. The lists read back from its
-//    recovery files must be those after the last command it finished, or after the one it was
-//    in; a second child, never killed, runs the same session to say what those were.
+// 3. Reading the recovery files back after 100,000 sorts on a board of 1,000,000 entries.
+// 4. The undo of a move of 1,000 files on one file system, beside mv moving them back.
+// 5. Kill runs: a child process (about a key each half millisecond) sorts, clears, excludes,
+//    undoes and redoes, takes files in, runs a bulk classification, moves a list into a folder
+//    and loads a work state, with the real journal, and is killed with SIGKILL at a random
+//    moment. The lists read back from its recovery files must be those after the last command it
+//    finished, or after the one it was in; a second child, never killed, runs the same session to
+//    say what those were.
 //
 // Arguments: kill runs (default 40), then the folder to work in (default $TMPDIR or /dev/shm).
 // With --print FOLDER it prints the lists that the recovery files in FOLDER hold, and changes
@@ -119,6 +120,30 @@ void HistoryMemory() {
     std::printf("history after %d sorts: %d steps, %.1f MiB counted, resident memory +%.1f MiB\n", kSorts,
                 board.history().undoCount(), static_cast<double>(board.history().bytes()) / (1 << 20),
                 static_cast<double>(ResidentKilobytes() - before) / 1024);
+}
+
+// What a crash costs at the next start: reading back a session of sorting on a long list.
+void ReadingBack(const FilePath& work) {
+    constexpr int kEntries = 1'000'000;
+    constexpr int kKeys = 100'000;
+    Board board;
+    board.AppendAndShow(kUnclassified, Paths(kEntries));
+    board.history().Forget();
+    const auto files = RecoveryFiles::Claim(work + "/reading");
+    auto journal = RecoveryJournal::Start(*files, board, 1);
+    journal->setLeastBeforeSnapshot(std::size_t{1} << 40); // every key stays in the journal
+    board.history().setJournal(journal.get());
+    for (int key = 0; key < kKeys; ++key) {
+        const BoardHistory::Scope step(board.history());
+        moves::MoveCurrentToList(board, 1 + key % 10);
+    }
+    board.history().SyncJournal();
+    const auto start = Clock::now();
+    const RecoveryReading reading = ReadRecovery(*files);
+    std::printf("reading back %d entries and %d sorts after them: %.0f ms (%d entries)\n", kEntries, kKeys,
+                Micro(Clock::now() - start) / 1000, reading.board.TotalCount());
+    board.history().setJournal(nullptr);
+    journal->Finish();
 }
 
 void UndoOfAMove(const FilePath& work) {
@@ -357,6 +382,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(QString::fromStdString(work));
     KeyPressCost(work);
     HistoryMemory();
+    ReadingBack(work);
     UndoOfAMove(work);
     const int result = KillRuns(work, runs);
     QDir(QString::fromStdString(work)).removeRecursively();
