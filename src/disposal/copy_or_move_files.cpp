@@ -71,7 +71,7 @@ Step HandleEntry(DisposalContext& context, const FilePath& source, const FilePat
         QString::asprintf(strings::kCopyFailedQuestion, Shown(source).constData(), Shown(target).constData()),
         PromptButtons::YesNo, PromptIcon::Stop);
     if (answer == PromptAnswer::Yes)
-        outcome.returned.push_back(source);
+        outcome.returned.push_back(source, FileIdentity{sourceStatus->device, sourceStatus->inode});
     return Step::Next;
 }
 

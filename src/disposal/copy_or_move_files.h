@@ -27,8 +27,9 @@ struct DisposalContext {
 struct CopyOrMoveOutcome {
     // The entries from here on were not handled: the user stopped the run before them.
     std::size_t unhandledFrom = 0;
-    // Files whose copy failed and that the user wants back in the unclassified list, in order.
-    FilePathList returned;
+    // Files whose copy failed and that the user wants back in the unclassified list, in order,
+    // with the files they name, so that no other spelling of one is added beside it.
+    EntryBatch returned;
     // Moved files whose sources could not be removed.
     FilePathList sourcesKept;
     FilePathList sidecarsLeft;

@@ -1,4 +1,5 @@
 #include "core/progress.h"
+#include "platform/file_info.h"
 #include "support/disposal_sandbox.h"
 
 #include <gtest/gtest.h>
@@ -125,6 +126,8 @@ TEST(CopyOrMoveFiles, FailedCopyAnsweredYesReturnsTheFileToTheUnclassifiedList) 
     box.Run(5, box.To());
     EXPECT_EQ(box.board.List(kUnclassified).Entries(),
               FilePathList({"/elsewhere/x.jpg", box.sources[1], box.sources[3]}));
+    // Back with the file it names: another spelling of it is still a duplicate.
+    EXPECT_EQ(box.board.List(kUnclassified).IdentityAt(2), StatPath(box.sources[3])->identity());
     EXPECT_EQ(box.board.List(kUnclassified).position(), 2);
     EXPECT_EQ(box.board.List(5).Count(), 0);
     EXPECT_EQ(box.Places(), kAllAtSource);
