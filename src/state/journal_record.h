@@ -17,6 +17,9 @@ void Append(const ListChange& change, std::string& out);
 // a million records are sealed on another thread than the one that has to answer the user.
 // The bytes a record takes beyond its path.
 inline constexpr std::size_t kOverheadBytes = 4 + 1 + 1 + 4 + 4;
+// Where a record's path starts, counted from the record's start: after its length, kind, list and
+// index.
+inline constexpr std::size_t kPathOffset = 4 + 1 + 1 + 4;
 void AppendUnsealed(ListChange::Kind kind, ListIndex list, int index, std::string_view path, std::string& out);
 // Gives every record of data, whole records from its start, its checksum.
 void Seal(std::string& data);

@@ -43,6 +43,8 @@ public:
     // Bytes taken from the file so far, and the file's size when it was opened.
     std::size_t consumed() const { return consumed_; }
     std::size_t fileSize() const { return fileSize_; }
+    // Where the next line starts in the file.
+    std::size_t position() const { return consumed_ - (end_ - begin_); }
 
 private:
     Status Read(std::size_t keepLimit, bool stopWhenFull);

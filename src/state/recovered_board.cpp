@@ -7,61 +7,74 @@
 
 namespace pelldrake {
 
-RecoveredBoard RecoveredBoard::Counting() {
-    RecoveredBoard board;
+namespace {
+
+template <typename Entry> Entry EntryOf(std::string_view path, PathPlace place) {
+    if constexpr (std::same_as<Entry, FilePath>)
+        return FilePath(path);
+    else
+        return place;
+}
+
+} // namespace
+
+template <typename Entry> BasicRecoveredBoard<Entry> BasicRecoveredBoard<Entry>::Counting() {
+    BasicRecoveredBoard board;
     board.fillFrom_.fill(kNever);
     return board;
 }
 
-RecoveredBoard RecoveredBoard::FilledAfter(const RecoveredBoard& counted) {
-    RecoveredBoard board;
+template <typename Entry>
+BasicRecoveredBoard<Entry> BasicRecoveredBoard<Entry>::FilledAfter(const BasicRecoveredBoard& counted) {
+    BasicRecoveredBoard board;
     board.fillFrom_ = counted.lastClear_;
     return board;
 }
 
-std::array<FilePathList, kListCount> RecoveredBoard::Lists() const {
-    std::array<FilePathList, kListCount> lists;
+template <typename Entry> std::array<std::vector<Entry>, kListCount> BasicRecoveredBoard<Entry>::Lists() const {
+    std::array<std::vector<Entry>, kListCount> lists;
     for (ListIndex list = 0; list < kListCount; ++list)
         lists[static_cast<std::size_t>(list)] = List(list);
     return lists;
 }
 
-int RecoveredBoard::TotalCount() const {
+template <typename Entry> int BasicRecoveredBoard<Entry>::TotalCount() const {
     return std::accumulate(counts_.begin(), counts_.end(), 0);
 }
 
-void RecoveredBoard::AddFromSnapshot(ListIndex list, std::string_view path) {
+template <typename Entry>
+void BasicRecoveredBoard<Entry>::AddFromSnapshot(ListIndex list, std::string_view path, std::uint64_t offset) {
     const auto i = static_cast<std::size_t>(list);
     ++counts_[i];
     if (Fills(i, 0))
-        lists_[i].push_back(FilePath(path));
+        lists_[i].push_back(EntryOf<Entry>(path, {offset, static_cast<std::uint32_t>(path.size()), 0}));
 }
 
-bool RecoveredBoard::Apply(const ListChange& change) {
+template <typename Entry> bool BasicRecoveredBoard<Entry>::Apply(const ListChange& change, PathPlace place) {
     if (change.list < 0 || change.list >= kListCount)
         return false;
     const auto i = static_cast<std::size_t>(change.list);
-    const std::int64_t place = ++place_;
+    const std::int64_t at = ++place_;
     int& count = counts_[i];
     switch (change.kind) {
     case ListChange::Kind::Insert:
         if (change.index < 0 || change.index > count)
             return false;
         ++count;
-        if (Fills(i, place))
-            lists_[i].insert(static_cast<std::size_t>(change.index), change.path);
+        if (Fills(i, at))
+            lists_[i].insert(static_cast<std::size_t>(change.index), EntryOf<Entry>(change.path, place));
         return true;
     case ListChange::Kind::Remove:
         if (change.index < 0 || change.index >= count)
             return false;
         --count;
-        if (Fills(i, place))
+        if (Fills(i, at))
             lists_[i].erase(static_cast<std::size_t>(change.index));
         return true;
     case ListChange::Kind::Clear:
         count = 0;
         lists_[i] = {};
-        lastClear_[i] = place;
+        lastClear_[i] = at;
         return true;
     case ListChange::Kind::Position:
         if (change.index < 0)
@@ -75,7 +88,8 @@ bool RecoveredBoard::Apply(const ListChange& change) {
     return false;
 }
 
-void RecoveredBoard::MoveInto(Board& board) {
+template <typename Entry>
+void BasicRecoveredBoard<Entry>::MoveInto(Board& board) requires std::same_as<Entry, FilePath> {
     for (ListIndex list = 0; list < kListCount; ++list) {
         const auto i = static_cast<std::size_t>(list);
         // Later intakes compare files, not spellings, with what the board holds.
@@ -89,5 +103,8 @@ void RecoveredBoard::MoveInto(Board& board) {
     }
     board.setLastTouchedList(marks.lastTouched);
 }
+
+template class BasicRecoveredBoard<FilePath>;
+template class BasicRecoveredBoard<PathPlace>;
 
 } // namespace pelldrake

@@ -42,7 +42,9 @@ std::optional<int> ParseInt(std::string_view text) {
 // Applies a journal's records in order, reading it a piece at a time: a journal of a session's
 // million changes is never held whole. False when it cannot be read; whole is false when a record
 // was cut short or damaged, after which nothing can be trusted to follow from what came before.
-bool ReplayJournal(const FilePath& path, RecoveredBoard& board, bool& whole) {
+// The file-th file read: where the paths of its inserts stand.
+template <typename Entry>
+bool ReplayJournal(const FilePath& path, std::uint32_t file, BasicRecoveredBoard<Entry>& board, bool& whole) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
@@ -51,6 +53,7 @@ bool ReplayJournal(const FilePath& path, RecoveredBoard& board, bool& whole) {
     whole = true;
     std::string data;
     std::size_t offset = 0;
+    std::uint64_t dataStart = 0; // where data begins in the file
     bool atEnd = false;
     char buffer[1 << 16];
     while (ok && whole && !(atEnd && offset == data.size())) {
@@ -67,11 +70,13 @@ bool ReplayJournal(const FilePath& path, RecoveredBoard& board, bool& whole) {
         }
         atEnd = got == 0;
         data.erase(0, offset);
+        dataStart += offset;
         offset = 0;
         data.append(buffer, static_cast<std::size_t>(got));
         while (journal_record::WholeRecordAt(data, offset)) {
+            const std::uint64_t pathAt = dataStart + offset + journal_record::kPathOffset;
             const auto change = journal_record::Next(data, offset);
-            if (!change || !board.Apply(*change)) {
+            if (!change || !board.Apply(*change, {pathAt, static_cast<std::uint32_t>(change->path.size()), file})) {
                 whole = false;
                 break;
             }
@@ -82,7 +87,7 @@ bool ReplayJournal(const FilePath& path, RecoveredBoard& board, bool& whole) {
 }
 
 // The header notes a snapshot carries; false for a note that is there but wrong.
-bool ReadNote(std::string_view line, RecoveryReading& reading) {
+template <typename Entry> bool ReadNote(std::string_view line, BasicRecoveryReading<Entry>& reading) {
     if (line.starts_with(kGenerationNote)) {
         const auto generation = ParseInt(line.substr(kGenerationNote.size()));
         if (!generation || *generation < 0)
@@ -111,7 +116,7 @@ bool ReadNote(std::string_view line, RecoveryReading& reading) {
 }
 
 // The snapshot exactly as written: no look at the disk, so that the journal's places still fit.
-bool ReadSnapshot(const FilePath& path, RecoveryReading& reading) {
+template <typename Entry> bool ReadSnapshot(const FilePath& path, BasicRecoveryReading<Entry>& reading) {
     LineReader reader;
     if (!reader.Open(path) || reader.NextWithin(work_state::kMagic.size() + 2) != LineReader::Status::Line ||
         !work_state::EqualsMarkIgnoringCase(reader.line(), work_state::kMagic))
@@ -126,6 +131,7 @@ bool ReadSnapshot(const FilePath& path, RecoveryReading& reading) {
     }
     std::optional<int> section;
     for (;;) {
+        const std::uint64_t lineAt = reader.position();
         const LineReader::Status status = reader.Next();
         if (status != LineReader::Status::Line || reader.truncated())
             return false; // a snapshot is renamed into place whole: anything short of its end mark is damage
@@ -142,7 +148,7 @@ bool ReadSnapshot(const FilePath& path, RecoveryReading& reading) {
         }
         if (!section)
             return false;
-        reading.board.AddFromSnapshot(*section, line);
+        reading.board.AddFromSnapshot(*section, line, lineAt);
     }
 }
 
@@ -253,12 +259,14 @@ void RecoveryFiles::TrashOldCopies() const {
 
 namespace {
 
-void ReadInto(RecoveryReading& reading, const RecoveryFiles& files, int lastGeneration) {
+template <typename Entry>
+void ReadInto(BasicRecoveryReading<Entry>& reading, const RecoveryFiles& files, int lastGeneration) {
     const std::vector<int> generations = files.JournalGenerations();
     const bool hasSnapshot = StatPath(files.SnapshotPath()).has_value();
     if (!hasSnapshot && generations.empty())
         return;
     reading.outcome = RecoveryReading::Outcome::Unreadable;
+    reading.files = {files.SnapshotPath()};
     if (hasSnapshot) {
         if (!ReadSnapshot(files.SnapshotPath(), reading))
             return;
@@ -272,7 +280,9 @@ void ReadInto(RecoveryReading& reading, const RecoveryFiles& files, int lastGene
         if (generation > lastGeneration)
             break;
         bool whole = true;
-        if (!ReplayJournal(files.JournalPath(generation), reading.board, whole))
+        reading.files.push_back(files.JournalPath(generation));
+        const auto file = static_cast<std::uint32_t>(reading.files.size() - 1);
+        if (!ReplayJournal(reading.files.back(), file, reading.board, whole))
             return;
         reading.generation = generation;
         // A record cut short is the last one a kill or a power loss interrupted: nothing after it
@@ -283,18 +293,66 @@ void ReadInto(RecoveryReading& reading, const RecoveryFiles& files, int lastGene
     reading.outcome = RecoveryReading::Outcome::Readable;
 }
 
-} // namespace
-
-RecoveryReading ReadRecovery(const RecoveryFiles& files, int lastGeneration) {
-    RecoveryReading counted;
-    counted.board = RecoveredBoard::Counting();
+template <typename Entry> BasicRecoveryReading<Entry> Read(const RecoveryFiles& files, int lastGeneration) {
+    BasicRecoveryReading<Entry> counted;
+    counted.board = BasicRecoveredBoard<Entry>::Counting();
     ReadInto(counted, files, lastGeneration);
     if (counted.outcome != RecoveryReading::Outcome::Readable)
         return counted;
-    RecoveryReading reading;
-    reading.board = RecoveredBoard::FilledAfter(counted.board);
+    BasicRecoveryReading<Entry> reading;
+    reading.board = BasicRecoveredBoard<Entry>::FilledAfter(counted.board);
     ReadInto(reading, files, lastGeneration);
     return reading;
+}
+
+} // namespace
+
+RecoveryReading ReadRecovery(const RecoveryFiles& files, int lastGeneration) {
+    return Read<FilePath>(files, lastGeneration);
+}
+
+PlacedReading ReadRecoveryPlaces(const RecoveryFiles& files, int lastGeneration) {
+    return Read<PathPlace>(files, lastGeneration);
+}
+
+PlacedPaths::PlacedPaths(const std::vector<FilePath>& files) {
+    for (const FilePath& path : files)
+        fds_.push_back(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+}
+
+PlacedPaths::~PlacedPaths() {
+    for (int fd : fds_) {
+        if (fd >= 0)
+            ::close(fd);
+    }
+}
+
+std::optional<std::string_view> PlacedPaths::At(const PathPlace& place) {
+    const bool cached = place.file == cachedFile_ && place.offset >= cachedFrom_ &&
+                        place.offset + place.length <= cachedFrom_ + cache_.size();
+    if (!cached) {
+        if (place.file >= fds_.size() || fds_[place.file] < 0)
+            return std::nullopt;
+        // Paths are read back mostly in the order they were written: a block serves many.
+        constexpr std::size_t kBlock = std::size_t{64} << 10;
+        cache_.resize(std::max<std::size_t>(kBlock, place.length));
+        std::size_t got = 0;
+        while (got < place.length) {
+            const ssize_t count = ::pread(fds_[place.file], cache_.data() + got, cache_.size() - got,
+                                          static_cast<off_t>(place.offset + got));
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count <= 0) {
+                cachedFile_ = kNoFile;
+                return std::nullopt;
+            }
+            got += static_cast<std::size_t>(count);
+        }
+        cache_.resize(got);
+        cachedFile_ = place.file;
+        cachedFrom_ = place.offset;
+    }
+    return std::string_view(cache_).substr(place.offset - cachedFrom_, place.length);
 }
 
 std::vector<std::string> SnapshotNotes(int generation, const BoardMarks& marks) {

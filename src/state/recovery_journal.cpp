@@ -278,12 +278,23 @@ bool RecoveryJournal::WriteQueued(QueuedWrite& write) {
 
 void RecoveryJournal::WriteSnapshot(SnapshotJob& job) {
     ::fdatasync(job.oldFd);
-    const RecoveryReading reading = ReadRecovery(files_, job.generation - 1);
+    // The lists are rebuilt as places in the files and their paths read back from there as they
+    // are written: a board of a million paths is not held a second time.
+    const PlacedReading reading = ReadRecoveryPlaces(files_, job.generation - 1);
+    PlacedPaths paths(reading.files);
     WorkStateContent content;
-    for (ListIndex list = 0; list < kListCount; ++list)
-        content.lists[static_cast<std::size_t>(list)] = &reading.board.List(list);
     content.headerNotes = SnapshotNotes(job.generation, reading.board.marks);
-    if (reading.outcome == RecoveryReading::Outcome::Readable && AllRecordable(content.lists) &&
+    content.entries = [&](ListIndex list, const std::function<void(std::string_view)>& line) {
+        for (const PathPlace& place : reading.board.List(list)) {
+            const std::optional<std::string_view> path = paths.At(place);
+            // A name with a line break cannot be a line: the journal keeps it instead.
+            if (!path || !IsRecordable(*path))
+                return false;
+            line(*path);
+        }
+        return true;
+    };
+    if (reading.outcome == PlacedReading::Outcome::Readable &&
         WriteWorkStateFile(content, files_.SnapshotPath()) == SaveResult::Saved) {
         SyncFolder(files_.folder());
         ::close(job.oldFd);

@@ -69,6 +69,11 @@ bool WriteLines(const WorkStateContent& content, QFileDevice& file) {
     for (ListIndex list = 0; list < kListCount; ++list) {
         sink.Line(work_state::kSectionMark);
         sink.Line(std::to_string(list));
+        if (content.entries) {
+            if (!content.entries(list, [&sink](std::string_view entry) { sink.Line(entry); }))
+                return false;
+            continue;
+        }
         for (const FilePath& entry : *content.lists[static_cast<std::size_t>(list)]) {
             if (IsRecordable(entry))
                 sink.Line(entry);

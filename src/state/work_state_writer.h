@@ -3,6 +3,7 @@
 #include "core/types.h"
 
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,9 @@ FilePathList UnrecordableEntries(const Board& board);
 struct WorkStateContent {
     std::array<const FilePathList*, kListCount> lists{};
     std::vector<std::string> headerNotes;
+    // Instead of lists, where the paths are not held in memory: gives the list's entries in order
+    // to line, each one recordable; false abandons the file, which then is not written.
+    std::function<bool(ListIndex list, const std::function<void(std::string_view)>& line)> entries;
 
     static WorkStateContent Of(const Board& board);
 };

@@ -109,6 +109,18 @@ TEST(RecoveryTest, TheFilesGiveBackTheBoardAfterEveryCommandAcrossSnapshotsAndAT
     EXPECT_GT(journal->generation(), 3) << "the journal never gave way to a snapshot";
     EXPECT_LE(files->JournalGenerations().size(), 2u);
 
+    // A name with a line break cannot be a line of a snapshot: the journal keeps it meanwhile.
+    {
+        const BoardHistory::Scope step(board.history());
+        board.AppendAndShow(10, {"/pictures/two\nlines.JPG"});
+    }
+    const int generation = journal->generation();
+    for (int command = 0; command < 200; ++command)
+        RandomCommand(board, random, fresh);
+    journal->WaitForSnapshot();
+    EXPECT_GT(journal->generation(), generation);
+    EXPECT_EQ(ListsOf(ReadRecovery(*files).board), ListsOf(board));
+
     // A kill in the middle of the last write leaves part of its record: the command before counts.
     before = ListsOf(board);
     {
