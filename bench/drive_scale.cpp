@@ -2,9 +2,9 @@
 // user-interface thread, clearing the board, and peak memory, at a given number of entries.
 // With --tree it also makes that many empty files (each its own inode) in 10 x 100 folders under
 // $TMPDIR, /dev/shm when unset, and times the long runs over them against bare baselines: adding
-// the folder, the bulk classification, saving and loading the work state. A timer ticking every
-// 5 ms, as a window manager's ping, gives the longest time each run leaves the window's events
-// waiting. The board keeps its recovery journal meanwhile, as in the program.
+// the folder, the bulk classification, saving and loading the work state, and passing a list to
+// another. A timer ticking every 5 ms, as a window manager's ping, gives the longest time each run
+// leaves the window's events waiting. The board keeps its recovery journal meanwhile, as in the program.
 //
 //   drive_scale [--entries N] [--presses N] [--tree]
 //
@@ -302,6 +302,13 @@ void RunTree(ClassifyBoardDialog& window) {
     });
     PrintRow("work-state load:", load, bareReadMs);
     loadMemory.Print("", board);
+    // The unclassified list passed whole to another list, by its button or a disposal.
+    const RunFigures moveAll = Pinged([&] {
+        const BoardHistory::Scope step(board.history());
+        moves::MoveAllEntries(board, kUnclassified, 5);
+    });
+    PrintRow("move a list to another:", moveAll, 0);
+    std::printf("%-34s %8d entries moved\n", "", board.List(5).Count());
     const RunFigures clear = Pinged([&] { window.RunCommand(menu_ids::kClearAll); });
     PrintRow("clear the board:", clear, 0);
 }

@@ -1,5 +1,7 @@
 #include "board/moves.h"
 
+#include "platform/worker_run.h"
+
 #include <algorithm>
 
 namespace pelldrake::moves {
@@ -9,6 +11,27 @@ namespace {
 // After the current entry went: the one that followed, or the new last one.
 int ClampedAfterRemoval(const ClassList& list, int oldPosition) {
     return std::min(oldPosition, list.MaxPosition());
+}
+
+// Above this many entries a list is copied on a thread of its own, the window painting meanwhile.
+constexpr int kCopiedAside = 50'000;
+
+// The entries of from, as they go to the end of to, with the journal's records of them. The history
+// keeps from's own entries for undo, so the target takes a copy.
+EntryBatch CopyForMove(Board& board, ListIndex from, ListIndex to) {
+    const auto copy = [&board, from, to] {
+        const ClassList& source = board.List(from);
+        EntryBatch batch{source.Entries(), source.Identities()};
+        board.history().PrepareRun(batch, to, board.List(to).Count());
+        return batch;
+    };
+    if (board.List(from).Count() < kCopiedAside)
+        return copy();
+    const RunLock::Scope running(board.runLock());
+    board.CloseGaps();
+    EntryBatch batch;
+    RunOffThread(nullptr, [&](ProgressSink&) { batch = copy(); });
+    return batch;
 }
 
 } // namespace
@@ -61,15 +84,12 @@ void MoveAllEntries(Board& board, ListIndex from, int to) {
         return;
     ClassList& source = board.List(from);
     if (to >= 0 && to < kListCount) {
+        EntryBatch copy = CopyForMove(board, from, to);
         ClassList& target = board.List(to);
         // Ends on the target first, then on the source.
         BulkUpdate sourceBulk(source);
         BulkUpdate targetBulk(target);
-        target.Reserve(target.Count() + source.Count());
-        const FilePathList& paths = source.Entries();
-        const std::vector<FileIdentity>& identities = source.Identities();
-        for (std::size_t i = 0; i < paths.size(); ++i)
-            target.Append(paths[i], identities[i]);
+        target.RestoreEntries(std::move(copy));
         board.ResyncPane(to);
     }
     source.Clear();

@@ -132,6 +132,24 @@ private slots:
         QVERIFY(Button(ids::NumberButton(1))->isEnabled());
     }
 
+    void aLongListPassedWholeArrivesInOrderAndComesBackOnUndo() {
+        // Long enough to be copied on a thread of its own.
+        FilePathList many;
+        for (int i = 0; i < 60'000; ++i)
+            many.push_back("/p/" + std::to_string(i));
+        Fill(0, many, 5);
+        Fill(4, {"x"});
+        QTest::mouseClick(Button(ids::MoveAll(4)), Qt::LeftButton, Qt::ShiftModifier);
+        QVERIFY(Entries(0).empty());
+        QCOMPARE(model().List(4).Count(), 60'001);
+        QCOMPARE(model().List(4).At(1), many.front());
+        QCOMPARE(model().List(4).At(60'000), many.back());
+        QCOMPARE(board->groupBox(4)->title(), QString::fromUtf8("分類4(1/60001)"));
+        board->RunCommand(menu_ids::kUndo);
+        QCOMPARE(Entries(0), many);
+        QCOMPARE(Entries(4), FilePathList{"x"});
+    }
+
     void shiftDigitTogglesTheEnlargeWindowAndMovesNothing() {
         Fill(0, {"a", "b"});
         Fill(7, {"q"});
