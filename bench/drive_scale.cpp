@@ -2,9 +2,10 @@
 // user-interface thread, clearing the board, and peak memory, at a given number of entries.
 // With --tree it also makes that many empty files (each its own inode) in 10 x 100 folders under
 // $TMPDIR, /dev/shm when unset, and times the long runs over them against bare baselines: adding
-// the folder, the bulk classification, saving and loading the work state, and passing a list to
-// another. A timer ticking every 5 ms, as a window manager's ping, gives the longest time each run
-// leaves the window's events waiting. The board keeps its recovery journal meanwhile, as in the program.
+// the folder (and undoing and redoing that), the bulk classification, saving and loading the work
+// state, and passing a list to another. A timer ticking every 5 ms, as a window manager's ping,
+// gives the longest time each run leaves the window's events waiting. The board keeps its recovery
+// journal meanwhile, as in the program.
 //
 //   drive_scale [--entries N] [--presses N] [--tree]
 //
@@ -236,6 +237,13 @@ void RunTree(ClassifyBoardDialog& window) {
     });
     PrintRow("add folder with subfolders:", add, bareWalkMs);
     addMemory.Print("", board);
+    // Taken back and done again, as after a folder added by mistake.
+    const RunFigures undo = Pinged([&] { window.RunCommand(menu_ids::kUndo); });
+    PrintRow("undo of the intake:", undo, 0);
+    const RunFigures redo = Pinged([&] { window.RunCommand(menu_ids::kRedo); });
+    PrintRow("redo of it:", redo, 0);
+    if (board.TotalCount() != entries)
+        std::printf("%-34s %8d entries after the redo, not %d\n", "", board.TotalCount(), entries);
 
     const FilePathList& all = board.List(kUnclassified).Entries();
     const double bareStatMs = Timed([&] {

@@ -40,6 +40,8 @@ public:
     void InsertedRun(ListIndex list, int first, const std::vector<FilePath>& paths,
                      EntryBatch::PreparedRecords* prepared = nullptr);
     void Removed(ListIndex list, int index, const FilePath& path, const FileIdentity& identity);
+    // run was taken out from first on, in one piece.
+    void RemovedRun(ListIndex list, int first, const EntryBatch& run);
     void Cleared(ListIndex list, EntryBatch&& entries);
     void PositionChanging(ListIndex list, int position);
     void LastTouchedChanging(ListIndex list);
@@ -106,6 +108,8 @@ private:
     BoardMarks Marks() const;
     void Unwind(Step& step);
     void Rewind(Step& step);
+    // The journal's records of the long runs a redo puts back, made on a thread of their own.
+    void PrepareRedoRecords(Step& step);
     void Show(const Step& step, const BoardMarks& marks);
     void KeepWithinBudget();
 

@@ -58,6 +58,24 @@ void ClassList::RestoreEntries(EntryBatch&& entries) {
     identities_.Assign(std::move(entries.identities));
 }
 
+EntryBatch ClassList::TakeRun(int first, int count) {
+    const auto from = static_cast<std::size_t>(first);
+    const auto taken = static_cast<std::size_t>(count);
+    EntryBatch run{entries_.TakeRange(from, taken), identities_.TakeRange(from, taken)};
+    if (history_)
+        history_->RemovedRun(index_, first, run);
+    return run;
+}
+
+void ClassList::InsertRun(int index, EntryBatch&& entries) {
+    if (index >= Count()) {
+        RestoreEntries(std::move(entries));
+        return;
+    }
+    for (std::size_t k = 0; k < entries.size(); ++k)
+        InsertBefore(index + static_cast<int>(k), std::move(entries.paths[k]), entries.identities[k]);
+}
+
 void ClassList::SetPosition(int position) {
     const int clamped = std::clamp(position, 0, MaxPosition());
     if (clamped != position_ && history_)

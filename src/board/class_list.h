@@ -33,6 +33,10 @@ public:
     // Appends the entries. Into an empty list (the entries a Clear took out, a first intake) they
     // go as they are, in one step, however many they are.
     void RestoreEntries(EntryBatch&& entries);
+    // The count entries from first on, taken out in one piece: undo of a run of a million.
+    EntryBatch TakeRun(int first, int count);
+    // The entries put back at index, in one piece where index is the end.
+    void InsertRun(int index, EntryBatch&& entries);
     void Reserve(int count) {
         entries_.reserve(static_cast<std::size_t>(count));
         identities_.reserve(static_cast<std::size_t>(count));

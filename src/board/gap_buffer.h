@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -58,6 +59,31 @@ public:
             Contiguous();
     }
     void reserve(std::size_t count) { slots_.reserve(count); }
+    // Takes count values from first on out in one piece; they join the gap. first + count is at
+    // most size().
+    std::vector<T> TakeRange(std::size_t first, std::size_t count) {
+        if (first == 0 && count == size())
+            return TakeAll();
+        if (first + count == size()) {
+            Contiguous();
+            const auto from = slots_.begin() + static_cast<std::ptrdiff_t>(first);
+            std::vector<T> taken(std::make_move_iterator(from), std::make_move_iterator(slots_.end()));
+            slots_.erase(from, slots_.end());
+            return taken;
+        }
+        if (gapSize_ == 0)
+            gapBegin_ = first + count;
+        else
+            MoveGapTo(first + count);
+        const auto at = [this](std::size_t i) { return slots_.begin() + static_cast<std::ptrdiff_t>(i); };
+        std::vector<T> taken(std::make_move_iterator(at(first)), std::make_move_iterator(at(first + count)));
+        std::fill(at(first), at(first + count), T{});
+        gapBegin_ = first;
+        gapSize_ += count;
+        if (gapSize_ > kLeastGap * kGapShare && gapSize_ > size())
+            Contiguous();
+        return taken;
+    }
 
     // The values in one piece, for the work on a whole list. Closing the gap moves the values
     // after it once.

@@ -54,6 +54,11 @@ public:
         for (std::size_t i = 0; i < paths.size(); ++i)
             RecordInsert(list, first + static_cast<int>(i), paths[i]);
     }
+    // paths removed from first on in one piece: a Remove at each, the last first.
+    virtual void RecordRemoveRun(ListIndex list, int first, const FilePathList& paths) {
+        for (std::size_t k = paths.size(); k-- > 0;)
+            Record(ListChange{ListChange::Kind::Remove, list, first + static_cast<int>(k), paths[k]});
+    }
     // The records RecordInsertRun would make, made on any thread ahead of the change by the thread
     // that gathered the paths, so that a run of a million costs the window no encoding. Empty
     // when the sink has no use for them.

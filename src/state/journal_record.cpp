@@ -40,8 +40,11 @@ void Append(const ListChange& change, std::string& out) {
 
 void AppendUnsealed(ListChange::Kind kind, ListIndex list, int index, std::string_view path, std::string& out) {
     const std::size_t start = out.size();
-    out.resize(start + 4 + kFixedBytes + path.size() + kChecksumBytes);
-    char* at = out.data() + start;
+    out.resize(start + kOverheadBytes + path.size());
+    WriteUnsealed(kind, list, index, path, out.data() + start);
+}
+
+void WriteUnsealed(ListChange::Kind kind, ListIndex list, int index, std::string_view path, char* at) {
     const auto put = [&at](std::uint32_t value) {
         for (int shift = 0; shift < 32; shift += 8)
             *at++ = static_cast<char>((value >> shift) & 0xFF);

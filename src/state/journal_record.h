@@ -21,6 +21,8 @@ inline constexpr std::size_t kOverheadBytes = 4 + 1 + 1 + 4 + 4;
 // index.
 inline constexpr std::size_t kPathOffset = 4 + 1 + 1 + 4;
 void AppendUnsealed(ListChange::Kind kind, ListIndex list, int index, std::string_view path, std::string& out);
+// The same record written at at, which has room for its kOverheadBytes and the path.
+void WriteUnsealed(ListChange::Kind kind, ListIndex list, int index, std::string_view path, char* at);
 // Gives every record of data, whole records from its start, its checksum.
 void Seal(std::string& data);
 

@@ -44,6 +44,34 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// The records of a run in pieces small enough for memory just freed, rather than in one block of
+// tens of megabytes taken anew from the system. Removals go last first, so that each index still
+// holds when its record is read, and without their paths, which a removal's replay never reads:
+// taking back an intake of a million costs the window a few megabytes of records, not seventy.
+std::vector<std::string> EncodeRun(ListChange::Kind kind, ListIndex list, int first, const FilePathList& paths) {
+    constexpr std::size_t kPieceBytes = std::size_t{64} << 10;
+    const bool removal = kind == ListChange::Kind::Remove;
+    // The n-th record is of this entry, and names this path.
+    const auto entryAt = [&](std::size_t n) { return removal ? paths.size() - 1 - n : n; };
+    const auto pathOf = [&](std::size_t i) { return removal ? std::string_view() : std::string_view(paths[i]); };
+    std::vector<std::string> pieces;
+    for (std::size_t n = 0; n < paths.size();) {
+        // Each piece is sized once and its records written in place.
+        std::size_t bytes = 0;
+        std::size_t end = n;
+        while (end < paths.size() && bytes < kPieceBytes)
+            bytes += journal_record::kOverheadBytes + pathOf(entryAt(end++)).size();
+        std::string& piece = pieces.emplace_back(bytes, '\0');
+        char* at = piece.data();
+        for (; n < end; ++n) {
+            const std::size_t i = entryAt(n);
+            journal_record::WriteUnsealed(kind, list, first + static_cast<int>(i), pathOf(i), at);
+            at += journal_record::kOverheadBytes + pathOf(i).size();
+        }
+    }
+    return pieces;
+}
+
 bool AllRecordable(const std::array<const FilePathList*, kListCount>& lists) {
     return std::all_of(lists.begin(), lists.end(), [](const FilePathList* list) {
         return std::all_of(list->begin(), list->end(), [](const FilePath& path) { return IsRecordable(path); });
@@ -137,19 +165,7 @@ void RecoveryJournal::RecordInsertRun(ListIndex list, int first, const FilePathL
 }
 
 std::vector<std::string> RecoveryJournal::PrepareInsertRun(ListIndex list, int first, const FilePathList& paths) const {
-    // In pieces small enough for the memory an intake has just freed, rather than in one block
-    // of tens of megabytes taken anew from the system.
-    constexpr std::size_t kPieceBytes = std::size_t{64} << 10;
-    std::vector<std::string> pieces;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        if (pieces.empty() || pieces.back().size() >= kPieceBytes) {
-            pieces.emplace_back();
-            pieces.back().reserve(kPieceBytes + journal_record::kOverheadBytes + paths[i].size());
-        }
-        journal_record::AppendUnsealed(ListChange::Kind::Insert, list, first + static_cast<int>(i), paths[i],
-                                       pieces.back());
-    }
-    return pieces;
+    return EncodeRun(ListChange::Kind::Insert, list, first, paths);
 }
 
 void RecoveryJournal::RecordPrepared(ListIndex list, std::vector<std::string>&& records) {
@@ -157,8 +173,18 @@ void RecoveryJournal::RecordPrepared(ListIndex list, std::vector<std::string>&& 
         // A few bytes a record more than the paths' own: near enough for when to take a snapshot.
         Count(ListChange::Kind::Insert, list, piece.size());
     }
-    if (failed_)
-        return;
+    if (!failed_)
+        KeepPieces(std::move(records));
+}
+
+void RecoveryJournal::RecordRemoveRun(ListIndex list, int first, const FilePathList& paths) {
+    for (const FilePath& path : paths)
+        Count(ListChange::Kind::Remove, list, path.size());
+    if (!failed_)
+        KeepPieces(EncodeRun(ListChange::Kind::Remove, list, first, paths));
+}
+
+void RecoveryJournal::KeepPieces(std::vector<std::string>&& records) {
     // Kept as they came, in order after what was recorded before: a million records are not copied.
     if (!pending_.empty())
         prepared_.push_back(std::exchange(pending_, {}));

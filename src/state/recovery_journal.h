@@ -37,6 +37,7 @@ public:
     void RecordInsertRun(ListIndex list, int first, const FilePathList& paths) override;
     std::vector<std::string> PrepareInsertRun(ListIndex list, int first, const FilePathList& paths) const override;
     void RecordPrepared(ListIndex list, std::vector<std::string>&& records) override;
+    void RecordRemoveRun(ListIndex list, int first, const FilePathList& paths) override;
     void Commit() override;
 
     // What one command changed up to this size is sealed and written here at once; beyond it (an
@@ -62,6 +63,8 @@ private:
     struct SnapshotJob;
     RecoveryJournal(const RecoveryFiles& files, int fd, int generation);
     void Count(ListChange::Kind kind, ListIndex list, std::size_t pathBytes);
+    // Keeps records made in pieces, in order after what was recorded before.
+    void KeepPieces(std::vector<std::string>&& records);
     void StartSnapshot();
     void Work();
     void WriteSnapshot(SnapshotJob& job);

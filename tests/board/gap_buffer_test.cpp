@@ -7,8 +7,8 @@
 namespace pelldrake {
 namespace {
 
-// Sorting-like runs of inserts and erases at a wandering place, checked against a plain vector
-// after every step and through the contiguous view now and then.
+// Sorting-like runs of inserts and erases at a wandering place, and runs taken out whole, checked against a plain
+// vector after every step and through the contiguous view now and then.
 TEST(GapBuffer, KeepsOrderThroughInsertsAndErasesAnywhere) {
     std::mt19937 random(7);
     GapBuffer<FilePath> buffer;
@@ -29,6 +29,13 @@ TEST(GapBuffer, KeepsOrderThroughInsertsAndErasesAnywhere) {
                 buffer.insert(place, path);
                 expected.insert(expected.begin() + static_cast<std::ptrdiff_t>(place), path);
             }
+        } else if (roll >= 97) {
+            // A run taken out whole, as undo takes an intake back: to the end now and then.
+            const std::size_t count = roll == 99 ? expected.size() - place : random() % (expected.size() - place + 1);
+            const auto from = expected.begin() + static_cast<std::ptrdiff_t>(place);
+            const std::vector<FilePath> run(from, from + static_cast<std::ptrdiff_t>(count));
+            ASSERT_EQ(buffer.TakeRange(place, count), run) << "step " << step;
+            expected.erase(from, from + static_cast<std::ptrdiff_t>(count));
         } else if (place < expected.size()) {
             buffer.erase(place);
             expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(place));

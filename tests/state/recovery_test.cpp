@@ -82,10 +82,10 @@ TEST(RecoveryTest, TheFilesGiveBackTheBoardAfterEveryCommandAcrossSnapshotsAndAT
     for (int command = 0; command < 400; ++command) {
         before = ListsOf(board);
         if (command % 150 == 75) {
-            // An intake too large to write at once: the command right after it (its list cleared
-            // again, so that snapshots keep coming) must still follow it.
+            // An intake too large to write at once, undone and done again: the command right after
+            // it (its list cleared again, so that snapshots keep coming) must still follow it.
             FilePathList many;
-            for (int i = 0; i < 12'000; ++i)
+            for (int i = 0; i < 60'000; ++i)
                 many.push_back("/pictures/a folder with a long name/" + std::to_string(fresh++) + std::string(60, 'x'));
             EntryBatch batch = EntryBatch::Unexamined(std::move(many));
             board.history().PrepareRun(batch, 10, board.List(10).Count());
@@ -93,6 +93,9 @@ TEST(RecoveryTest, TheFilesGiveBackTheBoardAfterEveryCommandAcrossSnapshotsAndAT
                 const BoardHistory::Scope step(board.history());
                 board.AppendAndShow(10, std::move(batch));
             }
+            // Taken back in one piece and put back with records made ahead.
+            board.history().Undo();
+            board.history().Redo();
             const BoardHistory::Scope step(board.history());
             moves::ClearList(board, 10);
             continue;
@@ -114,6 +117,7 @@ TEST(RecoveryTest, TheFilesGiveBackTheBoardAfterEveryCommandAcrossSnapshotsAndAT
         const BoardHistory::Scope step(board.history());
         board.AppendAndShow(10, {"/pictures/two\nlines.JPG"});
     }
+    journal->WaitForSnapshot();
     const int generation = journal->generation();
     for (int command = 0; command < 200; ++command)
         RandomCommand(board, random, fresh);
