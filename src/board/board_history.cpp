@@ -76,7 +76,10 @@ void BoardHistory::Removed(ListIndex list, int index, const FilePath& path, cons
 }
 
 void BoardHistory::RemovedRun(ListIndex list, int first, const EntryBatch& run) {
-    if (journal_)
+    // A list emptied whole (an intake into an empty list, taken back) is one record, not a million.
+    if (journal_ && board_.List(list).Count() == 0)
+        journal_->Record(ListChange{ListChange::Kind::Clear, list, 0, {}});
+    else if (journal_)
         journal_->RecordRemoveRun(list, first, run.paths);
     if (replaying_)
         return;
