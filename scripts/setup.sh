@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-image-formats-plugins qt6-translations-l10n libgl-dev libexiv2-dev
+    qt6-base-dev qt6-image-formats-plugins qt6-translations-l10n libgl-dev libexiv2-dev libxcb1-dev
     libheif-dev libjxl-dev
     fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev

@@ -6,8 +6,11 @@
 #include "platform/memory_release.h"
 #include "platform/shell.h"
 #include "platform/ui/qt_prompter.h"
+#include "platform/ui/screen_profile.h"
+#include "thumbs/shown_colours.h"
 
 #include <QApplication>
+#include <QColorSpace>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <cstdio>
@@ -36,6 +39,9 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication application(argc, argv);
+    // Pictures are drawn in the screen's colours where a colour manager announces them.
+    if (const QByteArray screenProfile = ReadScreenIccProfile(); !screenProfile.isEmpty())
+        SetScreenColourSpace(QColorSpace::fromIccProfile(screenProfile));
     // Docks and task bars match the window to its desktop entry by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(PELLDRAKE_APP_ID));
     // Qt has taken its own options (-platform, -style ...) out of argv by now.

@@ -1,5 +1,6 @@
 #include "thumbs/embedded_preview.h"
 
+#include "thumbs/declared_colours.h"
 #include "thumbs/decode_budget.h"
 #include "thumbs/heif_file.h"
 #include "thumbs/jxl_exif.h"
@@ -12,7 +13,6 @@
 #include <QTransform>
 #include <exiv2/exiv2.hpp>
 #include <fcntl.h>
-#include <mutex>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,19 +23,6 @@ namespace {
 // A preview is a few megapixels at most; one claiming more is refused before any pixel is
 // allocated.
 constexpr int kPreviewAllocationLimitMiB = 256;
-
-void PrepareExiv2() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        // The XMP parser keeps global state that must be set up before two threads use it.
-        Exiv2::XmpParser::initialize();
-        // A damaged file is an ordinary event here; Exiv2 would print a warning for each one.
-        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-        // Canon's CR3 files are boxes of the ISO base media format, which Exiv2 0.27 reads only
-        // when asked to.
-        Exiv2::enableBMFF(true);
-    });
-}
 
 bool Covers(const Exiv2::PreviewProperties& preview, QSize target) {
     const auto width = static_cast<std::int64_t>(preview.width_);
@@ -153,7 +140,11 @@ QImage ReadEmbeddedPreview(int fd, QSize target, PreviewPick pick) {
         if (chosen == nullptr)
             return {};
         const Exiv2::PreviewImage preview = manager.getPreviewImage(*chosen);
-        return Decode(preview.pData(), preview.size(), target, OrientationOf(image->exifData()));
+        QImage shown = Decode(preview.pData(), preview.size(), target, OrientationOf(image->exifData()));
+        // The camera made its previews in the colours of the picture, though they seldom say so.
+        if (!shown.isNull() && !shown.colorSpace().isValid())
+            shown.setColorSpace(DeclaredColourSpace(*image));
+        return shown;
     } catch (...) {
         // Exiv2 reports a damaged or unknown file by throwing; either way there is no preview.
         return {};

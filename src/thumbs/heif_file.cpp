@@ -1,7 +1,9 @@
 #include "thumbs/heif_file.h"
 
 #include "thumbs/area_scale.h"
+#include "thumbs/shown_colours.h"
 
+#include <QColorSpace>
 #include <QIODevice>
 #include <QThread>
 #include <algorithm>
@@ -19,42 +21,33 @@ namespace {
 constexpr std::int64_t kMaxFileBytes = std::int64_t{256} << 20;
 // A thumbnail is a few hundred pixels across; one whose decode would take more is not decoded.
 constexpr std::int64_t kThumbnailBudgetBytes = std::int64_t{256} << 20;
+// A colour profile is a few kilobytes; a larger one is not read.
+constexpr size_t kMaxProfileBytes = size_t{4} << 20;
+// An abandoned decode stops reading after one piece.
+constexpr qint64 kReadPieceBytes = qint64{1} << 20;
 
 void PrepareLibheif() {
     static std::once_flag once;
     std::call_once(once, [] { heif_init(nullptr); });
 }
 
-// libheif reads through the device, so a decode nobody wants any more fails at its next read.
-int64_t DevicePosition(void* device) {
-    return static_cast<QIODevice*>(device)->pos();
-}
-
-int DeviceRead(void* data, size_t size, void* device) {
-    auto* io = static_cast<QIODevice*>(device);
-    char* to = static_cast<char*>(data);
-    while (size > 0) {
-        const qint64 got = io->read(to, static_cast<qint64>(size));
+// The whole file, or nothing when it is larger than libheif is given or a read fails (the file cut
+// short, its medium gone, or the decode given up). libheif 1.15 is built with assertions and aborts
+// the process when one of its reads fails after it has parsed the boxes: it only ever reads from
+// memory, and a file that cannot be read whole is never handed to it.
+std::optional<QByteArray> ReadWhole(QIODevice& device) {
+    const qint64 size = device.size();
+    if (size <= 0 || size > kMaxFileBytes || !device.seek(0))
+        return std::nullopt;
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qint64 at = 0; at < size;) {
+        const qint64 got = device.read(bytes.data() + at, std::min(size - at, kReadPieceBytes));
         if (got <= 0)
-            return 1;
-        to += got;
-        size -= static_cast<size_t>(got);
+            return std::nullopt;
+        at += got;
     }
-    return 0;
+    return bytes;
 }
-
-int DeviceSeek(int64_t position, void* device) {
-    return static_cast<QIODevice*>(device)->seek(position) ? 0 : 1;
-}
-
-heif_reader_grow_status DeviceHolds(int64_t size, void* device) {
-    // A box or an item claiming more than the file holds is found out here, before anything of
-    // that size is allocated.
-    return size <= static_cast<QIODevice*>(device)->size() ? heif_reader_grow_status_size_reached
-                                                           : heif_reader_grow_status_size_beyond_eof;
-}
-
-constexpr heif_reader kDeviceReader{1, &DevicePosition, &DeviceRead, &DeviceSeek, &DeviceHolds};
 
 struct ContextFree {
     void operator()(heif_context* context) const { heif_context_free(context); }
@@ -71,21 +64,29 @@ struct OptionsFree {
 using Handle = std::unique_ptr<heif_image_handle, HandleRelease>;
 
 struct Opened {
+    QByteArray file; // libheif reads it in place: released after the context
     std::unique_ptr<heif_context, ContextFree> context;
     Handle primary; // released before the context
 };
 
-std::optional<Opened> Open(QIODevice& device) {
-    if (device.size() > kMaxFileBytes || !device.seek(0))
+bool IsAbandoned(const std::atomic<bool>* abandoned) {
+    return abandoned != nullptr && abandoned->load(std::memory_order_relaxed);
+}
+
+std::optional<Opened> Open(QIODevice& device, const std::atomic<bool>* abandoned = nullptr) {
+    std::optional<QByteArray> file = ReadWhole(device);
+    if (!file || IsAbandoned(abandoned))
         return std::nullopt;
     PrepareLibheif();
-    Opened opened{std::unique_ptr<heif_context, ContextFree>(heif_context_alloc()), nullptr};
+    Opened opened{std::move(*file), std::unique_ptr<heif_context, ContextFree>(heif_context_alloc()), nullptr};
     if (!opened.context)
         return std::nullopt;
     // A phone's picture is a grid of tiles, each its own HEVC picture: one thread a core decodes
     // them side by side (libheif's own default is four, whatever the machine).
     heif_context_set_max_decoding_threads(opened.context.get(), std::max(1, QThread::idealThreadCount()));
-    if (heif_context_read_from_reader(opened.context.get(), &kDeviceReader, &device, nullptr).code != heif_error_Ok)
+    if (heif_context_read_from_memory_without_copy(opened.context.get(), opened.file.constData(),
+                                                   static_cast<size_t>(opened.file.size()), nullptr)
+            .code != heif_error_Ok)
         return std::nullopt;
     heif_image_handle* primary = nullptr;
     if (heif_context_get_primary_image_handle(opened.context.get(), &primary).code != heif_error_Ok)
@@ -111,6 +112,33 @@ std::optional<DecodeCost> CostOf(const heif_image_handle* handle, QSize target) 
     const std::int64_t channels = heif_image_handle_has_alpha_channel(handle) ? 4 : 3;
     const std::int64_t shown = std::int64_t{target.width()} * target.height() * 4;
     return DecodeCost{size, 2 * pixels * channels * sampleBytes + pixels * channels + shown, pixels};
+}
+
+// The colour space the picture's pixels are in, as its colour box says: an ICC profile or an
+// H.273 description. Invalid when it says nothing Qt can use: the pixels are then taken as sRGB.
+QColorSpace ColourSpaceOf(const heif_image_handle* handle) {
+    switch (heif_image_handle_get_color_profile_type(handle)) {
+    case heif_color_profile_type_prof:
+    case heif_color_profile_type_rICC: {
+        const size_t size = heif_image_handle_get_raw_color_profile_size(handle);
+        if (size == 0 || size > kMaxProfileBytes)
+            return {};
+        QByteArray icc(static_cast<qsizetype>(size), Qt::Uninitialized);
+        if (heif_image_handle_get_raw_color_profile(handle, icc.data()).code != heif_error_Ok)
+            return {};
+        return QColorSpace::fromIccProfile(icc);
+    }
+    case heif_color_profile_type_nclx: {
+        heif_color_profile_nclx* nclx = nullptr;
+        if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || nclx == nullptr)
+            return {};
+        const QColorSpace space = FromCicp(nclx->color_primaries, nclx->transfer_characteristics);
+        heif_nclx_color_profile_free(nclx);
+        return space;
+    }
+    default:
+        return {};
+    }
 }
 
 // Decodes the picture of handle, turned as the file says, and fits it to target; never enlarged
@@ -143,7 +171,9 @@ QImage DecodeFitted(const heif_image_handle* handle, QSize target, bool enlarge)
     QSize fitted = view.size().scaled(target, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
     if (!enlarge && (fitted.width() > width || fitted.height() > height))
         fitted = view.size();
-    return fitted == view.size() ? view.copy() : AreaScaled(view, fitted);
+    QImage shown = fitted == view.size() ? view.copy() : AreaScaled(view, fitted);
+    shown.setColorSpace(ColourSpaceOf(handle));
+    return shown;
 }
 
 } // namespace
@@ -166,9 +196,10 @@ std::optional<DecodeCost> HeifDecodeCost(QIODevice& device, QSize target) {
     return cost;
 }
 
-QImage DecodeHeif(QIODevice& device, QSize target) {
-    const std::optional<Opened> opened = Open(device);
-    if (!opened || target.isEmpty())
+QImage DecodeHeif(QIODevice& device, QSize target, const std::atomic<bool>* abandoned) {
+    const std::optional<Opened> opened = Open(device, abandoned);
+    // libheif cannot be stopped once it decodes: the last moment to give up is before it starts.
+    if (!opened || target.isEmpty() || IsAbandoned(abandoned))
         return {};
     return DecodeFitted(opened->primary.get(), target, /*enlarge=*/true);
 }
@@ -208,7 +239,12 @@ QImage ReadHeifThumbnail(QIODevice& device, QSize target, PreviewPick pick) {
     const std::optional<DecodeCost> cost = CostOf(thumbnail->get(), target);
     if (!cost || cost->bytes > kThumbnailBudgetBytes)
         return {};
-    return DecodeFitted(thumbnail->get(), target, /*enlarge=*/false);
+    QImage image = DecodeFitted(thumbnail->get(), target, /*enlarge=*/false);
+    // A thumbnail made by the camera beside its picture is in the picture's colours, though it
+    // seldom says so.
+    if (!image.isNull() && !image.colorSpace().isValid())
+        image.setColorSpace(ColourSpaceOf(primary));
+    return image;
 }
 
 } // namespace pelldrake

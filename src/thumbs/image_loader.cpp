@@ -2,13 +2,16 @@
 
 #include "thumbs/abandonable_file.h"
 #include "thumbs/area_scale.h"
+#include "thumbs/declared_colours.h"
 #include "thumbs/decode_budget.h"
 #include "thumbs/embedded_preview.h"
 #include "thumbs/heif_file.h"
 #include "thumbs/jpeg_layout.h"
 #include "thumbs/jxl_file.h"
+#include "thumbs/shown_colours.h"
 #include "thumbs/spliced_device.h"
 
+#include <QColorSpace>
 #include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
@@ -68,6 +71,11 @@ QImage Paintable(QImage image) {
     return image;
 }
 
+// The picture as the screen shows it: in the screen's colours, in a format painted directly.
+QImage Shown(QImage image, const QColorSpace& screen) {
+    return InScreenColours(Paintable(std::move(image)), screen);
+}
+
 // The picture fitted to target by Qt's readers, which know the format from the bytes.
 QImage DecodeWithQt(QIODevice& device, QSize target) {
     // Qt's JPEG reader keeps every comment and application segment in memory, however many the
@@ -92,16 +100,24 @@ QImage DecodeWithQt(QIODevice& device, QSize target) {
     } else {
         image = reader.read();
         const QSize fitted = ImageLoader::FitSize(image.size(), target);
-        if (!image.isNull() && image.size() != fitted)
+        if (!image.isNull() && image.size() != fitted) {
+            const QColorSpace colours = image.colorSpace();
             image = AreaScaled(image, fitted);
+            image.setColorSpace(colours);
+        }
     }
     return image;
+}
+
+bool IsJpeg(const QByteArray& head) {
+    return head.startsWith("\xFF\xD8");
 }
 
 Decoded DecodeFile(const FilePath& path, QSize target, const std::atomic<bool>& abandoned) {
     Decoded out;
     if (path.empty() || target.isEmpty())
         return out;
+    const QColorSpace screen = ScreenColourSpace();
 
     // Opened by its bytes: a name that is not valid UTF-8 would not survive a trip through
     // QString. O_NONBLOCK keeps a FIFO from holding the worker; it is refused just below.
@@ -125,7 +141,7 @@ Decoded DecodeFile(const FilePath& path, QSize target, const std::atomic<bool>& 
     if (cost && !IsWithinBudget(*cost)) {
         out.refusal = ImageLoader::Refusal{cost->stored, cost->bytes};
         // What the camera embedded is small and bounded: the user still sees what the file is.
-        out.image = Paintable(ReadEmbeddedPreview(file.handle(), target, PreviewPick::Largest));
+        out.image = Shown(ReadEmbeddedPreview(file.handle(), target, PreviewPick::Largest), screen);
         return out;
     }
     // Slow to decode, or heavy: worth giving up when nobody wants it any more.
@@ -139,17 +155,21 @@ Decoded DecodeFile(const FilePath& path, QSize target, const std::atomic<bool>& 
 
     AbandonableFile device(file, stop);
     const QByteArray head = device.peek(kFormatSniffBytes);
-    QImage image = IsHeif(head)  ? DecodeHeif(device, target)
+    QImage image = IsHeif(head)  ? DecodeHeif(device, target, &stop)
                    : IsJxl(head) ? DecodeJxl(device, target)
                                  : DecodeWithQt(device, target);
-    if (device.wasAbandoned()) {
-        out.abandoned = true; // what the decoder made of half a file is not the picture
+    // What a decoder made of half a file is not the picture; one that nobody wants any more by
+    // the time it ends is dropped, the same whether its reads noticed or not.
+    if (device.wasAbandoned() || stop.load(std::memory_order_relaxed)) {
+        out.abandoned = true;
         return out;
     }
     // Camera raw files: Qt cannot decode their pixels, the camera put a picture of them inside.
     if (image.isNull())
         image = ReadEmbeddedPreview(file.handle(), target, PreviewPick::Largest);
-    out.image = Paintable(std::move(image));
+    else if (!image.colorSpace().isValid() && IsJpeg(head))
+        image.setColorSpace(DeclaredColourSpace(file.handle()));
+    out.image = Shown(std::move(image), screen);
     return out;
 }
 
@@ -166,7 +186,7 @@ PreviewRead ReadPreviewFile(const FilePath& path, QSize target) {
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
         out.stamp = FileStamp::FromStat(info);
-        out.image = Paintable(ReadEmbeddedPreview(fd, target, PreviewPick::SmallestCovering));
+        out.image = Shown(ReadEmbeddedPreview(fd, target, PreviewPick::SmallestCovering), ScreenColourSpace());
     }
     ::close(fd);
     return out;

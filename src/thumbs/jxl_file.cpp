@@ -3,6 +3,7 @@
 #include "thumbs/area_shrinker.h"
 #include "thumbs/jxl_decoder.h"
 
+#include <QColorSpace>
 #include <QIODevice>
 #include <QThread>
 #include <algorithm>
@@ -20,6 +21,8 @@ constexpr qint64 kMaxHeaderSearchBytes = qint64{16} << 20;
 // libjxl's own buffers while it decodes, measured at 12 to 15 bytes a pixel for 12-megapixel
 // pictures, lossy and recompressed JPEG alike.
 constexpr std::int64_t kDecoderBytesPerPixel = 16;
+// A colour profile is a few kilobytes; a larger one is not read.
+constexpr size_t kMaxProfileBytes = size_t{4} << 20;
 
 // The basic information, or nothing when the header cannot be read.
 std::optional<JxlBasicInfo> ReadBasicInfo(JxlDecoder* decoder, JxlFeeder& feeder) {
@@ -60,6 +63,37 @@ void TakePixels(void* opaque, size_t x, size_t y, size_t count, const void* pixe
     const std::lock_guard lock(shrinking->adding);
     shrinking->shrinker.Add(static_cast<int>(x), static_cast<int>(y), static_cast<int>(count),
                             static_cast<const std::uint8_t*>(pixels), shrinking->channels, shrinking->premultiplied);
+}
+
+// Asks for the pixels in the picture's own colour space when the decoder may choose (pictures it
+// stores in its own XYB space), so that a wide gamut is not clipped to sRGB on the way; pictures
+// in a wide-range or HDR space come as sRGB. Returns the space the pixels will come in, or an
+// invalid one when Qt cannot use it (they are then taken as sRGB).
+QColorSpace ChooseColourSpace(JxlDecoder* decoder, const JxlBasicInfo& info) {
+    if (!info.uses_original_profile) {
+        JxlColorEncoding wanted{};
+        const bool own = JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL,
+                                                            &wanted) == JXL_DEC_SUCCESS &&
+                         wanted.white_point == JXL_WHITE_POINT_D65 &&
+                         (wanted.transfer_function == JXL_TRANSFER_FUNCTION_SRGB ||
+                          wanted.transfer_function == JXL_TRANSFER_FUNCTION_709 ||
+                          wanted.transfer_function == JXL_TRANSFER_FUNCTION_GAMMA);
+        if (!own || JxlDecoderSetPreferredColorProfile(decoder, &wanted) != JXL_DEC_SUCCESS) {
+            // Without a wish, linear light, which looks dark on a screen.
+            JxlColorEncodingSetToSRGB(&wanted, info.num_color_channels == 1 ? JXL_TRUE : JXL_FALSE);
+            if (JxlDecoderSetPreferredColorProfile(decoder, &wanted) != JXL_DEC_SUCCESS)
+                return {};
+        }
+    }
+    size_t size = 0;
+    if (JxlDecoderGetICCProfileSize(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) != JXL_DEC_SUCCESS ||
+        size == 0 || size > kMaxProfileBytes)
+        return {};
+    QByteArray icc(static_cast<qsizetype>(size), Qt::Uninitialized);
+    if (JxlDecoderGetColorAsICCProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+                                       reinterpret_cast<uint8_t*>(icc.data()), size) != JXL_DEC_SUCCESS)
+        return {};
+    return QColorSpace::fromIccProfile(icc);
 }
 
 } // namespace
@@ -113,6 +147,7 @@ QImage DecodeJxl(QIODevice& device, QSize target) {
     const bool alpha = info->alpha_bits > 0;
     Shrinking shrinking{AreaShrinker(size, fitted), alpha ? 4 : 3, alpha && info->alpha_premultiplied, {}};
     const JxlPixelFormat format{static_cast<uint32_t>(shrinking.channels), JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+    QColorSpace colours;
     for (;;) {
         switch (JxlDecoderProcessInput(decoder.get())) {
         case JXL_DEC_NEED_MORE_INPUT:
@@ -120,13 +155,7 @@ QImage DecodeJxl(QIODevice& device, QSize target) {
                 return {};
             break;
         case JXL_DEC_COLOR_ENCODING:
-            // Pictures stored in the decoder's own colour space come out in the space asked for;
-            // without a wish, linear light, which looks dark on a screen.
-            if (!info->uses_original_profile) {
-                JxlColorEncoding srgb{};
-                JxlColorEncodingSetToSRGB(&srgb, info->num_color_channels == 1 ? JXL_TRUE : JXL_FALSE);
-                JxlDecoderSetPreferredColorProfile(decoder.get(), &srgb);
-            }
+            colours = ChooseColourSpace(decoder.get(), *info);
             break;
         case JXL_DEC_NEED_IMAGE_OUT_BUFFER:
             if (JxlDecoderSetImageOutCallback(decoder.get(), &format, &TakePixels, &shrinking) != JXL_DEC_SUCCESS)
@@ -137,6 +166,7 @@ QImage DecodeJxl(QIODevice& device, QSize target) {
             QImage image = shrinking.shrinker.Result();
             if (image.size() != fitted)
                 image = image.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            image.setColorSpace(colours);
             return image;
         }
         default:

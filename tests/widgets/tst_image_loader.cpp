@@ -1,14 +1,17 @@
 #include "support/embedded_previews.h"
+#include "support/heic_with_nclx.h"
 #include "support/library_images.h"
 #include "support/temp_dir.h"
 #include "support/test_images.h"
 #include "thumbs/image_cache.h"
 #include "thumbs/image_loader.h"
 
+#include <QColorSpace>
 #include <QDir>
 #include <QImageReader>
 #include <QPainter>
 #include <QtTest>
+#include <exiv2/exiv2.hpp>
 #include <fcntl.h>
 #include <memory>
 #include <optional>
@@ -92,6 +95,54 @@ std::string LibraryFile(const TempDir& dir, const QString& kind) {
     return {};
 }
 
+// A picture as a phone makes it: a grid of 512 x 512 HEVC tiles, a Display P3 profile, EXIF and a
+// thumbnail; 2566 x 3313.
+std::string PhonePicture(const TempDir& dir) {
+    const QString source = QStringLiteral(PELLDRAKE_SOURCE_DIR "/tests/data/phone/IMG_5195.HEIC");
+    const std::string copy = dir.Native(QStringLiteral("IMG_5195.HEIC"));
+    return QFile::copy(source, QFile::decodeName(QByteArray::fromStdString(copy))) ? copy : std::string();
+}
+
+// A picture large enough that the loader gives its decode up when the user moves on (over 64 MiB
+// of decoding or 16 megapixels), in a format of the outside libraries.
+std::string LargeLibraryFile(const TempDir& dir, const QString& kind) {
+    if (kind == "heic")
+        return PhonePicture(dir);
+    const std::string png = testing::WriteImageFile(dir.Native("large.png"), QSize(3600, 2400), "png");
+    if (kind == "avif")
+        return testing::AvifFrom(png, dir.Native("large.avif"));
+    return testing::JxlFrom(png, dir.Native("large.jxl"), {QStringLiteral("-e"), QStringLiteral("1")});
+}
+
+// The mean of the differences of every channel of every pixel of two pictures of one size.
+double MeanDifference(const QImage& a, const QImage& b) {
+    if (a.size() != b.size() || a.isNull())
+        return 255;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            sum += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) + qAbs(qBlue(p) - qBlue(q));
+        }
+    }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+// The JPEG file with the EXIF tags a camera set to Adobe RGB writes instead of a profile.
+bool DeclareAdobeRgbInExif(const std::string& jpeg) {
+    try {
+        auto image = Exiv2::ImageFactory::open(jpeg);
+        image->readMetadata();
+        image->exifData()["Exif.Photo.ColorSpace"] = std::uint16_t{0xFFFF};
+        image->exifData()["Exif.Iop.InteroperabilityIndex"] = "R03";
+        image->writeMetadata();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 // Collects what the loader hands back to one requester.
 struct Receiver {
     QObject requester;
@@ -146,6 +197,12 @@ private slots:
     void largeDecodeNobodyWantsIsAbandoned();
     void libraryFormatsClaimingHugeSizesAreRefusedFromTheirHeaders();
     void largeJxlDecodeNobodyWantsIsAbandoned();
+    void givenUpLibraryDecodesLeaveTheNextPicture_data();
+    void givenUpLibraryDecodesLeaveTheNextPicture();
+
+    // Colours
+    void phonePictureShowsAsItsDecoderMakesIt();
+    void photographShowsTheSameInEveryColourSpace();
 };
 
 void TestImageLoader::fitSize_data() {
@@ -700,6 +757,112 @@ void TestImageLoader::largeJxlDecodeNobodyWantsIsAbandoned() {
     QVERIFY(!loader.Request(&pane.requester, slow, kPane, pane.Deliver()));
     QTRY_COMPARE_WITH_TIMEOUT(pane.images.size(), std::size_t{2}, 30000);
     QCOMPARE(pane.images.back().size(), ImageLoader::FitSize(QSize(2400, 2000), kPane));
+}
+
+void TestImageLoader::givenUpLibraryDecodesLeaveTheNextPicture_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("phone HEIC") << "heic";
+    QTest::newRow("AVIF") << "avif";
+    QTest::newRow("JPEG XL") << "jxl";
+}
+
+void TestImageLoader::givenUpLibraryDecodesLeaveTheNextPicture() {
+    // libheif aborts the whole process when one of its reads fails after the parse: the user
+    // stepping past a picture while it decodes must never make one fail. At several moments of
+    // the decode: before it starts, in the parse, in the middle.
+    QFETCH(QString, kind);
+    TempDir dir;
+    const std::string large = LargeLibraryFile(dir, kind);
+    QVERIFY2(!large.empty(), "the encoder failed; scripts/setup.sh installs it");
+    ImageLoader loader(ImageLoader::kDefaultCacheBudget, 2);
+    Receiver pane;
+    std::size_t shown = 0;
+    for (const int after : {0, 5, 30, 80}) {
+        const std::string next = Jpeg(dir, QStringLiteral("next%1.jpg").arg(after), QSize(300, 200), after + 1);
+        if (const std::optional<QImage> now = loader.Request(&pane.requester, large, kPane, pane.Deliver()))
+            pane.images.push_back(*now); // a decode that ran to its end before
+        shown = pane.images.size();
+        QTest::qWait(after);
+        QVERIFY(!loader.Request(&pane.requester, next, kPane, pane.Deliver())); // the next key
+        QTRY_COMPARE_WITH_TIMEOUT(pane.images.size(), shown + 1, 20000);
+        QCOMPARE(pane.images.back().size(), QSize(200, 133));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(loader.pendingCount(), 0, 30000);
+    // Back to it: the picture itself, whole.
+    shown = pane.images.size();
+    if (const std::optional<QImage> now = loader.Request(&pane.requester, large, kPane, pane.Deliver()))
+        pane.images.push_back(*now);
+    QTRY_COMPARE_WITH_TIMEOUT(pane.images.size(), shown + 1, 30000);
+    QVERIFY(!pane.images.back().isNull());
+}
+
+void TestImageLoader::phonePictureShowsAsItsDecoderMakesIt() {
+    // The primary picture, whole: not its thumbnail, not one tile, not cropped; in its own colours
+    // (Display P3) brought to the screen's, here sRGB.
+    TempDir dir;
+    const std::string phone = PhonePicture(dir);
+    QVERIFY(!phone.empty());
+    const QString reference = dir.FilePath(QStringLiteral("reference.png"));
+    QProcess convert;
+    convert.start(QStringLiteral("heif-convert"), {QString::fromStdString(phone), reference});
+    QVERIFY2(convert.waitForFinished(120000) && convert.exitCode() == 0, "heif-convert failed");
+    QImage expected(reference);
+    QCOMPARE(expected.size(), QSize(2566, 3313));
+    QVERIFY2(expected.colorSpace().isValid(), "the reference carries no profile: the test proves nothing");
+    for (const QSize target : {kPane, QSize(900, 1000)}) {
+        const QImage decoded = ImageLoader::Decode(phone, target);
+        QCOMPARE(decoded.size(), ImageLoader::FitSize(QSize(2566, 3313), target));
+        const QImage wanted = expected.convertedToColorSpace(QColorSpace::SRgb)
+                                  .scaled(decoded.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                  .convertToFormat(QImage::Format_RGB32);
+        const double difference = MeanDifference(decoded, wanted);
+        qInfo("phone picture at %dx%d: mean difference %.2f", target.width(), target.height(), difference);
+        QVERIFY2(difference < 3, qPrintable(QString::number(difference)));
+    }
+}
+
+void TestImageLoader::photographShowsTheSameInEveryColourSpace() {
+    // One photograph stored in sRGB (no profile), in Display P3 (a JPEG with its profile, a HEIC
+    // with an nclx box) and in Adobe RGB (a JPEG declaring it in EXIF only, as cameras do): on an
+    // sRGB screen all show alike, and unlike the P3 pixels drawn as they are stored.
+    TempDir dir;
+    QImage photo = testing::PhotoLikeImage(QSize(480, 320), 7, 4);
+    QPainter(&photo).fillRect(QRect(0, 0, 160, 160), QColor(200, 40, 30));     // a red and a green
+    QPainter(&photo).fillRect(QRect(320, 160, 160, 160), QColor(40, 180, 60)); // a sRGB gamut holds
+    photo.setColorSpace(QColorSpace::SRgb);
+    QImage untagged = photo;
+    untagged.setColorSpace(QColorSpace());
+    const std::string srgb = dir.Write(QStringLiteral("srgb.jpg"), testing::EncodeImage(untagged, "jpeg", 95));
+    const QImage p3 = photo.convertedToColorSpace(QColorSpace::DisplayP3);
+    const std::string p3Jpeg = dir.Write(QStringLiteral("p3.jpg"), testing::EncodeImage(p3, "jpeg", 95));
+    const std::string p3Heic = dir.Native(QStringLiteral("p3.heic"));
+    QVERIFY(testing::WriteHeicWithNclx(p3, p3Heic, heif_color_primaries_SMPTE_EG_432_1,
+                                       heif_transfer_characteristic_IEC_61966_2_1));
+    // JPEG XL in its own XYB space, which the decoder renders in whatever space it is asked for.
+    const std::string p3Jxl = testing::JxlFrom(p3Jpeg, dir.Native("p3.jxl"), {QStringLiteral("--lossless_jpeg=0")});
+    QVERIFY(!p3Jxl.empty());
+    QImage adobe = photo.convertedToColorSpace(QColorSpace::AdobeRgb);
+    adobe.setColorSpace(QColorSpace());
+    const std::string adobeJpeg = dir.Write(QStringLiteral("adobe.jpg"), testing::EncodeImage(adobe, "jpeg", 95));
+    QVERIFY(DeclareAdobeRgbInExif(adobeJpeg));
+    // A profile that is no profile: shown as sRGB.
+    QByteArray broken = testing::EncodeImage(untagged, "jpeg", 95);
+    QByteArray segment = QByteArray("\xFF\xE2\x02\x62ICC_PROFILE", 15) + '\0' + "\x01\x01" + QByteArray(594, 'x');
+    broken.insert(2, segment);
+    const std::string brokenJpeg = dir.Write(QStringLiteral("broken.jpg"), broken);
+
+    const QSize shown(480, 320);
+    const QImage reference = ImageLoader::Decode(srgb, shown);
+    QCOMPARE(reference.size(), shown);
+    for (const std::string& path : {p3Jpeg, p3Heic, p3Jxl, adobeJpeg, brokenJpeg}) {
+        const double difference = MeanDifference(ImageLoader::Decode(path, shown), reference);
+        qInfo("%s: mean difference %.2f", path.c_str(), difference);
+        QVERIFY2(difference < 2.5, path.c_str());
+    }
+    const QImage unmanaged = QImage(QString::fromStdString(p3Jpeg)).convertToFormat(QImage::Format_RGB32);
+    const double unmanagedDifference = MeanDifference(unmanaged, reference);
+    qInfo("P3 pixels drawn as stored: mean difference %.2f", unmanagedDifference);
+    QVERIFY(unmanagedDifference > 4);
 }
 
 QTEST_MAIN(TestImageLoader)

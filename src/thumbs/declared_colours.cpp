@@ -1,0 +1,69 @@
+#include "thumbs/declared_colours.h"
+
+#include <QByteArray>
+#include <exiv2/exiv2.hpp>
+#include <mutex>
+#include <string>
+
+namespace pelldrake {
+namespace {
+
+constexpr long kExifUncalibrated = 0xFFFF;
+
+std::string TextOf(const Exiv2::ExifData& exif, const char* key) {
+    const auto found = exif.findKey(Exiv2::ExifKey(key));
+    return found == exif.end() ? std::string() : found->toString();
+}
+
+} // namespace
+
+void PrepareExiv2() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // The XMP parser keeps global state that must be set up before two threads use it.
+        Exiv2::XmpParser::initialize();
+        // A damaged file is an ordinary event here; Exiv2 would print a warning for each one.
+        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+        // Canon's CR3 files are boxes of the ISO base media format, which Exiv2 0.27 reads only
+        // when asked to.
+        Exiv2::enableBMFF(true);
+    });
+}
+
+QColorSpace DeclaredColourSpace(Exiv2::Image& image) {
+    try {
+        if (image.iccProfileDefined()) {
+            const Exiv2::DataBuf* icc = image.iccProfile();
+            if (icc != nullptr && icc->size_ > 0)
+                return QColorSpace::fromIccProfile(
+                    QByteArray(reinterpret_cast<const char*>(icc->pData_), static_cast<qsizetype>(icc->size_)));
+        }
+        const Exiv2::ExifData& exif = image.exifData();
+        const auto space = exif.findKey(Exiv2::ExifKey("Exif.Photo.ColorSpace"));
+        if (space != exif.end() && space->count() > 0 && space->toLong() == kExifUncalibrated &&
+            TextOf(exif, "Exif.Iop.InteroperabilityIndex").rfind("R03", 0) == 0)
+            return QColorSpace(QColorSpace::AdobeRgb);
+    } catch (...) {
+        // What Exiv2 cannot make out declares nothing.
+    }
+    return {};
+}
+
+QColorSpace DeclaredColourSpace(int fd) {
+    if (fd < 0)
+        return {};
+    PrepareExiv2();
+    try {
+        // Exiv2 opens files by name; the descriptor's own name in /proc is the very file the
+        // caller examined, whatever happens to its path meanwhile.
+        auto image = Exiv2::ImageFactory::open("/proc/self/fd/" + std::to_string(fd), /*useCurl=*/false);
+        if (image.get() == nullptr)
+            return {};
+        image->readMetadata();
+        return DeclaredColourSpace(*image);
+    } catch (...) {
+        return {};
+    }
+}
+
+} // namespace pelldrake

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QColorSpace>
+
+namespace Exiv2 {
+class Image;
+}
+
+namespace pelldrake {
+
+// Sets Exiv2 up for use on several threads at once; every use of Exiv2 calls it first.
+void PrepareExiv2();
+
+// The colour space a camera or an editor declared for a file's pixels in its metadata: the ICC
+// profile it carries, else EXIF's colour space tag with the interoperability index (a camera set
+// to Adobe RGB declares "uncalibrated" with index "R03"). Invalid when nothing Qt can use is
+// declared: the pixels are then sRGB. fd is an open descriptor of a regular file; the caller keeps
+// it. Safe on any thread.
+QColorSpace DeclaredColourSpace(int fd);
+
+// The same, of a file whose metadata Exiv2 has read.
+QColorSpace DeclaredColourSpace(Exiv2::Image& image);
+
+} // namespace pelldrake
