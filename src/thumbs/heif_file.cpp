@@ -180,8 +180,18 @@ QImage DecodeFitted(const heif_image_handle* handle, QSize target, bool enlarge)
 
 bool IsHeif(const QByteArray& start) {
     PrepareLibheif();
-    return heif_check_filetype(reinterpret_cast<const uint8_t*>(start.constData()), static_cast<int>(start.size())) ==
-           heif_filetype_yes_supported;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(start.constData());
+    const int size = static_cast<int>(start.size());
+    switch (heif_check_filetype(bytes, size)) {
+    case heif_filetype_yes_supported:
+        return true;
+    case heif_filetype_yes_unsupported:
+        // An AVIF image sequence: libheif 1.15 calls it unsupported, yet reads its still primary
+        // picture, which is what a viewer shows of it.
+        return heif_main_brand(bytes, size) == heif_avis;
+    default:
+        return false;
+    }
 }
 
 std::optional<DecodeCost> HeifDecodeCost(QIODevice& device, QSize target) {
