@@ -1,6 +1,7 @@
 #include "thumbs/heif_file.h"
 
 #include "thumbs/area_scale.h"
+#include "thumbs/child_decode.h"
 #include "thumbs/shown_colours.h"
 
 #include <QColorSpace>
@@ -50,10 +51,16 @@ std::optional<QByteArray> ReadWhole(QIODevice& device) {
 }
 
 struct ContextFree {
-    void operator()(heif_context* context) const { heif_context_free(context); }
+    void operator()(heif_context* context) const {
+        const LibraryUse use;
+        heif_context_free(context);
+    }
 };
 struct HandleRelease {
-    void operator()(heif_image_handle* handle) const { heif_image_handle_release(handle); }
+    void operator()(heif_image_handle* handle) const {
+        const LibraryUse use;
+        heif_image_handle_release(handle);
+    }
 };
 struct ImageRelease {
     void operator()(heif_image* image) const { heif_image_release(image); }
@@ -78,6 +85,7 @@ std::optional<Opened> Open(QIODevice& device, const std::atomic<bool>* abandoned
     if (!file || IsAbandoned(abandoned))
         return std::nullopt;
     PrepareLibheif();
+    const LibraryUse use;
     Opened opened{std::move(*file), std::unique_ptr<heif_context, ContextFree>(heif_context_alloc()), nullptr};
     if (!opened.context)
         return std::nullopt;
@@ -141,39 +149,99 @@ QColorSpace ColourSpaceOf(const heif_image_handle* handle) {
     }
 }
 
-// Decodes the picture of handle, turned as the file says, and fits it to target; never enlarged
-// when enlarge is false.
-QImage DecodeFitted(const heif_image_handle* handle, QSize target, bool enlarge) {
+// The size the picture of handle is shown at in target; never enlarged when enlarge is false.
+QSize FittedSize(const heif_image_handle* handle, QSize target, bool enlarge) {
+    const QSize size = SizeOf(handle);
+    if (size.isEmpty() || target.isEmpty())
+        return {};
+    const QSize fitted = size.scaled(target, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    return !enlarge && (fitted.width() > size.width() || fitted.height() > size.height()) ? size : fitted;
+}
+
+// What the child reports of its decode.
+enum DecodeReport : int { kFailed = 0, kStraight = 1, kPremultiplied = 2 };
+
+// In a child process: decodes the picture of handle, turned as the file says, into pixels of the
+// size the handle gives: RGB, or RGBA when it has alpha, 8 bits a channel, bytesPerLine apart.
+int DecodeInto(const heif_image_handle* handle, uchar* into, qsizetype bytesPerLine) {
     const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
     const std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
     if (!options)
-        return {};
+        return kFailed;
     options->convert_hdr_to_8bit = 1;
     heif_image* decoded = nullptr;
     // A const handle is all the decoder needs; the C interface is not declared so.
     if (heif_decode_image(const_cast<heif_image_handle*>(handle), &decoded, heif_colorspace_RGB,
                           alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get())
             .code != heif_error_Ok)
-        return {};
+        return kFailed;
     const std::unique_ptr<heif_image, ImageRelease> image(decoded);
     int stride = 0;
     const uint8_t* pixels = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
-    const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
-    const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
-    if (pixels == nullptr || width <= 0 || height <= 0 || stride <= 0)
+    const QSize size = SizeOf(handle);
+    const qsizetype rowBytes = qsizetype{size.width()} * (alpha ? 4 : 3);
+    if (pixels == nullptr || stride < rowBytes ||
+        heif_image_get_width(image.get(), heif_channel_interleaved) != size.width() ||
+        heif_image_get_height(image.get(), heif_channel_interleaved) != size.height())
+        return kFailed;
+    for (int y = 0; y < size.height(); ++y)
+        std::copy_n(pixels + static_cast<qsizetype>(y) * stride, rowBytes, into + y * bytesPerLine);
+    return heif_image_is_premultiplied_alpha(image.get()) ? kPremultiplied : kStraight;
+}
+
+// Decodes the picture of handle in a child process, then fits it to fitted; null when given up.
+QImage DecodeFitted(const heif_image_handle* handle, QSize fitted, const std::atomic<bool>* abandoned) {
+    QSize size;
+    bool alpha = false;
+    {
+        const LibraryUse use;
+        size = SizeOf(handle);
+        alpha = heif_image_handle_has_alpha_channel(handle) != 0;
+    }
+    if (size.isEmpty() || fitted.isEmpty())
         return {};
-    const QImage::Format format = !alpha ? QImage::Format_RGB888
-                                  : heif_image_is_premultiplied_alpha(image.get())
-                                      ? QImage::Format_RGBA8888_Premultiplied
-                                      : QImage::Format_RGBA8888;
-    // Borrows libheif's pixels: everything returned below is a copy of its own.
-    const QImage view(pixels, width, height, stride, format);
-    QSize fitted = view.size().scaled(target, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
-    if (!enlarge && (fitted.width() > width || fitted.height() > height))
-        fitted = view.size();
-    QImage shown = fitted == view.size() ? view.copy() : AreaScaled(view, fitted);
-    shown.setColorSpace(ColourSpaceOf(handle));
-    return shown;
+    const qsizetype bytesPerLine = (qsizetype{size.width()} * (alpha ? 4 : 3) + 3) & ~qsizetype{3};
+    const SharedBytes pixels(static_cast<std::size_t>(bytesPerLine) * static_cast<std::size_t>(size.height()));
+    if (pixels.data() == nullptr)
+        return {};
+    const int report = RunInChildProcess(
+        abandoned, [handle, &pixels, bytesPerLine] { return DecodeInto(handle, pixels.data(), bytesPerLine); });
+    if (report == kFailed)
+        return {};
+    const QImage::Format format = !alpha                     ? QImage::Format_RGB888
+                                  : report == kPremultiplied ? QImage::Format_RGBA8888_Premultiplied
+                                                             : QImage::Format_RGBA8888;
+    // Borrows the shared pixels: what is returned is a copy of its own.
+    const QImage view(pixels.data(), size.width(), size.height(), bytesPerLine, format);
+    return fitted == size ? view.copy() : AreaScaled(view, fitted);
+}
+
+// The thumbnail picture to read, as pick says: from the smallest up, the first that covers the
+// target, else the largest. Empty when the file has none.
+Handle ChooseThumbnail(const heif_image_handle* primary, QSize target, PreviewPick pick) {
+    const int count = heif_image_handle_get_number_of_thumbnails(primary);
+    if (count <= 0)
+        return nullptr;
+    std::vector<heif_item_id> ids(static_cast<std::size_t>(count));
+    heif_image_handle_get_list_of_thumbnail_IDs(primary, ids.data(), count);
+    std::vector<Handle> thumbnails;
+    for (const heif_item_id id : ids) {
+        heif_image_handle* thumbnail = nullptr;
+        if (heif_image_handle_get_thumbnail(primary, id, &thumbnail).code == heif_error_Ok)
+            thumbnails.emplace_back(thumbnail);
+    }
+    const auto pixels = [](const Handle& handle) {
+        const QSize size = SizeOf(handle.get());
+        return std::int64_t{size.width()} * size.height();
+    };
+    std::sort(thumbnails.begin(), thumbnails.end(),
+              [&pixels](const Handle& a, const Handle& b) { return pixels(a) < pixels(b); });
+    for (Handle& candidate : thumbnails) {
+        const QSize size = SizeOf(candidate.get());
+        if (pick == PreviewPick::SmallestCovering && size.width() >= target.width() && size.height() >= target.height())
+            return std::move(candidate);
+    }
+    return thumbnails.empty() ? nullptr : std::move(thumbnails.back());
 }
 
 } // namespace
@@ -197,6 +265,7 @@ bool IsHeif(const QByteArray& start) {
 std::optional<DecodeCost> HeifDecodeCost(QIODevice& device, QSize target) {
     std::optional<DecodeCost> cost;
     if (const std::optional<Opened> opened = Open(device)) {
+        const LibraryUse use;
         cost = CostOf(opened->primary.get(), target);
         // The whole file sits in memory beside the decode.
         if (cost)
@@ -208,52 +277,42 @@ std::optional<DecodeCost> HeifDecodeCost(QIODevice& device, QSize target) {
 
 QImage DecodeHeif(QIODevice& device, QSize target, const std::atomic<bool>* abandoned) {
     const std::optional<Opened> opened = Open(device, abandoned);
-    // libheif cannot be stopped once it decodes: the last moment to give up is before it starts.
-    if (!opened || target.isEmpty() || IsAbandoned(abandoned))
+    if (!opened || target.isEmpty())
         return {};
-    return DecodeFitted(opened->primary.get(), target, /*enlarge=*/true);
+    QSize fitted;
+    QColorSpace colours;
+    {
+        const LibraryUse use;
+        fitted = FittedSize(opened->primary.get(), target, /*enlarge=*/true);
+        colours = ColourSpaceOf(opened->primary.get());
+    }
+    QImage image = DecodeFitted(opened->primary.get(), fitted, abandoned);
+    image.setColorSpace(colours);
+    return image;
 }
 
 QImage ReadHeifThumbnail(QIODevice& device, QSize target, PreviewPick pick) {
     const std::optional<Opened> opened = Open(device);
     if (!opened || target.isEmpty())
         return {};
-    const heif_image_handle* primary = opened->primary.get();
-    const int count = heif_image_handle_get_number_of_thumbnails(primary);
-    if (count <= 0)
-        return {};
-    std::vector<heif_item_id> ids(static_cast<std::size_t>(count));
-    heif_image_handle_get_list_of_thumbnail_IDs(primary, ids.data(), count);
-    std::vector<Handle> thumbnails;
-    for (const heif_item_id id : ids) {
-        heif_image_handle* thumbnail = nullptr;
-        if (heif_image_handle_get_thumbnail(primary, id, &thumbnail).code == heif_error_Ok)
-            thumbnails.emplace_back(thumbnail);
+    Handle thumbnail;
+    QSize fitted;
+    QColorSpace colours;
+    {
+        const LibraryUse use;
+        thumbnail = ChooseThumbnail(opened->primary.get(), target, pick);
+        const std::optional<DecodeCost> cost = thumbnail ? CostOf(thumbnail.get(), target) : std::nullopt;
+        if (!cost || cost->bytes > kThumbnailBudgetBytes)
+            return {};
+        fitted = FittedSize(thumbnail.get(), target, /*enlarge=*/false);
+        // A thumbnail made by the camera beside its picture is in the picture's colours, though it
+        // seldom says so.
+        colours = ColourSpaceOf(thumbnail.get());
+        if (!colours.isValid())
+            colours = ColourSpaceOf(opened->primary.get());
     }
-    const auto pixels = [](const Handle& handle) {
-        const QSize size = SizeOf(handle.get());
-        return std::int64_t{size.width()} * size.height();
-    };
-    std::sort(thumbnails.begin(), thumbnails.end(),
-              [&pixels](const Handle& a, const Handle& b) { return pixels(a) < pixels(b); });
-    // From the smallest up: the first that covers the target, else the largest.
-    const Handle* thumbnail = nullptr;
-    for (const Handle& candidate : thumbnails) {
-        thumbnail = &candidate;
-        const QSize size = SizeOf(candidate.get());
-        if (pick == PreviewPick::SmallestCovering && size.width() >= target.width() && size.height() >= target.height())
-            break;
-    }
-    if (thumbnail == nullptr)
-        return {};
-    const std::optional<DecodeCost> cost = CostOf(thumbnail->get(), target);
-    if (!cost || cost->bytes > kThumbnailBudgetBytes)
-        return {};
-    QImage image = DecodeFitted(thumbnail->get(), target, /*enlarge=*/false);
-    // A thumbnail made by the camera beside its picture is in the picture's colours, though it
-    // seldom says so.
-    if (!image.isNull() && !image.colorSpace().isValid())
-        image.setColorSpace(ColourSpaceOf(primary));
+    QImage image = DecodeFitted(thumbnail.get(), fitted, nullptr);
+    image.setColorSpace(colours);
     return image;
 }
 
