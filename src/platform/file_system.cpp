@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include "platform/freedesktop_trash.h"
+#include "platform/volume_rules.h"
 
 #include <QDir>
 #include <QFile>
@@ -221,6 +222,11 @@ int PosixFileSystem::CopyFile(const FilePath& source, const FilePath& target, co
             return error;
     }
     return out.Close();
+}
+
+int PosixFileSystem::WouldRefuse(const FilePath& target, std::int64_t size) {
+    const std::size_t slash = target.find_last_of('/');
+    return RefusedOn(VolumeKindOf(FolderOf(target)), slash == FilePath::npos ? target : target.substr(slash + 1), size);
 }
 
 int PosixFileSystem::Sync(const FilePath& path) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/file_system.h"
+#include "platform/volume_rules.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,8 +17,8 @@ namespace pelldrake::testing {
 // The real disk, with faults on request: a disk that fills up from the n-th copy on (after
 // writing part of the file), a folder that refuses new files, moves that must cross file
 // systems, a copy that comes back short, hooks that change the disk under the program's feet,
-// and a trash that is there or not. Its hooks and counts may be used from one other thread while
-// the test waits for it.
+// a trash that is there or not, and target folders that keep a memory card's rules. Its hooks and
+// counts may be used from one other thread while the test waits for it.
 class FaultyFileSystem : public FileSystem {
 public:
     // Runs before each copy or rename of a file, with its source and target.
@@ -30,8 +31,9 @@ public:
     bool crossDevice = false;             // every rename of a user's file fails with EXDEV
     bool shortCopy = false;               // copies stop halfway and report success
     bool trashAvailable = true;
-    std::set<FilePath> trashRefuses; // files the trash will not take
-    FilePath trashFolder;            // where a trashed file goes
+    std::set<FilePath> trashRefuses;  // files the trash will not take
+    FilePath trashFolder;             // where a trashed file goes
+    std::optional<VolumeKind> volume; // the rules every target folder keeps; unset: its own
     int copies = 0;
     int renames = 0;
 
@@ -65,6 +67,12 @@ public:
         const bool written = ::write(fd, half.constData(), static_cast<std::size_t>(half.size())) == half.size();
         ::close(fd);
         return diskFull ? ENOSPC : (written ? 0 : EIO);
+    }
+
+    int WouldRefuse(const FilePath& target, std::int64_t size) override {
+        if (!volume)
+            return disk_.WouldRefuse(target, size);
+        return RefusedOn(*volume, target.substr(target.find_last_of('/') + 1), size);
     }
 
     int Sync(const FilePath& path) override { return disk_.Sync(path); }
