@@ -1,13 +1,22 @@
-// Sorting straight from a camera's card. What a card refuses is checked on the disk under a card's
-// rules, so that it runs everywhere.
+// Sorting straight from a camera's card: real vfat and exFAT images, loop-mounted where the
+// machine lets a test mount (root, a loop device, mkfs and the kernel's driver), skipped where not.
+// What a card refuses is also checked on the disk under a card's rules, so that it runs everywhere.
 
+#include "disposal/delete_list_files.h"
+#include "disposal/disposal_undo.h"
+#include "disposal/file_transfer.h"
 #include "resources/disposal_strings.h"
 #include "support/disposal_sandbox.h"
+#include "support/loop_mount.h"
 
 #include <cerrno>
+#include <csignal>
 #include <deque>
 #include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace pelldrake;
@@ -29,6 +38,10 @@ std::string Asked(const DisposalSandbox& box, std::size_t i) {
 QStringList NamesIn(const FilePath& folder) {
     return QDir(QFile::decodeName(QByteArray::fromStdString(folder)))
         .entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
+}
+
+void WriteNative(const FilePath& path, const QByteArray& content) {
+    std::ofstream(path, std::ios::binary).write(content.constData(), content.size());
 }
 
 // A file of the size that holds no byte on the disk.
@@ -83,5 +96,137 @@ TEST(MemoryCard, WhatACardCannotHoldFailsAsACopyBeforeAByteIsWritten) {
     EXPECT_EQ(RefusedOn(VolumeKind::Other, "a:b?<>|\"*\\.", kFourGiB * 4), 0);
     EXPECT_EQ(VolumeKindOf(box.To()), VolumeKind::Other);
 }
+
+struct CardKind {
+    const char* name;
+    QStringList mkfsArguments;
+    const char* options;
+    bool fat32;
+};
+
+class MemoryCardRoad : public ::testing::TestWithParam<CardKind> {
+protected:
+    void SetUp() override {
+        hadDataHome_ = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+        dataHome_ = qgetenv("XDG_DATA_HOME");
+        // Whatever goes to a trash on the disk stays out of the user's own.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(box.dir.FilePath(QStringLiteral("data"))));
+        box.fileSystem.trashFolder.clear(); // the desktop's trash: on the card, the one at its top
+    }
+    void TearDown() override {
+        if (hadDataHome_)
+            qputenv("XDG_DATA_HOME", dataHome_);
+        else
+            qunsetenv("XDG_DATA_HOME");
+    }
+
+    DisposalSandbox box{3};
+
+private:
+    bool hadDataHome_ = false;
+    QByteArray dataHome_;
+};
+
+TEST_P(MemoryCardRoad, DisposalTrashUndoAndACutCopyOnTheCard) {
+    const CardKind& kind = GetParam();
+    const LoopMount card(QString::fromLatin1(kind.name), 40, kind.mkfsArguments, QString::fromLatin1(kind.options));
+    if (!card.mounted())
+        GTEST_SKIP() << card.why().toStdString();
+    const FilePath dcim = card.top() + "/DCIM";
+    ASSERT_EQ(::mkdir(dcim.c_str(), 0777), 0);
+    const QStringList three{"f1.jpg", "f2.jpg", "f3.jpg"};
+
+    // Onto the card and back by undo, across file systems both ways.
+    DisposalRecord moved;
+    Dispose(box, 3, {}, dcim, {}, &moved);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(DisposalSandbox::ReadNative(dcim + "/f" + std::to_string(i + 1) + ".jpg"), box.contents[i]);
+    EXPECT_EQ(box.Places(), QStringList(3, QStringLiteral("none")));
+    DisposalUndo(box.fileSystem, box.prompter, moved).Undo();
+    EXPECT_EQ(box.Places(), QStringList(3, QStringLiteral("from")));
+    EXPECT_TRUE(NamesIn(dcim).isEmpty());
+
+    // Files deleted on the card go to the trash at its top, under their path below it, and back.
+    Dispose(box, 3, box.sources, dcim, {}, nullptr, true);
+    for (const QString& name : three)
+        box.board.List(4).Append(dcim + "/" + name.toStdString());
+    DisposalRecord trashed;
+    EXPECT_TRUE(DeleteListFiles(box.board, box.fileSystem, 4, &trashed).empty());
+    const FilePath trash = card.top() + "/.Trash-" + std::to_string(::getuid());
+    EXPECT_EQ(NamesIn(trash + "/files"), three);
+    EXPECT_TRUE(DisposalSandbox::ReadNative(trash + "/info/f1.jpg.trashinfo").contains("\nPath=DCIM/f1.jpg\n"));
+    EXPECT_TRUE(NamesIn(dcim).isEmpty());
+    DisposalUndo(box.fileSystem, box.prompter, trashed).Undo();
+    EXPECT_EQ(NamesIn(dcim), three);
+    EXPECT_TRUE(NamesIn(trash + "/files").isEmpty() && NamesIn(trash + "/info").isEmpty());
+
+    // Names the card refuses fail as copies, each with its question, and nothing lands.
+    const FilePathList refused{box.dir.Write(QStringLiteral("from/a:b.jpg"), "colon"),
+                               box.dir.Write(QStringLiteral("from/why?.jpg"), "question mark"),
+                               box.dir.Write(QStringLiteral("from/f1.jpg."), "trailing dot")};
+    std::size_t asked = box.prompter.questions.size();
+    Dispose(box, 5, refused, dcim, {PromptAnswer::Yes, PromptAnswer::No, PromptAnswer::No});
+    ASSERT_EQ(box.prompter.questions.size(), asked + 3);
+    for (std::size_t i = 0; i < refused.size(); ++i)
+        EXPECT_EQ(Asked(box, asked + i), CopyFailed(refused[i], dcim + refused[i].substr(refused[i].rfind('/'))));
+    EXPECT_EQ(box.board.List(kUnclassified).Entries(), FilePathList{refused[0]});
+    EXPECT_EQ(NamesIn(dcim), three);
+    EXPECT_EQ(DisposalSandbox::ReadNative(dcim + "/f1.jpg"), box.contents[0]);
+
+    // Two spellings of one name meet as an overwrite question, and the older file is kept.
+    WriteNative(dcim + "/img_1.jpg", "on the card");
+    const FilePath upper = box.dir.Write(QStringLiteral("from/IMG_1.JPG"), "from the disk");
+    asked = box.prompter.questions.size();
+    Dispose(box, 6, {upper}, dcim, {PromptAnswer::No});
+    ASSERT_EQ(box.prompter.questions.size(), asked + 1);
+    EXPECT_TRUE(box.prompter.questions.back().text.endsWith(QString::fromUtf8("上書きしますか？")));
+    EXPECT_EQ(DisposalSandbox::ReadNative(dcim + "/img_1.jpg"), "on the card");
+    DisposalRecord replaced;
+    Dispose(box, 6, {upper}, dcim, {PromptAnswer::Yes}, &replaced);
+    EXPECT_EQ(DisposalSandbox::ReadNative(dcim + "/img_1.jpg"), "from the disk");
+    EXPECT_EQ(NamesIn(dcim).filter(QStringLiteral("img_1"), Qt::CaseInsensitive).size(), 1);
+    DisposalUndo(box.fileSystem, box.prompter, replaced).Undo();
+    EXPECT_EQ(DisposalSandbox::ReadNative(upper), "from the disk");
+    EXPECT_EQ(DisposalSandbox::ReadNative(dcim + "/img_1.jpg"), "on the card");
+    // The card's file moved into its own folder, spelled otherwise, is the same file: left alone.
+    asked = box.prompter.questions.size();
+    Dispose(box, 7, {dcim + "/img_1.jpg"}, card.top() + "/dcim");
+    EXPECT_EQ(box.prompter.questions.size(), asked);
+    EXPECT_EQ(DisposalSandbox::ReadNative(dcim + "/img_1.jpg"), "on the card");
+
+    // FAT32 holds no file of 4 GiB: told before a byte is written, not after four thousand million.
+    if (kind.fat32) {
+        const FilePath big = Sparse(box, QStringLiteral("from/clip.mov"), kFourGiB);
+        const int copies = box.fileSystem.copies;
+        Dispose(box, 8, {big}, dcim, {PromptAnswer::No});
+        EXPECT_EQ(Asked(box, box.prompter.questions.size() - 1), CopyFailed(big, dcim + "/clip.mov"));
+        EXPECT_EQ(box.fileSystem.copies, copies);
+        ::unlink(big.c_str());
+    }
+
+    // A card makes no unnamed file, so a copy cut short keeps its temporary name there, until the
+    // next disposal into that folder.
+    const QByteArray content(3 << 20, 'c');
+    const FilePath later = box.dir.Write(QStringLiteral("from/later.jpg"), content);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        box.fileSystem.duringCopy = [] { ::raise(SIGKILL); };
+        TransferFile(box.fileSystem, later, dcim + "/later.jpg", false);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const QString part = QStringLiteral(".pelldrake-%1-0.part").arg(child);
+    EXPECT_TRUE(NamesIn(dcim).contains(part));
+    Dispose(box, 9, {later}, dcim);
+    EXPECT_FALSE(NamesIn(dcim).contains(part));
+    EXPECT_EQ(DisposalSandbox::ReadNative(dcim + "/later.jpg"), content);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cards, MemoryCardRoad,
+                         ::testing::Values(CardKind{"vfat", {"-F", "32"}, "rw,utf8,shortname=mixed", true},
+                                           CardKind{"exfat", {}, "rw", false}),
+                         [](const ::testing::TestParamInfo<CardKind>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -17,8 +17,9 @@ namespace pelldrake::testing {
 // The real disk, with faults on request: a disk that fills up from the n-th copy on (after
 // writing part of the file), a folder that refuses new files, moves that must cross file
 // systems, a copy that comes back short, hooks that change the disk under the program's feet,
-// a trash that is there or not, and target folders that keep a memory card's rules. Its hooks and
-// counts may be used from one other thread while the test waits for it.
+// a trash that is there or not (the fake one, or the desktop's own), and target folders that keep
+// a memory card's rules. Its hooks and counts may be used from one other thread while the test
+// waits for it.
 class FaultyFileSystem : public FileSystem {
 public:
     // Runs before each copy or rename of a file, with its source and target.
@@ -32,7 +33,7 @@ public:
     bool shortCopy = false;               // copies stop halfway and report success
     bool trashAvailable = true;
     std::set<FilePath> trashRefuses;  // files the trash will not take
-    FilePath trashFolder;             // where a trashed file goes
+    FilePath trashFolder;             // where a trashed file goes; empty: the desktop's own trash
     std::optional<VolumeKind> volume; // the rules every target folder keeps; unset: its own
     int copies = 0;
     int renames = 0;
@@ -100,6 +101,8 @@ public:
     std::optional<FilePath> MoveToTrash(const FilePath& path) override {
         if (!trashAvailable || trashRefuses.count(path) || !disk_.NameTaken(path))
             return std::nullopt;
+        if (trashFolder.empty())
+            return disk_.MoveToTrash(path);
         const std::size_t slash = path.find_last_of('/');
         FilePath trashed = trashFolder + "/" + path.substr(slash + 1);
         for (int n = 2; disk_.NameTaken(trashed); ++n)
@@ -110,6 +113,8 @@ public:
     }
 
     int RestoreFromTrash(const FilePath& trashed, const FilePath& original) override {
+        if (trashFolder.empty())
+            return disk_.RestoreFromTrash(trashed, original);
         if (disk_.NameTaken(original))
             return EEXIST;
         return disk_.Rename(trashed, original);
