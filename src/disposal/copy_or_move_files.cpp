@@ -42,7 +42,7 @@ Step HandleEntry(DisposalContext& context, const FilePath& source, const FilePat
                      PromptIcon::Stop);
         return Step::Next;
     }
-    const FilePath target = TargetPathFor(source, folder);
+    FilePath target = TargetPathFor(source, folder);
     const auto targetStatus = fileSystem.Status(target);
     // Another spelling of the same file (a link, "./", "//"): copying would empty it.
     if (targetStatus && targetStatus->SameFileAs(*sourceStatus))
@@ -54,6 +54,9 @@ Step HandleEntry(DisposalContext& context, const FilePath& source, const FilePat
     // Whatever stands under the name is asked about, a link to nothing too.
     const bool taken = targetStatus || fileSystem.NameTaken(target);
     if (taken) {
+        // A card ignores case: the older file may be spelled otherwise. The new one takes over the
+        // name the card shows, and an undo gives the older one back under it.
+        target = fileSystem.StoredSpelling(target);
         const PromptAnswer answer = prompter.Ask(
             QString::asprintf(strings::kOverwriteQuestion, Shown(source).constData(), Shown(target).constData()),
             PromptButtons::YesNoCancel, PromptIcon::Question);

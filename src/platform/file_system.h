@@ -33,6 +33,9 @@ public:
     virtual std::optional<FileStatus> Status(const FilePath& path) = 0;
     // Whether anything stands under the name, a link to nothing included.
     virtual bool NameTaken(const FilePath& path) = 0;
+    // The path with its last name as its folder spells it: where case is ignored (a memory card),
+    // the name asked for may reach a file spelled otherwise. The path itself when none is found.
+    virtual FilePath StoredSpelling(const FilePath& path) = 0;
     // The names in a folder (without "." and ".."); empty when it cannot be read.
     virtual FilePathList FolderNames(const FilePath& folder) = 0;
     virtual int MakeFolder(const FilePath& path) = 0;
@@ -62,6 +65,7 @@ class PosixFileSystem final : public FileSystem {
 public:
     std::optional<FileStatus> Status(const FilePath& path) override;
     bool NameTaken(const FilePath& path) override;
+    FilePath StoredSpelling(const FilePath& path) override;
     FilePathList FolderNames(const FilePath& folder) override;
     int MakeFolder(const FilePath& path) override;
     int CopyFile(const FilePath& source, const FilePath& target, const std::function<void()>& onChunk) override;

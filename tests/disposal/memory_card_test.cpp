@@ -9,6 +9,7 @@
 #include "support/disposal_sandbox.h"
 #include "support/loop_mount.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <deque>
@@ -35,9 +36,18 @@ std::string Asked(const DisposalSandbox& box, std::size_t i) {
     return box.prompter.questions.at(i).text.toStdString();
 }
 
-QStringList NamesIn(const FilePath& folder) {
-    return QDir(QFile::decodeName(QByteArray::fromStdString(folder)))
-        .entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
+using Names = std::vector<std::string>;
+
+Names NamesIn(const FilePath& folder) {
+    Names names;
+    for (const QString& name : QDir(QFile::decodeName(QByteArray::fromStdString(folder)))
+                                   .entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase))
+        names.push_back(name.toStdString());
+    return names;
+}
+
+bool Holds(const Names& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 void WriteNative(const FilePath& path, const QByteArray& content) {
@@ -84,7 +94,7 @@ TEST(MemoryCard, WhatACardCannotHoldFailsAsACopyBeforeAByteIsWritten) {
     }
     EXPECT_EQ(box.fileSystem.copies, 0) << "nothing was written for them";
     EXPECT_EQ(box.board.List(kUnclassified).Entries(), FilePathList{refused[0]});
-    EXPECT_EQ(NamesIn(box.To()), QStringList({"dot", "IMG_0001.JPG"}));
+    EXPECT_EQ(NamesIn(box.To()), Names({"dot", "IMG_0001.JPG"}));
 
     // The rules of each kind at their edges; the disk's own file systems keep none of them.
     EXPECT_EQ(RefusedOn(VolumeKind::Fat, "last.mov", kFourGiB - 1), 0);
@@ -103,6 +113,10 @@ struct CardKind {
     const char* options;
     bool fat32;
 };
+
+void PrintTo(const CardKind& kind, std::ostream* out) {
+    *out << kind.name;
+}
 
 class MemoryCardRoad : public ::testing::TestWithParam<CardKind> {
 protected:
@@ -134,7 +148,7 @@ TEST_P(MemoryCardRoad, DisposalTrashUndoAndACutCopyOnTheCard) {
         GTEST_SKIP() << card.why().toStdString();
     const FilePath dcim = card.top() + "/DCIM";
     ASSERT_EQ(::mkdir(dcim.c_str(), 0777), 0);
-    const QStringList three{"f1.jpg", "f2.jpg", "f3.jpg"};
+    const Names three{"f1.jpg", "f2.jpg", "f3.jpg"};
 
     // Onto the card and back by undo, across file systems both ways.
     DisposalRecord moved;
@@ -144,21 +158,21 @@ TEST_P(MemoryCardRoad, DisposalTrashUndoAndACutCopyOnTheCard) {
     EXPECT_EQ(box.Places(), QStringList(3, QStringLiteral("none")));
     DisposalUndo(box.fileSystem, box.prompter, moved).Undo();
     EXPECT_EQ(box.Places(), QStringList(3, QStringLiteral("from")));
-    EXPECT_TRUE(NamesIn(dcim).isEmpty());
+    EXPECT_TRUE(NamesIn(dcim).empty());
 
     // Files deleted on the card go to the trash at its top, under their path below it, and back.
     Dispose(box, 3, box.sources, dcim, {}, nullptr, true);
-    for (const QString& name : three)
-        box.board.List(4).Append(dcim + "/" + name.toStdString());
+    for (const std::string& name : three)
+        box.board.List(4).Append(dcim + "/" + name);
     DisposalRecord trashed;
     EXPECT_TRUE(DeleteListFiles(box.board, box.fileSystem, 4, &trashed).empty());
     const FilePath trash = card.top() + "/.Trash-" + std::to_string(::getuid());
     EXPECT_EQ(NamesIn(trash + "/files"), three);
     EXPECT_TRUE(DisposalSandbox::ReadNative(trash + "/info/f1.jpg.trashinfo").contains("\nPath=DCIM/f1.jpg\n"));
-    EXPECT_TRUE(NamesIn(dcim).isEmpty());
+    EXPECT_TRUE(NamesIn(dcim).empty());
     DisposalUndo(box.fileSystem, box.prompter, trashed).Undo();
     EXPECT_EQ(NamesIn(dcim), three);
-    EXPECT_TRUE(NamesIn(trash + "/files").isEmpty() && NamesIn(trash + "/info").isEmpty());
+    EXPECT_TRUE(NamesIn(trash + "/files").empty() && NamesIn(trash + "/info").empty());
 
     // Names the card refuses fail as copies, each with its question, and nothing lands.
     const FilePathList refused{box.dir.Write(QStringLiteral("from/a:b.jpg"), "colon"),
@@ -179,15 +193,20 @@ TEST_P(MemoryCardRoad, DisposalTrashUndoAndACutCopyOnTheCard) {
     asked = box.prompter.questions.size();
     Dispose(box, 6, {upper}, dcim, {PromptAnswer::No});
     ASSERT_EQ(box.prompter.questions.size(), asked + 1);
-    EXPECT_TRUE(box.prompter.questions.back().text.endsWith(QString::fromUtf8("上書きしますか？")));
+    EXPECT_EQ(
+        Asked(box, asked),
+        QString::asprintf(strings::kOverwriteQuestion, upper.c_str(), (dcim + "/img_1.jpg").c_str()).toStdString());
     EXPECT_EQ(DisposalSandbox::ReadNative(dcim + "/img_1.jpg"), "on the card");
+    // Replaced, the card's file keeps its name and is given back under it by undo.
     DisposalRecord replaced;
     Dispose(box, 6, {upper}, dcim, {PromptAnswer::Yes}, &replaced);
     EXPECT_EQ(DisposalSandbox::ReadNative(dcim + "/img_1.jpg"), "from the disk");
-    EXPECT_EQ(NamesIn(dcim).filter(QStringLiteral("img_1"), Qt::CaseInsensitive).size(), 1);
+    EXPECT_EQ(NamesIn(dcim), Names({"f1.jpg", "f2.jpg", "f3.jpg", "img_1.jpg"}));
+    EXPECT_EQ(NamesIn(trash + "/files"), Names{"img_1.jpg"});
     DisposalUndo(box.fileSystem, box.prompter, replaced).Undo();
     EXPECT_EQ(DisposalSandbox::ReadNative(upper), "from the disk");
     EXPECT_EQ(DisposalSandbox::ReadNative(dcim + "/img_1.jpg"), "on the card");
+    EXPECT_EQ(NamesIn(dcim), Names({"f1.jpg", "f2.jpg", "f3.jpg", "img_1.jpg"}));
     // The card's file moved into its own folder, spelled otherwise, is the same file: left alone.
     asked = box.prompter.questions.size();
     Dispose(box, 7, {dcim + "/img_1.jpg"}, card.top() + "/dcim");
@@ -217,10 +236,10 @@ TEST_P(MemoryCardRoad, DisposalTrashUndoAndACutCopyOnTheCard) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status));
-    const QString part = QStringLiteral(".pelldrake-%1-0.part").arg(child);
-    EXPECT_TRUE(NamesIn(dcim).contains(part));
+    const std::string part = ".pelldrake-" + std::to_string(child) + "-0.part";
+    EXPECT_TRUE(Holds(NamesIn(dcim), part));
     Dispose(box, 9, {later}, dcim);
-    EXPECT_FALSE(NamesIn(dcim).contains(part));
+    EXPECT_FALSE(Holds(NamesIn(dcim), part));
     EXPECT_EQ(DisposalSandbox::ReadNative(dcim + "/later.jpg"), content);
 }
 

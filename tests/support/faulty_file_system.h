@@ -40,6 +40,7 @@ public:
 
     std::optional<FileStatus> Status(const FilePath& path) override { return disk_.Status(path); }
     bool NameTaken(const FilePath& path) override { return disk_.NameTaken(path); }
+    FilePath StoredSpelling(const FilePath& path) override { return disk_.StoredSpelling(path); }
     FilePathList FolderNames(const FilePath& folder) override { return disk_.FolderNames(folder); }
 
     int MakeFolder(const FilePath& path) override {
