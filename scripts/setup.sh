@@ -12,6 +12,7 @@ packages=(
     xvfb xauth imagemagick
     libheif-examples libavif-bin libjxl-tools
     desktop-file-utils appstream
+    dosfstools exfatprogs
 )
 # More for one job, e.g. clang for the fuzz targets.
 read -r -a extra <<<"${PELLDRAKE_EXTRA_PACKAGES:-}"

@@ -21,6 +21,17 @@ QByteArray Shown(const FilePath& path) {
 
 enum class Step { Next, Stop };
 
+// Asks whether the file whose copy failed returns to the unclassified list.
+Step CopyFailed(Prompter& prompter, const FilePath& source, const FilePath& target, const FileStatus& sourceStatus,
+                CopyOrMoveOutcome& outcome) {
+    const PromptAnswer answer = prompter.Ask(
+        QString::asprintf(strings::kCopyFailedQuestion, Shown(source).constData(), Shown(target).constData()),
+        PromptButtons::YesNo, PromptIcon::Stop);
+    if (answer == PromptAnswer::Yes)
+        outcome.returned.push_back(source, FileIdentity{sourceStatus.device, sourceStatus.inode});
+    return Step::Next;
+}
+
 Step HandleEntry(DisposalContext& context, const FilePath& source, const FilePath& folder, bool keepSource,
                  CopyOrMoveOutcome& outcome, Sidecars& sidecars) {
     FileSystem& fileSystem = context.fileSystem;
@@ -31,14 +42,21 @@ Step HandleEntry(DisposalContext& context, const FilePath& source, const FilePat
                      PromptIcon::Stop);
         return Step::Next;
     }
-    const FilePath target = TargetPathFor(source, folder);
+    FilePath target = TargetPathFor(source, folder);
     const auto targetStatus = fileSystem.Status(target);
     // Another spelling of the same file (a link, "./", "//"): copying would empty it.
     if (targetStatus && targetStatus->SameFileAs(*sourceStatus))
         return Step::Next;
+    // A name or a size the target's file system cannot hold (a memory card's) fails as a copy
+    // would, but before the question about the file it would replace and before a byte is written.
+    if (fileSystem.WouldRefuse(target, sourceStatus->size) != 0)
+        return CopyFailed(prompter, source, target, *sourceStatus, outcome);
     // Whatever stands under the name is asked about, a link to nothing too.
     const bool taken = targetStatus || fileSystem.NameTaken(target);
     if (taken) {
+        // A card ignores case: the older file may be spelled otherwise. The new one takes over the
+        // name the card shows, and an undo gives the older one back under it.
+        target = fileSystem.StoredSpelling(target);
         const PromptAnswer answer = prompter.Ask(
             QString::asprintf(strings::kOverwriteQuestion, Shown(source).constData(), Shown(target).constData()),
             PromptButtons::YesNoCancel, PromptIcon::Question);
@@ -67,12 +85,7 @@ Step HandleEntry(DisposalContext& context, const FilePath& source, const FilePat
         sidecars.Follow(source, target, copied, taken, context.record);
         return Step::Next;
     }
-    const PromptAnswer answer = prompter.Ask(
-        QString::asprintf(strings::kCopyFailedQuestion, Shown(source).constData(), Shown(target).constData()),
-        PromptButtons::YesNo, PromptIcon::Stop);
-    if (answer == PromptAnswer::Yes)
-        outcome.returned.push_back(source, FileIdentity{sourceStatus->device, sourceStatus->inode});
-    return Step::Next;
+    return CopyFailed(prompter, source, target, *sourceStatus, outcome);
 }
 
 } // namespace

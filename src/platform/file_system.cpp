@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include "platform/freedesktop_trash.h"
+#include "platform/volume_rules.h"
 
 #include <QDir>
 #include <QFile>
@@ -221,6 +222,39 @@ int PosixFileSystem::CopyFile(const FilePath& source, const FilePath& target, co
             return error;
     }
     return out.Close();
+}
+
+FilePath PosixFileSystem::StoredSpelling(const FilePath& path) {
+    struct stat wanted {};
+    if (::lstat(path.c_str(), &wanted) != 0)
+        return path;
+    const FilePath folder = FolderOf(path);
+    const std::size_t slash = path.find_last_of('/');
+    const FilePath name = slash == FilePath::npos ? path : path.substr(slash + 1);
+    const QString folded = QString::fromUtf8(name);
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return path;
+    FilePath found;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (name == entry->d_name) {
+            found.clear();
+            break;
+        }
+        // Only another spelling of the name counts: a hard link under another name is not one.
+        struct stat info {};
+        if (found.empty() && folded.compare(QString::fromUtf8(entry->d_name), Qt::CaseInsensitive) == 0 &&
+            ::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && info.st_dev == wanted.st_dev &&
+            info.st_ino == wanted.st_ino)
+            found = entry->d_name;
+    }
+    ::closedir(dir);
+    return found.empty() ? path : path.substr(0, slash + 1) + found;
+}
+
+int PosixFileSystem::WouldRefuse(const FilePath& target, std::int64_t size) {
+    const std::size_t slash = target.find_last_of('/');
+    return RefusedOn(VolumeKindOf(FolderOf(target)), slash == FilePath::npos ? target : target.substr(slash + 1), size);
 }
 
 int PosixFileSystem::Sync(const FilePath& path) {

@@ -33,6 +33,9 @@ public:
     virtual std::optional<FileStatus> Status(const FilePath& path) = 0;
     // Whether anything stands under the name, a link to nothing included.
     virtual bool NameTaken(const FilePath& path) = 0;
+    // The path with its last name as its folder spells it: where case is ignored (a memory card),
+    // the name asked for may reach a file spelled otherwise. The path itself when none is found.
+    virtual FilePath StoredSpelling(const FilePath& path) = 0;
     // The names in a folder (without "." and ".."); empty when it cannot be read.
     virtual FilePathList FolderNames(const FilePath& folder) = 0;
     virtual int MakeFolder(const FilePath& path) = 0;
@@ -41,6 +44,9 @@ public:
     // copy is made unnamed and the name appears only once it is complete; elsewhere, on failure,
     // target may hold part of the bytes.
     virtual int CopyFile(const FilePath& source, const FilePath& target, const std::function<void()>& onChunk) = 0;
+    // 0 when the target's file system takes a file of that name and size, else the errno it would
+    // fail with, told before a byte is written (a memory card's names and largest file).
+    virtual int WouldRefuse(const FilePath& target, std::int64_t size) = 0;
     // Waits until the file's bytes are on the disk, before its only other copy goes.
     virtual int Sync(const FilePath& path) = 0;
     // Within one file system, replacing an existing target; EXDEV across file systems.
@@ -59,9 +65,11 @@ class PosixFileSystem final : public FileSystem {
 public:
     std::optional<FileStatus> Status(const FilePath& path) override;
     bool NameTaken(const FilePath& path) override;
+    FilePath StoredSpelling(const FilePath& path) override;
     FilePathList FolderNames(const FilePath& folder) override;
     int MakeFolder(const FilePath& path) override;
     int CopyFile(const FilePath& source, const FilePath& target, const std::function<void()>& onChunk) override;
+    int WouldRefuse(const FilePath& target, std::int64_t size) override;
     int Sync(const FilePath& path) override;
     int Rename(const FilePath& from, const FilePath& to) override;
     int Remove(const FilePath& path) override;

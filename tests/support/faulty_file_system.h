@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/file_system.h"
+#include "platform/volume_rules.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,8 +17,9 @@ namespace pelldrake::testing {
 // The real disk, with faults on request: a disk that fills up from the n-th copy on (after
 // writing part of the file), a folder that refuses new files, moves that must cross file
 // systems, a copy that comes back short, hooks that change the disk under the program's feet,
-// and a trash that is there or not. Its hooks and counts may be used from one other thread while
-// the test waits for it.
+// a trash that is there or not (the fake one, or the desktop's own), and target folders that keep
+// a memory card's rules. Its hooks and counts may be used from one other thread while the test
+// waits for it.
 class FaultyFileSystem : public FileSystem {
 public:
     // Runs before each copy or rename of a file, with its source and target.
@@ -30,13 +32,15 @@ public:
     bool crossDevice = false;             // every rename of a user's file fails with EXDEV
     bool shortCopy = false;               // copies stop halfway and report success
     bool trashAvailable = true;
-    std::set<FilePath> trashRefuses; // files the trash will not take
-    FilePath trashFolder;            // where a trashed file goes
+    std::set<FilePath> trashRefuses;  // files the trash will not take
+    FilePath trashFolder;             // where a trashed file goes; empty: the desktop's own trash
+    std::optional<VolumeKind> volume; // the rules every target folder keeps; unset: its own
     int copies = 0;
     int renames = 0;
 
     std::optional<FileStatus> Status(const FilePath& path) override { return disk_.Status(path); }
     bool NameTaken(const FilePath& path) override { return disk_.NameTaken(path); }
+    FilePath StoredSpelling(const FilePath& path) override { return disk_.StoredSpelling(path); }
     FilePathList FolderNames(const FilePath& folder) override { return disk_.FolderNames(folder); }
 
     int MakeFolder(const FilePath& path) override {
@@ -67,6 +71,12 @@ public:
         return diskFull ? ENOSPC : (written ? 0 : EIO);
     }
 
+    int WouldRefuse(const FilePath& target, std::int64_t size) override {
+        if (!volume)
+            return disk_.WouldRefuse(target, size);
+        return RefusedOn(*volume, target.substr(target.find_last_of('/') + 1), size);
+    }
+
     int Sync(const FilePath& path) override { return disk_.Sync(path); }
 
     int Rename(const FilePath& from, const FilePath& to) override {
@@ -92,6 +102,8 @@ public:
     std::optional<FilePath> MoveToTrash(const FilePath& path) override {
         if (!trashAvailable || trashRefuses.count(path) || !disk_.NameTaken(path))
             return std::nullopt;
+        if (trashFolder.empty())
+            return disk_.MoveToTrash(path);
         const std::size_t slash = path.find_last_of('/');
         FilePath trashed = trashFolder + "/" + path.substr(slash + 1);
         for (int n = 2; disk_.NameTaken(trashed); ++n)
@@ -102,6 +114,8 @@ public:
     }
 
     int RestoreFromTrash(const FilePath& trashed, const FilePath& original) override {
+        if (trashFolder.empty())
+            return disk_.RestoreFromTrash(trashed, original);
         if (disk_.NameTaken(original))
             return EEXIST;
         return disk_.Rename(trashed, original);
