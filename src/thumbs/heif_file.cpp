@@ -119,7 +119,9 @@ std::optional<DecodeCost> CostOf(const heif_image_handle* handle, QSize target) 
     const std::int64_t sampleBytes = bits > 8 ? 2 : 1;
     const std::int64_t channels = heif_image_handle_has_alpha_channel(handle) ? 4 : 3;
     const std::int64_t shown = std::int64_t{target.width()} * target.height() * 4;
-    return DecodeCost{size, 2 * pixels * channels * sampleBytes + pixels * channels + shown, pixels};
+    // Beyond the budget the figure no longer matters, and a header may claim 2^62 pixels.
+    const std::int64_t counted = std::min(pixels, kDecodeBudgetPixels + 1);
+    return DecodeCost{size, 2 * counted * channels * sampleBytes + counted * channels + shown, pixels};
 }
 
 // The colour space the picture's pixels are in, as its colour box says: an ICC profile or an
@@ -138,9 +140,10 @@ QColorSpace ColourSpaceOf(const heif_image_handle* handle) {
     }
     case heif_color_profile_type_nclx: {
         heif_color_profile_nclx* nclx = nullptr;
-        if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || nclx == nullptr)
-            return {};
-        const QColorSpace space = FromCicp(nclx->color_primaries, nclx->transfer_characteristics);
+        const bool read = heif_image_handle_get_nclx_color_profile(handle, &nclx).code == heif_error_Ok;
+        const QColorSpace space =
+            read && nclx != nullptr ? FromCicp(nclx->color_primaries, nclx->transfer_characteristics) : QColorSpace();
+        // libheif hands the description out even when it reports values it does not know.
         heif_nclx_color_profile_free(nclx);
         return space;
     }

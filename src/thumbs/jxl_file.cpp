@@ -113,7 +113,9 @@ std::optional<DecodeCost> JxlDecodeCost(QIODevice& device, QSize target) {
             const std::int64_t pixels = std::int64_t{size.width()} * size.height();
             const QSize fitted = Fitted(size, target);
             const std::int64_t sums = std::int64_t{fitted.width()} * fitted.height() * 16;
-            cost = DecodeCost{size, pixels * kDecoderBytesPerPixel + sums, pixels};
+            // Beyond the budget the figure no longer matters, and a header may claim 2^62 pixels.
+            const std::int64_t counted = std::min(pixels, kDecodeBudgetPixels + 1);
+            cost = DecodeCost{size, counted * kDecoderBytesPerPixel + sums, pixels};
         }
     }
     device.seek(0);

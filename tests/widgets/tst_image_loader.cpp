@@ -735,12 +735,15 @@ void TestImageLoader::libraryFormatsClaimingHugeSizesAreRefusedFromTheirHeaders(
     const std::string heic =
         dir.Write("bomb.heic", testing::HeifClaiming(small.readAll(), QSize(400, 300), QSize(30000, 30000)));
     const std::string jxl = dir.Write("bomb.jxl", testing::JxlHeaderClaiming(QSize(60000, 60000)));
+    // So large that its cost would not fit in 64 bits.
+    const std::string widest = dir.Write("widest.jxl", testing::JxlHeaderClaiming(QSize(1 << 30, 1 << 30)));
 
     // Shown by its thumbnail, as a refused JPEG by its EXIF thumbnail; the JPEG XL has none.
     QCOMPARE(ImageLoader::Decode(heic, kPane).size(), QSize(64, 48));
     QVERIFY(ImageLoader::Decode(jxl, kPane).isNull());
     ImageLoader loader;
-    for (const auto& [path, claimed] : {std::pair{heic, QSize(30000, 30000)}, std::pair{jxl, QSize(60000, 60000)}}) {
+    for (const auto& [path, claimed] : {std::pair{heic, QSize(30000, 30000)}, std::pair{jxl, QSize(60000, 60000)},
+                                        std::pair{widest, QSize(1 << 30, 1 << 30)}}) {
         Receiver receiver;
         QVERIFY(!loader.Request(&receiver.requester, path, kPane, receiver.Deliver()));
         QTRY_COMPARE(receiver.images.size(), std::size_t{1});
