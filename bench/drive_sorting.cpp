@@ -9,6 +9,7 @@
 // in the pane and in the window, and from the release until the sharp pictures of the file the
 // user stopped on. --held-only runs only that.
 //
+// --format phone runs them over copies of the phone's HEIC in tests/data (a grid of tiles).
 // --format heic or --format jxl runs the same series over 12-megapixel files made from those
 // JPEGs: HEIC with a 320-pixel thumbnail picture, as phones write them (heif-enc), or JPEG XL
 // recompressed from a 12-megapixel camera JPEG with its 160 x 120 EXIF thumbnail, as cjxl makes it
@@ -475,10 +476,11 @@ int main(int argc, char** argv) {
         else if (option == "--sources")
             sourceFiles = std::max(1, std::atoi(value));
     }
-    if (format != "jpg" && format != "heic" && format != "jxl") {
-        std::fprintf(stderr, "--format takes jpg, heic or jxl\n");
+    if (format != "jpg" && format != "heic" && format != "jxl" && format != "phone") {
+        std::fprintf(stderr, "--format takes jpg, heic, jxl or phone\n");
         return 2;
     }
+    const QString extension = format == "phone" ? QStringLiteral("heic") : format;
 
     // Distinct photograph-like 24-megapixel JPEGs, made in parallel; the entries are hard links
     // to them, so the disk holds little while each path still needs its own decode.
@@ -494,6 +496,12 @@ int main(int argc, char** argv) {
             const auto named = [&dirPath, seed](const char* stem, const QString& extension) {
                 return Native(QDir(dirPath).filePath(QStringLiteral("%1%2.%3").arg(stem).arg(seed).arg(extension)));
             };
+            if (format == "phone") {
+                const QString copy = QString::fromStdString(named("source", QStringLiteral("heic")));
+                return QFile::copy(QStringLiteral(PELLDRAKE_SOURCE_DIR "/tests/data/phone/IMG_5195.HEIC"), copy)
+                           ? QFileInfo(copy).size()
+                           : -1;
+            }
             const std::string path = named("source", QStringLiteral("jpg"));
             if (bytes.isEmpty() || !testing::WriteNativeFile(path, bytes))
                 return -1;
@@ -530,7 +538,10 @@ int main(int argc, char** argv) {
         }
         sourceBytes += size;
     }
-    if (format == "jpg")
+    if (format == "phone")
+        std::printf("Copied the phone's HEIC (2566 x 3313, 512 x 512 tiles, a P3 profile, a thumbnail) %d times\n",
+                    sourceFiles);
+    else if (format == "jpg")
         std::printf("Made %d baseline JPEGs of 6000 x 4000, quality 92, with a 160 x 120 EXIF thumbnail (%.1f MB each "
                     "on average) in %.1f s\n",
                     sourceFiles, static_cast<double>(sourceBytes) / sourceFiles / 1e6, Ms(total.nsecsElapsed()) / 1000);
@@ -546,9 +557,9 @@ int main(int argc, char** argv) {
     paths.reserve(kEntries);
     for (int i = 0; i < kEntries; ++i) {
         const std::string source =
-            Native(QDir(dirPath).filePath(QStringLiteral("source%1.%2").arg(seeds[i % sourceFiles]).arg(format)));
+            Native(QDir(dirPath).filePath(QStringLiteral("source%1.%2").arg(seeds[i % sourceFiles]).arg(extension)));
         paths.push_back(
-            Native(QDir(dirPath).filePath(QStringLiteral("entries/%1.%2").arg(i, 4, 10, QChar('0')).arg(format))));
+            Native(QDir(dirPath).filePath(QStringLiteral("entries/%1.%2").arg(i, 4, 10, QChar('0')).arg(extension))));
         if (::link(source.c_str(), paths.back().c_str()) != 0) {
             std::fprintf(stderr, "cannot link %s\n", paths.back().c_str());
             return 2;
