@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/types.h"
+#include "thumbs/file_decode.h"
 #include "thumbs/image_cache.h"
 
 #include <QImage>
@@ -59,10 +60,7 @@ public:
     static ImageLoader* Shared();
 
     // Why the file came back null though its header could be read: its size.
-    struct Refusal {
-        QSize stored;
-        std::int64_t bytes = 0;
-    };
+    using Refusal = DecodeRefusal;
 
     // Reads the file at path scaled to fit target with its aspect ratio kept and turned as the
     // file says (EXIF orientation; a HEIF file's own transformations). HEIC, HEIF, AVIF and JPEG

@@ -6,6 +6,8 @@
 #include "board/pane_scroll.h"
 #include "board/status_text.h"
 #include "board/ui/board_commands.h"
+#include "board/ui/board_drop.h"
+#include "board/ui/board_frame.h"
 #include "board/ui/board_key_filter.h"
 #include "board/ui/board_menu_bar.h"
 #include "board/ui/context_help.h"
@@ -17,14 +19,12 @@
 #include "platform/prompter.h"
 #include "platform/ui/qt_clipboard.h"
 #include "platform/ui/status_progress.h"
-#include "resources/app_icon.h"
 #include "resources/control_ids.h"
 #include "resources/dialog_units.h"
 #include "resources/strings.h"
 #include "resources/ui/template_builder.h"
 #include "state/ui/work_state_menu.h"
 #include "thumbs/ui/enlarge_window.h"
-#include "thumbs/ui/file_drag.h"
 #include "thumbs/ui/thumb_ctl.h"
 #include "tools/ui/tool_commands.h"
 
@@ -36,10 +36,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QPushButton>
-#include <QUrl>
-#include <QVBoxLayout>
 
 namespace pelldrake {
 
@@ -82,22 +79,9 @@ CommandContext ClassifyBoardDialog::commandContext() {
 
 void ClassifyBoardDialog::BuildWindow() {
     const DialogTemplate& layout = BoardTemplate(layout_);
-    setWindowTitle(QString::fromUtf8(layout.title));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setWindowIcon(AppIcon());
-    setFont(DialogFont());
-    setAcceptDrops(true);
-    setFocusPolicy(Qt::StrongFocus);
-
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
-    outer->setSizeConstraint(QLayout::SetFixedSize);
-    menuBar_ = new QMenuBar(this);
-    outer->setMenuBar(menuBar_);
-    client_ = new QWidget(this);
-    outer->addWidget(client_);
+    const BoardFrame frame = BuildBoardFrame(*this, QString::fromUtf8(layout.title));
+    menuBar_ = frame.menuBar;
+    client_ = frame.client;
 
     const DialogUnits units(font());
     controls_ = BuildControls(layout, client_, units);
@@ -288,12 +272,7 @@ void ClassifyBoardDialog::EnlargeCommand(ListIndex list) {
 }
 
 ListIndex ClassifyBoardDialog::ListAt(const QPoint& screenPosition) const {
-    for (ListIndex list = 0; list < kListCount; ++list) {
-        const QGroupBox* frame = groupBox(list);
-        if (QRect(frame->mapToGlobal(QPoint(0, 0)), frame->size()).contains(screenPosition))
-            return list;
-    }
-    return kUnclassified;
+    return ListAtScreenPosition(groupBoxes_, screenPosition);
 }
 
 void ClassifyBoardDialog::DropFiles(const FilePathList& paths, const QPoint& screenPosition) {
@@ -304,19 +283,12 @@ void ClassifyBoardDialog::DropFiles(const FilePathList& paths, const QPoint& scr
 }
 
 void ClassifyBoardDialog::dragEnterEvent(QDragEnterEvent* event) {
-    // A drop is no user input to the event loop of a run, so the run's lock refuses it here.
-    if (event->mimeData()->hasUrls() && !IsOwnFileDrag(*event->mimeData()) && !board_.runLock().Held())
+    if (AcceptsDroppedFiles(*event->mimeData(), board_.runLock().Held()))
         event->acceptProposedAction();
 }
 
 void ClassifyBoardDialog::dropEvent(QDropEvent* event) {
-    FilePathList paths;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        // The URL carries the name's bytes percent-encoded; decoding them directly keeps names
-        // that are not valid UTF-8 intact.
-        if (url.isLocalFile())
-            paths.push_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
-    }
+    const FilePathList paths = DroppedFiles(*event->mimeData());
     if (paths.empty() || board_.runLock().Held())
         return;
     event->acceptProposedAction();
