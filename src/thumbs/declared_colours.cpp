@@ -52,18 +52,22 @@ QColorSpace DeclaredColourSpace(Exiv2::Image& image) {
 QColorSpace DeclaredColourSpace(int fd) {
     if (fd < 0)
         return {};
-    PrepareExiv2();
     try {
-        // Exiv2 opens files by name; the descriptor's own name in /proc is the very file the
-        // caller examined, whatever happens to its path meanwhile.
-        auto image = Exiv2::ImageFactory::open("/proc/self/fd/" + std::to_string(fd), /*useCurl=*/false);
-        if (image.get() == nullptr)
-            return {};
-        image->readMetadata();
-        return DeclaredColourSpace(*image);
+        const std::unique_ptr<Exiv2::Image> image = OpenWithExiv2(fd);
+        return image ? DeclaredColourSpace(*image) : QColorSpace();
     } catch (...) {
         return {};
     }
+}
+
+std::unique_ptr<Exiv2::Image> OpenWithExiv2(int fd) {
+    PrepareExiv2();
+    // Exiv2 opens files by name; the descriptor's own name in /proc is the very file the caller
+    // examined, whatever happens to its path meanwhile.
+    std::unique_ptr<Exiv2::Image> image = Exiv2::ImageFactory::open("/proc/self/fd/" + std::to_string(fd), false);
+    if (image)
+        image->readMetadata();
+    return image;
 }
 
 } // namespace pelldrake

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColorSpace>
+#include <memory>
 
 namespace Exiv2 {
 class Image;
@@ -10,6 +11,11 @@ namespace pelldrake {
 
 // Sets Exiv2 up for use on several threads at once; every use of Exiv2 calls it first.
 void PrepareExiv2();
+
+// The file behind fd (an open descriptor of a regular file, which the caller keeps) opened by
+// Exiv2 with its metadata read. Null when Exiv2 does not know the format; throws as Exiv2 does
+// when the file is damaged.
+std::unique_ptr<Exiv2::Image> OpenWithExiv2(int fd);
 
 // The colour space a camera or an editor declared for a file's pixels in its metadata: the ICC
 // profile it carries, else EXIF's colour space tag with the interoperability index (a camera set

@@ -126,14 +126,10 @@ QImage ReadEmbeddedPreview(int fd, QSize target, PreviewPick pick) {
     // Exiv2 0.27 finds no EXIF in a JPEG XL file, and would read its whole codestream box.
     if (IsJxl(head))
         return ReadJxlThumbnail(file, target);
-    PrepareExiv2();
     try {
-        // Exiv2 opens files by name; the descriptor's own name in /proc is the very file the
-        // caller examined, whatever happens to its path meanwhile.
-        auto image = Exiv2::ImageFactory::open("/proc/self/fd/" + std::to_string(fd), /*useCurl=*/false);
-        if (image.get() == nullptr)
+        const std::unique_ptr<Exiv2::Image> image = OpenWithExiv2(fd);
+        if (!image)
             return {};
-        image->readMetadata();
         Exiv2::PreviewManager manager(*image);
         const Exiv2::PreviewPropertiesList previews = manager.getPreviewProperties();
         const Exiv2::PreviewProperties* chosen = Choose(previews, target, pick);
