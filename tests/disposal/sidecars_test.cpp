@@ -106,18 +106,31 @@ TEST(Sidecars, WithPairsOnARawFileIsTheCompanionOfItsJpegInIntakeAndInEveryDispo
               (FilePathList{box.From("IMG_1.JPG"), box.From("IMG_2.jpg"), box.From("IMG_4.NEF")}));
 
     // The JPEG takes its raw file along, and the raw file its own sidecars and the shared ones.
-    box.Sort(3, {"IMG_1.JPG"});
+    const FilePathList pair{box.From("IMG_1.CR2"), box.From("IMG_1.JPG")};
+    ASSERT_EQ(AddFiles(box.board, settings, false, pair, 3, true), 1);
     DisposalRecord record;
-    DisposalContext context{box.fileSystem, box.prompter, nullptr, &record, true};
+    DisposalContext context{box.fileSystem, box.prompter, nullptr, &record};
     CopyOrMoveFiles(box.board, context, 3, box.To(), false);
     for (const char* name : {"IMG_1.JPG", "IMG_1.CR2", "IMG_1.CR2.xmp", "IMG_1.CR2.PP3", "IMG_1.xmp", "IMG_1.AAE"})
         EXPECT_TRUE(box.In("to", name) && !box.In("from", name)) << name;
     DisposalUndo(box.fileSystem, box.prompter, record).Undo();
     EXPECT_TRUE(box.In("from", "IMG_1.CR2") && box.In("from", "IMG_1.xmp") && !box.In("to", "IMG_1.CR2"));
 
-    box.Sort(4, {"IMG_1.JPG"});
-    DeleteListFiles(box.board, box.fileSystem, 4, nullptr, nullptr, true);
+    ASSERT_EQ(AddFiles(box.board, settings, false, pair, 4, true), 1);
+    DeleteListFiles(box.board, box.fileSystem, 4);
     EXPECT_TRUE(box.In("trash", "IMG_1.CR2") && box.In("trash", "IMG_1.CR2.xmp") && !box.In("from", "IMG_1.xmp"));
+}
+
+TEST(Sidecars, ARawFileThatIsAnEntryFollowsNoJpeg) {
+    SidecarBox box;
+    const SettingsFile settings(box.dir.FilePath(QStringLiteral("pelldrake.INI")));
+    settings.WriteIntakePairs(true);
+    ASSERT_EQ(AddFiles(box.board, settings, false, {box.From("IMG_1.CR2"), box.From("IMG_1.JPG")}, 3, true), 1);
+    // Picked by itself afterwards, the raw file is a picture of its own.
+    ASSERT_EQ(AddFiles(box.board, settings, false, {box.From("IMG_1.CR2")}, 2, true), 1);
+    DeleteListFiles(box.board, box.fileSystem, 3);
+    EXPECT_TRUE(box.In("trash", "IMG_1.JPG") && box.In("from", "IMG_1.CR2") && box.In("from", "IMG_1.CR2.xmp"));
+    EXPECT_EQ(box.board.List(2).Entries(), FilePathList{box.From("IMG_1.CR2")});
 }
 
 } // namespace
