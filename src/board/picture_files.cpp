@@ -81,6 +81,11 @@ void PictureFiles::Left(const FilePath& path) {
     NamesIn(FolderOf(path)).erase(NameOf(path));
 }
 
+bool PictureFiles::GoesAlong(const FilePath& path) {
+    const std::optional<FileStatus> status = fileSystem_.Status(path);
+    return status && status->isRegular;
+}
+
 FilePathList PictureFiles::Companions(const FilePath& picture) {
     const std::string pictureName = NameOf(picture);
     const std::string_view base = sidecar_names::BaseName(pictureName);
@@ -119,8 +124,11 @@ FilePathList PictureFiles::SidecarsOf(const FilePath& picture, bool sharedGoesLa
     FilePathList found;
     for (const std::string_view name : related) {
         const Relation relation = sidecar_names::RelationOf(name, pictureName);
-        if (relation == Relation::Own || (relation == Relation::SharedByBaseName && !sharedStays))
-            found.push_back(Join(folder, name));
+        if (relation == Relation::Own || (relation == Relation::SharedByBaseName && !sharedStays)) {
+            FilePath sidecar = Join(folder, name);
+            if (GoesAlong(sidecar))
+                found.push_back(std::move(sidecar));
+        }
     }
     return found;
 }

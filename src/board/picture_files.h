@@ -39,7 +39,8 @@ private:
 };
 
 // The files beside a picture that go with it: the camera raw files of its pair and its sidecars.
-// Each folder's names are read once and are told when a file leaves.
+// Only a regular file, or a link to one, goes with a picture; a folder never does. Each folder's
+// names are read once and are told when a file leaves.
 class PictureFiles {
 public:
     // rawEntries, when given, are never a companion.
@@ -59,6 +60,7 @@ public:
 
 private:
     std::set<std::string>& NamesIn(const FilePath& folder);
+    bool GoesAlong(const FilePath& path);
 
     FileSystem& fileSystem_;
     const RawEntries* rawEntries_;

@@ -64,8 +64,7 @@ Step HandleEntry(DisposalContext& context, const FilePath& source, bool paired, 
             context.record->push_back({copied ? Kind::Copied : Kind::Moved, source, target,
                                        fileSystem.Status(target).value_or(FileStatus{}), replaced});
         }
-        sidecars.Follow(source, target, copied, taken, paired, context.record);
-        return Step::Next;
+        return sidecars.Follow(source, target, copied, taken, paired, context.record) ? Step::Next : Step::Stop;
     }
     const PromptAnswer answer = prompter.Ask(
         QString::asprintf(strings::kCopyFailedQuestion, Shown(source).constData(), Shown(target).constData()),
@@ -91,7 +90,7 @@ FilePath TargetPathFor(const FilePath& source, const FilePath& folder) {
 CopyOrMoveOutcome CopyOrMoveEntries(DisposalContext& context, const FilePathList& entries, const FilePath& folder,
                                     bool keepSource) {
     CopyOrMoveOutcome outcome;
-    Sidecars sidecars(context.fileSystem, context.rawEntries);
+    Sidecars sidecars(context.fileSystem, context.rawEntries, &context.prompter);
     RemoveStaleTemporaries(context.fileSystem, folder);
     ProgressSink* sink = context.sink;
     std::size_t i = 0;
