@@ -21,18 +21,22 @@ QByteArray Shown(const FilePath& path) {
 
 enum class Step { Next, Stop };
 
-// Asks whether the file whose copy failed returns to the unclassified list.
-Step CopyFailed(Prompter& prompter, const FilePath& source, const FilePath& target, const FileStatus& sourceStatus,
-                CopyOrMoveOutcome& outcome) {
+// Asks whether the file whose copy failed returns to the unclassified list; its raw files stayed
+// with it and stay paired.
+Step CopyFailed(Prompter& prompter, const FilePath& source, bool paired, const FilePath& target,
+                const FileStatus& sourceStatus, CopyOrMoveOutcome& outcome) {
     const PromptAnswer answer = prompter.Ask(
         QString::asprintf(strings::kCopyFailedQuestion, Shown(source).constData(), Shown(target).constData()),
         PromptButtons::YesNo, PromptIcon::Stop);
-    if (answer == PromptAnswer::Yes)
-        outcome.returned.push_back(source, FileIdentity{sourceStatus.device, sourceStatus.inode});
+    if (answer == PromptAnswer::Yes) {
+        FileIdentity returned(sourceStatus.device, sourceStatus.inode);
+        returned.paired = paired;
+        outcome.returned.push_back(source, returned);
+    }
     return Step::Next;
 }
 
-Step HandleEntry(DisposalContext& context, const FilePath& source, const FilePath& folder, bool keepSource,
+Step HandleEntry(DisposalContext& context, const FilePath& source, bool paired, const FilePath& folder, bool keepSource,
                  CopyOrMoveOutcome& outcome, Sidecars& sidecars) {
     FileSystem& fileSystem = context.fileSystem;
     Prompter& prompter = context.prompter;
@@ -50,7 +54,7 @@ Step HandleEntry(DisposalContext& context, const FilePath& source, const FilePat
     // A name or a size the target's file system cannot hold (a memory card's) fails as a copy
     // would, but before the question about the file it would replace and before a byte is written.
     if (fileSystem.WouldRefuse(target, sourceStatus->size) != 0)
-        return CopyFailed(prompter, source, target, *sourceStatus, outcome);
+        return CopyFailed(prompter, source, paired, target, *sourceStatus, outcome);
     // Whatever stands under the name is asked about, a link to nothing too.
     const bool taken = targetStatus || fileSystem.NameTaken(target);
     if (taken) {
@@ -82,10 +86,9 @@ Step HandleEntry(DisposalContext& context, const FilePath& source, const FilePat
             context.record->push_back({copied ? Kind::Copied : Kind::Moved, source, target,
                                        fileSystem.Status(target).value_or(FileStatus{}), replaced});
         }
-        sidecars.Follow(source, target, copied, taken, context.record);
-        return Step::Next;
+        return sidecars.Follow(source, target, copied, taken, paired, context.record) ? Step::Next : Step::Stop;
     }
-    return CopyFailed(prompter, source, target, *sourceStatus, outcome);
+    return CopyFailed(prompter, source, paired, target, *sourceStatus, outcome);
 }
 
 } // namespace
@@ -101,14 +104,16 @@ FilePath TargetPathFor(const FilePath& source, const FilePath& folder) {
 CopyOrMoveOutcome CopyOrMoveEntries(DisposalContext& context, const FilePathList& entries, const FilePath& folder,
                                     bool keepSource) {
     CopyOrMoveOutcome outcome;
-    Sidecars sidecars(context.fileSystem, context.withCompanions);
+    Sidecars sidecars(context.fileSystem, context.rawEntries, &context.prompter);
     RemoveStaleTemporaries(context.fileSystem, folder);
     ProgressSink* sink = context.sink;
     std::size_t i = 0;
     while (i < entries.size()) {
         if (sink)
             sink->Report(i + 1, entries.size(), entries[i]);
-        const Step step = HandleEntry(context, entries[i], folder, keepSource, outcome, sidecars);
+        const bool paired =
+            context.rawEntries && context.files && i < context.files->size() && (*context.files)[i].Paired();
+        const Step step = HandleEntry(context, entries[i], paired, folder, keepSource, outcome, sidecars);
         ++i;
         // Cancel at the overwrite question gives up the files still waiting; a stop keeps them.
         if (step == Step::Stop)
@@ -153,7 +158,13 @@ void ApplyCopyOrMove(Board& board, Prompter& prompter, ListIndex list, CopyOrMov
 }
 
 void CopyOrMoveFiles(Board& board, DisposalContext& context, ListIndex list, const FilePath& folder, bool keepSource) {
-    CopyOrMoveOutcome outcome = CopyOrMoveEntries(context, board.List(list).Entries(), folder, keepSource);
+    const std::optional<RawEntries> rawEntries = RawEntries::OfBoardIfPaired(board, list);
+    DisposalContext withPairs = context;
+    if (rawEntries) {
+        withPairs.files = &board.List(list).Identities();
+        withPairs.rawEntries = &*rawEntries;
+    }
+    CopyOrMoveOutcome outcome = CopyOrMoveEntries(withPairs, board.List(list).Entries(), folder, keepSource);
     if (context.sink)
         context.sink->Finish();
     ApplyCopyOrMove(board, context.prompter, list, std::move(outcome));

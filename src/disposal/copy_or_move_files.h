@@ -1,6 +1,7 @@
 #pragma once
 
 #include "board/board.h"
+#include "board/picture_files.h"
 #include "disposal/disposal_record.h"
 
 namespace pelldrake {
@@ -19,8 +20,11 @@ struct DisposalContext {
     ProgressSink* sink = nullptr;
     // Where the run notes what it did to each file, for undo; may be null.
     DisposalRecord* record = nullptr;
-    // The camera raw files of a JPEG's base name follow it.
-    bool withCompanions = false;
+    // The files of the entries, index for index: the raw files of a paired one follow it, except
+    // those that are entries of the board. Both none: no entry has a pair
+    // (RawEntries::OfBoardIfPaired).
+    const std::vector<FileIdentity>* files = nullptr;
+    const RawEntries* rawEntries = nullptr;
 };
 
 // What the file work of a copy or move did that the lists and the end messages follow.

@@ -19,14 +19,14 @@ std::vector<ListTrashing> ListsToTrash(Board& board, std::optional<ListIndex> li
     std::vector<ListTrashing> lists;
     for (ListIndex i = 0; i < kListCount; ++i) {
         if ((!list || *list == i) && board.List(i).Count() > 0)
-            lists.push_back({i, &board.List(i).Entries(), {}, 0});
+            lists.push_back({i, &board.List(i).Entries(), &board.List(i).Identities(), {}, 0});
     }
     return lists;
 }
 
 FilePathList TrashEntries(FileSystem& fileSystem, std::vector<ListTrashing>& lists, DisposalRecord* record,
-                          bool withCompanions, ProgressSink* sink) {
-    Sidecars sidecars(fileSystem, withCompanions);
+                          const RawEntries* rawEntries, ProgressSink* sink) {
+    Sidecars sidecars(fileSystem, rawEntries);
     std::size_t total = 0;
     for (const ListTrashing& trashing : lists)
         total += trashing.entries->size();
@@ -43,7 +43,8 @@ FilePathList TrashEntries(FileSystem& fileSystem, std::vector<ListTrashing>& lis
             if (trashed) {
                 if (record)
                     record->push_back({FileDisposal::Kind::Trashed, path, *trashed, {}, std::nullopt});
-                sidecars.FollowToTrash(path, record);
+                const bool paired = rawEntries && trashing.files && (*trashing.files)[i].Paired();
+                sidecars.FollowToTrash(path, paired, record);
             } else if (fileSystem.NameTaken(path)) {
                 trashing.stayed.push_back(path);
             }
@@ -84,9 +85,10 @@ FilePathList ApplyTrashing(Board& board, const std::vector<ListTrashing>& lists)
 namespace {
 
 FilePathList DeleteOnThisThread(Board& board, FileSystem& fileSystem, std::optional<ListIndex> list,
-                                DisposalRecord* record, FilePathList* sidecarsLeft, bool withCompanions) {
+                                DisposalRecord* record, FilePathList* sidecarsLeft) {
     std::vector<ListTrashing> lists = ListsToTrash(board, list);
-    const FilePathList left = TrashEntries(fileSystem, lists, record, withCompanions);
+    const std::optional<RawEntries> rawEntries = RawEntries::OfBoardIfPaired(board, list);
+    const FilePathList left = TrashEntries(fileSystem, lists, record, rawEntries ? &*rawEntries : nullptr);
     if (sidecarsLeft)
         sidecarsLeft->insert(sidecarsLeft->end(), left.begin(), left.end());
     return ApplyTrashing(board, lists);
@@ -95,13 +97,12 @@ FilePathList DeleteOnThisThread(Board& board, FileSystem& fileSystem, std::optio
 } // namespace
 
 FilePathList DeleteListFiles(Board& board, FileSystem& fileSystem, ListIndex list, DisposalRecord* record,
-                             FilePathList* sidecarsLeft, bool withCompanions) {
-    return DeleteOnThisThread(board, fileSystem, list, record, sidecarsLeft, withCompanions);
+                             FilePathList* sidecarsLeft) {
+    return DeleteOnThisThread(board, fileSystem, list, record, sidecarsLeft);
 }
 
-FilePathList DeleteAllLists(Board& board, FileSystem& fileSystem, DisposalRecord* record, FilePathList* sidecarsLeft,
-                            bool withCompanions) {
-    return DeleteOnThisThread(board, fileSystem, std::nullopt, record, sidecarsLeft, withCompanions);
+FilePathList DeleteAllLists(Board& board, FileSystem& fileSystem, DisposalRecord* record, FilePathList* sidecarsLeft) {
+    return DeleteOnThisThread(board, fileSystem, std::nullopt, record, sidecarsLeft);
 }
 
 QString NamedFilesMessage(const char* text, const FilePathList& files) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "board/board.h"
+#include "board/picture_files.h"
 #include "disposal/disposal_record.h"
 
 #include <vector>
@@ -13,8 +14,9 @@ class ProgressSink;
 // One list's part of a run to the trash.
 struct ListTrashing {
     ListIndex list = kUnclassified;
-    // The list's entries, held still while their files go.
+    // The list's entries and their files, held still while the files go.
     const FilePathList* entries = nullptr;
+    const std::vector<FileIdentity>* files = nullptr;
     // Files the trash refused that are still where they were.
     FilePathList stayed;
     // After a stop, the entries from here on were not handled.
@@ -24,12 +26,12 @@ struct ListTrashing {
 // The list, or with none every list that holds entries, 0 to 10.
 std::vector<ListTrashing> ListsToTrash(Board& board, std::optional<ListIndex> list);
 
-// Sends the files of the lists to the trash, each with its sidecars (with companions: the camera
-// raw files of a JPEG's base name too), noting where each went in record, when given, and returns
-// the sidecars that stayed. The sink, when given, hears which file of how many the run is at, and
-// a stop asked there ends the run after the file it is on. Touches no list.
+// Sends the files of the lists to the trash, each with its sidecars (a paired one with the raw
+// files of its pair too, except those rawEntries names; none: no entry has a pair), noting where
+// each went in record, when given, and returns the sidecars that stayed. The sink, when given, hears which file of how
+// many the run is at, and a stop asked there ends the run after the file it is on. Touches no list.
 FilePathList TrashEntries(FileSystem& fileSystem, std::vector<ListTrashing>& lists, DisposalRecord* record,
-                          bool withCompanions, ProgressSink* sink = nullptr);
+                          const RawEntries* rawEntries, ProgressSink* sink = nullptr);
 
 // Makes the lists follow: each keeps the entries of the files the trash refused, and those not
 // handled; the other entries go, those of files that had already gone too. Returns the refused.
@@ -41,11 +43,11 @@ FilePathList ApplyTrashing(Board& board, const std::vector<ListTrashing>& lists)
 // Each file's sidecars go with it; those that could not are added to sidecarsLeft. Where each
 // file went is noted in record, when given, for undo.
 FilePathList DeleteListFiles(Board& board, FileSystem& fileSystem, ListIndex list, DisposalRecord* record = nullptr,
-                             FilePathList* sidecarsLeft = nullptr, bool withCompanions = false);
+                             FilePathList* sidecarsLeft = nullptr);
 
 // Every non-empty list in turn, 0 to 10.
 FilePathList DeleteAllLists(Board& board, FileSystem& fileSystem, DisposalRecord* record = nullptr,
-                            FilePathList* sidecarsLeft = nullptr, bool withCompanions = false);
+                            FilePathList* sidecarsLeft = nullptr);
 
 // The message naming the files that stayed, at most a screenful of them.
 QString TrashFailureMessage(const FilePathList& stayed);

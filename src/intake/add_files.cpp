@@ -4,6 +4,7 @@
 #include "board/board.h"
 #include "board/sidecar_names.h"
 #include "intake/extension_filter.h"
+#include "intake/intake_pairs.h"
 #include "intake/thumbnail_cache.h"
 #include "platform/busy_cursor.h"
 #include "platform/file_info.h"
@@ -43,26 +44,6 @@ namespace {
 
 constexpr std::size_t kExaminedTogether = 4096;
 
-// The camera raw files among the candidates that have a JPEG of their base name beside them.
-std::unordered_set<std::string> RawsPairedWithJpegs(const FilePathList& candidates) {
-    const PathText& pathText = PathText::Native();
-    auto stem = [&pathText](const FilePath& path) {
-        const std::string_view name = pathText.FileName(path);
-        return path.substr(0, path.size() - name.size()) + std::string(sidecar_names::BaseName(name));
-    };
-    std::unordered_set<std::string> jpegStems;
-    for (const FilePath& path : candidates) {
-        if (sidecar_names::IsJpeg(pathText.FileName(path)))
-            jpegStems.insert(stem(path));
-    }
-    std::unordered_set<std::string> paired;
-    for (const FilePath& path : candidates) {
-        if (sidecar_names::IsCameraRaw(pathText.FileName(path)) && jpegStems.count(stem(path)))
-            paired.insert(path);
-    }
-    return paired;
-}
-
 } // namespace
 
 int AddFiles(Board& board, const SettingsFile& settings, bool applyExtensionFilter, FilePathList candidates,
@@ -83,8 +64,7 @@ std::optional<EntryBatch> ExamineCandidates(const Board& board, const SettingsFi
                                             FilePathList candidates, bool bypassFilter, PathCase pathCase,
                                             ProgressSink* progress, const FilePathList& chosenFolders) {
     const ThumbnailCacheRule thumbnailCache(settings, chosenFolders);
-    const std::unordered_set<std::string> pairedRaws =
-        settings.IntakePairs() ? RawsPairedWithJpegs(candidates) : std::unordered_set<std::string>();
+    IntakePairs pairs(candidates, settings.IntakePairs());
     const std::vector<std::string> patterns = ExtensionFilter::Load(settings);
     const PathText& pathText = PathText::Native();
 
@@ -111,11 +91,14 @@ std::optional<EntryBatch> ExamineCandidates(const Board& board, const SettingsFi
                     files.insert(identity);
             }
         }
-        // Edits and ratings beside a picture follow it, as a raw file follows its JPEG; they
-        // are never entries of their own.
-        const auto wanted = [&](const FilePath& path) {
-            return !sidecar_names::IsSidecar(pathText.FileName(path)) && !pairedRaws.count(path) &&
-                   ExtensionFilter::Accepts(path, patterns, applyExtensionFilter, bypassFilter, pathText);
+        const auto filterTakes = [&](const FilePath& path) {
+            return ExtensionFilter::Accepts(path, patterns, applyExtensionFilter, bypassFilter, pathText);
+        };
+        // Edits and ratings beside a picture follow it; they are never entries of their own. A raw
+        // file that may follow its JPEG is looked at whatever the filter says of it.
+        const auto wanted = [&](std::size_t i) {
+            const FilePath& path = candidates[i];
+            return !sidecar_names::IsSidecar(pathText.FileName(path)) && (pairs.MayFollow(i) || filterTakes(path));
         };
         // The files are looked at a block at a time on every core, then taken in order.
         std::vector<std::optional<FileInfo>> examined;
@@ -130,7 +113,7 @@ std::optional<EntryBatch> ExamineCandidates(const Board& board, const SettingsFi
                 examined.assign(std::min(kExaminedTogether, candidates.size() - i), std::nullopt);
                 ParallelFor(examined.size(), [&](std::size_t begin, std::size_t end) {
                     for (std::size_t k = begin; k < end; ++k) {
-                        if (wanted(candidates[i + k]))
+                        if (wanted(i + k))
                             examined[k] = StatPath(candidates[i + k]);
                     }
                 });
@@ -142,8 +125,21 @@ std::optional<EntryBatch> ExamineCandidates(const Board& board, const SettingsFi
             const std::optional<FileInfo>& info = examined[i % kExaminedTogether];
             if (!info || !info->IsRegular())
                 continue;
-            if (index.Contains(path) || !files.insert(info->identity()).second)
+            if (index.Contains(path) || !files.insert(info->identity()).second) {
+                if (pairs.MayLead(i)) {
+                    const auto held = files.find(info->identity());
+                    pairs.JpegHeld(i, held != files.end() && held->Paired());
+                }
                 continue;
+            }
+            if (pairs.MayFollow(i)) {
+                const bool comesIn = filterTakes(path);
+                pairs.RawFound(i, comesIn ? std::optional<std::size_t>(accepted) : std::nullopt);
+                if (!comesIn)
+                    continue;
+            } else if (pairs.MayLead(i)) {
+                pairs.JpegTaken(i, accepted);
+            }
             // Moved before the index looks at it: the index refers to the bytes where they stay.
             if (accepted != i)
                 candidates[accepted] = std::move(candidates[i]);
@@ -153,6 +149,7 @@ std::optional<EntryBatch> ExamineCandidates(const Board& board, const SettingsFi
         }
     }
     candidates.resize(accepted);
+    pairs.Settle(candidates, identities);
     candidates.shrink_to_fit();
     return EntryBatch{std::move(candidates), std::move(identities)};
 }

@@ -60,7 +60,9 @@ private:
 // - files the extension filter rejects (see ExtensionFilter::Accepts);
 // - paths that do not exist, folders, and special files (FIFOs, sockets, devices: reading one
 //   could block or never end, and none is an image);
-// - paths already held by any of the eleven lists or met earlier in the same batch.
+// - paths already held by any of the eleven lists or met earlier in the same batch;
+// - with INTAKE/PAIRS set, the camera raw files that follow a JPEG of their base name that comes in
+//   (see IntakePairs); the JPEG's identity then says it is paired.
 // The target list then keeps its position (an empty one shows its first new file) and its controls
 // are updated once. Pass the candidates with std::move: the surviving paths are moved into the list.
 // Runs on the user-interface thread with the busy cursor shown; progress, when given, hears how

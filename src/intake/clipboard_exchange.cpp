@@ -2,12 +2,16 @@
 
 #include "board/board.h"
 #include "board/moves.h"
+#include "board/picture_files.h"
 #include "intake/add_files.h"
 #include "intake/clipboard_formats.h"
 #include "platform/clipboard.h"
 #include "platform/file_info.h"
+#include "platform/file_system.h"
 #include "platform/prompter.h"
 #include "resources/strings.h"
+
+#include <set>
 
 namespace pelldrake {
 
@@ -45,13 +49,43 @@ FilePathList UsableNamesOfText(std::string_view text, Prompter& prompter) {
     return usable;
 }
 
+// The list's files, each followed by what goes with it in every disposal: the raw files of its pair
+// with their sidecars, and its own sidecars. One shared by several files comes once.
+FilePathList FilesWithTheirs(const Board& board, ListIndex list) {
+    const ClassList& entries = board.List(list);
+    const std::optional<RawEntries> rawEntries = RawEntries::OfBoardIfPaired(board, list);
+    PosixFileSystem disk;
+    PictureFiles beside(disk, rawEntries ? &*rawEntries : nullptr);
+    std::set<FilePath> taken;
+    FilePathList files;
+    files.reserve(entries.Entries().size());
+    const auto add = [&](const FilePath& picture) {
+        for (FilePath& sidecar : beside.SidecarsOf(picture, false)) {
+            if (taken.insert(sidecar).second)
+                files.push_back(std::move(sidecar));
+        }
+    };
+    for (int i = 0; i < entries.Count(); ++i) {
+        const FilePath& picture = entries.At(i);
+        files.push_back(picture);
+        if (rawEntries && entries.IdentityAt(i).Paired()) {
+            for (FilePath& raw : beside.Companions(picture)) {
+                files.push_back(raw);
+                add(raw);
+            }
+        }
+        add(picture);
+    }
+    return files;
+}
+
 } // namespace
 
 void CopyListToClipboard(Board& board, ListIndex list, Clipboard& clipboard, Prompter& prompter) {
     const ClassList& entries = board.List(list);
     if (entries.Count() == 0)
         return;
-    if (!clipboard.Place(FileListMimeData(entries.Entries()))) {
+    if (!clipboard.Place(FileListMimeData(FilesWithTheirs(board, list)))) {
         TellClipboardUnavailable(prompter);
         return;
     }

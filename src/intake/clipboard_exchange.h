@@ -9,8 +9,9 @@ class Clipboard;
 class Prompter;
 class SettingsFile;
 
-// Puts every path of the list on the clipboard, as files for a file manager and as text, then
-// asks whether to empty the list. When the clipboard cannot be used the user is told and
+// Puts every path of the list on the clipboard, as files for a file manager and as text, each
+// with the raw files of its pair and the sidecars that follow it in a disposal, then asks whether
+// to empty the list. When the clipboard cannot be used the user is told and
 // nothing changes. An empty list puts nothing there.
 void CopyListToClipboard(Board& board, ListIndex list, Clipboard& clipboard, Prompter& prompter);
 

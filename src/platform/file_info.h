@@ -9,19 +9,29 @@
 
 namespace pelldrake {
 
-// Which file a path names, whatever its spelling: device and inode.
+// Which file a path names, whatever its spelling: device and inode. An entry's identity also says
+// whether the camera raw files of its base name came in with it as its pair: decided once, when
+// the entry arrives, it goes wherever the entry goes (moves, undo, disposals) at no cost in memory.
 struct FileIdentity {
-    std::uint64_t device = 0;
+    constexpr FileIdentity() = default;
+    constexpr FileIdentity(std::uint64_t device, std::uint64_t inode) : device(device), inode(inode) {}
+
+    // Linux device numbers fit in 32 bits (12 for the major, 20 for the minor): the top bit is free.
+    std::uint64_t device : 63 = 0;
+    std::uint64_t paired : 1 = 0;
     std::uint64_t inode = 0;
 
-    bool operator==(const FileIdentity& other) const = default;
+    // The same file, whatever came with it.
+    bool operator==(const FileIdentity& other) const { return device == other.device && inode == other.inode; }
     // No file has inode 0: an entry whose file was never examined holds the default.
     bool Known() const { return inode != 0; }
+    bool Paired() const { return paired != 0; }
 };
+static_assert(sizeof(FileIdentity) == 16, "a million entries hold a million identities");
 
 struct FileIdentityHash {
     std::size_t operator()(const FileIdentity& id) const noexcept {
-        return std::hash<std::uint64_t>{}(id.inode * 0x9e3779b97f4a7c15ULL ^ id.device);
+        return std::hash<std::uint64_t>{}(id.inode * 0x9e3779b97f4a7c15ULL ^ std::uint64_t{id.device});
     }
 };
 

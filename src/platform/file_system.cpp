@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -270,6 +271,58 @@ int PosixFileSystem::Rename(const FilePath& from, const FilePath& to) {
 
 int PosixFileSystem::Remove(const FilePath& path) {
     return ErrnoOf(::unlink(path.c_str()));
+}
+
+std::optional<FilePath> PosixFileSystem::LinkText(const FilePath& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return std::nullopt;
+    // The size lstat gives may be 0 (some pseudo file systems) or change meanwhile: grow until it fits.
+    std::string text(static_cast<std::size_t>(std::max<off_t>(info.st_size, 0)) + 1, '\0');
+    for (;;) {
+        const ssize_t length = ::readlink(path.c_str(), text.data(), text.size());
+        if (length < 0)
+            return std::nullopt;
+        if (static_cast<std::size_t>(length) < text.size()) {
+            text.resize(static_cast<std::size_t>(length));
+            return text;
+        }
+        text.resize(text.size() * 2);
+    }
+}
+
+int PosixFileSystem::MakeLink(const FilePath& text, const FilePath& path) {
+    return ErrnoOf(::symlink(text.c_str(), path.c_str()));
+}
+
+bool PosixFileSystem::SameBytes(const FilePath& a, const FilePath& b) {
+    Descriptor first(::open(a.c_str(), O_RDONLY | O_CLOEXEC));
+    Descriptor second(::open(b.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat firstInfo {};
+    struct stat secondInfo {};
+    if (first.get() < 0 || second.get() < 0 || ::fstat(first.get(), &firstInfo) != 0 ||
+        ::fstat(second.get(), &secondInfo) != 0 || !S_ISREG(firstInfo.st_mode) || !S_ISREG(secondInfo.st_mode) ||
+        firstInfo.st_size != secondInfo.st_size)
+        return false;
+    constexpr std::size_t kBlock = 1 << 16;
+    std::unique_ptr<char[]> buffers(new char[2 * kBlock]);
+    char* const one = buffers.get();
+    char* const other = one + kBlock;
+    for (;;) {
+        const ssize_t got = ::read(first.get(), one, kBlock);
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return ::read(second.get(), other, 1) == 0;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::read(second.get(), other + done, static_cast<std::size_t>(got - done));
+            if (put <= 0)
+                return false;
+            done += put;
+        }
+        if (std::memcmp(one, other, static_cast<std::size_t>(got)) != 0)
+            return false;
+    }
 }
 
 std::optional<FilePath> PosixFileSystem::MoveToTrash(const FilePath& path) {

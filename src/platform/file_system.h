@@ -52,6 +52,12 @@ public:
     // Within one file system, replacing an existing target; EXDEV across file systems.
     virtual int Rename(const FilePath& from, const FilePath& to) = 0;
     virtual int Remove(const FilePath& path) = 0;
+    // What a symbolic link holds; nothing when the path is no link.
+    virtual std::optional<FilePath> LinkText(const FilePath& path) = 0;
+    // A new symbolic link at path holding text.
+    virtual int MakeLink(const FilePath& text, const FilePath& path) = 0;
+    // Whether both hold the same bytes.
+    virtual bool SameBytes(const FilePath& a, const FilePath& b) = 0;
     // The desktop's trash: where the file now lies in it, or nothing when it could not go there
     // (it then stays where it was).
     virtual std::optional<FilePath> MoveToTrash(const FilePath& path) = 0;
@@ -73,6 +79,9 @@ public:
     int Sync(const FilePath& path) override;
     int Rename(const FilePath& from, const FilePath& to) override;
     int Remove(const FilePath& path) override;
+    std::optional<FilePath> LinkText(const FilePath& path) override;
+    int MakeLink(const FilePath& text, const FilePath& path) override;
+    bool SameBytes(const FilePath& a, const FilePath& b) override;
     std::optional<FilePath> MoveToTrash(const FilePath& path) override;
     int RestoreFromTrash(const FilePath& trashed, const FilePath& original) override;
 };

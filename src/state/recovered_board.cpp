@@ -2,6 +2,7 @@
 
 #include "board/board.h"
 #include "platform/file_info.h"
+#include "state/pairs_again.h"
 
 #include <numeric>
 
@@ -89,20 +90,25 @@ template <typename Entry> bool BasicRecoveredBoard<Entry>::Apply(const ListChang
 }
 
 template <typename Entry>
-void BasicRecoveredBoard<Entry>::MoveInto(Board& board) requires std::same_as<Entry, FilePath> {
+void BasicRecoveredBoard<Entry>::MoveInto(Board& board, bool findPairs) requires std::same_as<Entry, FilePath> {
     // clang 14 instantiates a member its constraint rules out when the class is instantiated
     // explicitly: the body is kept from the other kind of entry by hand.
     if constexpr (std::same_as<Entry, FilePath>) {
-        for (ListIndex list = 0; list < kListCount; ++list) {
-            const auto i = static_cast<std::size_t>(list);
+        std::array<EntryBatch, kListCount> lists;
+        for (std::size_t i = 0; i < lists.size(); ++i) {
             // Later intakes compare files, not spellings, with what the board holds.
-            EntryBatch entries = EntryBatch::Unexamined(lists_[i].TakeAll());
+            EntryBatch& entries = lists[i] = EntryBatch::Unexamined(lists_[i].TakeAll());
             for (std::size_t k = 0; k < entries.size(); ++k) {
                 if (const auto info = StatPath(entries.paths[k]); info && info->IsRegular())
                     entries.identities[k] = info->identity();
             }
-            board.AppendAndShow(list, std::move(entries), marks.positions[i]);
             counts_[i] = 0;
+        }
+        if (findPairs)
+            FindPairsAgain(lists);
+        for (ListIndex list = 0; list < kListCount; ++list) {
+            const auto i = static_cast<std::size_t>(list);
+            board.AppendAndShow(list, std::move(lists[i]), marks.positions[i]);
         }
         board.setLastTouchedList(marks.lastTouched);
     }

@@ -50,8 +50,9 @@ public:
     // False, and nothing changed, for a change that does not fit these lists. An insert's path
     // stands at place in the files.
     bool Apply(const ListChange& change, PathPlace place = {});
-    // Fills an empty board with these lists and shows each at its position.
-    void MoveInto(Board& board) requires std::same_as<Entry, FilePath>;
+    // Fills an empty board with these lists and shows each at its position; with findPairs, the
+    // JPEG entries are paired again (FindPairsAgain).
+    void MoveInto(Board& board, bool findPairs = false) requires std::same_as<Entry, FilePath>;
 
 private:
     static constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();

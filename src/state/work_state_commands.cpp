@@ -6,6 +6,7 @@
 #include "platform/worker_run.h"
 #include "resources/strings.h"
 #include "resources/work_state_strings.h"
+#include "state/pairs_again.h"
 #include "state/work_state_reader.h"
 #include "state/work_state_writer.h"
 
@@ -93,7 +94,7 @@ void SaveWorkState(Board& board, Prompter& prompter) {
     }
 }
 
-void LoadWorkState(Board& board, Prompter& prompter, const LoadProgress& keepGoing) {
+void LoadWorkState(Board& board, Prompter& prompter, const LoadProgress& keepGoing, bool findPairs) {
     if (board.TotalCount() > 0 &&
         prompter.AskTitled(strings::Utf8(strings::kWorkStateLoadTitle),
                            strings::Utf8(strings::kWorkStateDiscardQuestion), PromptButtons::YesNo,
@@ -102,10 +103,11 @@ void LoadWorkState(Board& board, Prompter& prompter, const LoadProgress& keepGoi
     const std::optional<FilePath> path =
         prompter.OpenFileName(WorkStateTypes(), strings::Utf8(strings::kWorkStateSuffix));
     if (path)
-        LoadWorkStateFile(board, prompter, *path, keepGoing);
+        LoadWorkStateFile(board, prompter, *path, keepGoing, findPairs);
 }
 
-void LoadWorkStateFile(Board& board, Prompter& prompter, const FilePath& path, const LoadProgress& keepGoing) {
+void LoadWorkStateFile(Board& board, Prompter& prompter, const FilePath& path, const LoadProgress& keepGoing,
+                       bool findPairs) {
     // The progress box lives on this thread; the reading hears its stop through the relay.
     struct ShownProgress : ProgressSink {
         explicit ShownProgress(const LoadProgress& keepGoing) : keepGoing(keepGoing) {}
@@ -135,6 +137,8 @@ void LoadWorkStateFile(Board& board, Prompter& prompter, const FilePath& path, c
                 return !relay.StopRequested();
             };
             read = ReadWorkState(path, callbacks);
+            if (findPairs)
+                FindPairsAgain(read.lists);
             // The lists are emptied before they take what was read.
             for (ListIndex list = 0; list < kListCount; ++list)
                 board.history().PrepareRun(read.lists[static_cast<std::size_t>(list)], list, 0);

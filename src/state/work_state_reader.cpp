@@ -5,6 +5,7 @@
 #include "platform/file_info.h"
 #include "platform/parallel_for.h"
 #include "state/line_reader.h"
+#include "state/pairs_again.h"
 #include "state/work_state_format.h"
 
 #include <algorithm>
@@ -160,8 +161,10 @@ void PutOnBoard(Board& board, WorkStateRead&& read) {
         board.AppendAndShow(list, std::move(read.lists[static_cast<std::size_t>(list)]), 0);
 }
 
-LoadResult ReadWorkStateFile(Board& board, const FilePath& path, const LoadCallbacks& callbacks) {
+LoadResult ReadWorkStateFile(Board& board, const FilePath& path, const LoadCallbacks& callbacks, bool findPairs) {
     WorkStateRead read = ReadWorkState(path, callbacks);
+    if (findPairs)
+        FindPairsAgain(read.lists);
     const LoadResult result = read.result;
     PutOnBoard(board, std::move(read));
     return result;

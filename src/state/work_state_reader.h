@@ -50,7 +50,9 @@ void PutOnBoard(Board& board, WorkStateRead&& read);
 // Both, on this thread. Replaces all eleven lists by the file's contents. Each path is added once, to the list of the
 // first section that names it; two names of one file (a link, "./", a doubled "/") count as one,
 // as the key is the file's identity. Every list ends its bulk update and shows its first entry on
-// every way out after the lists were cleared.
-LoadResult ReadWorkStateFile(Board& board, const FilePath& path, const LoadCallbacks& callbacks);
+// every way out after the lists were cleared. With findPairs, the JPEG entries are paired again
+// (FindPairsAgain).
+LoadResult ReadWorkStateFile(Board& board, const FilePath& path, const LoadCallbacks& callbacks,
+                             bool findPairs = false);
 
 } // namespace pelldrake

@@ -275,6 +275,48 @@ INSTANTIATE_TEST_SUITE_P(
                       FilterCase{"EmptyList", {}, true, false, {"a.jpg", "b.JPG", "c.png", "d"}}),
     [](const ::testing::TestParamInfo<FilterCase>& info) { return std::string(info.param.name); });
 
+TEST_F(AddFilesTest, PairsAreSettledByWhatComesInAndARawFileThatIsAnEntryPairsWithNothing) {
+    settings.WriteIntakePairs(true);
+    auto paired = [&](ListIndex list) { return board.List(list).IdentityAt(0).Paired(); };
+    // A JPEG that the filter refuses pairs with nothing: its raw file comes in by itself.
+    const std::string jpeg = File("N.jpg");
+    const std::string raw = File("N.cr2");
+    ExtensionFilter::Save(settings, {"cr2"});
+    EXPECT_EQ(Add({jpeg, raw}, 1, true), 1);
+    EXPECT_EQ(Entries(1), FilePathList{raw});
+    // Nor does a link to nothing in the JPEG's place.
+    const std::string dangling = root + "/L.jpg";
+    ASSERT_EQ(::symlink((root + "/gone.jpg").c_str(), dangling.c_str()), 0);
+    const std::string lonely = File("L.nef");
+    EXPECT_EQ(Add({dangling, lonely}, 2), 1);
+    EXPECT_EQ(Entries(2), FilePathList{lonely});
+    EXPECT_FALSE(paired(2));
+
+    // A JPEG that comes in takes its raw file along, whatever the filter says of the raw file.
+    const std::string pairJpeg = File("P.JPG");
+    const std::string pairRaw = File("P.cr2");
+    ExtensionFilter::Save(settings, {"jpg"});
+    EXPECT_EQ(Add({pairRaw, pairJpeg}, 3, true), 1);
+    EXPECT_EQ(Entries(3), FilePathList{pairJpeg});
+    EXPECT_TRUE(paired(3));
+    // Met again with its pair on the board, the raw file stays out.
+    EXPECT_EQ(Add({pairRaw, pairJpeg}, 4), 0);
+
+    // A raw file already an entry is nobody's companion: the JPEG comes in without a pair.
+    EXPECT_EQ(Add({jpeg, raw}, 5), 1);
+    EXPECT_EQ(Entries(5), FilePathList{jpeg});
+    EXPECT_FALSE(paired(5));
+    // Taken in without pairs, a JPEG stays without: a later look brings its raw file in by itself.
+    const std::string single = File("S.jpg");
+    const std::string singleRaw = File("S.orf");
+    settings.WriteIntakePairs(false);
+    EXPECT_EQ(Add({single}, 6), 1);
+    settings.WriteIntakePairs(true);
+    EXPECT_EQ(Add({singleRaw, single}, 7), 1);
+    EXPECT_EQ(Entries(7), FilePathList{singleRaw});
+    EXPECT_FALSE(paired(6));
+}
+
 TEST_F(AddFilesTest, ListWithACurrentFileKeepsIt) {
     for (int i = 0; i < 7; ++i)
         board.List(kUnclassified).Append("/elsewhere/" + std::to_string(i) + ".jpg");

@@ -1,5 +1,6 @@
 #include "app/settings_file.h"
 #include "board/board.h"
+#include "intake/add_files.h"
 #include "intake/clipboard_exchange.h"
 #include "intake/clipboard_formats.h"
 #include "resources/strings.h"
@@ -71,6 +72,24 @@ TEST_F(ClipboardExchangeTest, ExportPutsFilesAndCrLfTextThenAsksWhetherToClear) 
     EXPECT_TRUE(Entries(5).empty());
     EXPECT_EQ(owner.scrollMax[5], 0);
     EXPECT_EQ(DoubleNulPathList(board.List(5)), std::string(1, '\0'));
+}
+
+TEST_F(ClipboardExchangeTest, ExportTakesWhatFollowsEachPictureOnceAndNoRawFileThatIsAnEntry) {
+    const std::string jpeg = File("folder/N.jpg");
+    const std::string raw = File("folder/N.cr2");
+    const std::string other = File("folder/O.jpg");
+    const std::string otherRaw = File("folder/O.cr2");
+    for (const char* sidecar : {"folder/N.cr2.xmp", "folder/N.xmp", "folder/N.jpg.xmp", "folder/O.jpg.xmp"})
+        File(sidecar);
+    settings.WriteIntakePairs(true);
+    ASSERT_EQ(AddFiles(board, settings, false, {jpeg, raw, other, otherRaw}, 4, true), 2);
+    // Picked by itself afterwards, a raw file is a picture of its own.
+    ASSERT_EQ(AddFiles(board, settings, false, {otherRaw}, 2, true), 1);
+    prompter.answers.push_back(PromptAnswer::No);
+    CopyListToClipboard(board, 4, clipboard, prompter);
+    EXPECT_EQ(LocalFilesOf(*clipboard.contents),
+              (FilePathList{jpeg, raw, root + "/folder/N.cr2.xmp", root + "/folder/N.xmp", root + "/folder/N.jpg.xmp",
+                            other, root + "/folder/O.jpg.xmp"}));
 }
 
 TEST_F(ClipboardExchangeTest, UnusableClipboardIsReportedAndNothingChanges) {

@@ -172,5 +172,36 @@ TEST(RecoveryTest, EachRunningCopyHasItsFilesAndWhatIsLeftIsKeptAsAWorkState) {
     EXPECT_FALSE(second->Present());
 }
 
+TEST(RecoveryTest, PairsAreFoundAgainFromTheFolderOnlyWhenAskedAndNeverWithARawFileThatIsAnEntry) {
+    TempDir dir;
+    const FilePath paired = dir.Write("N.jpg", "n");
+    dir.Write("N.cr2", "n raw");
+    const FilePath sorted = dir.Write("M.jpg", "m");
+    const FilePath sortedRaw = dir.Write("M.nef", "m raw");
+    const FilePath alone = dir.Write("A.jpg", "a");
+    RecoveredBoard left;
+    left.Apply({ListChange::Kind::Insert, 0, 0, paired});
+    left.Apply({ListChange::Kind::Insert, 0, 1, alone});
+    left.Apply({ListChange::Kind::Insert, 3, 0, sorted});
+    left.Apply({ListChange::Kind::Insert, 4, 0, sortedRaw});
+    const auto files = RecoveryFiles::Claim(Native(dir, "state"));
+    ASSERT_TRUE(files);
+    const FilePath kept = files->KeepRecovered(left, QDateTime(QDate(2026, 12, 9), QTime(14, 5, 6)));
+    auto pairs = [](const Board& board) {
+        return std::vector<bool>{board.List(0).IdentityAt(0).Paired(), board.List(0).IdentityAt(1).Paired(),
+                                 board.List(3).IdentityAt(0).Paired(), board.List(4).IdentityAt(0).Paired()};
+    };
+    const std::vector<bool> found{true, false, false, false};
+
+    Board recovered;
+    left.MoveInto(recovered, true);
+    EXPECT_EQ(pairs(recovered), found);
+    for (const bool findPairs : {true, false}) {
+        Board loaded;
+        ASSERT_EQ(ReadWorkStateFile(loaded, kept, {}, findPairs), LoadResult::Loaded);
+        EXPECT_EQ(pairs(loaded), findPairs ? found : std::vector<bool>(4, false));
+    }
+}
+
 } // namespace
 } // namespace pelldrake

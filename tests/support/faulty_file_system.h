@@ -99,6 +99,14 @@ public:
         return disk_.Remove(path);
     }
 
+    std::optional<FilePath> LinkText(const FilePath& path) override { return disk_.LinkText(path); }
+    int MakeLink(const FilePath& text, const FilePath& path) override {
+        if (const int error = FolderError(path))
+            return error;
+        return disk_.MakeLink(text, path);
+    }
+    bool SameBytes(const FilePath& a, const FilePath& b) override { return disk_.SameBytes(a, b); }
+
     std::optional<FilePath> MoveToTrash(const FilePath& path) override {
         if (!trashAvailable || trashRefuses.count(path) || !disk_.NameTaken(path))
             return std::nullopt;

@@ -1,6 +1,7 @@
 #include "board/ui/board_menu_bar.h"
 #include "disposal/ui/destination_dialog.h"
 #include "disposal/ui/disposal_commands.h"
+#include "intake/add_files.h"
 #include "platform/ui/stoppable_progress.h"
 #include "platform/worker_run.h"
 #include "resources/control_ids.h"
@@ -200,7 +201,6 @@ private slots:
         auto run = [&](int id, const std::function<void(DestinationDialog&)>& drive) {
             QTimer::singleShot(0, this, [&, drive] {
                 DestinationDialog& dialog = disposal->dialog();
-                QTRY_VERIFY(dialog.isVisible());
                 drive(dialog);
             });
             window.RunCommand(id);
@@ -413,6 +413,35 @@ private slots:
         QCOMPARE(board.List(8).Entries(), stopped);
         QVERIFY(at(QStringLiteral("from/h0.jpg")) && at(QStringLiteral("from/h1.jpg")) &&
                 !at(QStringLiteral("to/h1.jpg")));
+    }
+
+    void aPairIsSettledAtIntakeAndFollowsItsEntryWhateverTheSettingSaysLater() {
+        BoardFixture fixture;
+        fixture.Reset();
+        ClassifyBoardDialog& window = *fixture.board;
+        DestinationDialog& dialog = window.findChild<DisposalCommands*>()->dialog();
+        window.findChild<DisposalCommands*>()->setFileSystem(fileSystem_);
+        fileSystem_.trashFolder = dir_->Native(QStringLiteral("trash"));
+        QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("trash")) && QDir(dir_->path()).mkpath(QStringLiteral("to")));
+        auto at = [&](const char* name) { return QFileInfo::exists(dir_->FilePath(QString::fromLatin1(name))); };
+        auto from = [&](const char* name) { return dir_->Write(QStringLiteral("from/") + name, name); };
+        auto dispose = [&](int id, const QString& folder) {
+            QTimer::singleShot(0, this, [&] {
+                qobject_cast<QComboBox*>(dialog.control(kFolder))->setEditText(folder);
+                qobject_cast<QAbstractButton*>(dialog.control(ids::kOk))->click();
+            });
+            window.RunCommand(id);
+        };
+        AddFiles(window.board(), window.settings(), false, {from("N.cr2"), from("N.jpg")}, kUnclassified, true);
+        QTest::keyClicks(&window, "23");
+        window.RunCommand(menu_ids::kRawJpegPairs); // on: the two sorted apart stay two pictures
+        dispose(menu_ids::kDeleteFirst + 3, QString());
+        QVERIFY(at("trash/N.jpg") && at("from/N.cr2") && window.board().List(2).Count() == 1);
+        AddFiles(window.board(), window.settings(), false, {from("P.cr2"), from("P.jpg")}, kUnclassified, true);
+        QTest::keyClick(&window, Qt::Key_4);
+        window.RunCommand(menu_ids::kRawJpegPairs); // off: the pair taken in with pairs on stays one
+        dispose(menu_ids::kMoveToFolderFirst + 4, dir_->FilePath(QStringLiteral("to")));
+        QVERIFY(at("to/P.jpg") && at("to/P.cr2") && !at("from/P.cr2"));
     }
 };
 

@@ -15,7 +15,7 @@ BoardRecovery::BoardRecovery(FilePath folder, Prompter& prompter) : folder_(std:
 
 BoardRecovery::~BoardRecovery() = default;
 
-void BoardRecovery::Begin(Board& board) {
+void BoardRecovery::Begin(Board& board, bool findPairs) {
     if (folder_.empty() || !(files_ = RecoveryFiles::Claim(folder_)))
         return;
     RecoveryReading left = ReadRecovery(*files_);
@@ -24,7 +24,7 @@ void BoardRecovery::Begin(Board& board) {
     } else if (left.outcome == RecoveryReading::Outcome::Readable && left.board.TotalCount() > 0) {
         if (prompter_.Ask(strings::Utf8(strings::kRecoverQuestion), PromptButtons::YesNo, PromptIcon::Question) ==
             PromptAnswer::Yes) {
-            left.board.MoveInto(board);
+            left.board.MoveInto(board, findPairs);
             // What was recovered is where the user left off, not a step to take back.
             board.history().Forget();
         } else if (files_->KeepRecovered(left.board, QDateTime::currentDateTime()).empty()) {

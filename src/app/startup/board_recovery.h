@@ -22,9 +22,9 @@ public:
     BoardRecovery(const BoardRecovery&) = delete;
     BoardRecovery& operator=(const BoardRecovery&) = delete;
 
-    // Before the board shows its lists: asks whether to restore what was left, then journals the
-    // board from here on.
-    void Begin(Board& board);
+    // Before the board shows its lists: asks whether to restore what was left (with findPairs, its
+    // JPEG entries paired again), then journals the board from here on.
+    void Begin(Board& board, bool findPairs = false);
     // The board closed as the user asked: nothing to recover.
     void End(Board& board);
 

@@ -28,7 +28,7 @@ int ClassifyApp::Run(Shell& shell, const CommandLine& commandLine, InstanceChann
         return 0;
     auto board = std::make_unique<ClassifyBoardDialog>(checks_.ChooseLayout(), settings_, prompter_, shell);
     BoardRecovery recovery(recoveryFolder_, prompter_);
-    recovery.Begin(board->board());
+    recovery.Begin(board->board(), settings_.IntakePairs());
     if (auto* qtPrompter = dynamic_cast<QtPrompter*>(&prompter_))
         qtPrompter->setOwner(board.get());
     board->setApplyExtensionFilter(settings_.ExtFilterEnable() != 0);

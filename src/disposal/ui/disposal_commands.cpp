@@ -1,6 +1,5 @@
 #include "disposal/ui/disposal_commands.h"
 
-#include "app/settings_file.h"
 #include "board/board.h"
 #include "board/command_table.h"
 #include "board/moves.h"
@@ -41,14 +40,8 @@ private:
 
 } // namespace
 
-DisposalCommands::DisposalCommands(Board& board, Prompter& prompter, QWidget* boardWindow, ProgressSink* progress,
-                                   const SettingsFile* settings)
-    : QObject(boardWindow), board_(board), prompter_(prompter), boardWindow_(boardWindow), progress_(progress),
-      settings_(settings) {}
-
-bool DisposalCommands::WithCompanions() const {
-    return settings_ && settings_->IntakePairs();
-}
+DisposalCommands::DisposalCommands(Board& board, Prompter& prompter, QWidget* boardWindow, ProgressSink* progress)
+    : QObject(boardWindow), board_(board), prompter_(prompter), boardWindow_(boardWindow), progress_(progress) {}
 
 DisposalCommands::~DisposalCommands() = default;
 
@@ -86,12 +79,14 @@ void DisposalCommands::DisposeList(int id) {
         // The other thread reads the list's entries, which the run lock holds still; the lists
         // change in one step once the files are done.
         const FilePathList& entries = board_.List(list).Entries();
-        const bool withCompanions = WithCompanions();
+        // Each entry's pair was settled when it came in; the setting has no say here any more.
+        const std::optional<RawEntries> rawEntries = RawEntries::OfBoardIfPaired(board_, list);
+        const std::vector<FileIdentity>* files = rawEntries ? &board_.List(list).Identities() : nullptr;
         DisposalRecord record;
         CopyOrMoveOutcome outcome;
         OffThread([&](ProgressSink& relay) {
             UiThreadPrompter asking(prompter_);
-            DisposalContext context{*fileSystem_, asking, &relay, &record, withCompanions};
+            DisposalContext context{*fileSystem_, asking, &relay, &record, files, rawEntries ? &*rawEntries : nullptr};
             outcome = CopyOrMoveEntries(context, entries, choice.folder, choice.keepSource);
         });
         ApplyCopyOrMove(board_, prompter_, list, std::move(outcome));
@@ -123,11 +118,11 @@ template <typename Work> void DisposalCommands::OffThread(Work work) {
 
 void DisposalCommands::TrashLists(std::optional<ListIndex> list) {
     std::vector<ListTrashing> lists = ListsToTrash(board_, list);
-    const bool withCompanions = WithCompanions();
+    const std::optional<RawEntries> rawEntries = RawEntries::OfBoardIfPaired(board_, list);
     DisposalRecord record;
     FilePathList sidecarsLeft;
     OffThread([&](ProgressSink& relay) {
-        sidecarsLeft = TrashEntries(*fileSystem_, lists, &record, withCompanions, &relay);
+        sidecarsLeft = TrashEntries(*fileSystem_, lists, &record, rawEntries ? &*rawEntries : nullptr, &relay);
     });
     FilePathList stayed = ApplyTrashing(board_, lists);
     KeepForUndo(std::move(record));
@@ -147,8 +142,7 @@ void DisposalCommands::TellFilesThatStayed(const FilePathList& stayed) {
 
 DisposalCommands& RegisterDisposalCommands(CommandTable& commands, const CommandContext& context,
                                            Clipboard& clipboard) {
-    auto* disposal = new DisposalCommands(context.board, context.prompter, context.dialogParent, context.progress,
-                                          &context.settings);
+    auto* disposal = new DisposalCommands(context.board, context.prompter, context.dialogParent, context.progress);
     disposal->setClipboardExport([&board = context.board, &prompter = context.prompter, &clipboard](ListIndex list) {
         CopyListToClipboard(board, list, clipboard, prompter);
     });

@@ -14,8 +14,6 @@ class QWidget;
 
 namespace pelldrake {
 
-class SettingsFile;
-
 class Board;
 class Clipboard;
 class CommandTable;
@@ -30,8 +28,7 @@ class DisposalCommands : public QObject {
     Q_OBJECT
 public:
     // progress, when given, shows which file of how many a long copy or move is at.
-    DisposalCommands(Board& board, Prompter& prompter, QWidget* boardWindow, ProgressSink* progress = nullptr,
-                     const SettingsFile* settings = nullptr);
+    DisposalCommands(Board& board, Prompter& prompter, QWidget* boardWindow, ProgressSink* progress = nullptr);
     ~DisposalCommands() override;
 
     // Any dispose button or menu id of the four ranges.
@@ -53,14 +50,11 @@ private:
     void TellFilesThatStayed(const FilePathList& stayed);
     // Lets the history take the files back with the list.
     void KeepForUndo(DisposalRecord record);
-    bool WithCompanions() const;
 
     Board& board_;
     Prompter& prompter_;
     QWidget* boardWindow_;
     ProgressSink* progress_;
-    // Says whether a JPEG's raw files go with it; none: they do not.
-    const SettingsFile* settings_;
     PosixFileSystem disk_;
     FileSystem* fileSystem_ = &disk_;
     QPointer<DestinationDialog> dialog_;

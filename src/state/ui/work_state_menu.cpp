@@ -1,5 +1,6 @@
 #include "state/ui/work_state_menu.h"
 
+#include "app/settings_file.h"
 #include "board/command_table.h"
 #include "resources/menu_table.h"
 #include "resources/strings.h"
@@ -45,15 +46,16 @@ void RegisterWorkStateCommands(CommandTable& commands, const CommandContext& con
     QWidget* dialogParent = context.dialogParent;
     commands.Add(menu_ids::kSaveWorkState, [&board, &prompter](int) { SaveWorkState(board, prompter); });
     QPointer<QWidget> parent(dialogParent);
-    commands.Add(menu_ids::kLoadWorkState, [&board, &prompter, parent](int) {
-        LoadWithProgress(parent.data(),
-                         [&](const LoadProgress& keepGoing) { LoadWorkState(board, prompter, keepGoing); });
+    commands.Add(menu_ids::kLoadWorkState, [&board, &prompter, &settings = context.settings, parent](int) {
+        LoadWithProgress(parent.data(), [&](const LoadProgress& keepGoing) {
+            LoadWorkState(board, prompter, keepGoing, settings.IntakePairs());
+        });
     });
 }
 
 void LoadWorkStateFileWithProgress(const CommandContext& context, const FilePath& path) {
     LoadWithProgress(context.dialogParent, [&](const LoadProgress& keepGoing) {
-        LoadWorkStateFile(context.board, context.prompter, path, keepGoing);
+        LoadWorkStateFile(context.board, context.prompter, path, keepGoing, context.settings.IntakePairs());
     });
 }
 
