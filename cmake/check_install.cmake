@@ -19,7 +19,8 @@ set(expected
     share/mime/packages/pelldrake-workstate.xml
     share/man/man1/pelldrake.1.gz
     share/doc/pelldrake/copyright
-    share/doc/pelldrake/changelog.Debian.gz)
+    share/doc/pelldrake/changelog.Debian.gz
+    share/lintian/overrides/pelldrake)
 foreach(size 16 32 48 64 128 256)
     list(APPEND expected share/icons/hicolor/${size}x${size}/apps/pelldrake.png)
 endforeach()
