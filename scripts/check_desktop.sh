@@ -2,8 +2,9 @@
 # Uses the Debian package as a user would, beside a real file manager: installs the .deb into a
 # scratch root, starts Thunar and the program under a virtual X server with openbox and a session
 # bus, and checks from outside that the window matches its desktop entry, that a second start
-# joins the running board, that folders are offered to Pelldrake without taking the file
-# manager's place, and that a picture dragged onto Thunar arrives as a file. Prints a table;
+# joins the running board, that the desktop entry leaves folders to whatever opened them before
+# while the KDE service menu offers them, that a start after a killed board asks whether to bring
+# its entries back, and that a picture dragged onto Thunar arrives as a file. Prints a table;
 # exits non-zero on any failure. Not part of CI: it needs a window manager and a file manager.
 # PELLDRAKE_DEB=path/to.deb checks that package instead of building one with scripts/package.sh.
 set -euo pipefail
@@ -41,6 +42,7 @@ chmod 700 "$XDG_RUNTIME_DIR"
 update-desktop-database "$root/usr/share/applications"
 update-mime-database "$root/usr/share/mime"
 entry=$root/usr/share/applications/io.github.pelldrake.Pelldrake.desktop
+menu=$root/usr/share/kio/servicemenus/pelldrake-sort.desktop
 
 # Pictures the board shows in a colour found nowhere else on screen, so that a screenshot tells
 # where a pane's picture is.
@@ -103,29 +105,40 @@ wait_file() {
 # 2. The window and its entry.
 pelldrake "$pictures/first.png" >"$work/first.log" 2>&1 &
 board_pid=$!
-pids+=($board_pid)
+pids+=("$board_pid")
 board=$(xdotool search --sync --onlyvisible --name '^イメージ分類$' | head -n 1)
 wm_class=$(xprop -id "$board" WM_CLASS | sed 's/.*= //; s/"//g; s/ //g')
 # On X11 docks match WM_CLASS to StartupWMClass; the desktop file name is Wayland's app id.
 row "WM_CLASS of the board" "pelldrake,pelldrake" "$wm_class"
 row "StartupWMClass of the entry" "pelldrake" "$(sed -n 's/^StartupWMClass=//p' "$entry")"
 
-# 4. Folders are offered, and the file manager stays their default.
+# 4. Folders are offered by the service menu, and whatever opened them before still does.
 thunar "$target" >/dev/null 2>&1 &
 pids+=($!)
 fm=$(xdotool search --sync --onlyvisible --class Thunar | head -n 1)
-row "xdg-mime default for inode/directory" "thunar.desktop" "$(xdg-mime query default inode/directory)"
-# Installed into /usr/share, the entry shares one association cache with the file manager's, whose
-# order (by desktop file id) decides when no mimeapps.list names a default.
-shared=$work/shared
-mkdir -p "$shared/applications"
+# No list of defaults anywhere, so that the association caches alone decide.
+mimeapps=$( (find "$XDG_CONFIG_HOME" /etc/xdg "$XDG_DATA_HOME/applications" /usr/local/share/applications \
+    /usr/share/applications "$root/usr/share/applications" -maxdepth 1 -name '*mimeapps.list' 2>/dev/null || true) |
+    wc -l)
+row "mimeapps.list files on the scratch system" "0" "$mimeapps"
+row "xdg-mime default for inode/directory" \
+    "$(XDG_DATA_DIRS=/usr/local/share:/usr/share xdg-mime query default inode/directory)" \
+    "$(xdg-mime query default inode/directory)"
+# Installed into /usr/share, the entry shares one association cache with every other program's,
+# whose order (by desktop file id) decides when no mimeapps.list names a default: the default
+# with the entry among the system's must be the one without it, whichever viewers are installed.
+without=$work/without shared=$work/shared
+mkdir -p "$without/applications" "$shared/applications"
+cp /usr/share/applications/*.desktop "$without/applications/"
 cp /usr/share/applications/*.desktop "$entry" "$shared/applications/"
+update-desktop-database "$without/applications"
 update-desktop-database "$shared/applications"
-row "the same, one shared applications folder" "thunar.desktop" \
+row "the same, one shared applications folder" \
+    "$(XDG_DATA_DIRS=$without xdg-mime query default inode/directory)" \
     "$(XDG_DATA_DIRS=$shared xdg-mime query default inode/directory)"
 # GLib's choice there, which file managers and browsers follow to open a folder.
-row "GLib's default there" "thunar.desktop" \
-    "$(XDG_DATA_DIRS=$shared gio mime inode/directory | sed -n 's/^Default application for .*: //p')"
+glib_default() { XDG_DATA_DIRS=$1 gio mime inode/directory | sed -n 's/^Default application for .*: //p'; }
+row "GLib's default there" "$(glib_default "$without")" "$(glib_default "$shared")"
 # The list is read whole before it is searched: gio writes it line by line, and grep -q, done at the
 # first match, would leave gio to die of SIGPIPE, which pipefail reports as a failure.
 offered() {
@@ -133,8 +146,19 @@ offered() {
     apps=$(gio mime "$1")
     grep -q '^	*io.github.pelldrake.Pelldrake.desktop$' <<<"$apps" && echo offered || echo absent
 }
-row "Pelldrake in \"Open with\" of a folder" "offered" "$(offered inode/directory)"
+row "Pelldrake in \"Open with\" of a folder" "absent" "$(offered inode/directory)"
 row "Pelldrake in \"Open with\" of a PNG" "offered" "$(offered image/png)"
+# Clean means not a warning nor a hint either.
+validated() {
+    if desktop-file-validate "$1" >"$work/validate.log" 2>&1 && [ ! -s "$work/validate.log" ]; then
+        echo clean
+    else
+        head -n 1 "$work/validate.log"
+    fi
+}
+row "desktop-file-validate of the entry" "clean" "$(validated "$entry")"
+row "service menu's types" "inode/directory;" "$(sed -n 's/^MimeType=//p' "$menu")"
+row "service menu executable" "yes" "$([ -x "$menu" ] && echo yes || echo no)"
 
 xdotool windowmove "$board" 0 0
 xdotool windowmove "$fm" 1000 100 windowsize "$fm" 560 600
@@ -145,8 +169,11 @@ code=0
 pelldrake "$pictures/second.png" || code=$?
 row "exit code of a second start with a file" "0" "$code"
 row "boards after the second start" "1" "$(boards)"
-# A folder from Thunar's "Open with": the running board asks its questions.
-gio launch "$entry" "$pictures/more" >/dev/null 2>&1 || true
+# A folder from the service menu's action, as KIO runs it (a Thunar custom action runs the same
+# command): the running board asks its questions.
+command=$(sed -n '/^\[Desktop Action sort\]/,$s/^Exec=//p' "$menu" 2>/dev/null || true)
+read -r -a argv <<<"${command% %F}"
+"${argv[@]}" "$pictures/more" >/dev/null 2>&1 || true
 row "question of the running board on a folder" "1" "$(wait_count 1 questions)"
 for _ in 1 2; do # the folder question, then the subfolder question: the first button, Yes
     question=$(xdotool search --onlyvisible --name '^pelldrake$' | head -n 1) || break
@@ -184,6 +211,12 @@ wait "$board_pid" 2>/dev/null || true
 row "socket left by the killed board" "1" "$(find "$XDG_RUNTIME_DIR" -type s -name 'pelldrake-*' | wc -l)"
 pelldrake "$pictures/first.png" >/dev/null 2>&1 &
 pids+=($!)
+# The killed board held entries: the new one first asks whether to bring them back. No (key N):
+# they are kept aside, and the board takes the picture it was started with.
+row "recovery question after the killed board" "1" "$(wait_count 1 questions)"
+if question=$(xdotool search --onlyvisible --name '^pelldrake$' | head -n 1); then
+    xdotool windowactivate --sync "$question" key n || true
+fi
 row "boards after a start over the dead socket" "1" "$(wait_count 1 boards)"
 code=0
 pelldrake "$pictures/second.png" || code=$?
