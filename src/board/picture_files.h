@@ -34,7 +34,9 @@ public:
     bool Holds(const FilePath& path, const FileStatus& status) const;
 
 private:
-    std::unordered_set<std::string_view> paths_;
+    // Copies, not views: a disposal's run reads them on its own thread while the unclassified
+    // list takes back returned files and may move its strings.
+    std::unordered_set<std::string> paths_;
     std::unordered_set<FileIdentity, FileIdentityHash> files_;
 };
 

@@ -10,6 +10,7 @@
 #include "resources/disposal_strings.h"
 
 #include <cerrno>
+#include <utility>
 
 namespace pelldrake {
 
@@ -114,6 +115,8 @@ CopyOrMoveOutcome CopyOrMoveEntries(DisposalContext& context, const FilePathList
         const bool paired =
             context.rawEntries && context.files && i < context.files->size() && (*context.files)[i].Paired();
         const Step step = HandleEntry(context, entries[i], paired, folder, keepSource, outcome, sidecars);
+        if (context.returnFiles && !outcome.returned.empty())
+            context.returnFiles(std::exchange(outcome.returned, {}));
         ++i;
         // Cancel at the overwrite question gives up the files still waiting; a stop keeps them.
         if (step == Step::Stop)
@@ -126,12 +129,16 @@ CopyOrMoveOutcome CopyOrMoveEntries(DisposalContext& context, const FilePathList
     return outcome;
 }
 
+void ReturnToUnclassified(Board& board, EntryBatch returned) {
+    if (returned.empty())
+        return;
+    const int last = board.List(kUnclassified).Count() + static_cast<int>(returned.size()) - 1;
+    board.AppendAndShow(kUnclassified, std::move(returned), last);
+}
+
 void ApplyCopyOrMove(Board& board, Prompter& prompter, ListIndex list, CopyOrMoveOutcome outcome) {
-    ClassList& unclassified = board.List(kUnclassified);
-    if (list != kUnclassified && !outcome.returned.empty()) {
-        const int last = unclassified.Count() + static_cast<int>(outcome.returned.size()) - 1;
-        board.AppendAndShow(kUnclassified, std::move(outcome.returned), last);
-    }
+    if (list != kUnclassified)
+        ReturnToUnclassified(board, std::move(outcome.returned));
     ClassList& disposed = board.List(list);
     {
         const BulkUpdate bulk(disposed);
@@ -145,10 +152,8 @@ void ApplyCopyOrMove(Board& board, Prompter& prompter, ListIndex list, CopyOrMov
         board.ResyncPane(list, 0);
     }
     // Returned files of the unclassified list itself join it only now: none is handled twice.
-    if (list == kUnclassified && !outcome.returned.empty()) {
-        const int last = disposed.Count() + static_cast<int>(outcome.returned.size()) - 1;
-        board.AppendAndShow(kUnclassified, std::move(outcome.returned), last);
-    }
+    if (list == kUnclassified)
+        ReturnToUnclassified(board, std::move(outcome.returned));
     if (!outcome.sourcesKept.empty())
         prompter.Ask(NamedFilesMessage(strings::kSourcesKept, outcome.sourcesKept), PromptButtons::Ok,
                      PromptIcon::Exclamation);
@@ -159,12 +164,14 @@ void ApplyCopyOrMove(Board& board, Prompter& prompter, ListIndex list, CopyOrMov
 
 void CopyOrMoveFiles(Board& board, DisposalContext& context, ListIndex list, const FilePath& folder, bool keepSource) {
     const std::optional<RawEntries> rawEntries = RawEntries::OfBoardIfPaired(board, list);
-    DisposalContext withPairs = context;
+    DisposalContext run = context;
     if (rawEntries) {
-        withPairs.files = &board.List(list).Identities();
-        withPairs.rawEntries = &*rawEntries;
+        run.files = &board.List(list).Identities();
+        run.rawEntries = &*rawEntries;
     }
-    CopyOrMoveOutcome outcome = CopyOrMoveEntries(withPairs, board.List(list).Entries(), folder, keepSource);
+    if (list != kUnclassified && !run.returnFiles)
+        run.returnFiles = [&board](EntryBatch returned) { ReturnToUnclassified(board, std::move(returned)); };
+    CopyOrMoveOutcome outcome = CopyOrMoveEntries(run, board.List(list).Entries(), folder, keepSource);
     if (context.sink)
         context.sink->Finish();
     ApplyCopyOrMove(board, context.prompter, list, std::move(outcome));

@@ -4,6 +4,8 @@
 #include "board/picture_files.h"
 #include "disposal/disposal_record.h"
 
+#include <functional>
+
 namespace pelldrake {
 
 class FileSystem;
@@ -25,6 +27,9 @@ struct DisposalContext {
     // (RawEntries::OfBoardIfPaired).
     const std::vector<FileIdentity>* files = nullptr;
     const RawEntries* rawEntries = nullptr;
+    // Puts the files the user wants back into the unclassified list as soon as they are answered
+    // for, before the next file; none: they wait in the outcome for the end of the run.
+    std::function<void(EntryBatch)> returnFiles = nullptr;
 };
 
 // What the file work of a copy or move did that the lists and the end messages follow.
@@ -43,16 +48,21 @@ struct CopyOrMoveOutcome {
 // (the older file then goes to the trash, never destroyed), reporting missing sources, and asking
 // whether a file whose copy failed returns to the unclassified list. Cancel at the overwrite
 // question ends the run as if every file had been handled; a stop asked through the sink ends it
-// after the file it is on. Touches no list.
+// after the file it is on. Touches no list but through returnFiles.
 CopyOrMoveOutcome CopyOrMoveEntries(DisposalContext& context, const FilePathList& entries, const FilePath& folder,
                                     bool keepSource);
 
+// The files go to the end of the unclassified list, the last one current, and pane 0 shows it.
+void ReturnToUnclassified(Board& board, EntryBatch returned);
+
 // Makes the lists follow the file work on list: it keeps only the entries not handled, the
-// returned files go to the end of the unclassified list, then the user is told what stayed behind.
+// returned files still held go to the end of the unclassified list, then the user is told what
+// stayed behind.
 void ApplyCopyOrMove(Board& board, Prompter& prompter, ListIndex list, CopyOrMoveOutcome outcome);
 
-// Both on this thread. The list is empty afterwards whatever happened to each file, unless the run
-// was stopped; a file that was not handled stays where it was.
+// Both on this thread, a returned file joining the unclassified list at once unless it is the list
+// disposed of. The list is empty afterwards whatever happened to each file, unless the run was
+// stopped; a file that was not handled stays where it was.
 void CopyOrMoveFiles(Board& board, DisposalContext& context, ListIndex list, const FilePath& folder, bool keepSource);
 
 // The target name of a source in the folder: its name after the last "/".

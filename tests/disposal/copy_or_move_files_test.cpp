@@ -123,7 +123,14 @@ TEST(CopyOrMoveFiles, FailedCopyAnsweredYesReturnsTheFileToTheUnclassifiedList) 
     box.fileSystem.folderErrors[box.To()] = EACCES;
     box.board.List(kUnclassified).Append("/elsewhere/x.jpg");
     box.prompter.answers = {PromptAnswer::No, PromptAnswer::Yes, PromptAnswer::No, PromptAnswer::Yes, PromptAnswer::No};
+    // Each file answered Yes is back, as the current entry, before the next file is asked about.
+    std::vector<std::pair<int, int>> unclassifiedWhileAsked;
+    box.prompter.whileAsking = [&] {
+        const ClassList& unclassified = box.board.List(kUnclassified);
+        unclassifiedWhileAsked.emplace_back(unclassified.Count(), unclassified.position());
+    };
     box.Run(5, box.To());
+    EXPECT_EQ(unclassifiedWhileAsked, (std::vector<std::pair<int, int>>{{1, 0}, {1, 0}, {2, 1}, {2, 1}, {3, 2}}));
     EXPECT_EQ(box.board.List(kUnclassified).Entries(),
               FilePathList({"/elsewhere/x.jpg", box.sources[1], box.sources[3]}));
     // Back with the file it names: another spelling of it is still a duplicate.

@@ -413,6 +413,36 @@ private slots:
         QCOMPARE(board.List(8).Entries(), stopped);
         QVERIFY(at(QStringLiteral("from/h0.jpg")) && at(QStringLiteral("from/h1.jpg")) &&
                 !at(QStringLiteral("to/h1.jpg")));
+
+        // On a full disk each file answered "はい" is back as pane 0's current file while the next
+        // question is open, and one undo takes it back with the move; the unclassified list's own
+        // returns wait for the end of its run, none handled twice.
+        const FilePathList full = files(QStringLiteral("f"), 3);
+        const FilePathList waiting = files(QStringLiteral("w"), 1);
+        Fill(window, 5, full);
+        Fill(window, kUnclassified, waiting);
+        fileSystem_.folderErrors[dir_->Native(QStringLiteral("to"))] = ENOSPC;
+        using Behind = std::pair<QString, FilePath>;
+        std::vector<Behind> behind;
+        fixture.prompter.whileAsking = [&] {
+            behind.emplace_back(window.groupBox(kUnclassified)->title(), window.thumbnail(0)->currentFile());
+        };
+        fixture.prompter.answers.assign(3, PromptAnswer::Yes);
+        run(ids::Dispose(5), [&](DestinationDialog& dialog) { click(dialog, ids::kOk); });
+        const QString title = QString::fromUtf8("未分類(%1/%1)");
+        QCOMPARE(behind,
+                 std::vector<Behind>({{title.arg(1), waiting[0]}, {title.arg(2), full[0]}, {title.arg(3), full[1]}}));
+        QCOMPARE(board.List(kUnclassified).Entries(), FilePathList({waiting[0], full[0], full[1], full[2]}));
+        QCOMPARE(window.groupBox(kUnclassified)->title(), title.arg(4));
+        QCOMPARE(board.List(5).Count(), 0);
+        window.RunCommand(menu_ids::kUndo);
+        QCOMPARE(board.List(kUnclassified).Entries(), waiting);
+        QCOMPARE(board.List(5).Entries(), full);
+        behind.clear();
+        fixture.prompter.answers = {PromptAnswer::Yes};
+        run(ids::Dispose(kUnclassified), [&](DestinationDialog& dialog) { click(dialog, ids::kOk); });
+        QCOMPARE(behind, std::vector<Behind>({{title.arg(1), waiting[0]}}));
+        QCOMPARE(board.List(kUnclassified).Entries(), waiting);
     }
 
     void aPairIsSettledAtIntakeAndFollowsItsEntryWhateverTheSettingSaysLater() {

@@ -76,8 +76,9 @@ void DisposalCommands::DisposeList(int id) {
             TrashLists(list);
             return;
         }
-        // The other thread reads the list's entries, which the run lock holds still; the lists
-        // change in one step once the files are done.
+        // The other thread reads the list's entries, which the run lock holds still; the list
+        // changes once the files are done. A file the user takes back joins the unclassified list
+        // on this thread before the next file, unless that is the list being read.
         const FilePathList& entries = board_.List(list).Entries();
         // Each entry's pair was settled when it came in; the setting has no say here any more.
         const std::optional<RawEntries> rawEntries = RawEntries::OfBoardIfPaired(board_, list);
@@ -87,6 +88,10 @@ void DisposalCommands::DisposeList(int id) {
         OffThread([&](ProgressSink& relay) {
             UiThreadPrompter asking(prompter_);
             DisposalContext context{*fileSystem_, asking, &relay, &record, files, rawEntries ? &*rawEntries : nullptr};
+            if (list != kUnclassified)
+                context.returnFiles = [this](EntryBatch returned) {
+                    OnUserInterfaceThread([&] { ReturnToUnclassified(board_, std::move(returned)); });
+                };
             outcome = CopyOrMoveEntries(context, entries, choice.folder, choice.keepSource);
         });
         ApplyCopyOrMove(board_, prompter_, list, std::move(outcome));
