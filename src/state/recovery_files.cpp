@@ -22,6 +22,8 @@ namespace {
 
 constexpr std::string_view kBase = "pelldrake.recovery";
 constexpr std::string_view kKeptPrefix = "pelldrake-recovered-";
+// "YYYYMMDD-HHMMSS"
+constexpr std::size_t kStampLength = 15;
 constexpr std::string_view kGenerationNote = "Recovery ";
 constexpr std::string_view kPositionsNote = "Positions";
 constexpr std::string_view kLastNote = "Last ";
@@ -205,10 +207,18 @@ bool RecoveryFiles::Present() const {
     return StatPath(SnapshotPath()).has_value() || !JournalGenerations().empty();
 }
 
-void RecoveryFiles::RemoveAll() const {
-    ::unlink(SnapshotPath().c_str());
-    for (int generation : JournalGenerations())
-        ::unlink(JournalPath(generation).c_str());
+void RecoveryFiles::RemoveAll(const std::function<bool(const FilePath&)>& remove) const {
+    const std::vector<int> generations = JournalGenerations();
+    for (auto generation = generations.rbegin(); generation != generations.rend(); ++generation) {
+        if (!remove(JournalPath(*generation)))
+            return;
+    }
+    remove(SnapshotPath());
+}
+
+bool RecoveryFiles::RemoveFile(const FilePath& path) {
+    ::unlink(path.c_str());
+    return true;
 }
 
 FilePath RecoveryFiles::FreeKeptName(const QDateTime& now, const char* suffix) const {
@@ -250,11 +260,29 @@ void RecoveryFiles::TrashOldCopies() const {
         if (name.starts_with(kKeptPrefix) && name.ends_with(".PLD") && name.find("-unreadable") == FilePath::npos)
             kept.push_back(name);
     }
-    if (kept.size() <= static_cast<std::size_t>(kKeptCopies))
-        return;
-    std::sort(kept.begin(), kept.end());
-    for (std::size_t i = 0; i + kKeptCopies < kept.size(); ++i)
-        files.MoveToTrash(folder_ + "/" + kept[i]);
+    for (const FilePath& name : KeptCopiesBeyondTheNewest(std::move(kept)))
+        files.MoveToTrash(folder_ + "/" + name);
+}
+
+FilePathList RecoveryFiles::KeptCopiesBeyondTheNewest(FilePathList names) {
+    if (names.size() <= static_cast<std::size_t>(kKeptCopies))
+        return {};
+    // "…-HHMMSS-2.PLD" is newer than "…-HHMMSS.PLD", though '-' sorts before '.'.
+    const auto key = [](const FilePath& name) {
+        const std::string_view rest = std::string_view(name).substr(kKeptPrefix.size());
+        const std::string_view stamp = rest.substr(0, std::min(rest.size(), kStampLength));
+        std::string_view after = rest.substr(stamp.size());
+        int second = 1;
+        if (after.starts_with('-')) {
+            const std::size_t end = after.find_first_not_of("0123456789", 1);
+            if (const auto number = ParseInt(after.substr(1, end == std::string_view::npos ? end : end - 1)))
+                second = *number;
+        }
+        return std::pair(stamp, second);
+    };
+    std::sort(names.begin(), names.end(), [&key](const FilePath& a, const FilePath& b) { return key(a) < key(b); });
+    names.resize(names.size() - kKeptCopies);
+    return names;
 }
 
 namespace {

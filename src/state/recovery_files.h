@@ -4,6 +4,7 @@
 #include "state/recovered_board.h"
 
 #include <QDateTime>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -35,8 +36,12 @@ public:
     // The generations of the journals present, ascending.
     std::vector<int> JournalGenerations() const;
     bool Present() const;
-    // The snapshot and every journal go (a normal end); the lock stays held.
-    void RemoveAll() const;
+    // The snapshot and every journal go (a normal end); the lock stays held. The newest journal
+    // goes first and the snapshot last: stopped half-way, what is left still replays to a whole
+    // board as it once stood, never to later changes on an empty one.
+    // remove is told each file in that order and returns false to stop (a test's kill).
+    void RemoveAll(const std::function<bool(const FilePath&)>& remove = RemoveFile) const;
+    static bool RemoveFile(const FilePath& path);
 
     // Keeps the lists as "pelldrake-recovered-YYYYMMDD-HHMMSS.PLD" in the folder, then removes the
     // files; the kept copies beyond the newest few go to the trash. Empty when it could not be
@@ -44,6 +49,10 @@ public:
     FilePath KeepRecovered(const RecoveredBoard& board, const QDateTime& now) const;
     // Moves files that could not be read aside under the same kind of name; they are never removed.
     FilePath KeepUnreadable(const QDateTime& now) const;
+
+    // Of the names of the kept copies in a folder, those beyond the newest kKeptCopies, oldest
+    // first: by the time in the name, then by the number a second copy of the same second got.
+    static FilePathList KeptCopiesBeyondTheNewest(FilePathList names);
 
 private:
     RecoveryFiles(FilePath folder, std::string base, int lockFd);

@@ -172,6 +172,34 @@ TEST(RecoveryTest, EachRunningCopyHasItsFilesAndWhatIsLeftIsKeptAsAWorkState) {
     EXPECT_FALSE(second->Present());
 }
 
+TEST(RecoveryTest, AnEndCutShortLeavesAWholeBoardAndTheNewestKeptCopiesStay) {
+    TempDir dir;
+    const auto files = RecoveryFiles::Claim(Native(dir, "state"));
+    ASSERT_TRUE(files);
+    std::ofstream(files->SnapshotPath()) << "snapshot";
+    for (const int generation : {1, 2, 3})
+        std::ofstream(files->JournalPath(generation)) << "journal";
+    // Killed after the first removal: the older journals still follow the snapshot, gap-free.
+    int removals = 0;
+    files->RemoveAll([&removals](const FilePath& path) {
+        if (removals++ == 1)
+            return false;
+        return RecoveryFiles::RemoveFile(path);
+    });
+    EXPECT_EQ(files->JournalGenerations(), (std::vector<int>{1, 2}));
+    EXPECT_TRUE(std::filesystem::exists(files->SnapshotPath()));
+    files->RemoveAll();
+    EXPECT_FALSE(files->Present());
+
+    // Two copies kept in one second: the one numbered 2 is the newer.
+    FilePathList names;
+    for (int second = 10; second < 19; ++second)
+        names.push_back("pelldrake-recovered-20261209-1405" + std::to_string(second) + ".PLD");
+    names.push_back("pelldrake-recovered-20261209-140509-2.PLD");
+    names.push_back("pelldrake-recovered-20261209-140509.PLD");
+    EXPECT_EQ(RecoveryFiles::KeptCopiesBeyondTheNewest(names), FilePathList{"pelldrake-recovered-20261209-140509.PLD"});
+}
+
 TEST(RecoveryTest, PairsAreFoundAgainFromTheFolderOnlyWhenAskedAndNeverWithARawFileThatIsAnEntry) {
     TempDir dir;
     const FilePath paired = dir.Write("N.jpg", "n");
