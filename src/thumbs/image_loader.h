@@ -29,7 +29,8 @@ namespace pelldrake {
 //
 // The file the user looks at never waits behind work the user has moved away from or read-ahead:
 // when every worker is busy with such work it gets a thread of its own, and a large decode that
-// nobody wants any more is abandoned at its next read. A picture whose decode would take more
+// nobody wants any more is abandoned at its next read (a HEIF decode, which reads nothing once it
+// has begun, by killing the child process it runs in). A picture whose decode would take more
 // memory than the budget, as its header tells, is not decoded at all (see RefusalOf).
 //
 // A file that carries an embedded preview (a camera's EXIF thumbnail, also in a JPEG XL file made
