@@ -172,6 +172,40 @@ TEST(RecoveryTest, EachRunningCopyHasItsFilesAndWhatIsLeftIsKeptAsAWorkState) {
     EXPECT_FALSE(second->Present());
 }
 
+TEST(RecoveryTest, ADamagedRecordEndsTheReplayThoughWholeRecordsFollow) {
+    TempDir dir;
+    const auto files = RecoveryFiles::Claim(Native(dir, "state"));
+    ASSERT_TRUE(files);
+    Board board;
+    board.AppendAndShow(kUnclassified, {"/pictures/first.JPG"});
+    auto journal = RecoveryJournal::Start(*files, board, 1);
+    ASSERT_TRUE(journal);
+    board.history().setJournal(journal.get());
+    const Lists before = ListsOf(board);
+    // Into lists of their own, so that the second would fit without the first.
+    for (const auto& [list, path] : {std::pair{3, "/pictures/damaged.JPG"}, std::pair{5, "/pictures/after.JPG"}}) {
+        const BoardHistory::Scope step(board.history());
+        board.AppendAndShow(list, {path});
+    }
+    journal->Sync();
+    ASSERT_EQ(ListsOf(ReadRecovery(*files).board), ListsOf(board));
+
+    // One byte of a record's path changed on the disk: its checksum tells, and nothing from there
+    // on is replayed, though the record after it is whole.
+    const FilePath last = files->JournalPath(journal->generation());
+    std::string bytes;
+    {
+        std::ifstream in(last, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const std::size_t at = bytes.find("damaged");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at] = 'D';
+    std::ofstream(last, std::ios::binary | std::ios::trunc) << bytes;
+    EXPECT_EQ(ListsOf(ReadRecovery(*files).board), before);
+    board.history().setJournal(nullptr);
+}
+
 TEST(RecoveryTest, AnEndCutShortLeavesAWholeBoardAndTheNewestKeptCopiesStay) {
     TempDir dir;
     const auto files = RecoveryFiles::Claim(Native(dir, "state"));
