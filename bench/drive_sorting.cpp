@@ -539,7 +539,7 @@ int main(int argc, char** argv) {
         sourceBytes += size;
     }
     if (format == "phone")
-        std::printf("Copied the phone's HEIC (2566 x 3313, 512 x 512 tiles, a P3 profile, a thumbnail) %d times\n",
+        std::printf("Copied the phone's HEIC (2566 x 3313, 512 x 512 tiles, a P3 profile, no thumbnail) %d times\n",
                     sourceFiles);
     else if (format == "jpg")
         std::printf("Made %d baseline JPEGs of 6000 x 4000, quality 92, with a 160 x 120 EXIF thumbnail (%.1f MB each "
