@@ -53,7 +53,9 @@ void WriteUnsealed(ListChange::Kind kind, ListIndex list, int index, std::string
     *at++ = static_cast<char>(kind);
     *at++ = static_cast<char>(list);
     put(static_cast<std::uint32_t>(index));
-    std::memcpy(at, path.data(), path.size());
+    // A removal taken back in one piece carries no path, and an empty view may hold no pointer.
+    if (!path.empty())
+        std::memcpy(at, path.data(), path.size());
 }
 
 void Seal(std::string& data) {
