@@ -174,6 +174,11 @@ void BoardHistory::Commit() {
         journal_->Commit();
 }
 
+void BoardHistory::EndFileRun() {
+    if (journal_)
+        journal_->Record(ListChange{ListChange::Kind::FileRunEnd, 0, 0, {}});
+}
+
 void BoardHistory::SyncJournal() {
     if (journal_)
         journal_->Sync();
@@ -195,10 +200,12 @@ bool BoardHistory::Undo() {
     undo_.pop_back();
     Unwind(step);
     redo_.push_back(std::move(step));
-    if (redo_.back().files)
+    if (redo_.back().files) {
         redo_.back().files->Undo();
-    if (journal_)
+        EndFilesOfStep();
+    } else if (journal_) {
         journal_->Commit();
+    }
     return true;
 }
 
@@ -211,11 +218,22 @@ bool BoardHistory::Redo() {
     PrepareRedoRecords(step);
     Rewind(step);
     undo_.push_back(std::move(step));
-    if (undo_.back().files)
+    if (undo_.back().files) {
         undo_.back().files->Redo();
-    if (journal_)
+        EndFilesOfStep();
+    } else if (journal_) {
         journal_->Commit();
+    }
     return true;
+}
+
+void BoardHistory::EndFilesOfStep() {
+    if (!journal_)
+        return;
+    EndFileRun();
+    journal_->Commit();
+    // The files have moved: the lists that now name them must outlast a power loss.
+    journal_->Sync();
 }
 
 void BoardHistory::Unwind(Step& step) {

@@ -50,6 +50,10 @@ public:
     void setJournal(ListChangeSink* journal) { journal_ = journal; }
     // For ListChangeSink::PrepareInsertRun on another thread, while the lists are held still.
     const ListChangeSink* journal() const { return journal_; }
+    // For the file records of a run, from its own thread.
+    ListChangeSink* journal() { return journal_; }
+    // The lists now follow the file run that just ended: recorded with the changes that make them.
+    void EndFileRun();
     // Prepares the journal's records of batch going in at the end of list as it stands.
     void PrepareRun(EntryBatch& batch, ListIndex list, int first) const;
     // Waits until the journal is on the disk: after a disposal, whose files the lists name.
@@ -106,6 +110,8 @@ private:
     void Account(Step& step, std::ptrdiff_t bytes);
     void Open();
     BoardMarks Marks() const;
+    // Ends the undo or redo of a step's files in the journal, on the disk.
+    void EndFilesOfStep();
     void Unwind(Step& step);
     void Rewind(Step& step);
     // The journal's records of the long runs a redo puts back, made on a thread of their own.

@@ -20,6 +20,12 @@ struct ListChange {
         Clear,       // every entry taken out
         Position,    // the list's current entry becomes index
         LastTouched, // list becomes the list Backspace returns from
+        // Only in the recovery journal:
+        CommandEnd,  // what came since the last one was one command, whole
+        FileLeaves,  // a file run is about to take path's file away from list (moved, trashed)
+        FileReturns, // a file run is about to bring path's file back to list at index
+        FileDone,    // the file operation the last FileLeaves or FileReturns announced is done
+        FileRunEnd,  // the lists now follow the file run: its file records are spent
     };
     Kind kind = Kind::Insert;
     ListIndex list = kUnclassified;
@@ -39,6 +45,9 @@ struct BoardMarks {
     ListIndex lastTouched = kUnclassified;
     bool operator==(const BoardMarks&) const = default;
 };
+
+// What a file run (a disposal, its undo or redo) is about to do to the entry that names a file.
+enum class FileFate : std::uint8_t { Leaves, Returns };
 
 // Receives every change of the lists as it happens; Commit marks the end of what one command did.
 class ListChangeSink {
@@ -68,6 +77,12 @@ public:
     virtual void Commit() = 0;
     // Waits until what was committed is on the disk.
     virtual void Sync() {}
+
+    // A file run moves files while the lists stand still, and changes the lists once it ends: a
+    // kill in between must find out which files went. Called from the run's own thread before each
+    // file operation, then after it; the lists' changes that end the run carry a FileRunEnd.
+    virtual void FileIntent(FileFate, ListIndex, int, std::string_view) {}
+    virtual void FileDone() {}
 };
 
 } // namespace pelldrake

@@ -37,8 +37,8 @@ Step CopyFailed(Prompter& prompter, const FilePath& source, bool paired, const F
     return Step::Next;
 }
 
-Step HandleEntry(DisposalContext& context, const FilePath& source, bool paired, const FilePath& folder, bool keepSource,
-                 CopyOrMoveOutcome& outcome, Sidecars& sidecars) {
+Step HandleEntry(DisposalContext& context, std::size_t index, const FilePath& source, bool paired,
+                 const FilePath& folder, bool keepSource, CopyOrMoveOutcome& outcome, Sidecars& sidecars) {
     FileSystem& fileSystem = context.fileSystem;
     Prompter& prompter = context.prompter;
     const auto sourceStatus = fileSystem.Status(source);
@@ -74,8 +74,13 @@ Step HandleEntry(DisposalContext& context, const FilePath& source, bool paired, 
     std::optional<FilePath> replaced;
     if (taken)
         replaced = fileSystem.MoveToTrash(target);
+    const bool announced = context.journal && !keepSource && (!taken || replaced);
+    if (announced)
+        context.journal->FileIntent(FileFate::Leaves, context.list, static_cast<int>(index), source);
     const TransferResult transfer =
         taken && !replaced ? TransferResult{EACCES} : TransferFile(fileSystem, source, target, keepSource);
+    if (announced && transfer.ok() && !transfer.sourceKept)
+        context.journal->FileDone();
     if (!transfer.ok() && replaced && fileSystem.RestoreFromTrash(*replaced, target) == 0)
         replaced.reset();
     if (transfer.ok()) {
@@ -86,6 +91,8 @@ Step HandleEntry(DisposalContext& context, const FilePath& source, bool paired, 
             using Kind = FileDisposal::Kind;
             context.record->push_back({copied ? Kind::Copied : Kind::Moved, source, target,
                                        fileSystem.Status(target).value_or(FileStatus{}), replaced});
+            context.record->back().list = context.list;
+            context.record->back().entry = static_cast<int>(index);
         }
         return sidecars.Follow(source, target, copied, taken, paired, context.record) ? Step::Next : Step::Stop;
     }
@@ -114,7 +121,7 @@ CopyOrMoveOutcome CopyOrMoveEntries(DisposalContext& context, const FilePathList
             sink->Report(i + 1, entries.size(), entries[i]);
         const bool paired =
             context.rawEntries && context.files && i < context.files->size() && (*context.files)[i].Paired();
-        const Step step = HandleEntry(context, entries[i], paired, folder, keepSource, outcome, sidecars);
+        const Step step = HandleEntry(context, i, entries[i], paired, folder, keepSource, outcome, sidecars);
         if (context.returnFiles && !outcome.returned.empty())
             context.returnFiles(std::exchange(outcome.returned, {}));
         ++i;
@@ -171,10 +178,14 @@ void CopyOrMoveFiles(Board& board, DisposalContext& context, ListIndex list, con
     }
     if (list != kUnclassified && !run.returnFiles)
         run.returnFiles = [&board](EntryBatch returned) { ReturnToUnclassified(board, std::move(returned)); };
+    if (!run.journal)
+        run.journal = board.history().journal();
+    run.list = list;
     CopyOrMoveOutcome outcome = CopyOrMoveEntries(run, board.List(list).Entries(), folder, keepSource);
     if (context.sink)
         context.sink->Finish();
     ApplyCopyOrMove(board, context.prompter, list, std::move(outcome));
+    board.history().EndFileRun();
 }
 
 } // namespace pelldrake

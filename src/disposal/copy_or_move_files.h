@@ -30,6 +30,10 @@ struct DisposalContext {
     // Puts the files the user wants back into the unclassified list as soon as they are answered
     // for, before the next file; none: they wait in the outcome for the end of the run.
     std::function<void(EntryBatch)> returnFiles = nullptr;
+    // Hears each file's move before and after it, so that a kill midway still leaves the lists
+    // naming the files where they are; and the list the entries are of. May be null.
+    ListChangeSink* journal = nullptr;
+    ListIndex list = kUnclassified;
 };
 
 // What the file work of a copy or move did that the lists and the end messages follow.

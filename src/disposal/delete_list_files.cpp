@@ -25,7 +25,7 @@ std::vector<ListTrashing> ListsToTrash(Board& board, std::optional<ListIndex> li
 }
 
 FilePathList TrashEntries(FileSystem& fileSystem, std::vector<ListTrashing>& lists, DisposalRecord* record,
-                          const RawEntries* rawEntries, ProgressSink* sink) {
+                          const RawEntries* rawEntries, ProgressSink* sink, ListChangeSink* journal) {
     Sidecars sidecars(fileSystem, rawEntries);
     std::size_t total = 0;
     for (const ListTrashing& trashing : lists)
@@ -39,10 +39,17 @@ FilePathList TrashEntries(FileSystem& fileSystem, std::vector<ListTrashing>& lis
             const FilePath& path = entries[i];
             if (sink)
                 sink->Report(++done, total, path);
+            if (journal)
+                journal->FileIntent(FileFate::Leaves, trashing.list, static_cast<int>(i), path);
             const std::optional<FilePath> trashed = fileSystem.MoveToTrash(path);
             if (trashed) {
-                if (record)
+                if (journal)
+                    journal->FileDone();
+                if (record) {
                     record->push_back({FileDisposal::Kind::Trashed, path, *trashed, {}, std::nullopt});
+                    record->back().list = trashing.list;
+                    record->back().entry = static_cast<int>(i);
+                }
                 const bool paired = rawEntries && trashing.files && (*trashing.files)[i].Paired();
                 sidecars.FollowToTrash(path, paired, record);
             } else if (fileSystem.NameTaken(path)) {
@@ -88,10 +95,13 @@ FilePathList DeleteOnThisThread(Board& board, FileSystem& fileSystem, std::optio
                                 DisposalRecord* record, FilePathList* sidecarsLeft) {
     std::vector<ListTrashing> lists = ListsToTrash(board, list);
     const std::optional<RawEntries> rawEntries = RawEntries::OfBoardIfPaired(board, list);
-    const FilePathList left = TrashEntries(fileSystem, lists, record, rawEntries ? &*rawEntries : nullptr);
+    const FilePathList left = TrashEntries(fileSystem, lists, record, rawEntries ? &*rawEntries : nullptr, nullptr,
+                                           board.history().journal());
     if (sidecarsLeft)
         sidecarsLeft->insert(sidecarsLeft->end(), left.begin(), left.end());
-    return ApplyTrashing(board, lists);
+    FilePathList stayed = ApplyTrashing(board, lists);
+    board.history().EndFileRun();
+    return stayed;
 }
 
 } // namespace

@@ -29,9 +29,11 @@ std::vector<ListTrashing> ListsToTrash(Board& board, std::optional<ListIndex> li
 // Sends the files of the lists to the trash, each with its sidecars (a paired one with the raw
 // files of its pair too, except those rawEntries names; none: no entry has a pair), noting where
 // each went in record, when given, and returns the sidecars that stayed. The sink, when given, hears which file of how
-// many the run is at, and a stop asked there ends the run after the file it is on. Touches no list.
+// many the run is at, and a stop asked there ends the run after the file it is on. The journal,
+// when given, hears of each file before and after it goes. Touches no list.
 FilePathList TrashEntries(FileSystem& fileSystem, std::vector<ListTrashing>& lists, DisposalRecord* record,
-                          const RawEntries* rawEntries, ProgressSink* sink = nullptr);
+                          const RawEntries* rawEntries, ProgressSink* sink = nullptr,
+                          ListChangeSink* journal = nullptr);
 
 // Makes the lists follow: each keeps the entries of the files the trash refused, and those not
 // handled; the other entries go, those of files that had already gone too. Returns the refused.

@@ -19,6 +19,10 @@ struct FileDisposal {
     // The older file the target replaced, kept in the trash.
     std::optional<FilePath> replacedInTrash;
     bool undone = false;
+    // The entry the file was, where a list held it; none for a file that went with one.
+    ListIndex list = -1;
+    int entry = -1;
+    bool IsEntry() const { return list >= 0; }
 };
 
 using DisposalRecord = std::vector<FileDisposal>;

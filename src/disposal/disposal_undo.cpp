@@ -8,8 +8,15 @@
 
 namespace pelldrake {
 
-DisposalUndo::DisposalUndo(FileSystem& fileSystem, Prompter& prompter, DisposalRecord record)
-    : fileSystem_(fileSystem), prompter_(prompter), record_(std::move(record)) {}
+DisposalUndo::DisposalUndo(FileSystem& fileSystem, Prompter& prompter, DisposalRecord record, BoardHistory* history)
+    : fileSystem_(fileSystem), prompter_(prompter), history_(history), record_(std::move(record)) {}
+
+ListChangeSink* DisposalUndo::Announce(const FileDisposal& file, FileFate fate) const {
+    ListChangeSink* journal = history_ && file.IsEntry() ? history_->journal() : nullptr;
+    if (journal)
+        journal->FileIntent(fate, file.list, file.entry, file.origin);
+    return journal;
+}
 
 std::size_t DisposalUndo::bytes() const {
     std::size_t bytes = sizeof(*this);
@@ -27,19 +34,34 @@ bool DisposalUndo::StillAsPlaced(const FileDisposal& file) const {
 }
 
 bool DisposalUndo::UndoOne(FileDisposal& file) {
+    ListChangeSink* journal = nullptr;
     switch (file.kind) {
     case FileDisposal::Kind::Trashed:
-        return !fileSystem_.NameTaken(file.origin) && fileSystem_.RestoreFromTrash(file.placed, file.origin) == 0;
+        if (fileSystem_.NameTaken(file.origin))
+            return false;
+        journal = Announce(file, FileFate::Returns);
+        if (fileSystem_.RestoreFromTrash(file.placed, file.origin) != 0)
+            return false;
+        if (journal)
+            journal->FileDone();
+        return true;
     case FileDisposal::Kind::Moved:
-        if (!StillAsPlaced(file) || fileSystem_.NameTaken(file.origin) ||
-            !TransferFile(fileSystem_, file.placed, file.origin, false).ok())
+        if (!StillAsPlaced(file) || fileSystem_.NameTaken(file.origin))
+            return false;
+        journal = Announce(file, FileFate::Returns);
+        if (!TransferFile(fileSystem_, file.placed, file.origin, false).ok())
             return false;
         break;
     case FileDisposal::Kind::Copied:
-        if (!StillAsPlaced(file) || !fileSystem_.MoveToTrash(file.placed))
+        if (!StillAsPlaced(file))
+            return false;
+        journal = Announce(file, FileFate::Returns);
+        if (!fileSystem_.MoveToTrash(file.placed))
             return false;
         break;
     }
+    if (journal)
+        journal->FileDone();
     // The older file the disposal replaced takes its place again.
     if (file.replacedInTrash && fileSystem_.RestoreFromTrash(*file.replacedInTrash, file.placed) != 0) {
         leftBehind_.push_back(*file.replacedInTrash);
@@ -50,9 +72,12 @@ bool DisposalUndo::UndoOne(FileDisposal& file) {
 
 bool DisposalUndo::RedoOne(FileDisposal& file) {
     if (file.kind == FileDisposal::Kind::Trashed) {
+        ListChangeSink* journal = Announce(file, FileFate::Leaves);
         const std::optional<FilePath> trashed = fileSystem_.MoveToTrash(file.origin);
         if (trashed)
             file.placed = *trashed;
+        if (trashed && journal)
+            journal->FileDone();
         return trashed.has_value();
     }
     const auto source = fileSystem_.Status(file.origin);
@@ -69,11 +94,15 @@ bool DisposalUndo::RedoOne(FileDisposal& file) {
         file.replacedInTrash.reset();
     }
     const bool keepSource = file.kind == FileDisposal::Kind::Copied;
-    if (!TransferFile(fileSystem_, file.origin, file.placed, keepSource).ok()) {
+    ListChangeSink* journal = keepSource ? nullptr : Announce(file, FileFate::Leaves);
+    const TransferResult transfer = TransferFile(fileSystem_, file.origin, file.placed, keepSource);
+    if (!transfer.ok()) {
         if (file.replacedInTrash)
             fileSystem_.RestoreFromTrash(*file.replacedInTrash, file.placed);
         return false;
     }
+    if (journal && !transfer.sourceKept)
+        journal->FileDone();
     file.placedAs = fileSystem_.Status(file.placed).value_or(FileStatus{});
     return true;
 }

@@ -14,7 +14,8 @@ class Prompter;
 // place is taken, stays where it is and is named.
 class DisposalUndo final : public FileUndo {
 public:
-    DisposalUndo(FileSystem& fileSystem, Prompter& prompter, DisposalRecord record);
+    // history, when given, is the one whose journal hears of each file before and after it moves.
+    DisposalUndo(FileSystem& fileSystem, Prompter& prompter, DisposalRecord record, BoardHistory* history = nullptr);
 
     void Undo() override;
     void Redo() override;
@@ -25,12 +26,15 @@ public:
 
 private:
     bool StillAsPlaced(const FileDisposal& file) const;
+    // Announces to the journal that the entry of file is about to leave its list or come back.
+    ListChangeSink* Announce(const FileDisposal& file, FileFate fate) const;
     bool UndoOne(FileDisposal& file);
     bool RedoOne(FileDisposal& file);
     void TellLeftBehind();
 
     FileSystem& fileSystem_;
     Prompter& prompter_;
+    BoardHistory* history_;
     DisposalRecord record_;
     FilePathList leftBehind_;
 };

@@ -4,7 +4,9 @@
 #include "platform/file_info.h"
 #include "state/pairs_again.h"
 
+#include <algorithm>
 #include <numeric>
+#include <unordered_set>
 
 namespace pelldrake {
 
@@ -54,6 +56,29 @@ void BasicRecoveredBoard<Entry>::AddFromSnapshot(ListIndex list, std::string_vie
 template <typename Entry> bool BasicRecoveredBoard<Entry>::Apply(const ListChange& change, PathPlace place) {
     if (change.list < 0 || change.list >= kListCount)
         return false;
+    switch (change.kind) {
+    case ListChange::Kind::CommandEnd:
+        committed_ = {counts_, lastClear_, marks, place_};
+        return true;
+    case ListChange::Kind::FileLeaves:
+    case ListChange::Kind::FileReturns:
+        // Only the board the user gets back settles a file run; a snapshot is never written
+        // while one is open.
+        if constexpr (std::same_as<Entry, FilePath>) {
+            const FileFate fate = change.kind == ListChange::Kind::FileLeaves ? FileFate::Leaves : FileFate::Returns;
+            fileRun_.push_back({fate, change.list, change.index, change.path});
+        }
+        return true;
+    case ListChange::Kind::FileDone:
+        if (!fileRun_.empty())
+            fileRun_.back().done = true;
+        return true;
+    case ListChange::Kind::FileRunEnd:
+        fileRun_.clear();
+        return true;
+    default:
+        break;
+    }
     const auto i = static_cast<std::size_t>(change.list);
     const std::int64_t at = ++place_;
     int& count = counts_[i];
@@ -85,8 +110,53 @@ template <typename Entry> bool BasicRecoveredBoard<Entry>::Apply(const ListChang
     case ListChange::Kind::LastTouched:
         marks.lastTouched = change.list;
         return true;
+    default:
+        return false;
     }
-    return false;
+}
+
+template <typename Entry> void BasicRecoveredBoard<Entry>::DropUncommitted() {
+    counts_ = committed_.counts;
+    lastClear_ = committed_.lastClear;
+    marks = committed_.marks;
+    place_ = committed_.place;
+}
+
+template <typename Entry>
+void BasicRecoveredBoard<Entry>::SettleFileRun(
+    const std::function<bool(const FilePath&)>& present) requires std::same_as<Entry, FilePath> {
+    if constexpr (std::same_as<Entry, FilePath>) {
+        std::array<std::unordered_set<std::string_view>, kListCount> leaving;
+        std::vector<const FileFact*> returning;
+        for (const FileFact& fact : fileRun_) {
+            if (fact.fate == FileFate::Leaves && (fact.done || !present(fact.path)))
+                leaving[static_cast<std::size_t>(fact.list)].insert(fact.path);
+            else if (fact.fate == FileFate::Returns && present(fact.path))
+                returning.push_back(&fact);
+        }
+        for (std::size_t i = 0; i < lists_.size(); ++i) {
+            if (leaving[i].empty())
+                continue;
+            std::vector<FilePath> kept = lists_[i].TakeAll();
+            std::erase_if(kept, [&](const FilePath& path) { return leaving[i].contains(path); });
+            counts_[i] = static_cast<int>(kept.size());
+            lists_[i] = {};
+            for (FilePath& path : kept)
+                lists_[i].push_back(std::move(path));
+        }
+        // Each comes back where it stood, in the order the list had them.
+        std::stable_sort(returning.begin(), returning.end(),
+                         [](const FileFact* a, const FileFact* b) { return a->index < b->index; });
+        for (const FileFact* fact : returning) {
+            const auto i = static_cast<std::size_t>(fact->list);
+            const std::vector<FilePath>& entries = lists_[i].Contiguous();
+            if (std::find(entries.begin(), entries.end(), fact->path) != entries.end())
+                continue;
+            lists_[i].insert(std::min(static_cast<std::size_t>(std::max(fact->index, 0)), entries.size()), fact->path);
+            ++counts_[i];
+        }
+        fileRun_.clear();
+    }
 }
 
 template <typename Entry>

@@ -6,6 +6,7 @@
 #include <array>
 #include <concepts>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,13 @@ public:
     // False, and nothing changed, for a change that does not fit these lists. An insert's path
     // stands at place in the files.
     bool Apply(const ListChange& change, PathPlace place = {});
+    // What the file run the files end in did to the lists: entries whose files left go, entries
+    // whose files came back return. present says whether a file is there.
+    void SettleFileRun(const std::function<bool(const FilePath&)>& present) requires std::same_as<Entry, FilePath>;
+    bool HasFileRun() const { return !fileRun_.empty(); }
+    // Back to where the last command ended: what follows was cut short.
+    void DropUncommitted();
+
     // Fills an empty board with these lists and shows each at its position; with findPairs, the
     // JPEG entries are paired again (FindPairsAgain).
     void MoveInto(Board& board, bool findPairs = false) requires std::same_as<Entry, FilePath>;
@@ -61,12 +69,29 @@ private:
     // the journals' records 1, 2, ...
     bool Fills(std::size_t list, std::int64_t place) const { return place >= fillFrom_[list]; }
 
+    struct FileFact {
+        FileFate fate = FileFate::Leaves;
+        ListIndex list = kUnclassified;
+        int index = 0;
+        FilePath path;
+        bool done = false;
+    };
+    // What a change of the entries leaves behind that the end of a command fixes.
+    struct Counted {
+        std::array<int, kListCount> counts{};
+        std::array<std::int64_t, kListCount> lastClear{};
+        BoardMarks marks;
+        std::int64_t place = 0;
+    };
+
     std::array<GapBuffer<Entry>, kListCount> lists_;
     // Each list's length, whether or not its entries are kept.
     std::array<int, kListCount> counts_{};
     std::array<std::int64_t, kListCount> fillFrom_{};
     std::array<std::int64_t, kListCount> lastClear_{};
     std::int64_t place_ = 0;
+    Counted committed_;
+    std::vector<FileFact> fileRun_;
 };
 
 using RecoveredBoard = BasicRecoveredBoard<FilePath>;

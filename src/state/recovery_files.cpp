@@ -41,22 +41,38 @@ std::optional<int> ParseInt(std::string_view text) {
     return value;
 }
 
+bool IsFileRecord(ListChange::Kind kind) {
+    return kind == ListChange::Kind::FileLeaves || kind == ListChange::Kind::FileReturns ||
+           kind == ListChange::Kind::FileDone;
+}
+
 // Applies a journal's records in order, reading it a piece at a time: a journal of a session's
 // million changes is never held whole. False when it cannot be read; whole is false when a record
-// was cut short or damaged, after which nothing can be trusted to follow from what came before.
+// was cut short or damaged, or a command has no end, after which nothing can be trusted to follow
+// from what came before.
+//
+// The changes of the lists count by whole commands: those after the last command's end are taken
+// back, and on a second reading (commandsUpTo, the end found the first time) never applied. A file
+// run's own records stand each by itself. A journal that does not open with a command's end was
+// written before commands had ends: each of its records is a command.
 // The file-th file read: where the paths of its inserts stand.
 template <typename Entry>
-bool ReplayJournal(const FilePath& path, std::uint32_t file, BasicRecoveredBoard<Entry>& board, bool& whole) {
+bool ReplayJournal(const FilePath& path, std::uint32_t file, BasicRecoveredBoard<Entry>& board, bool& whole,
+                   std::uint64_t commandsUpTo, std::uint64_t& commandsEnd) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     const auto info = StatOpenFile(fd);
     bool ok = info && info->IsRegular();
     whole = true;
+    commandsEnd = 0;
     std::string data;
     std::size_t offset = 0;
     std::uint64_t dataStart = 0; // where data begins in the file
     bool atEnd = false;
+    bool first = true;
+    bool commandsHaveEnds = false;
+    bool commandOpen = false;
     char buffer[1 << 16];
     while (ok && whole && !(atEnd && offset == data.size())) {
         if (atEnd) {
@@ -76,15 +92,41 @@ bool ReplayJournal(const FilePath& path, std::uint32_t file, BasicRecoveredBoard
         offset = 0;
         data.append(buffer, static_cast<std::size_t>(got));
         while (journal_record::WholeRecordAt(data, offset)) {
-            const std::uint64_t pathAt = dataStart + offset + journal_record::kPathOffset;
+            const std::uint64_t recordAt = dataStart + offset;
+            const std::uint64_t pathAt = recordAt + journal_record::kPathOffset;
             const auto change = journal_record::Next(data, offset);
-            if (!change || !board.Apply(*change, {pathAt, static_cast<std::uint32_t>(change->path.size()), file})) {
+            if (!change) {
                 whole = false;
                 break;
             }
+            if (std::exchange(first, false))
+                commandsHaveEnds = change->kind == ListChange::Kind::CommandEnd;
+            const bool fileRecord = IsFileRecord(change->kind);
+            if (!fileRecord && recordAt >= commandsUpTo) {
+                commandOpen = true;
+                continue;
+            }
+            if (!board.Apply(*change, {pathAt, static_cast<std::uint32_t>(change->path.size()), file})) {
+                whole = false;
+                break;
+            }
+            if (fileRecord)
+                continue;
+            if (commandsHaveEnds && change->kind != ListChange::Kind::CommandEnd) {
+                commandOpen = true;
+                continue;
+            }
+            if (!commandsHaveEnds)
+                board.Apply(ListChange{ListChange::Kind::CommandEnd, 0, 0, {}});
+            commandOpen = false;
+            commandsEnd = dataStart + offset;
         }
     }
     ::close(fd);
+    if (commandOpen) {
+        board.DropUncommitted();
+        whole = false;
+    }
     return ok;
 }
 
@@ -287,8 +329,12 @@ FilePathList RecoveryFiles::KeptCopiesBeyondTheNewest(FilePathList names) {
 
 namespace {
 
+constexpr std::uint64_t kEverything = std::numeric_limits<std::uint64_t>::max();
+
+// commandsUpTo: where the whole commands of each file end, as a first reading found.
 template <typename Entry>
-void ReadInto(BasicRecoveryReading<Entry>& reading, const RecoveryFiles& files, int lastGeneration) {
+void ReadInto(BasicRecoveryReading<Entry>& reading, const RecoveryFiles& files, int lastGeneration,
+              const std::vector<std::uint64_t>& commandsUpTo = {}) {
     const std::vector<int> generations = files.JournalGenerations();
     const bool hasSnapshot = StatPath(files.SnapshotPath()).has_value();
     if (!hasSnapshot && generations.empty())
@@ -310,8 +356,12 @@ void ReadInto(BasicRecoveryReading<Entry>& reading, const RecoveryFiles& files, 
         bool whole = true;
         reading.files.push_back(files.JournalPath(generation));
         const auto file = static_cast<std::uint32_t>(reading.files.size() - 1);
-        if (!ReplayJournal(reading.files.back(), file, reading.board, whole))
+        const std::uint64_t upTo = file < commandsUpTo.size() ? commandsUpTo[file] : kEverything;
+        std::uint64_t end = 0;
+        if (!ReplayJournal(reading.files.back(), file, reading.board, whole, upTo, end))
             return;
+        reading.commandsEnd.resize(file + 1);
+        reading.commandsEnd[file] = end;
         reading.generation = generation;
         // A record cut short is the last one a kill or a power loss interrupted: nothing after it
         // can be trusted to follow from what came before.
@@ -329,14 +379,17 @@ template <typename Entry> BasicRecoveryReading<Entry> Read(const RecoveryFiles& 
         return counted;
     BasicRecoveryReading<Entry> reading;
     reading.board = BasicRecoveredBoard<Entry>::FilledAfter(counted.board);
-    ReadInto(reading, files, lastGeneration);
+    ReadInto(reading, files, lastGeneration, counted.commandsEnd);
     return reading;
 }
 
 } // namespace
 
 RecoveryReading ReadRecovery(const RecoveryFiles& files, int lastGeneration) {
-    return Read<FilePath>(files, lastGeneration);
+    RecoveryReading reading = Read<FilePath>(files, lastGeneration);
+    // A file run the program did not live to end: the disk says which of its files went.
+    reading.board.SettleFileRun([](const FilePath& path) { return StatPath(path).has_value(); });
+    return reading;
 }
 
 PlacedReading ReadRecoveryPlaces(const RecoveryFiles& files, int lastGeneration) {

@@ -75,6 +75,8 @@ template <typename Entry> struct BasicRecoveryReading {
     int generation = 0;
     // The files read, by the number a PathPlace gives them.
     std::vector<FilePath> files;
+    // Where the last whole command of each file read ends.
+    std::vector<std::uint64_t> commandsEnd;
 };
 using RecoveryReading = BasicRecoveryReading<FilePath>;
 using PlacedReading = BasicRecoveryReading<PathPlace>;

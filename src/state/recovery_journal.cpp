@@ -19,8 +19,19 @@ namespace {
 
 constexpr auto kSyncInterval = std::chrono::seconds(1);
 
+bool WriteAll(int fd, std::string_view bytes);
+
+// A journal opens with a command's end, before anything else: the replay knows from it that every
+// command here ends in one, and takes a command without its end, cut short by a kill, for none.
 int OpenJournal(const FilePath& path) {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
+    std::string start;
+    journal_record::Append(ListChange{ListChange::Kind::CommandEnd, 0, 0, {}}, start);
+    if (fd >= 0 && !WriteAll(fd, start)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 // A new or renamed name survives a power loss only once its folder is on the disk too.
@@ -132,6 +143,8 @@ RecoveryJournal::~RecoveryJournal() {
     StopWorker();
     if (fd_ >= 0)
         ::close(fd_);
+    if (oldFdUnsynced_ >= 0)
+        ::close(oldFdUnsynced_);
 }
 
 void RecoveryJournal::Count(ListChange::Kind kind, ListIndex list, std::size_t pathBytes) {
@@ -149,6 +162,12 @@ void RecoveryJournal::Count(ListChange::Kind kind, ListIndex list, std::size_t p
 
 void RecoveryJournal::Record(const ListChange& change) {
     Count(change.kind, change.list, change.path.size());
+    if (change.kind == ListChange::Kind::FileRunEnd) {
+        const std::lock_guard lock(mutex_);
+        if (std::exchange(doneOwed_, false) && !failed_)
+            journal_record::AppendUnsealed(ListChange::Kind::FileDone, 0, 0, {}, pending_);
+        fileRunOpen_ = false;
+    }
     if (!failed_)
         journal_record::AppendUnsealed(change.kind, change.list, change.index, change.path, pending_);
 }
@@ -192,9 +211,12 @@ void RecoveryJournal::KeepPieces(std::vector<std::string>&& records) {
 }
 
 void RecoveryJournal::Commit() {
+    if (prepared_.empty() && pending_.empty())
+        return;
+    // Sealed with the rest: a command whose end did not reach the disk is replayed as none.
+    journal_record::AppendUnsealed(ListChange::Kind::CommandEnd, 0, 0, {}, pending_);
     std::vector<std::string> chunks = std::exchange(prepared_, {});
-    if (!pending_.empty())
-        chunks.push_back(std::exchange(pending_, {}));
+    chunks.push_back(std::exchange(pending_, {}));
     std::size_t bytes = 0;
     for (const std::string& chunk : chunks)
         bytes += chunk.size();
@@ -211,11 +233,11 @@ void RecoveryJournal::Commit() {
             wake_.notify_one();
         } else {
             lock.unlock();
-            // One write for a command's own records: the kernel holds it even if the program is
+            // Written before the next key is handled: the kernel holds it even if the program is
             // killed the next moment.
             for (std::string& chunk : chunks) {
                 journal_record::Seal(chunk);
-                failed_ = failed_ || !WriteAll(fd_, chunk);
+                failed_ = failed_ || !WriteRecords(fd_, chunk);
             }
             lock.lock();
         }
@@ -223,7 +245,8 @@ void RecoveryJournal::Commit() {
         std::size_t listsBytes = 0;
         for (std::size_t bytes : listBytes_)
             listsBytes += bytes;
-        snapshotDue = !writingSnapshot_ && journalBytes_ >= std::max(leastBeforeSnapshot_, 2 * listsBytes);
+        snapshotDue =
+            !writingSnapshot_ && !fileRunOpen_ && journalBytes_ >= std::max(leastBeforeSnapshot_, 2 * listsBytes);
     }
     if (snapshotDue && !failed_)
         StartSnapshot();
@@ -244,9 +267,13 @@ void RecoveryJournal::StartSnapshot() {
         job_ = std::move(job);
         writingSnapshot_ = true;
         syncFd_ = fd;
+        fd_ = fd;
+        folderUnsynced_ = true;
+        if (oldFdUnsynced_ >= 0)
+            ::close(oldFdUnsynced_);
+        oldFdUnsynced_ = ::dup(job_->oldFd);
     }
     wake_.notify_one();
-    fd_ = fd;
     generation_ = newGeneration;
     journalBytes_ = 0;
 }
@@ -296,7 +323,7 @@ bool RecoveryJournal::WriteQueued(QueuedWrite& write) {
     bool written = true;
     for (std::string& chunk : write.records) {
         journal_record::Seal(chunk);
-        written = written && WriteAll(write.fd, chunk);
+        written = written && WriteRecords(write.fd, chunk);
         chunk = {};
     }
     return written;
@@ -334,13 +361,53 @@ void RecoveryJournal::WriteSnapshot(SnapshotJob& job) {
     ::close(job.oldFd);
 }
 
+bool RecoveryJournal::WriteRecords(int fd, std::string_view records) {
+    const std::lock_guard lock(writeMutex_);
+    return WriteAll(fd, records);
+}
+
+void RecoveryJournal::FileIntent(FileFate fate, ListIndex list, int index, std::string_view path) {
+    std::string records;
+    std::unique_lock lock(mutex_);
+    if (failed_ || writeFailed_ || fd_ < 0)
+        return;
+    // After every command queued before it, so that the replay meets the run where it began.
+    idle_.wait(lock, [this] { return writesLeft_ == 0; });
+    if (std::exchange(doneOwed_, false))
+        journal_record::AppendUnsealed(ListChange::Kind::FileDone, 0, 0, {}, records);
+    const auto kind = fate == FileFate::Leaves ? ListChange::Kind::FileLeaves : ListChange::Kind::FileReturns;
+    journal_record::AppendUnsealed(kind, list, index, path, records);
+    journal_record::Seal(records);
+    fileRunOpen_ = true;
+    unsynced_ = true;
+    // Under the lock: a snapshot cannot start and change the journal meanwhile.
+    writeFailed_ = !WriteRecords(fd_, records) || writeFailed_;
+}
+
+void RecoveryJournal::FileDone() {
+    const std::lock_guard lock(mutex_);
+    doneOwed_ = true;
+}
+
 void RecoveryJournal::Sync() {
     if (fd_ < 0)
         return;
+    int oldFd = -1;
+    bool folder = false;
     {
         std::unique_lock lock(mutex_);
         idle_.wait(lock, [this] { return writesLeft_ == 0; });
+        oldFd = std::exchange(oldFdUnsynced_, -1);
+        folder = std::exchange(folderUnsynced_, false);
     }
+    // The commands of the journal a snapshot is closing, and the name of the new one, are as much
+    // a part of the lists as the newest records.
+    if (oldFd >= 0) {
+        ::fdatasync(oldFd);
+        ::close(oldFd);
+    }
+    if (folder)
+        SyncFolder(files_.folder());
     ::fdatasync(fd_);
     const std::lock_guard lock(mutex_);
     unsynced_ = false;

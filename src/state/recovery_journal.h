@@ -46,6 +46,10 @@ public:
 
     // Waits until what was written is on the disk: a disposal changed files the lists name.
     void Sync() override;
+    // Written at once, each by itself, from the thread of the file run; no snapshot replaces the
+    // journal until the run's end is recorded, as a snapshot holds lists, not file records.
+    void FileIntent(FileFate fate, ListIndex list, int index, std::string_view path) override;
+    void FileDone() override;
     // A normal end: the files go, as there is nothing to recover.
     void Finish();
 
@@ -69,6 +73,8 @@ private:
     void Work();
     void WriteSnapshot(SnapshotJob& job);
     void StopWorker();
+    // Writes whole records where no other writer of the journal can cut in.
+    bool WriteRecords(int fd, std::string_view records);
 
     const RecoveryFiles& files_;
     int fd_;
@@ -100,7 +106,16 @@ private:
     bool writingSnapshot_ = false;
     bool unsynced_ = false;
     bool stop_ = false;
+    // A file run's records are in the journal and its end is not.
+    bool fileRunOpen_ = false;
+    // The last FileIntent's FileDone, sent with the next record: a kill before it leaves the
+    // intent alone, which the disk then settles as it would have.
+    bool doneOwed_ = false;
+    // Since a new journal began, the folder that names it and the old one's tail await Sync.
+    bool folderUnsynced_ = false;
+    int oldFdUnsynced_ = -1;
     int syncFd_;
+    std::mutex writeMutex_;
     std::thread worker_;
 };
 

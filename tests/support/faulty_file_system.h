@@ -24,6 +24,8 @@ class FaultyFileSystem : public FileSystem {
 public:
     // Runs before each copy or rename of a file, with its source and target.
     std::function<void(const FilePath& source, const FilePath& target)> beforeTransfer;
+    // Runs after each rename of a file, or its copy under a name of its own, that succeeded.
+    std::function<void(const FilePath& source, const FilePath& target)> afterTransfer;
     // Runs while the bytes of a copy are on their way.
     std::function<void()> duringCopy;
     int diskFullFromCopy = 0;             // 1-based; 0 never
@@ -56,8 +58,12 @@ public:
         if (const int error = FolderError(target))
             return error;
         const bool diskFull = diskFullFromCopy > 0 && copies >= diskFullFromCopy;
-        if (!diskFull && !shortCopy)
-            return disk_.CopyFile(source, target, duringCopy ? duringCopy : onChunk);
+        if (!diskFull && !shortCopy) {
+            const int error = disk_.CopyFile(source, target, duringCopy ? duringCopy : onChunk);
+            if (error == 0 && afterTransfer)
+                afterTransfer(source, target);
+            return error;
+        }
         // Half the bytes reach the target, then the disk has no more room.
         QFile in(Decoded(source));
         if (!in.open(QIODevice::ReadOnly))
@@ -90,7 +96,10 @@ public:
             return error;
         if (const int error = ErrorOf(removeErrors, from))
             return error;
-        return disk_.Rename(from, to);
+        const int error = disk_.Rename(from, to);
+        if (error == 0 && !temporary && afterTransfer)
+            afterTransfer(from, to);
+        return error;
     }
 
     int Remove(const FilePath& path) override {

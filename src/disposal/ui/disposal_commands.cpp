@@ -28,6 +28,7 @@ class JournalSync {
 public:
     explicit JournalSync(Board& board) : board_(board) {}
     ~JournalSync() {
+        board_.history().EndFileRun();
         board_.history().Commit();
         board_.history().SyncJournal();
     }
@@ -85,9 +86,12 @@ void DisposalCommands::DisposeList(int id) {
         const std::vector<FileIdentity>* files = rawEntries ? &board_.List(list).Identities() : nullptr;
         DisposalRecord record;
         CopyOrMoveOutcome outcome;
+        ListChangeSink* journal = board_.history().journal();
         OffThread([&](ProgressSink& relay) {
             UiThreadPrompter asking(prompter_);
             DisposalContext context{*fileSystem_, asking, &relay, &record, files, rawEntries ? &*rawEntries : nullptr};
+            context.journal = journal;
+            context.list = list;
             if (list != kUnclassified)
                 context.returnFiles = [this](EntryBatch returned) {
                     OnUserInterfaceThread([&] { ReturnToUnclassified(board_, std::move(returned)); });
@@ -126,8 +130,9 @@ void DisposalCommands::TrashLists(std::optional<ListIndex> list) {
     const std::optional<RawEntries> rawEntries = RawEntries::OfBoardIfPaired(board_, list);
     DisposalRecord record;
     FilePathList sidecarsLeft;
+    ListChangeSink* journal = board_.history().journal();
     OffThread([&](ProgressSink& relay) {
-        sidecarsLeft = TrashEntries(*fileSystem_, lists, &record, rawEntries ? &*rawEntries : nullptr, &relay);
+        sidecarsLeft = TrashEntries(*fileSystem_, lists, &record, rawEntries ? &*rawEntries : nullptr, &relay, journal);
     });
     FilePathList stayed = ApplyTrashing(board_, lists);
     KeepForUndo(std::move(record));
@@ -137,7 +142,8 @@ void DisposalCommands::TrashLists(std::optional<ListIndex> list) {
 
 void DisposalCommands::KeepForUndo(DisposalRecord record) {
     if (!record.empty())
-        board_.history().AttachFiles(std::make_shared<DisposalUndo>(*fileSystem_, prompter_, std::move(record)));
+        board_.history().AttachFiles(
+            std::make_shared<DisposalUndo>(*fileSystem_, prompter_, std::move(record), &board_.history()));
 }
 
 void DisposalCommands::TellFilesThatStayed(const FilePathList& stayed) {
