@@ -30,6 +30,8 @@ struct DisposalContext {
     // Puts the files the user wants back into the unclassified list as soon as they are answered
     // for, before the next file; none: they wait in the outcome for the end of the run.
     std::function<void(EntryBatch)> returnFiles = nullptr;
+    // The list whose entries the files are, noted with each in record for undo.
+    ListIndex list = FileDisposal::kNoList;
 };
 
 // What the file work of a copy or move did that the lists and the end messages follow.

@@ -41,9 +41,10 @@ FilePathList TrashEntries(FileSystem& fileSystem, std::vector<ListTrashing>& lis
                 sink->Report(++done, total, path);
             const std::optional<FilePath> trashed = fileSystem.MoveToTrash(path);
             if (trashed) {
-                if (record)
-                    record->push_back({FileDisposal::Kind::Trashed, path, *trashed, {}, std::nullopt});
                 const bool paired = rawEntries && trashing.files && (*trashing.files)[i].Paired();
+                if (record)
+                    record->push_back(
+                        {FileDisposal::Kind::Trashed, path, *trashed, {}, std::nullopt, trashing.list, paired});
                 sidecars.FollowToTrash(path, paired, record);
             } else if (fileSystem.NameTaken(path)) {
                 trashing.stayed.push_back(path);

@@ -88,6 +88,7 @@ void DisposalCommands::DisposeList(int id) {
         OffThread([&](ProgressSink& relay) {
             UiThreadPrompter asking(prompter_);
             DisposalContext context{*fileSystem_, asking, &relay, &record, files, rawEntries ? &*rawEntries : nullptr};
+            context.list = list;
             if (list != kUnclassified)
                 context.returnFiles = [this](EntryBatch returned) {
                     OnUserInterfaceThread([&] { ReturnToUnclassified(board_, std::move(returned)); });
