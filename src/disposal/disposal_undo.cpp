@@ -17,8 +17,8 @@ struct Unheard : ProgressSink {
 
 } // namespace
 
-DisposalUndo::DisposalUndo(FileSystem& fileSystem, Prompter& prompter, DisposalRecord record)
-    : fileSystem_(fileSystem), prompter_(prompter), record_(std::move(record)) {}
+DisposalUndo::DisposalUndo(FileSystem& fileSystem, Prompter& prompter, DisposalRecord record, WorkRunner runner)
+    : fileSystem_(fileSystem), prompter_(prompter), record_(std::move(record)), runner_(std::move(runner)) {}
 
 std::size_t DisposalUndo::bytes() const {
     std::size_t bytes = sizeof(*this);
@@ -88,7 +88,8 @@ bool DisposalUndo::RedoOne(FileDisposal& file) {
 }
 
 void DisposalUndo::RunEach(const std::vector<FileDisposal*>& files, bool undoing) {
-    const auto work = [&](ProgressSink& sink) {
+    // The window waits meanwhile and touches neither the record nor what is left behind.
+    const FileWork work = [&](ProgressSink& sink) {
         for (std::size_t i = 0; i < files.size(); ++i) {
             FileDisposal& file = *files[i];
             const FilePath& at = undoing ? file.placed : file.origin;
@@ -102,6 +103,10 @@ void DisposalUndo::RunEach(const std::vector<FileDisposal*>& files, bool undoing
                 break;
         }
     };
+    if (runner_) {
+        runner_(work);
+        return;
+    }
     const BusyCursor busy;
     Unheard unheard;
     work(unheard);

@@ -18,7 +18,12 @@ class Prompter;
 // that is the trash or nowhere. A file a redo cannot take keeps an entry where it is.
 class DisposalUndo final : public FileUndo {
 public:
-    DisposalUndo(FileSystem& fileSystem, Prompter& prompter, DisposalRecord record);
+    // Runs the file work of an undo or redo, reporting to the sink and stopping when it asks.
+    using FileWork = std::function<void(ProgressSink&)>;
+    using WorkRunner = std::function<void(const FileWork&)>;
+
+    // runner, when given, runs the file work (off the window's thread, with "中止"); none: here.
+    DisposalUndo(FileSystem& fileSystem, Prompter& prompter, DisposalRecord record, WorkRunner runner = nullptr);
 
     void BeforeUndo(const Follow& follow) override;
     void Undo(const Follow& follow) override;
@@ -44,6 +49,7 @@ private:
     FileSystem& fileSystem_;
     Prompter& prompter_;
     DisposalRecord record_;
+    WorkRunner runner_;
     FilePathList leftBehind_;
 };
 
