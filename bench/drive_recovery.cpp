@@ -165,9 +165,9 @@ void UndoOfAMove(const FilePath& work) {
     CopyOrMoveFiles(board, context, 3, to.toStdString(), false);
     DisposalUndo undo(disk, prompter, record);
     auto start = Clock::now();
-    undo.Undo();
+    undo.Undo({});
     const double undoMs = Micro(Clock::now() - start) / 1000;
-    undo.Redo();
+    undo.Redo({});
     start = Clock::now();
     const int moved = std::system(("cd '" + to.toStdString() + "' && mv -t '" + from.toStdString() + "' -- *").c_str());
     const double mvMs = Micro(Clock::now() - start) / 1000;

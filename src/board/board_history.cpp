@@ -198,10 +198,15 @@ bool BoardHistory::Undo() {
         return false;
     Step step = std::move(undo_.back());
     undo_.pop_back();
+    // Held here: the files' work may run while the window answers, and nothing may end it.
+    const std::shared_ptr<FileUndo> files = step.files;
+    const FileUndo::Follow follow = [this](const EntryFixes& fixes) { FollowFiles(fixes); };
+    if (files)
+        files->BeforeUndo(follow);
     Unwind(step);
     redo_.push_back(std::move(step));
-    if (redo_.back().files) {
-        redo_.back().files->Undo();
+    if (files) {
+        files->Undo(follow);
         EndFilesOfStep();
     } else if (journal_) {
         journal_->Commit();
@@ -216,10 +221,11 @@ bool BoardHistory::Redo() {
     Step step = std::move(redo_.back());
     redo_.pop_back();
     PrepareRedoRecords(step);
+    const std::shared_ptr<FileUndo> files = step.files;
     Rewind(step);
     undo_.push_back(std::move(step));
-    if (undo_.back().files) {
-        undo_.back().files->Redo();
+    if (files) {
+        files->Redo([this](const EntryFixes& fixes) { FollowFiles(fixes); });
         EndFilesOfStep();
     } else if (journal_) {
         journal_->Commit();
@@ -265,6 +271,14 @@ void BoardHistory::Unwind(Step& step) {
         }
     }
     Show(step, step.before);
+    replaying_ = false;
+}
+
+void BoardHistory::FollowFiles(const EntryFixes& fixes) {
+    if (fixes.empty())
+        return;
+    replaying_ = true;
+    ApplyEntryFixes(board_, fixes);
     replaying_ = false;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "board/entry_batch.h"
+#include "board/entry_fixes.h"
 #include "board/list_change.h"
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -13,13 +15,18 @@ namespace pelldrake {
 
 class Board;
 
-// What a step did to files on disk, taken back or done again with the step's lists. The lists
-// change first on undo, so a file that cannot go back still leaves its entry where it was.
+// What a step did to files on disk, taken back or done again after the step's lists. A file that
+// does not go where the lists now say has its entry follow it through follow, whose changes belong
+// to the step and reach the journal within its command.
 class FileUndo {
 public:
+    using Follow = std::function<void(const EntryFixes&)>;
     virtual ~FileUndo() = default;
-    virtual void Undo() = 0;
-    virtual void Redo() = 0;
+    // Before the lists go back: what the last Redo added to them leaves again, so that the step
+    // puts back exactly what it took.
+    virtual void BeforeUndo(const Follow&) {}
+    virtual void Undo(const Follow& follow) = 0;
+    virtual void Redo(const Follow& follow) = 0;
     virtual std::size_t bytes() const = 0;
 };
 
@@ -114,6 +121,8 @@ private:
     void EndFilesOfStep();
     void Unwind(Step& step);
     void Rewind(Step& step);
+    // The entries the step's files took along, changed as part of the step.
+    void FollowFiles(const EntryFixes& fixes);
     // The journal's records of the long runs a redo puts back, made on a thread of their own.
     void PrepareRedoRecords(Step& step);
     void Show(const Step& step, const BoardMarks& marks);

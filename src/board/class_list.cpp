@@ -59,6 +59,10 @@ void ClassList::RestoreEntries(EntryBatch&& entries) {
 }
 
 EntryBatch ClassList::TakeRun(int first, int count) {
+    // An older step may count on an entry an undo has let go (its file gone from the trash): it
+    // takes back what is there, never beyond the end.
+    first = std::clamp(first, 0, Count());
+    count = std::clamp(count, 0, Count() - first);
     const auto from = static_cast<std::size_t>(first);
     const auto taken = static_cast<std::size_t>(count);
     EntryBatch run{entries_.TakeRange(from, taken), identities_.TakeRange(from, taken)};

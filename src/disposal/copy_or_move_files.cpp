@@ -90,8 +90,8 @@ Step HandleEntry(DisposalContext& context, std::size_t index, const FilePath& so
         if (context.record) {
             using Kind = FileDisposal::Kind;
             context.record->push_back({copied ? Kind::Copied : Kind::Moved, source, target,
-                                       fileSystem.Status(target).value_or(FileStatus{}), replaced});
-            context.record->back().list = context.list;
+                                       fileSystem.Status(target).value_or(FileStatus{}), replaced, context.list,
+                                       paired});
             context.record->back().entry = static_cast<int>(index);
         }
         return sidecars.Follow(source, target, copied, taken, paired, context.record) ? Step::Next : Step::Stop;
@@ -172,6 +172,7 @@ void ApplyCopyOrMove(Board& board, Prompter& prompter, ListIndex list, CopyOrMov
 void CopyOrMoveFiles(Board& board, DisposalContext& context, ListIndex list, const FilePath& folder, bool keepSource) {
     const std::optional<RawEntries> rawEntries = RawEntries::OfBoardIfPaired(board, list);
     DisposalContext run = context;
+    run.list = list;
     if (rawEntries) {
         run.files = &board.List(list).Identities();
         run.rawEntries = &*rawEntries;

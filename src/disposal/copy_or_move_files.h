@@ -31,9 +31,10 @@ struct DisposalContext {
     // for, before the next file; none: they wait in the outcome for the end of the run.
     std::function<void(EntryBatch)> returnFiles = nullptr;
     // Hears each file's move before and after it, so that a kill midway still leaves the lists
-    // naming the files where they are; and the list the entries are of. May be null.
+    // naming the files where they are. May be null.
     ListChangeSink* journal = nullptr;
-    ListIndex list = kUnclassified;
+    // The list whose entries the files are, noted with each in record for undo.
+    ListIndex list = FileDisposal::kNoList;
 };
 
 // What the file work of a copy or move did that the lists and the end messages follow.

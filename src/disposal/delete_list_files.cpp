@@ -45,12 +45,12 @@ FilePathList TrashEntries(FileSystem& fileSystem, std::vector<ListTrashing>& lis
             if (trashed) {
                 if (journal)
                     journal->FileDone();
+                const bool paired = rawEntries && trashing.files && (*trashing.files)[i].Paired();
                 if (record) {
-                    record->push_back({FileDisposal::Kind::Trashed, path, *trashed, {}, std::nullopt});
-                    record->back().list = trashing.list;
+                    record->push_back(
+                        {FileDisposal::Kind::Trashed, path, *trashed, {}, std::nullopt, trashing.list, paired});
                     record->back().entry = static_cast<int>(i);
                 }
-                const bool paired = rawEntries && trashing.files && (*trashing.files)[i].Paired();
                 sidecars.FollowToTrash(path, paired, record);
             } else if (fileSystem.NameTaken(path)) {
                 trashing.stayed.push_back(path);

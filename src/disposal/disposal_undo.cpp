@@ -1,5 +1,6 @@
 #include "disposal/disposal_undo.h"
 
+#include "core/progress.h"
 #include "disposal/delete_list_files.h"
 #include "disposal/file_transfer.h"
 #include "platform/busy_cursor.h"
@@ -8,8 +9,18 @@
 
 namespace pelldrake {
 
-DisposalUndo::DisposalUndo(FileSystem& fileSystem, Prompter& prompter, DisposalRecord record, BoardHistory* history)
-    : fileSystem_(fileSystem), prompter_(prompter), history_(history), record_(std::move(record)) {}
+namespace {
+
+struct Unheard : ProgressSink {
+    void Report(std::size_t, std::size_t, std::string_view) override {}
+};
+
+} // namespace
+
+DisposalUndo::DisposalUndo(FileSystem& fileSystem, Prompter& prompter, DisposalRecord record, WorkRunner runner,
+                           BoardHistory* history)
+    : fileSystem_(fileSystem), prompter_(prompter), history_(history), record_(std::move(record)),
+      runner_(std::move(runner)) {}
 
 ListChangeSink* DisposalUndo::Announce(const FileDisposal& file, FileFate fate) const {
     ListChangeSink* journal = history_ && file.IsEntry() ? history_->journal() : nullptr;
@@ -107,28 +118,122 @@ bool DisposalUndo::RedoOne(FileDisposal& file) {
     return true;
 }
 
-void DisposalUndo::Undo() {
-    leftBehind_.clear();
-    for (auto it = record_.rbegin(); it != record_.rend(); ++it) {
-        const BusyCursor busy;
-        it->undone = UndoOne(*it);
-        if (!it->undone)
-            leftBehind_.push_back(it->placed);
+void DisposalUndo::RunEach(const std::vector<FileDisposal*>& files, bool undoing) {
+    // The window waits meanwhile and touches neither the record nor what is left behind.
+    const FileWork work = [&](ProgressSink& sink) {
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            FileDisposal& file = *files[i];
+            const FilePath& at = undoing ? file.placed : file.origin;
+            sink.Report(i + 1, files.size(), at);
+            const bool done = undoing ? UndoOne(file) : RedoOne(file);
+            file.undone = undoing == done;
+            if (!done)
+                leftBehind_.push_back(at);
+            // A stop leaves the files still waiting where they are; their entries follow them.
+            if (sink.StopRequested())
+                break;
+        }
+    };
+    if (runner_) {
+        runner_(work);
+        return;
     }
+    const BusyCursor busy;
+    Unheard unheard;
+    work(unheard);
+}
+
+void DisposalUndo::BeforeUndo(const Follow& follow) {
+    EntryFixes fixes;
+    for (FileDisposal& file : record_) {
+        if (file.keptByRedo)
+            fixes.push_back({file.list, file.origin, std::nullopt, {}});
+        file.keptByRedo = false;
+    }
+    if (follow)
+        follow(fixes);
+}
+
+void DisposalUndo::Undo(const Follow& follow) {
+    leftBehind_.clear();
+    std::vector<FileDisposal*> waiting;
+    for (auto it = record_.rbegin(); it != record_.rend(); ++it) {
+        if (!it->undone)
+            waiting.push_back(&*it);
+    }
+    RunEach(waiting, true);
+    const EntryFixes fixes = EntriesWhenUndone();
+    if (follow)
+        follow(fixes);
     TellLeftBehind();
 }
 
-void DisposalUndo::Redo() {
+void DisposalUndo::Redo(const Follow& follow) {
     leftBehind_.clear();
+    std::vector<FileDisposal*> waiting;
     for (FileDisposal& file : record_) {
-        if (!file.undone)
-            continue;
-        const BusyCursor busy;
-        file.undone = !RedoOne(file);
         if (file.undone)
-            leftBehind_.push_back(file.origin);
+            waiting.push_back(&file);
     }
+    RunEach(waiting, false);
+    // The lists now say every file is gone; one that stayed keeps an entry where it is.
+    EntryFixes fixes;
+    for (FileDisposal& file : record_) {
+        if (file.list == FileDisposal::kNoList || !file.undone || !fileSystem_.NameTaken(file.origin))
+            continue;
+        fixes.push_back({file.list, {}, file.origin, IdentityAt(file.origin, file.paired)});
+        file.keptByRedo = true;
+    }
+    if (follow)
+        follow(fixes);
     TellLeftBehind();
+}
+
+FileDisposal::Entry DisposalUndo::EntryWhenUndone(const FileDisposal& file) {
+    using Entry = FileDisposal::Entry;
+    if (file.undone)
+        return Entry::AtOrigin;
+    switch (file.kind) {
+    case FileDisposal::Kind::Moved:
+        return fileSystem_.NameTaken(file.placed) ? Entry::AtPlaced : Entry::None;
+    case FileDisposal::Kind::Copied:
+        // The original never left.
+        return Entry::AtOrigin;
+    case FileDisposal::Kind::Trashed:
+        // A file in the trash is no file to sort: it is named among those that did not come back.
+        break;
+    }
+    return Entry::None;
+}
+
+EntryFixes DisposalUndo::EntriesWhenUndone() {
+    using Entry = FileDisposal::Entry;
+    const auto pathOf = [](const FileDisposal& file, Entry entry) {
+        return entry == Entry::AtOrigin ? file.origin : entry == Entry::AtPlaced ? file.placed : FilePath();
+    };
+    EntryFixes fixes;
+    for (FileDisposal& file : record_) {
+        if (file.list == FileDisposal::kNoList)
+            continue;
+        const Entry wanted = EntryWhenUndone(file);
+        if (wanted == file.entryWhenUndone)
+            continue;
+        EntryFix fix{file.list, pathOf(file, file.entryWhenUndone), std::nullopt, {}};
+        if (wanted != Entry::None) {
+            fix.now = pathOf(file, wanted);
+            fix.identity = IdentityAt(*fix.now, file.paired);
+        }
+        fixes.push_back(std::move(fix));
+        file.entryWhenUndone = wanted;
+    }
+    return fixes;
+}
+
+FileIdentity DisposalUndo::IdentityAt(const FilePath& path, bool paired) {
+    const std::optional<FileStatus> status = fileSystem_.Status(path);
+    FileIdentity identity = status ? FileIdentity(status->device, status->inode) : FileIdentity{};
+    identity.paired = paired;
+    return identity;
 }
 
 void DisposalUndo::TellLeftBehind() {

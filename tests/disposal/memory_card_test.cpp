@@ -156,7 +156,7 @@ TEST_P(MemoryCardRoad, DisposalTrashUndoAndACutCopyOnTheCard) {
     for (std::size_t i = 0; i < 3; ++i)
         EXPECT_EQ(DisposalSandbox::ReadNative(dcim + "/f" + std::to_string(i + 1) + ".jpg"), box.contents[i]);
     EXPECT_EQ(box.Places(), QStringList(3, QStringLiteral("none")));
-    DisposalUndo(box.fileSystem, box.prompter, moved).Undo();
+    DisposalUndo(box.fileSystem, box.prompter, moved).Undo({});
     EXPECT_EQ(box.Places(), QStringList(3, QStringLiteral("from")));
     EXPECT_TRUE(NamesIn(dcim).empty());
 
@@ -170,7 +170,7 @@ TEST_P(MemoryCardRoad, DisposalTrashUndoAndACutCopyOnTheCard) {
     EXPECT_EQ(NamesIn(trash + "/files"), three);
     EXPECT_TRUE(DisposalSandbox::ReadNative(trash + "/info/f1.jpg.trashinfo").contains("\nPath=DCIM/f1.jpg\n"));
     EXPECT_TRUE(NamesIn(dcim).empty());
-    DisposalUndo(box.fileSystem, box.prompter, trashed).Undo();
+    DisposalUndo(box.fileSystem, box.prompter, trashed).Undo({});
     EXPECT_EQ(NamesIn(dcim), three);
     EXPECT_TRUE(NamesIn(trash + "/files").empty() && NamesIn(trash + "/info").empty());
 
@@ -203,7 +203,7 @@ TEST_P(MemoryCardRoad, DisposalTrashUndoAndACutCopyOnTheCard) {
     EXPECT_EQ(DisposalSandbox::ReadNative(dcim + "/img_1.jpg"), "from the disk");
     EXPECT_EQ(NamesIn(dcim), Names({"f1.jpg", "f2.jpg", "f3.jpg", "img_1.jpg"}));
     EXPECT_EQ(NamesIn(trash + "/files"), Names{"img_1.jpg"});
-    DisposalUndo(box.fileSystem, box.prompter, replaced).Undo();
+    DisposalUndo(box.fileSystem, box.prompter, replaced).Undo({});
     EXPECT_EQ(DisposalSandbox::ReadNative(upper), "from the disk");
     EXPECT_EQ(DisposalSandbox::ReadNative(dcim + "/img_1.jpg"), "on the card");
     EXPECT_EQ(NamesIn(dcim), Names({"f1.jpg", "f2.jpg", "f3.jpg", "img_1.jpg"}));

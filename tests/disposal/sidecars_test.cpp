@@ -45,8 +45,8 @@ TEST(Sidecars, FollowTheirPictureInEveryFormTheSharedOneWithTheLastToLeaveAndCom
     box.Run(3, box.To(), false, nullptr, &last);
     EXPECT_TRUE(box.In("to", "IMG_1.xmp") && box.In("to", "IMG_1.AAE") && box.In("from", "other.xmp"));
 
-    DisposalUndo(box.fileSystem, box.prompter, last).Undo();
-    DisposalUndo(box.fileSystem, box.prompter, record).Undo();
+    DisposalUndo(box.fileSystem, box.prompter, last).Undo({});
+    DisposalUndo(box.fileSystem, box.prompter, record).Undo({});
     for (const char* name : {"IMG_1.CR2", "IMG_1.CR2.xmp", "IMG_1.CR2.PP3", "IMG_1.xmp", "IMG_1.AAE", "IMG_2.jpg.DOP"})
         EXPECT_TRUE(box.In("from", name) && !box.In("to", name)) << name;
 
@@ -116,7 +116,7 @@ TEST(Sidecars, WithPairsOnARawFileIsTheCompanionOfItsJpegInIntakeAndInEveryDispo
     CopyOrMoveFiles(box.board, context, 3, box.To(), false);
     for (const char* name : {"IMG_1.JPG", "IMG_1.CR2", "IMG_1.CR2.xmp", "IMG_1.CR2.PP3", "IMG_1.xmp", "IMG_1.AAE"})
         EXPECT_TRUE(box.In("to", name) && !box.In("from", name)) << name;
-    DisposalUndo(box.fileSystem, box.prompter, record).Undo();
+    DisposalUndo(box.fileSystem, box.prompter, record).Undo({});
     EXPECT_TRUE(box.In("from", "IMG_1.CR2") && box.In("from", "IMG_1.xmp") && !box.In("to", "IMG_1.CR2"));
 
     ASSERT_EQ(AddFiles(box.board, settings, false, pair, 4, true), 1);
@@ -192,7 +192,7 @@ TEST(Sidecars, ALinkStillNamesItsFileAfterAMoveAndItsUndoAndASecondCopyFindsTheS
     EXPECT_EQ(box.dir.Read(QStringLiteral("to/L.jpg.xmp")), "L edits");
     EXPECT_TRUE(QFileInfo(box.dir.FilePath(QStringLiteral("to/L.jpg.xmp"))).isSymLink());
     EXPECT_FALSE(box.In("from", "L.jpg.xmp"));
-    DisposalUndo(box.fileSystem, box.prompter, record).Undo();
+    DisposalUndo(box.fileSystem, box.prompter, record).Undo({});
     EXPECT_EQ(box.dir.Read(QStringLiteral("from/L.jpg.xmp")), "L edits");
     EXPECT_TRUE(box.In("from", "L.jpg") && !box.In("to", "L.jpg.xmp"));
     EXPECT_TRUE(box.prompter.questions.empty());

@@ -113,7 +113,7 @@ TEST(RecoveryKillTest, AKillBetweenAFileOperationAndItsRecordLeavesListsAndFiles
                     if (road != Road::Dispose) {
                         const BoardHistory::Scope step(history);
                         box.Run(3, box.To(), false, nullptr, &record);
-                        undo = std::make_shared<DisposalUndo>(box.fileSystem, box.prompter, record, &history);
+                        undo = std::make_shared<DisposalUndo>(box.fileSystem, box.prompter, record, nullptr, &history);
                         history.AttachFiles(undo);
                     }
                     if (road == Road::Redo)
@@ -129,9 +129,9 @@ TEST(RecoveryKillTest, AKillBetweenAFileOperationAndItsRecordLeavesListsAndFiles
                         if (road == Road::Dispose)
                             box.Run(3, box.To());
                         else if (road == Road::Undo)
-                            undo->Undo();
+                            undo->Undo({});
                         else
-                            undo->Redo();
+                            undo->Redo({});
                     } catch (const Killed&) {
                         ranOut = false;
                     }

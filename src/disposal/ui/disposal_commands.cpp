@@ -141,9 +141,15 @@ void DisposalCommands::TrashLists(std::optional<ListIndex> list) {
 }
 
 void DisposalCommands::KeepForUndo(DisposalRecord record) {
-    if (!record.empty())
-        board_.history().AttachFiles(
-            std::make_shared<DisposalUndo>(*fileSystem_, prompter_, std::move(record), &board_.history()));
+    if (record.empty())
+        return;
+    // Taking the files back can take as long as the disposal did, and runs as it did.
+    auto runner = [this](const DisposalUndo::FileWork& work) {
+        const RunLock::Scope running(board_.runLock());
+        OffThread(work);
+    };
+    board_.history().AttachFiles(
+        std::make_shared<DisposalUndo>(*fileSystem_, prompter_, std::move(record), runner, &board_.history()));
 }
 
 void DisposalCommands::TellFilesThatStayed(const FilePathList& stayed) {
