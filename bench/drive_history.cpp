@@ -5,7 +5,10 @@
 // with whether the lists came back exactly. The board keeps its recovery journal, as in the
 // program.
 //
-//   drive_history [--entries N]
+//   drive_history [--entries N] [--budget MiB]
+//
+// --budget sets the memory the history may hold (64 MiB unless told): a large one keeps the pass
+// in memory, for a comparison with its undo off the disk.
 //
 // Run with QT_QPA_PLATFORM=offscreen; the journal goes to $TMPDIR (/dev/shm when unset).
 
@@ -21,6 +24,7 @@
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTest>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -80,9 +84,12 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     int entries = 700'000;
+    long budgetMiB = 0;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--entries") == 0)
             entries = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--budget") == 0)
+            budgetMiB = std::atol(argv[++i]);
     }
     const QString base = qEnvironmentVariable("TMPDIR", QStringLiteral("/dev/shm"));
     QTemporaryDir temp(base + QStringLiteral("/pelldrake-history-XXXXXX"));
@@ -99,6 +106,8 @@ int main(int argc, char** argv) {
 
     board.AppendAndShow(kUnclassified, ArchivePaths(entries), 0);
     board.history().Forget();
+    if (budgetMiB > 0)
+        board.history().setBudget(static_cast<std::size_t>(budgetMiB) << 20);
     std::vector<testing::BoardPicture> states{testing::PictureOf(board)};
     for (int n = 1; n <= 5; ++n) {
         window.RunCommand(ids::NumberButton(n));
@@ -107,6 +116,7 @@ int main(int argc, char** argv) {
     std::printf("%d entries, %d sorts kept for undo; resident %.0f MiB\n", entries, board.history().undoCount(),
                 ResidentMiB());
 
+    const auto passed = std::chrono::steady_clock::now();
     Run("pass the list to list 6:", [&] {
         const BoardHistory::Scope step(board.history());
         moves::MoveAllEntries(board, kUnclassified, 6);
@@ -116,6 +126,10 @@ int main(int argc, char** argv) {
                 static_cast<double>(board.history().bytes()) / (1 << 20));
     Run("a key right after it:", [&] { window.RunCommand(ids::MoveOne(6)); });
     Run("its undo:", [&] { window.RunCommand(menu_ids::kUndo); });
+    board.history().WaitUntilWritten();
+    std::printf("%-30s %.1f MB on the disk %.0f ms after the pass began\n", "",
+                static_cast<double>(board.history().diskBytes()) / 1e6,
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - passed).count());
     QTest::qWait(2000);
     std::printf("%-30s resident %.0f MiB two seconds later\n", "", ResidentMiB());
 
