@@ -27,6 +27,14 @@ template <typename Steps> void Release(Steps&& steps, std::size_t bytes) {
     steps.clear();
 }
 
+// What a batch of entries costs in memory.
+std::size_t BatchBytes(const EntryBatch& batch) {
+    std::size_t bytes = batch.paths.capacity() * sizeof(FilePath) + batch.identities.capacity() * sizeof(FileIdentity);
+    for (const FilePath& path : batch.paths)
+        bytes += PathBytes(path) - sizeof(FilePath);
+    return bytes;
+}
+
 bool ChangesEntries(ListChange::Kind kind) {
     return kind == ListChange::Kind::Insert || kind == ListChange::Kind::Remove || kind == ListChange::Kind::Clear;
 }
@@ -99,10 +107,7 @@ void BoardHistory::Cleared(ListIndex list, EntryBatch&& entries) {
         return;
     }
     Open();
-    std::size_t bytes = sizeof(ListChange) + entries.paths.capacity() * sizeof(FilePath) +
-                        entries.identities.capacity() * sizeof(FileIdentity);
-    for (const FilePath& path : entries.paths)
-        bytes += PathBytes(path) - sizeof(FilePath);
+    const std::size_t bytes = sizeof(ListChange) + BatchBytes(entries);
     open_->changes.push_back(ListChange{ListChange::Kind::Clear, list, static_cast<int>(open_->cleared.size()), {}});
     open_->cleared.push_back(std::move(entries));
     open_->bytes += bytes;
@@ -167,7 +172,7 @@ void BoardHistory::Commit() {
             redoBytes += step.bytes;
         bytes_ -= redoBytes;
         Release(std::move(redo_), redoBytes);
-        KeepWithinBudget();
+        KeepWithinBudget(&undo_.back());
     }
     open_.reset();
     if (journal_)
@@ -194,7 +199,7 @@ void BoardHistory::AttachFiles(std::shared_ptr<FileUndo> files) {
 
 bool BoardHistory::Undo() {
     Commit();
-    if (replaying_ || undo_.empty())
+    if (replaying_ || undo_.empty() || !BringBack(undo_.back()))
         return false;
     Step step = std::move(undo_.back());
     undo_.pop_back();
@@ -211,12 +216,13 @@ bool BoardHistory::Undo() {
     } else if (journal_) {
         journal_->Commit();
     }
+    KeepWithinBudget(&redo_.back());
     return true;
 }
 
 bool BoardHistory::Redo() {
     Commit();
-    if (replaying_ || redo_.empty())
+    if (replaying_ || redo_.empty() || !BringBack(redo_.back()))
         return false;
     Step step = std::move(redo_.back());
     redo_.pop_back();
@@ -230,6 +236,7 @@ bool BoardHistory::Redo() {
     } else if (journal_) {
         journal_->Commit();
     }
+    KeepWithinBudget(&undo_.back());
     return true;
 }
 
@@ -263,9 +270,12 @@ void BoardHistory::Unwind(Step& step) {
         case ListChange::Kind::Remove:
             list.InsertBefore(it->index, it->path, it->identity);
             break;
-        case ListChange::Kind::Clear:
-            list.RestoreEntries(std::move(step.cleared[static_cast<std::size_t>(it->index)]));
+        case ListChange::Kind::Clear: {
+            EntryBatch& cleared = step.cleared[static_cast<std::size_t>(it->index)];
+            Account(step, -static_cast<std::ptrdiff_t>(BatchBytes(cleared)));
+            list.RestoreEntries(std::move(cleared));
             break;
+        }
         default:
             break;
         }
@@ -331,6 +341,8 @@ void BoardHistory::Rewind(Step& step) {
             list.Clear();
             step.cleared[static_cast<std::size_t>(change.index)] = std::move(replayCleared_);
             replayCleared_ = {};
+            Account(step,
+                    static_cast<std::ptrdiff_t>(BatchBytes(step.cleared[static_cast<std::size_t>(change.index)])));
             break;
         default:
             break;
@@ -371,14 +383,45 @@ void BoardHistory::setBudget(std::size_t bytes) {
     KeepWithinBudget();
 }
 
-void BoardHistory::KeepWithinBudget() {
+void BoardHistory::setDiskBudget(std::uint64_t bytes) {
+    diskBudget_ = bytes;
+    KeepWithinBudget();
+}
+
+void BoardHistory::KeepWithinBudget(const Step* arrived) {
+    if (!arrived || EntriesBytes(*arrived) >= kWorthSpilling)
+        maybeSpillable_ = true;
     std::deque<Step> dropped;
     std::size_t droppedBytes = 0;
-    while (bytes_ > budget_ && !undo_.empty()) {
+    const auto dropOldest = [&] {
         bytes_ -= undo_.front().bytes;
         droppedBytes += undo_.front().bytes;
         dropped.push_back(std::move(undo_.front()));
         undo_.pop_front();
+    };
+    // Steps go by age alone: a large step goes to the disk, and the oldest go only when small
+    // steps by the hundred thousand fill the memory.
+    bool spilled = false;
+    while (bytes_ > budget_) {
+        if (Step* largest = LargestToSpill()) {
+            Spill(*largest);
+            spilled = true;
+        } else if (undo_.size() > 1) {
+            dropOldest();
+        } else {
+            break;
+        }
+    }
+    // The disk has its bound too; the newest step stays, however large.
+    if (spilled && !undo_.empty()) {
+        std::uint64_t onDisk = OnDisk(undo_) + OnDisk(redo_);
+        std::uint64_t older = OnDisk(undo_) - (undo_.back().spilled ? undo_.back().spilled->heldBytes() : 0);
+        while (onDisk > diskBudget_ && older > 0) {
+            const std::uint64_t held = undo_.front().spilled ? undo_.front().spilled->heldBytes() : 0;
+            onDisk -= held;
+            older -= held;
+            dropOldest();
+        }
     }
     Release(std::move(dropped), droppedBytes);
 }

@@ -3,8 +3,10 @@
 #include "board/entry_batch.h"
 #include "board/entry_fixes.h"
 #include "board/list_change.h"
+#include "board/step_spill.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -14,6 +16,8 @@
 namespace pelldrake {
 
 class Board;
+class ProgressSink;
+class ScratchFile;
 
 // What a step did to files on disk, taken back or done again after the step's lists. A file that
 // does not go where the lists now say has its entry follow it through follow, whose changes belong
@@ -36,6 +40,7 @@ public:
 class BoardHistory {
 public:
     static constexpr std::size_t kDefaultBudget = std::size_t{64} << 20;
+    static constexpr std::uint64_t kDefaultDiskBudget = std::uint64_t{4} << 30;
 
     explicit BoardHistory(Board& board) : board_(board) {}
     BoardHistory(const BoardHistory&) = delete;
@@ -92,10 +97,25 @@ public:
     bool Undo();
     bool Redo();
 
-    // The oldest steps go first once the history holds more than this.
+    // The memory the history may hold. Beyond it the largest steps go to the disk, and only when
+    // a great many small steps are left, the oldest of them go.
     void setBudget(std::size_t bytes);
     std::size_t bytes() const { return bytes_; }
     int undoCount() const { return static_cast<int>(undo_.size()); }
+
+    // What the steps kept on the disk may take there, counted as they took in memory: beyond it the
+    // oldest steps go, never the newest.
+    void setDiskBudget(std::uint64_t bytes);
+    // Where those steps go; ScratchFolders() unless told.
+    void setScratchFolder(FilePath folder) { scratchFolder_ = std::move(folder); }
+    // The progress, with its stop, of reading a step back off the disk: one made for each reading.
+    void setReadBackProgress(std::function<std::unique_ptr<ProgressSink>()> make) {
+        readBackProgress_ = std::move(make);
+    }
+    // Bytes the steps take on the disk, once written.
+    std::uint64_t diskBytes() const;
+    // Waits until every step on its way to the disk is there: for tests and measurements.
+    void WaitUntilWritten();
 
 private:
     struct Step {
@@ -109,6 +129,8 @@ private:
         std::shared_ptr<FileUndo> files;
         std::size_t bytes = 0;
         bool changesEntries = false;
+        // Where changes, cleared and undoneRuns are while the step is kept on the disk.
+        std::unique_ptr<SpilledEntries> spilled;
     };
 
     void Note(ListChange change);
@@ -126,7 +148,21 @@ private:
     // The journal's records of the long runs a redo puts back, made on a thread of their own.
     void PrepareRedoRecords(Step& step);
     void Show(const Step& step, const BoardMarks& marks);
-    void KeepWithinBudget();
+    // Below this a step costs its stub in memory all the same: it stays where it is.
+    static constexpr std::size_t kWorthSpilling = std::size_t{4} << 10;
+
+    // Keeps the memory and the disk within their bounds once arrived (a new step, or one moved by
+    // undo or redo) has joined the history; without one, every step is looked at again.
+    void KeepWithinBudget(const Step* arrived = nullptr);
+
+    // Kept on the disk (board_history_spill.cpp).
+    static std::size_t EntriesBytes(const Step& step);
+    Step* LargestToSpill();
+    void Spill(Step& step);
+    // The step's entries back in memory, false when the reading was stopped or failed.
+    bool BringBack(Step& step);
+    // What those of steps that are kept on the disk took in memory.
+    static std::uint64_t OnDisk(const std::deque<Step>& steps);
 
     Board& board_;
     ListChangeSink* journal_ = nullptr;
@@ -138,6 +174,12 @@ private:
     std::deque<Step> redo_;
     std::size_t bytes_ = 0;
     std::size_t budget_ = kDefaultBudget;
+    std::uint64_t diskBudget_ = kDefaultDiskBudget;
+    // False once a look found no step worth keeping on the disk, until a large one arrives.
+    bool maybeSpillable_ = true;
+    FilePath scratchFolder_;
+    std::shared_ptr<ScratchFile> scratch_;
+    std::function<std::unique_ptr<ProgressSink>()> readBackProgress_;
 };
 
 } // namespace pelldrake

@@ -4,6 +4,7 @@
 #include "board/ui/classify_board_dialog.h"
 #include "platform/file_info.h"
 #include "platform/shell.h"
+#include "platform/ui/stoppable_progress.h"
 #include "resources/control_ids.h"
 #include "resources/key_table.h"
 #include "resources/menu_table.h"
@@ -55,6 +56,10 @@ void RegisterBoardCommands(ClassifyBoardDialog& window, CommandTable& commands) 
     commands.Add(ids::kExclude, [&board](int) { moves::ExcludeCurrent(board, ShiftHeld()); });
     commands.Add(kClearUnclassified, [&board](int) { moves::ClearList(board, kUnclassified); });
     commands.Add(kClearAll, [&board](int) { moves::ClearAll(board); });
+    // A step kept on the disk is read back as a long run is shown: on the status line, and after
+    // half a second in a box with "中止".
+    board.history().setReadBackProgress(
+        [&window] { return std::make_unique<StoppableProgress>(window.commandContext().progress, &window); });
     commands.Add(kUndo, [&board](int) { board.history().Undo(); });
     commands.Add(kRedo, [&board](int) { board.history().Redo(); });
     commands.Add(ids::kOk, [&board](int) { moves::StepUnclassified(board); });
