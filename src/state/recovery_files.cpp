@@ -33,6 +33,20 @@ std::string SlotBase(int slot) {
     return slot == 1 ? std::string(kBase) : std::string(kBase) + "-" + std::to_string(slot);
 }
 
+// The lock of a slot, held; -1 when it cannot be opened or another copy holds it. Without create,
+// a slot never used (no lock file) is passed over without leaving a lock file behind.
+int LockSlot(const FilePath& folder, const std::string& base, bool create) {
+    const FilePath lockPath = folder + "/" + base + ".lock";
+    const int fd = ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0), 0600);
+    if (fd < 0)
+        return -1;
+    // The kernel drops the lock with the process, however it ends: a held lock is a running copy.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return fd;
+    ::close(fd);
+    return -1;
+}
+
 std::optional<int> ParseInt(std::string_view text) {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -167,17 +181,27 @@ std::unique_ptr<RecoveryFiles> RecoveryFiles::Claim(const FilePath& folder) {
     if (!QDir().mkpath(PathToQString(folder)))
         return nullptr;
     for (int slot = 1; slot <= kMostSlots; ++slot) {
-        const std::string base = SlotBase(slot);
-        const FilePath lockPath = folder + "/" + base + ".lock";
-        const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd < 0)
-            continue;
-        // The kernel drops the lock with the process, however it ends: a held lock is a running copy.
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            return std::unique_ptr<RecoveryFiles>(new RecoveryFiles(folder, base, fd));
-        ::close(fd);
+        std::string base = SlotBase(slot);
+        if (const int fd = LockSlot(folder, base, true); fd >= 0)
+            return std::unique_ptr<RecoveryFiles>(new RecoveryFiles(folder, std::move(base), fd));
     }
     return nullptr;
+}
+
+std::vector<std::unique_ptr<RecoveryFiles>> RecoveryFiles::ClaimLeftBehind(const FilePath& folder,
+                                                                           const RecoveryFiles& own) {
+    std::vector<std::unique_ptr<RecoveryFiles>> left;
+    for (int slot = 1; slot <= kMostSlots; ++slot) {
+        std::string base = SlotBase(slot);
+        if (folder == own.folder_ && base == own.base_)
+            continue;
+        if (const int fd = LockSlot(folder, base, false); fd >= 0) {
+            std::unique_ptr<RecoveryFiles> files(new RecoveryFiles(folder, std::move(base), fd));
+            if (files->Present())
+                left.push_back(std::move(files));
+        }
+    }
+    return left;
 }
 
 FilePath RecoveryFiles::SnapshotPath() const {
@@ -205,6 +229,18 @@ std::vector<int> RecoveryFiles::JournalGenerations() const {
 
 bool RecoveryFiles::Present() const {
     return StatPath(SnapshotPath()).has_value() || !JournalGenerations().empty();
+}
+
+std::pair<std::int64_t, std::int64_t> RecoveryFiles::LastWritten() const {
+    std::pair<std::int64_t, std::int64_t> newest{0, 0};
+    std::vector<FilePath> paths{SnapshotPath()};
+    for (int generation : JournalGenerations())
+        paths.push_back(JournalPath(generation));
+    for (const FilePath& path : paths) {
+        if (const auto info = StatPath(path))
+            newest = std::max(newest, std::pair(info->modifiedSeconds, info->modifiedNanoseconds));
+    }
+    return newest;
 }
 
 void RecoveryFiles::RemoveAll(const std::function<bool(const FilePath&)>& remove) const {

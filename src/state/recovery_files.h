@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pelldrake {
@@ -26,6 +27,11 @@ public:
     // The first set of files in the folder that no running copy holds, the folder made if needed;
     // null when the folder cannot be made or locked.
     static std::unique_ptr<RecoveryFiles> Claim(const FilePath& folder);
+    // Every other set of files in the folder that no running copy holds and that is there: what
+    // copies killed earlier left. Each is held until it goes, so that a copy starting meanwhile
+    // neither offers it too nor takes its place.
+    static std::vector<std::unique_ptr<RecoveryFiles>> ClaimLeftBehind(const FilePath& folder,
+                                                                       const RecoveryFiles& own);
     ~RecoveryFiles();
     RecoveryFiles(const RecoveryFiles&) = delete;
     RecoveryFiles& operator=(const RecoveryFiles&) = delete;
@@ -36,6 +42,9 @@ public:
     // The generations of the journals present, ascending.
     std::vector<int> JournalGenerations() const;
     bool Present() const;
+    // When the newest of the files was last written, as seconds and nanoseconds: which work is
+    // the latest. Zero without files.
+    std::pair<std::int64_t, std::int64_t> LastWritten() const;
     // The snapshot and every journal go (a normal end); the lock stays held. The newest journal
     // goes first and the snapshot last: stopped half-way, what is left still replays to a whole
     // board as it once stood, never to later changes on an empty one.

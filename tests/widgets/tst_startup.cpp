@@ -1,4 +1,5 @@
 #include "app/instance_channel.h"
+#include "app/startup/board_recovery.h"
 #include "app/startup/classify_app.h"
 #include "board/moves.h"
 #include "board/ui/classify_board_dialog.h"
@@ -16,7 +17,10 @@
 #include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <cstring>
+#include <deque>
+#include <filesystem>
 #include <future>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -186,6 +190,71 @@ private slots:
         Board loaded;
         QCOMPARE(ReadWorkStateFile(loaded, folder + "/" + kept[0].toStdString(), {}), LoadResult::Loaded);
         QCOMPARE(loaded.List(4).Entries(), FilePathList{c});
+    }
+
+    void everySlotLeftByAKilledCopyIsOfferedLatestFirstButNotOneARunningCopyHolds() {
+        TempDir dir;
+        const FilePath folder = dir.Native("state");
+        const FilePath a = dir.Write("a.jpg", "a"), b = dir.Write("b.jpg", "b"), c = dir.Write("c.jpg", "c");
+        const FilePath shared = dir.Write("shared.jpg", "s"), live = dir.Write("live.jpg", "l");
+        // Slots 2 and 3 as killed copies left them, the later work in slot 2; slot 4 held by a
+        // copy still running; slot 1 free and empty.
+        std::unique_ptr<RecoveryFiles> running;
+        auto leave = [&] {
+            const auto free = RecoveryFiles::Claim(folder);
+            std::unique_ptr<RecoveryFiles> dead[2] = {RecoveryFiles::Claim(folder), RecoveryFiles::Claim(folder)};
+            running = RecoveryFiles::Claim(folder);
+            const FilePathList lists[2] = {{a, shared}, {b, c, shared}};
+            for (const int i : {0, 1}) {
+                Board left;
+                left.AppendAndShow(3 + i, lists[i], i + 1);
+                QVERIFY(RecoveryJournal::Start(*dead[i], left, 1));
+                // Slot 3 last written a minute before slot 2.
+                const auto when = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1 + i);
+                for (const FilePath& file : {dead[i]->SnapshotPath(), dead[i]->JournalPath(1)})
+                    std::filesystem::last_write_time(file, when);
+            }
+            Board held;
+            held.AppendAndShow(kUnclassified, {live});
+            QVERIFY(RecoveryJournal::Start(*running, held, 1));
+        };
+        auto begin = [&](std::deque<PromptAnswer> answers, Board& board) {
+            ScriptedPrompter prompter;
+            prompter.answers = std::move(answers);
+            BoardRecovery recovery(folder, prompter);
+            recovery.Begin(board);
+            QVERIFY(recovery.journaling());
+            QCOMPARE(prompter.questions.size(), 2u);
+            QVERIFY(!board.history().CanUndo());
+            recovery.End(board);
+        };
+        auto slotFiles = [&] { return QDir(dir.FilePath("state")).entryList({"pelldrake.recovery*.PLD"}); };
+
+        leave();
+        Board one;
+        begin({PromptAnswer::Yes, PromptAnswer::No}, one);
+        QCOMPARE(one.List(3).Entries(), (FilePathList{a, shared}));
+        QCOMPARE(one.List(3).position(), 1);
+        QVERIFY(one.List(4).Entries().empty() && one.List(kUnclassified).Entries().empty());
+        const QStringList kept = QDir(dir.FilePath("state")).entryList({"pelldrake-recovered-*.PLD"});
+        QCOMPARE(kept.size(), 1);
+        Board loaded;
+        QCOMPARE(ReadWorkStateFile(loaded, folder + "/" + kept[0].toStdString(), {}), LoadResult::Loaded);
+        QCOMPARE(loaded.List(4).Entries(), (FilePathList{b, c, shared}));
+        QCOMPARE(slotFiles(), QStringList{"pelldrake.recovery-4.PLD"});
+
+        // Both taken: the earlier work joins the later, a file both name staying where the later had it.
+        running.reset();
+        QFile::remove(dir.FilePath("state/pelldrake.recovery-4.PLD"));
+        QFile::remove(dir.FilePath("state/pelldrake.recovery-4.1.journal"));
+        leave();
+        Board both;
+        begin({PromptAnswer::Yes, PromptAnswer::Yes}, both);
+        QCOMPARE(both.List(3).Entries(), (FilePathList{a, shared}));
+        QCOMPARE(both.List(4).Entries(), (FilePathList{b, c}));
+        QCOMPARE(both.List(3).position(), 1);
+        QCOMPARE(both.List(4).position(), 0);
+        QCOMPARE(slotFiles(), QStringList{"pelldrake.recovery-4.PLD"});
     }
 
     void secondStartHandsItsCommandLineToTheRunningBoard() {
