@@ -142,6 +142,7 @@ template <typename Entry> bool ReadSnapshot(const FilePath& path, BasicRecoveryR
             return false;
         if (reader.line() == work_state::kEndMark)
             break;
+        reading.snapshotEscaped = reading.snapshotEscaped || reader.line() == work_state::kEscapedNote;
         if (!ReadNote(reader.line(), reading))
             return false;
     }
@@ -164,7 +165,11 @@ template <typename Entry> bool ReadSnapshot(const FilePath& path, BasicRecoveryR
         }
         if (!section)
             return false;
-        reading.board.AddFromSnapshot(*section, line, lineAt);
+        // A place is where the escaped form stands; PlacedPaths undoes it when it reads it back.
+        if (std::same_as<Entry, FilePath> && reading.snapshotEscaped && line.find('\\') != std::string_view::npos)
+            reading.board.AddFromSnapshot(*section, work_state::Unescaped(line), lineAt);
+        else
+            reading.board.AddFromSnapshot(*section, line, lineAt);
     }
 }
 
@@ -272,6 +277,8 @@ FilePath RecoveryFiles::KeepRecovered(const RecoveredBoard& board, const QDateTi
     WorkStateContent content;
     for (ListIndex list = 0; list < kListCount; ++list)
         content.lists[static_cast<std::size_t>(list)] = &board.List(list);
+    // Every entry is kept, a name with a line break too; the plain form where it holds them all.
+    content.escaped = !AllRecordable(content.lists);
     if (WriteWorkStateFile(content, kept) != SaveResult::Saved)
         return {};
     RemoveAll();
@@ -377,46 +384,6 @@ RecoveryReading ReadRecovery(const RecoveryFiles& files, int lastGeneration) {
 
 PlacedReading ReadRecoveryPlaces(const RecoveryFiles& files, int lastGeneration) {
     return Read<PathPlace>(files, lastGeneration);
-}
-
-PlacedPaths::PlacedPaths(const std::vector<FilePath>& files) {
-    for (const FilePath& path : files)
-        fds_.push_back(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-}
-
-PlacedPaths::~PlacedPaths() {
-    for (int fd : fds_) {
-        if (fd >= 0)
-            ::close(fd);
-    }
-}
-
-std::optional<std::string_view> PlacedPaths::At(const PathPlace& place) {
-    const bool cached = place.file == cachedFile_ && place.offset >= cachedFrom_ &&
-                        place.offset + place.length <= cachedFrom_ + cache_.size();
-    if (!cached) {
-        if (place.file >= fds_.size() || fds_[place.file] < 0)
-            return std::nullopt;
-        // Paths are read back mostly in the order they were written: a block serves many.
-        constexpr std::size_t kBlock = std::size_t{64} << 10;
-        cache_.resize(std::max<std::size_t>(kBlock, place.length));
-        std::size_t got = 0;
-        while (got < place.length) {
-            const ssize_t count = ::pread(fds_[place.file], cache_.data() + got, cache_.size() - got,
-                                          static_cast<off_t>(place.offset + got));
-            if (count < 0 && errno == EINTR)
-                continue;
-            if (count <= 0) {
-                cachedFile_ = kNoFile;
-                return std::nullopt;
-            }
-            got += static_cast<std::size_t>(count);
-        }
-        cache_.resize(got);
-        cachedFile_ = place.file;
-        cachedFrom_ = place.offset;
-    }
-    return std::string_view(cache_).substr(place.offset - cachedFrom_, place.length);
 }
 
 std::vector<std::string> SnapshotNotes(int generation, const BoardMarks& marks) {

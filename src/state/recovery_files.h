@@ -84,6 +84,8 @@ template <typename Entry> struct BasicRecoveryReading {
     int generation = 0;
     // The files read, by the number a PathPlace gives them.
     std::vector<FilePath> files;
+    // The snapshot's lines are escaped (work_state::kEscapedNote), its places those of escaped paths.
+    bool snapshotEscaped = false;
 };
 using RecoveryReading = BasicRecoveryReading<FilePath>;
 using PlacedReading = BasicRecoveryReading<PathPlace>;
@@ -92,26 +94,6 @@ using PlacedReading = BasicRecoveryReading<PathPlace>;
 RecoveryReading ReadRecovery(const RecoveryFiles& files, int lastGeneration = std::numeric_limits<int>::max());
 // The same with each path left where it stands in the files, for a snapshot written from them.
 PlacedReading ReadRecoveryPlaces(const RecoveryFiles& files, int lastGeneration);
-
-// Reads back the paths of a PlacedReading from its files, opened once: a file renamed over or
-// removed meanwhile is still read as it was.
-class PlacedPaths {
-public:
-    explicit PlacedPaths(const std::vector<FilePath>& files);
-    ~PlacedPaths();
-    PlacedPaths(const PlacedPaths&) = delete;
-    PlacedPaths& operator=(const PlacedPaths&) = delete;
-
-    // The path at place, valid until the next call; nothing when it cannot be read.
-    std::optional<std::string_view> At(const PathPlace& place);
-
-private:
-    static constexpr std::uint32_t kNoFile = std::numeric_limits<std::uint32_t>::max();
-    std::vector<int> fds_;
-    std::string cache_;
-    std::uint32_t cachedFile_ = kNoFile;
-    std::uint64_t cachedFrom_ = 0;
-};
 
 // The header lines of a snapshot: generation, positions, the list Backspace returns from.
 std::vector<std::string> SnapshotNotes(int generation, const BoardMarks& marks);

@@ -44,4 +44,30 @@ int ParseSectionNumber(std::string_view line) {
     return static_cast<int>(negative ? -value : value);
 }
 
+void AppendEscaped(std::string_view path, std::string& line) {
+    for (const char c : path) {
+        if (c == '\\' || c == '\r' || c == '\n') {
+            line += '\\';
+            line += c == '\r' ? 'r' : c == '\n' ? 'n' : '\\';
+        } else {
+            line += c;
+        }
+    }
+}
+
+std::string Unescaped(std::string_view line) {
+    std::string path;
+    path.reserve(line.size());
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char next = i + 1 < line.size() ? line[i + 1] : '\0';
+        if (line[i] == '\\' && (next == '\\' || next == 'r' || next == 'n')) {
+            path += next == 'r' ? '\r' : next == 'n' ? '\n' : '\\';
+            ++i;
+        } else {
+            path += line[i];
+        }
+    }
+    return path;
+}
+
 } // namespace pelldrake::work_state
