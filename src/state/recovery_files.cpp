@@ -286,13 +286,20 @@ FilePath RecoveryFiles::KeepRecovered(const RecoveredBoard& board, const QDateTi
     return kept;
 }
 
-FilePath RecoveryFiles::KeepUnreadable(const QDateTime& now) const {
+FilePathList RecoveryFiles::KeepUnreadable(const QDateTime& now) const {
     const FilePath kept = FreeKeptName(now, "-unreadable");
-    if (StatPath(SnapshotPath()) && ::rename(SnapshotPath().c_str(), kept.c_str()) != 0)
-        return {};
-    for (int generation : JournalGenerations())
-        ::rename(JournalPath(generation).c_str(), (kept + "." + std::to_string(generation) + kJournalSuffix).c_str());
-    return kept;
+    FilePathList moved;
+    if (StatPath(SnapshotPath())) {
+        if (::rename(SnapshotPath().c_str(), kept.c_str()) != 0)
+            return moved;
+        moved.push_back(kept);
+    }
+    for (int generation : JournalGenerations()) {
+        const FilePath journal = kept + "." + std::to_string(generation) + kJournalSuffix;
+        if (::rename(JournalPath(generation).c_str(), journal.c_str()) == 0)
+            moved.push_back(journal);
+    }
+    return moved;
 }
 
 void RecoveryFiles::TrashOldCopies() const {

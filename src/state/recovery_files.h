@@ -57,7 +57,8 @@ public:
     // written, in which case the files stay.
     FilePath KeepRecovered(const RecoveredBoard& board, const QDateTime& now) const;
     // Moves files that could not be read aside under the same kind of name; they are never removed.
-    FilePath KeepUnreadable(const QDateTime& now) const;
+    // The names they now have, the snapshot's first. One that could not be moved stays (Present).
+    FilePathList KeepUnreadable(const QDateTime& now) const;
 
     // Of the names of the kept copies in a folder, those beyond the newest kKeptCopies, oldest
     // first: by the time in the name, then by the number a second copy of the same second got.

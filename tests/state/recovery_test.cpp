@@ -206,9 +206,9 @@ TEST(RecoveryTest, EachRunningCopyHasItsFilesAndWhatIsLeftIsKeptAsAWorkState) {
     // Damage is never thrown away: the files move aside as they are.
     std::ofstream(second->SnapshotPath()) << "not a work state\r\n";
     ASSERT_EQ(ReadRecovery(*second).outcome, RecoveryReading::Outcome::Unreadable);
-    const FilePath aside = second->KeepUnreadable(QDateTime(QDate(2026, 12, 9), QTime(14, 5, 6)));
-    EXPECT_EQ(aside, folder + "/pelldrake-recovered-20261209-140506-unreadable.PLD");
-    EXPECT_TRUE(std::filesystem::exists(aside));
+    const FilePathList aside = second->KeepUnreadable(QDateTime(QDate(2026, 12, 9), QTime(14, 5, 6)));
+    EXPECT_EQ(aside, FilePathList{folder + "/pelldrake-recovered-20261209-140506-unreadable.PLD"});
+    EXPECT_TRUE(std::filesystem::exists(aside.front()));
     EXPECT_FALSE(second->Present());
 }
 

@@ -10,6 +10,7 @@
 #include "support/temp_dir.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -190,6 +191,60 @@ private slots:
         Board loaded;
         QCOMPARE(ReadWorkStateFile(loaded, folder + "/" + kept[0].toStdString(), {}), LoadResult::Loaded);
         QCOMPARE(loaded.List(4).Entries(), FilePathList{c});
+    }
+
+    void unreadableRecoveryFilesAreMovedAsideAndTheUserIsToldOnceWhere() {
+        TempDir dir;
+        SettingsFile settings(dir.FilePath("p.INI"));
+        settings.profile().WriteText("STARTCHECK", "THUMBCTL", "0");
+        settings.profile().WriteText("STARTCHECK", "THUMBCTLVER", "0");
+        const FilePath folder = dir.Native("state");
+        dir.Write("state/pelldrake.recovery.PLD", "not a work state\r\n");
+        dir.Write("state/pelldrake.recovery.3.journal", "journal");
+        auto run = [&] {
+            ScriptedPrompter prompter;
+            pelldrake::testing::RecordingShell shell;
+            QTimer::singleShot(0, [] {
+                if (auto* board = qobject_cast<ClassifyBoardDialog*>(QApplication::activeModalWidget()))
+                    board->done(0);
+            });
+            ClassifyApp(settings, prompter, Environment(true, std::nullopt), folder).Run(shell);
+            return prompter.questions;
+        };
+        const auto told = run();
+        const QStringList kept =
+            QDir(dir.FilePath("state")).entryList({"pelldrake-recovered-*-unreadable.PLD*"}, QDir::Files, QDir::Name);
+        QCOMPARE(kept.size(), 2);
+        QCOMPARE(told.size(), 1u);
+        QCOMPARE(told[0].text, QString::fromUtf8("前回の作業状態は読み込めないため、復元できませんでした。\r\n"
+                                                 "読み込めなかったファイルは次の名前で残してあります。\r\n") +
+                                   dir.FilePath("state/" + kept[0]) + "\r\n" + dir.FilePath("state/" + kept[1]));
+        QCOMPARE(told[0].buttons, PromptButtons::Ok);
+        QCOMPARE(told[0].icon, PromptIcon::Exclamation);
+        QCOMPARE(dir.Read("state/" + kept[0]), QByteArray("not a work state\r\n"));
+        QVERIFY(run().empty());
+    }
+
+    void anUnreadableFileThatCannotBeMovedAsideIsNeverWrittenOver() {
+        TempDir dir;
+        const FilePath folder = dir.Native("state");
+        dir.Write("state/pelldrake.recovery.PLD", "not a work state\r\n");
+        dir.Write("state/pelldrake.recovery.3.journal", "journal");
+        // A folder where the journal would go, for the seconds the start may take.
+        const QDateTime now = QDateTime::currentDateTime();
+        for (int second = 0; second < 30; ++second) {
+            const QString stamp = now.addSecs(second).toString(QStringLiteral("yyyyMMdd-HHmmss"));
+            QVERIFY(QDir().mkpath(dir.FilePath("state/pelldrake-recovered-" + stamp + "-unreadable.PLD.3.journal/x")));
+        }
+        ScriptedPrompter prompter;
+        BoardRecovery recovery(folder, prompter);
+        Board board;
+        recovery.Begin(board);
+        QVERIFY(!recovery.journaling());
+        QCOMPARE(dir.Read("state/pelldrake.recovery.3.journal"), QByteArray("journal"));
+        QCOMPARE(prompter.questions.size(), 1u);
+        recovery.End(board);
+        QCOMPARE(dir.Read("state/pelldrake.recovery.3.journal"), QByteArray("journal"));
     }
 
     void everySlotLeftByAKilledCopyIsOfferedLatestFirstButNotOneARunningCopyHolds() {

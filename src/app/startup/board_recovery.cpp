@@ -1,12 +1,14 @@
 #include "app/startup/board_recovery.h"
 
 #include "board/board.h"
+#include "platform/file_info.h"
 #include "platform/prompter.h"
 #include "resources/strings.h"
 #include "state/recovery_files.h"
 #include "state/recovery_journal.h"
 
 #include <QDateTime>
+#include <QStringList>
 #include <algorithm>
 #include <cstdint>
 #include <utility>
@@ -22,11 +24,17 @@ namespace {
 
 enum class Left { Nothing, Restored, KeptAside, NotKept };
 
-// Offers what one set of files holds; how it went.
-Left Offer(const RecoveryFiles& files, RecoveryReading& left, Board& board, bool findPairs, Prompter& prompter) {
+constexpr int kNamesShown = 20;
+
+// Offers what one set of files holds; how it went. Files that cannot be read are moved aside, and
+// their new names added to unreadable.
+Left Offer(const RecoveryFiles& files, RecoveryReading& left, Board& board, bool findPairs, Prompter& prompter,
+           FilePathList& unreadable) {
     if (left.outcome == RecoveryReading::Outcome::Unreadable) {
-        files.KeepUnreadable(QDateTime::currentDateTime());
-        return Left::KeptAside;
+        const FilePathList moved = files.KeepUnreadable(QDateTime::currentDateTime());
+        unreadable.insert(unreadable.end(), moved.begin(), moved.end());
+        // One that could not be moved must not be written over.
+        return files.Present() ? Left::NotKept : Left::KeptAside;
     }
     if (left.outcome != RecoveryReading::Outcome::Readable || left.board.TotalCount() == 0)
         return Left::Nothing;
@@ -36,6 +44,18 @@ Left Offer(const RecoveryFiles& files, RecoveryReading& left, Board& board, bool
         return Left::Restored;
     }
     return files.KeepRecovered(left.board, QDateTime::currentDateTime()).empty() ? Left::NotKept : Left::KeptAside;
+}
+
+// Once for all the files moved aside, so that the user knows where to look for the work.
+void TellUnreadable(Prompter& prompter, const FilePathList& names) {
+    QStringList lines;
+    const int shown = std::min(static_cast<int>(names.size()), kNamesShown);
+    for (int i = 0; i < shown; ++i)
+        lines << PathToQString(names[static_cast<std::size_t>(i)]);
+    if (static_cast<int>(names.size()) > shown)
+        lines << strings::Utf8(strings::kRecoverUnreadableMore).arg(static_cast<int>(names.size()) - shown);
+    prompter.Ask(strings::Utf8(strings::kRecoverUnreadable).arg(lines.join(QStringLiteral("\r\n"))), PromptButtons::Ok,
+                 PromptIcon::Exclamation);
 }
 
 } // namespace
@@ -57,13 +77,14 @@ void BoardRecovery::Begin(Board& board, bool findPairs) {
     bool restored = false;
     // Restored from another slot: those files go once this copy's journal holds what they held.
     std::vector<const RecoveryFiles*> taken;
+    FilePathList unreadable;
     for (const auto& [written, slot] : offered) {
         const RecoveryFiles& files = *slot;
         RecoveryReading left = ReadRecovery(files);
         const bool own = &files == files_.get();
         if (own)
             ownGeneration = left.generation;
-        const Left outcome = Offer(files, left, board, findPairs, prompter_);
+        const Left outcome = Offer(files, left, board, findPairs, prompter_, unreadable);
         restored = restored || outcome == Left::Restored;
         if (own)
             ownKept = outcome != Left::NotKept;
@@ -72,6 +93,8 @@ void BoardRecovery::Begin(Board& board, bool findPairs) {
         else if (outcome == Left::Nothing)
             files.RemoveAll(); // no entry to offer, now or ever
     }
+    if (!unreadable.empty())
+        TellUnreadable(prompter_, unreadable);
     // What was recovered is where the user left off, not a step to take back.
     if (restored)
         board.history().Forget();
