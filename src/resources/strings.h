@@ -26,6 +26,10 @@ inline constexpr const char* kUnsavedCloseQuestion =
     "分類済みリストが保存されていません。\r\n終了してもよろしいですか？";
 inline constexpr const char* kRecoverQuestion =
     "前回の作業は保存されないまま終了しました。\r\n作業状態を復元しますか？";
+// %1: the names the files were kept under, one per line.
+inline constexpr const char* kRecoverUnreadable = "前回の作業状態は読み込めないため、復元できませんでした。\r\n"
+                                                  "読み込めなかったファイルは次の名前で残してあります。\r\n%1";
+inline constexpr const char* kRecoverUnreadableMore = "ほか %1 個のファイル";
 
 // Taking files in.
 inline constexpr const char* kExtensionFilterEntry = "拡張子フィルタ";

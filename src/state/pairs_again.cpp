@@ -1,5 +1,6 @@
 #include "state/pairs_again.h"
 
+#include "board/board.h"
 #include "board/picture_files.h"
 #include "board/sidecar_names.h"
 #include "platform/file_system.h"
@@ -11,8 +12,10 @@
 
 namespace pelldrake {
 
-void FindPairsAgain(std::array<EntryBatch, kListCount>& lists) {
+void FindPairsAgain(std::array<EntryBatch, kListCount>& lists, const Board* joined) {
     RawEntries rawEntries;
+    for (ListIndex list = 0; joined && list < kListCount; ++list)
+        rawEntries.Add(joined->List(list).Entries(), joined->List(list).Identities());
     // The JPEG entries by folder, so that each folder's names are read once and let go of after.
     std::unordered_map<std::string_view, std::vector<std::uint64_t>> jpegsIn;
     for (std::size_t list = 0; list < lists.size(); ++list) {

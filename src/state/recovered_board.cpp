@@ -6,11 +6,33 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 #include <unordered_set>
 
 namespace pelldrake {
 
 namespace {
+
+// The files a board holds, and the spellings of entries whose file was not found.
+class HeldEntries {
+public:
+    void Add(const Board& board) {
+        for (ListIndex list = 0; list < kListCount; ++list) {
+            const ClassList& entries = board.List(list);
+            for (int k = 0; k < entries.Count(); ++k)
+                Insert(entries.At(k), entries.IdentityAt(k));
+        }
+    }
+    // False when the board holds the entry's file or its spelling (a file not found has no other).
+    bool Insert(const FilePath& path, const FileIdentity& identity) {
+        const bool newSpelling = paths_.insert(path).second;
+        return (!identity.Known() || files_.insert(identity).second) && newSpelling;
+    }
+
+private:
+    std::unordered_set<FileIdentity, FileIdentityHash> files_;
+    std::unordered_set<FilePath> paths_;
+};
 
 template <typename Entry> Entry EntryOf(std::string_view path, PathPlace place) {
     if constexpr (std::same_as<Entry, FilePath>)
@@ -164,23 +186,32 @@ void BasicRecoveredBoard<Entry>::MoveInto(Board& board, bool findPairs) requires
     // clang 14 instantiates a member its constraint rules out when the class is instantiated
     // explicitly: the body is kept from the other kind of entry by hand.
     if constexpr (std::same_as<Entry, FilePath>) {
+        const bool joining = board.TotalCount() > 0;
+        HeldEntries held;
+        if (joining)
+            held.Add(board);
         std::array<EntryBatch, kListCount> lists;
         for (std::size_t i = 0; i < lists.size(); ++i) {
             // Later intakes compare files, not spellings, with what the board holds.
-            EntryBatch& entries = lists[i] = EntryBatch::Unexamined(lists_[i].TakeAll());
-            for (std::size_t k = 0; k < entries.size(); ++k) {
-                if (const auto info = StatPath(entries.paths[k]); info && info->IsRegular())
-                    entries.identities[k] = info->identity();
+            EntryBatch& entries = lists[i];
+            for (FilePath& path : lists_[i].TakeAll()) {
+                FileIdentity identity;
+                if (const auto info = StatPath(path); info && info->IsRegular())
+                    identity = info->identity();
+                if (!joining || held.Insert(path, identity))
+                    entries.push_back(std::move(path), identity);
             }
             counts_[i] = 0;
         }
         if (findPairs)
-            FindPairsAgain(lists);
+            FindPairsAgain(lists, joining ? &board : nullptr);
         for (ListIndex list = 0; list < kListCount; ++list) {
             const auto i = static_cast<std::size_t>(list);
-            board.AppendAndShow(list, std::move(lists[i]), marks.positions[i]);
+            board.AppendAndShow(list, std::move(lists[i]),
+                                joining ? std::nullopt : std::optional<int>(marks.positions[i]));
         }
-        board.setLastTouchedList(marks.lastTouched);
+        if (!joining)
+            board.setLastTouchedList(marks.lastTouched);
     }
 }
 

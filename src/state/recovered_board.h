@@ -59,7 +59,9 @@ public:
     void DropUncommitted();
 
     // Fills an empty board with these lists and shows each at its position; with findPairs, the
-    // JPEG entries are paired again (FindPairsAgain).
+    // JPEG entries are paired again (FindPairsAgain). A board that holds entries already (the work
+    // of another copy, restored first) keeps them, its positions and its last list, and is given
+    // the entries after its own, but for those naming a file it holds: no file is in two lists.
     void MoveInto(Board& board, bool findPairs = false) requires std::same_as<Entry, FilePath>;
 
 private:

@@ -33,6 +33,20 @@ std::string SlotBase(int slot) {
     return slot == 1 ? std::string(kBase) : std::string(kBase) + "-" + std::to_string(slot);
 }
 
+// The lock of a slot, held; -1 when it cannot be opened or another copy holds it. Without create,
+// a slot never used (no lock file) is passed over without leaving a lock file behind.
+int LockSlot(const FilePath& folder, const std::string& base, bool create) {
+    const FilePath lockPath = folder + "/" + base + ".lock";
+    const int fd = ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0), 0600);
+    if (fd < 0)
+        return -1;
+    // The kernel drops the lock with the process, however it ends: a held lock is a running copy.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return fd;
+    ::close(fd);
+    return -1;
+}
+
 std::optional<int> ParseInt(std::string_view text) {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -170,6 +184,7 @@ template <typename Entry> bool ReadSnapshot(const FilePath& path, BasicRecoveryR
             return false;
         if (reader.line() == work_state::kEndMark)
             break;
+        reading.snapshotEscaped = reading.snapshotEscaped || reader.line() == work_state::kEscapedNote;
         if (!ReadNote(reader.line(), reading))
             return false;
     }
@@ -192,7 +207,11 @@ template <typename Entry> bool ReadSnapshot(const FilePath& path, BasicRecoveryR
         }
         if (!section)
             return false;
-        reading.board.AddFromSnapshot(*section, line, lineAt);
+        // A place is where the escaped form stands; PlacedPaths undoes it when it reads it back.
+        if (std::same_as<Entry, FilePath> && reading.snapshotEscaped && line.find('\\') != std::string_view::npos)
+            reading.board.AddFromSnapshot(*section, work_state::Unescaped(line), lineAt);
+        else
+            reading.board.AddFromSnapshot(*section, line, lineAt);
     }
 }
 
@@ -209,17 +228,27 @@ std::unique_ptr<RecoveryFiles> RecoveryFiles::Claim(const FilePath& folder) {
     if (!QDir().mkpath(PathToQString(folder)))
         return nullptr;
     for (int slot = 1; slot <= kMostSlots; ++slot) {
-        const std::string base = SlotBase(slot);
-        const FilePath lockPath = folder + "/" + base + ".lock";
-        const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd < 0)
-            continue;
-        // The kernel drops the lock with the process, however it ends: a held lock is a running copy.
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            return std::unique_ptr<RecoveryFiles>(new RecoveryFiles(folder, base, fd));
-        ::close(fd);
+        std::string base = SlotBase(slot);
+        if (const int fd = LockSlot(folder, base, true); fd >= 0)
+            return std::unique_ptr<RecoveryFiles>(new RecoveryFiles(folder, std::move(base), fd));
     }
     return nullptr;
+}
+
+std::vector<std::unique_ptr<RecoveryFiles>> RecoveryFiles::ClaimLeftBehind(const FilePath& folder,
+                                                                           const RecoveryFiles& own) {
+    std::vector<std::unique_ptr<RecoveryFiles>> left;
+    for (int slot = 1; slot <= kMostSlots; ++slot) {
+        std::string base = SlotBase(slot);
+        if (folder == own.folder_ && base == own.base_)
+            continue;
+        if (const int fd = LockSlot(folder, base, false); fd >= 0) {
+            std::unique_ptr<RecoveryFiles> files(new RecoveryFiles(folder, std::move(base), fd));
+            if (files->Present())
+                left.push_back(std::move(files));
+        }
+    }
+    return left;
 }
 
 FilePath RecoveryFiles::SnapshotPath() const {
@@ -247,6 +276,18 @@ std::vector<int> RecoveryFiles::JournalGenerations() const {
 
 bool RecoveryFiles::Present() const {
     return StatPath(SnapshotPath()).has_value() || !JournalGenerations().empty();
+}
+
+std::pair<std::int64_t, std::int64_t> RecoveryFiles::LastWritten() const {
+    std::pair<std::int64_t, std::int64_t> newest{0, 0};
+    std::vector<FilePath> paths{SnapshotPath()};
+    for (int generation : JournalGenerations())
+        paths.push_back(JournalPath(generation));
+    for (const FilePath& path : paths) {
+        if (const auto info = StatPath(path))
+            newest = std::max(newest, std::pair(info->modifiedSeconds, info->modifiedNanoseconds));
+    }
+    return newest;
 }
 
 void RecoveryFiles::RemoveAll(const std::function<bool(const FilePath&)>& remove) const {
@@ -278,6 +319,8 @@ FilePath RecoveryFiles::KeepRecovered(const RecoveredBoard& board, const QDateTi
     WorkStateContent content;
     for (ListIndex list = 0; list < kListCount; ++list)
         content.lists[static_cast<std::size_t>(list)] = &board.List(list);
+    // Every entry is kept, a name with a line break too; the plain form where it holds them all.
+    content.escaped = !AllRecordable(content.lists);
     if (WriteWorkStateFile(content, kept) != SaveResult::Saved)
         return {};
     RemoveAll();
@@ -285,13 +328,20 @@ FilePath RecoveryFiles::KeepRecovered(const RecoveredBoard& board, const QDateTi
     return kept;
 }
 
-FilePath RecoveryFiles::KeepUnreadable(const QDateTime& now) const {
+FilePathList RecoveryFiles::KeepUnreadable(const QDateTime& now) const {
     const FilePath kept = FreeKeptName(now, "-unreadable");
-    if (StatPath(SnapshotPath()) && ::rename(SnapshotPath().c_str(), kept.c_str()) != 0)
-        return {};
-    for (int generation : JournalGenerations())
-        ::rename(JournalPath(generation).c_str(), (kept + "." + std::to_string(generation) + kJournalSuffix).c_str());
-    return kept;
+    FilePathList moved;
+    if (StatPath(SnapshotPath())) {
+        if (::rename(SnapshotPath().c_str(), kept.c_str()) != 0)
+            return moved;
+        moved.push_back(kept);
+    }
+    for (int generation : JournalGenerations()) {
+        const FilePath journal = kept + "." + std::to_string(generation) + kJournalSuffix;
+        if (::rename(JournalPath(generation).c_str(), journal.c_str()) == 0)
+            moved.push_back(journal);
+    }
+    return moved;
 }
 
 void RecoveryFiles::TrashOldCopies() const {
@@ -394,46 +444,6 @@ RecoveryReading ReadRecovery(const RecoveryFiles& files, int lastGeneration) {
 
 PlacedReading ReadRecoveryPlaces(const RecoveryFiles& files, int lastGeneration) {
     return Read<PathPlace>(files, lastGeneration);
-}
-
-PlacedPaths::PlacedPaths(const std::vector<FilePath>& files) {
-    for (const FilePath& path : files)
-        fds_.push_back(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-}
-
-PlacedPaths::~PlacedPaths() {
-    for (int fd : fds_) {
-        if (fd >= 0)
-            ::close(fd);
-    }
-}
-
-std::optional<std::string_view> PlacedPaths::At(const PathPlace& place) {
-    const bool cached = place.file == cachedFile_ && place.offset >= cachedFrom_ &&
-                        place.offset + place.length <= cachedFrom_ + cache_.size();
-    if (!cached) {
-        if (place.file >= fds_.size() || fds_[place.file] < 0)
-            return std::nullopt;
-        // Paths are read back mostly in the order they were written: a block serves many.
-        constexpr std::size_t kBlock = std::size_t{64} << 10;
-        cache_.resize(std::max<std::size_t>(kBlock, place.length));
-        std::size_t got = 0;
-        while (got < place.length) {
-            const ssize_t count = ::pread(fds_[place.file], cache_.data() + got, cache_.size() - got,
-                                          static_cast<off_t>(place.offset + got));
-            if (count < 0 && errno == EINTR)
-                continue;
-            if (count <= 0) {
-                cachedFile_ = kNoFile;
-                return std::nullopt;
-            }
-            got += static_cast<std::size_t>(count);
-        }
-        cache_.resize(got);
-        cachedFile_ = place.file;
-        cachedFrom_ = place.offset;
-    }
-    return std::string_view(cache_).substr(place.offset - cachedFrom_, place.length);
 }
 
 std::vector<std::string> SnapshotNotes(int generation, const BoardMarks& marks) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pelldrake {
@@ -26,6 +27,11 @@ public:
     // The first set of files in the folder that no running copy holds, the folder made if needed;
     // null when the folder cannot be made or locked.
     static std::unique_ptr<RecoveryFiles> Claim(const FilePath& folder);
+    // Every other set of files in the folder that no running copy holds and that is there: what
+    // copies killed earlier left. Each is held until it goes, so that a copy starting meanwhile
+    // neither offers it too nor takes its place.
+    static std::vector<std::unique_ptr<RecoveryFiles>> ClaimLeftBehind(const FilePath& folder,
+                                                                       const RecoveryFiles& own);
     ~RecoveryFiles();
     RecoveryFiles(const RecoveryFiles&) = delete;
     RecoveryFiles& operator=(const RecoveryFiles&) = delete;
@@ -36,6 +42,9 @@ public:
     // The generations of the journals present, ascending.
     std::vector<int> JournalGenerations() const;
     bool Present() const;
+    // When the newest of the files was last written, as seconds and nanoseconds: which work is
+    // the latest. Zero without files.
+    std::pair<std::int64_t, std::int64_t> LastWritten() const;
     // The snapshot and every journal go (a normal end); the lock stays held. The newest journal
     // goes first and the snapshot last: stopped half-way, what is left still replays to a whole
     // board as it once stood, never to later changes on an empty one.
@@ -48,7 +57,8 @@ public:
     // written, in which case the files stay.
     FilePath KeepRecovered(const RecoveredBoard& board, const QDateTime& now) const;
     // Moves files that could not be read aside under the same kind of name; they are never removed.
-    FilePath KeepUnreadable(const QDateTime& now) const;
+    // The names they now have, the snapshot's first. One that could not be moved stays (Present).
+    FilePathList KeepUnreadable(const QDateTime& now) const;
 
     // Of the names of the kept copies in a folder, those beyond the newest kKeptCopies, oldest
     // first: by the time in the name, then by the number a second copy of the same second got.
@@ -77,6 +87,8 @@ template <typename Entry> struct BasicRecoveryReading {
     std::vector<FilePath> files;
     // Where the last whole command of each file read ends.
     std::vector<std::uint64_t> commandsEnd;
+    // The snapshot's lines are escaped (work_state::kEscapedNote), its places those of escaped paths.
+    bool snapshotEscaped = false;
 };
 using RecoveryReading = BasicRecoveryReading<FilePath>;
 using PlacedReading = BasicRecoveryReading<PathPlace>;
@@ -85,26 +97,6 @@ using PlacedReading = BasicRecoveryReading<PathPlace>;
 RecoveryReading ReadRecovery(const RecoveryFiles& files, int lastGeneration = std::numeric_limits<int>::max());
 // The same with each path left where it stands in the files, for a snapshot written from them.
 PlacedReading ReadRecoveryPlaces(const RecoveryFiles& files, int lastGeneration);
-
-// Reads back the paths of a PlacedReading from its files, opened once: a file renamed over or
-// removed meanwhile is still read as it was.
-class PlacedPaths {
-public:
-    explicit PlacedPaths(const std::vector<FilePath>& files);
-    ~PlacedPaths();
-    PlacedPaths(const PlacedPaths&) = delete;
-    PlacedPaths& operator=(const PlacedPaths&) = delete;
-
-    // The path at place, valid until the next call; nothing when it cannot be read.
-    std::optional<std::string_view> At(const PathPlace& place);
-
-private:
-    static constexpr std::uint32_t kNoFile = std::numeric_limits<std::uint32_t>::max();
-    std::vector<int> fds_;
-    std::string cache_;
-    std::uint32_t cachedFile_ = kNoFile;
-    std::uint64_t cachedFrom_ = 0;
-};
 
 // The header lines of a snapshot: generation, positions, the list Backspace returns from.
 std::vector<std::string> SnapshotNotes(int generation, const BoardMarks& marks);

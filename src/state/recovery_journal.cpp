@@ -2,6 +2,7 @@
 
 #include "board/board.h"
 #include "state/journal_record.h"
+#include "state/placed_paths.h"
 #include "state/recovery_files.h"
 #include "state/work_state_writer.h"
 
@@ -83,12 +84,6 @@ std::vector<std::string> EncodeRun(ListChange::Kind kind, ListIndex list, int fi
     return pieces;
 }
 
-bool AllRecordable(const std::array<const FilePathList*, kListCount>& lists) {
-    return std::all_of(lists.begin(), lists.end(), [](const FilePathList* list) {
-        return std::all_of(list->begin(), list->end(), [](const FilePath& path) { return IsRecordable(path); });
-    });
-}
-
 } // namespace
 
 struct RecoveryJournal::SnapshotJob {
@@ -99,13 +94,9 @@ struct RecoveryJournal::SnapshotJob {
 std::unique_ptr<RecoveryJournal> RecoveryJournal::Start(const RecoveryFiles& files, const Board& board,
                                                         int generation) {
     WorkStateContent content = WorkStateContent::Of(board);
-    // A name with a line break cannot be a line of the snapshot: such a board starts from an empty
-    // snapshot and its whole content goes into the journal.
-    const bool recordable = AllRecordable(content.lists);
-    const FilePathList none;
-    if (!recordable)
-        content.lists.fill(&none);
-    content.headerNotes = SnapshotNotes(generation, recordable ? board.Marks() : BoardMarks{});
+    content.headerNotes = SnapshotNotes(generation, board.Marks());
+    // Every name is a line of the snapshot, a line break and all.
+    content.escaped = true;
     if (WriteWorkStateFile(content, files.SnapshotPath()) != SaveResult::Saved)
         return nullptr;
     const int fd = OpenJournal(files.JournalPath(generation));
@@ -120,16 +111,6 @@ std::unique_ptr<RecoveryJournal> RecoveryJournal::Start(const RecoveryFiles& fil
     for (ListIndex list = 0; list < kListCount; ++list) {
         for (const FilePath& path : *content.lists[static_cast<std::size_t>(list)])
             journal->Count(ListChange::Kind::Insert, list, path.size());
-    }
-    if (!recordable) {
-        for (ListIndex list = 0; list < kListCount; ++list) {
-            const FilePathList& entries = board.List(list).Entries();
-            for (std::size_t i = 0; i < entries.size(); ++i)
-                journal->Record(ListChange{ListChange::Kind::Insert, list, static_cast<int>(i), entries[i]});
-            journal->Record(ListChange{ListChange::Kind::Position, list, board.List(list).position(), {}});
-        }
-        journal->Record(ListChange{ListChange::Kind::LastTouched, board.lastTouchedList(), 0, {}});
-        journal->Commit();
     }
     return journal;
 }
@@ -334,14 +315,14 @@ void RecoveryJournal::WriteSnapshot(SnapshotJob& job) {
     // The lists are rebuilt as places in the files and their paths read back from there as they
     // are written: a board of a million paths is not held a second time.
     const PlacedReading reading = ReadRecoveryPlaces(files_, job.generation - 1);
-    PlacedPaths paths(reading.files);
+    PlacedPaths paths(reading);
     WorkStateContent content;
     content.headerNotes = SnapshotNotes(job.generation, reading.board.marks);
+    content.escaped = true;
     content.entries = [&](ListIndex list, const std::function<void(std::string_view)>& line) {
         for (const PathPlace& place : reading.board.List(list)) {
             const std::optional<std::string_view> path = paths.At(place);
-            // A name with a line break cannot be a line: the journal keeps it instead.
-            if (!path || !IsRecordable(*path))
+            if (!path)
                 return false;
             line(*path);
         }

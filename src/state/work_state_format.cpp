@@ -44,4 +44,35 @@ int ParseSectionNumber(std::string_view line) {
     return static_cast<int>(negative ? -value : value);
 }
 
+void AppendEscaped(std::string_view path, std::string& line) {
+    // Nearly every name has nothing to escape: a snapshot of a million costs no more than before.
+    if (path.find_first_of("\\\r\n") == std::string_view::npos) {
+        line.append(path);
+        return;
+    }
+    for (const char c : path) {
+        if (c == '\\' || c == '\r' || c == '\n') {
+            line += '\\';
+            line += c == '\r' ? 'r' : c == '\n' ? 'n' : '\\';
+        } else {
+            line += c;
+        }
+    }
+}
+
+std::string Unescaped(std::string_view line) {
+    std::string path;
+    path.reserve(line.size());
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char next = i + 1 < line.size() ? line[i + 1] : '\0';
+        if (line[i] == '\\' && (next == '\\' || next == 'r' || next == 'n')) {
+            path += next == 'r' ? '\r' : next == 'n' ? '\n' : '\\';
+            ++i;
+        } else {
+            path += line[i];
+        }
+    }
+    return path;
+}
+
 } // namespace pelldrake::work_state

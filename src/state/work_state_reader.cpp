@@ -36,7 +36,9 @@ struct ListedPath {
 };
 
 // Reads a block's count of lines, keeping those of sections. Returns how reading ended when it did.
-std::optional<LoadResult> ReadBlock(LineReader& reader, std::optional<int>& section, std::vector<ListedPath>& block) {
+// Of a file whose header says its lines are escaped, each path line is unescaped.
+std::optional<LoadResult> ReadBlock(LineReader& reader, bool escaped, std::optional<int>& section,
+                                    std::vector<ListedPath>& block) {
     block.clear();
     // Lines outside any list count too: a file of nothing else still shows progress and stops.
     for (std::size_t lines = 0; lines < kBlockLines; ++lines) {
@@ -58,8 +60,8 @@ std::optional<LoadResult> ReadBlock(LineReader& reader, std::optional<int>& sect
         }
         if (!section || *section < 0 || *section >= kListCount)
             continue;
-        block.push_back(
-            {FilePath(line), *section, !reader.truncated() && line.find('\0') == std::string_view::npos, std::nullopt});
+        block.push_back({escaped ? work_state::Unescaped(line) : FilePath(line), *section,
+                         !reader.truncated() && line.find('\0') == std::string_view::npos, std::nullopt});
     }
     return std::nullopt;
 }
@@ -77,7 +79,8 @@ void ExamineBlock(std::vector<ListedPath>& block) {
 }
 
 // The data part, after the header.
-LoadResult ReadSections(std::array<EntryBatch, kListCount>& lists, LineReader& reader, const LoadCallbacks& callbacks) {
+LoadResult ReadSections(std::array<EntryBatch, kListCount>& lists, LineReader& reader, bool escaped,
+                        const LoadCallbacks& callbacks) {
     std::pmr::monotonic_buffer_resource nodes;
     std::pmr::unordered_set<FileIdentity, FileIdentityHash> loaded(&nodes);
     // Sized for lines of typical length up front, with a ceiling a hostile size cannot raise.
@@ -90,7 +93,7 @@ LoadResult ReadSections(std::array<EntryBatch, kListCount>& lists, LineReader& r
         // Not before the first block: a small file shows no progress at all.
         if (!first && callbacks.keepGoing && !callbacks.keepGoing(reader.consumed(), reader.fileSize()))
             return LoadResult::Loaded;
-        const std::optional<LoadResult> ended = ReadBlock(reader, section, block);
+        const std::optional<LoadResult> ended = ReadBlock(reader, escaped, section, block);
         ExamineBlock(block);
         for (ListedPath& listed : block) {
             if (!listed.identity) {
@@ -126,9 +129,13 @@ LoadResult ReadInto(std::array<EntryBatch, kListCount>& lists, const FilePath& p
         return LoadResult::NotWorkState;
 
     LineReader::Status status;
-    do {
+    bool escaped = false;
+    for (;;) {
         status = reader.Next();
-    } while (status == LineReader::Status::Line && reader.line() != work_state::kEndMark);
+        if (status != LineReader::Status::Line || reader.line() == work_state::kEndMark)
+            break;
+        escaped = escaped || reader.line() == work_state::kEscapedNote;
+    }
 
     // Nothing is cleared while the file could still turn out unreadable.
     if (status == LineReader::Status::Error)
@@ -137,7 +144,7 @@ LoadResult ReadInto(std::array<EntryBatch, kListCount>& lists, const FilePath& p
     replacesLists = true;
     if (status == LineReader::Status::End)
         return LoadResult::Loaded;
-    return ReadSections(lists, reader, callbacks);
+    return ReadSections(lists, reader, escaped, callbacks);
 }
 
 } // namespace

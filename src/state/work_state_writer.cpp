@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 #include <string>
 
 namespace pelldrake {
@@ -17,8 +18,11 @@ class LineSink {
 public:
     explicit LineSink(QFileDevice& file) : file_(file) { pending_.reserve(kChunk + 4096); }
 
-    void Line(std::string_view text) {
-        pending_.append(text);
+    void Line(std::string_view text, bool escaped = false) {
+        if (escaped)
+            work_state::AppendEscaped(text, pending_);
+        else
+            pending_.append(text);
         pending_.append(work_state::kLineEnd);
         if (pending_.size() >= kChunk)
             Flush();
@@ -56,6 +60,12 @@ FilePathList UnrecordableEntries(const Board& board) {
     return refused;
 }
 
+bool AllRecordable(const std::array<const FilePathList*, kListCount>& lists) {
+    return std::all_of(lists.begin(), lists.end(), [](const FilePathList* list) {
+        return std::all_of(list->begin(), list->end(), [](const FilePath& path) { return IsRecordable(path); });
+    });
+}
+
 namespace {
 
 // False once any write has failed.
@@ -63,6 +73,8 @@ bool WriteLines(const WorkStateContent& content, QFileDevice& file) {
     LineSink sink(file);
     for (std::string_view line : {work_state::kMagic, work_state::kVersionLabel, work_state::kVersion})
         sink.Line(line);
+    if (content.escaped)
+        sink.Line(work_state::kEscapedNote);
     for (const std::string& note : content.headerNotes)
         sink.Line(note);
     sink.Line(work_state::kEndMark);
@@ -70,13 +82,13 @@ bool WriteLines(const WorkStateContent& content, QFileDevice& file) {
         sink.Line(work_state::kSectionMark);
         sink.Line(std::to_string(list));
         if (content.entries) {
-            if (!content.entries(list, [&sink](std::string_view entry) { sink.Line(entry); }))
+            if (!content.entries(list, [&](std::string_view entry) { sink.Line(entry, content.escaped); }))
                 return false;
             continue;
         }
         for (const FilePath& entry : *content.lists[static_cast<std::size_t>(list)]) {
-            if (IsRecordable(entry))
-                sink.Line(entry);
+            if (content.escaped || IsRecordable(entry))
+                sink.Line(entry, content.escaped);
         }
     }
     sink.Line(work_state::kEndMark);

@@ -112,7 +112,7 @@ TEST(RecoveryTest, TheFilesGiveBackTheBoardAfterEveryCommandAcrossSnapshotsAndAT
     EXPECT_GT(journal->generation(), 3) << "the journal never gave way to a snapshot";
     EXPECT_LE(files->JournalGenerations().size(), 2u);
 
-    // A name with a line break cannot be a line of a snapshot: the journal keeps it meanwhile.
+    // A name with a line break on the board: snapshots go on replacing the journal.
     {
         const BoardHistory::Scope step(board.history());
         board.AppendAndShow(10, {"/pictures/two\nlines.JPG"});
@@ -142,6 +142,46 @@ TEST(RecoveryTest, TheFilesGiveBackTheBoardAfterEveryCommandAcrossSnapshotsAndAT
     EXPECT_FALSE(files->Present());
 }
 
+TEST(RecoveryTest, ANameWithALineBreakGoesThroughSnapshotsAndIntoTheKeptCopy) {
+    TempDir dir;
+    const auto files = RecoveryFiles::Claim(Native(dir, "state"));
+    ASSERT_TRUE(files);
+    // Real files, as the load command takes only names of files that are there; the escape's own
+    // character among them.
+    const FilePathList odd = {dir.Write("two\nlines.jpg", "n"), dir.Write("cr\r.jpg", "r"),
+                              dir.Write("back\\nslash\\.jpg", "b"), dir.Write("plain.jpg", "p")};
+    Board board;
+    // In a list that stays as it is, so that each snapshot takes them from the one before.
+    board.AppendAndShow(3, odd, 1);
+    for (int i = 0; i < 40; ++i)
+        board.AppendAndShow(kUnclassified, {"/pictures/IMG_" + std::to_string(i) + ".JPG"});
+    auto journal = RecoveryJournal::Start(*files, board, 1);
+    ASSERT_TRUE(journal);
+    journal->setLeastBeforeSnapshot(4096);
+    board.history().setJournal(journal.get());
+    for (int command = 0; command < 60; ++command) {
+        {
+            const BoardHistory::Scope step(board.history());
+            moves::MoveAllEntries(board, command % 2 == 0 ? kUnclassified : 5, command % 2 == 0 ? 5 : kUnclassified);
+        }
+        // Each snapshot in its turn, however slow the disk.
+        journal->WaitForSnapshot();
+    }
+    EXPECT_GT(journal->generation(), 10);
+    EXPECT_LE(files->JournalGenerations().size(), 2u) << "the journals pile up";
+    RecoveryReading left = ReadRecovery(*files);
+    EXPECT_EQ(ListsOf(left.board), ListsOf(board));
+    board.history().setJournal(nullptr);
+    journal.reset();
+
+    // Declined: the kept copy the load command reads holds them all.
+    const FilePath kept = files->KeepRecovered(left.board, QDateTime(QDate(2026, 12, 9), QTime(14, 5, 6)));
+    ASSERT_FALSE(kept.empty());
+    Board loaded;
+    ASSERT_EQ(ReadWorkStateFile(loaded, kept, {}), LoadResult::Loaded);
+    EXPECT_EQ(loaded.List(3).Entries(), odd);
+}
+
 TEST(RecoveryTest, EachRunningCopyHasItsFilesAndWhatIsLeftIsKeptAsAWorkState) {
     TempDir dir;
     const FilePath folder = Native(dir, "state");
@@ -166,9 +206,9 @@ TEST(RecoveryTest, EachRunningCopyHasItsFilesAndWhatIsLeftIsKeptAsAWorkState) {
     // Damage is never thrown away: the files move aside as they are.
     std::ofstream(second->SnapshotPath()) << "not a work state\r\n";
     ASSERT_EQ(ReadRecovery(*second).outcome, RecoveryReading::Outcome::Unreadable);
-    const FilePath aside = second->KeepUnreadable(QDateTime(QDate(2026, 12, 9), QTime(14, 5, 6)));
-    EXPECT_EQ(aside, folder + "/pelldrake-recovered-20261209-140506-unreadable.PLD");
-    EXPECT_TRUE(std::filesystem::exists(aside));
+    const FilePathList aside = second->KeepUnreadable(QDateTime(QDate(2026, 12, 9), QTime(14, 5, 6)));
+    EXPECT_EQ(aside, FilePathList{folder + "/pelldrake-recovered-20261209-140506-unreadable.PLD"});
+    EXPECT_TRUE(std::filesystem::exists(aside.front()));
     EXPECT_FALSE(second->Present());
 }
 

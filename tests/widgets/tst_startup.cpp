@@ -1,4 +1,5 @@
 #include "app/instance_channel.h"
+#include "app/startup/board_recovery.h"
 #include "app/startup/classify_app.h"
 #include "board/moves.h"
 #include "board/ui/classify_board_dialog.h"
@@ -9,6 +10,7 @@
 #include "support/temp_dir.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -16,7 +18,10 @@
 #include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <cstring>
+#include <deque>
+#include <filesystem>
 #include <future>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -186,6 +191,125 @@ private slots:
         Board loaded;
         QCOMPARE(ReadWorkStateFile(loaded, folder + "/" + kept[0].toStdString(), {}), LoadResult::Loaded);
         QCOMPARE(loaded.List(4).Entries(), FilePathList{c});
+    }
+
+    void unreadableRecoveryFilesAreMovedAsideAndTheUserIsToldOnceWhere() {
+        TempDir dir;
+        SettingsFile settings(dir.FilePath("p.INI"));
+        settings.profile().WriteText("STARTCHECK", "THUMBCTL", "0");
+        settings.profile().WriteText("STARTCHECK", "THUMBCTLVER", "0");
+        const FilePath folder = dir.Native("state");
+        dir.Write("state/pelldrake.recovery.PLD", "not a work state\r\n");
+        dir.Write("state/pelldrake.recovery.3.journal", "journal");
+        auto run = [&] {
+            ScriptedPrompter prompter;
+            pelldrake::testing::RecordingShell shell;
+            QTimer::singleShot(0, [] {
+                if (auto* board = qobject_cast<ClassifyBoardDialog*>(QApplication::activeModalWidget()))
+                    board->done(0);
+            });
+            ClassifyApp(settings, prompter, Environment(true, std::nullopt), folder).Run(shell);
+            return prompter.questions;
+        };
+        const auto told = run();
+        const QStringList kept =
+            QDir(dir.FilePath("state")).entryList({"pelldrake-recovered-*-unreadable.PLD*"}, QDir::Files, QDir::Name);
+        QCOMPARE(kept.size(), 2);
+        QCOMPARE(told.size(), 1u);
+        QCOMPARE(told[0].text, QString::fromUtf8("前回の作業状態は読み込めないため、復元できませんでした。\r\n"
+                                                 "読み込めなかったファイルは次の名前で残してあります。\r\n") +
+                                   dir.FilePath("state/" + kept[0]) + "\r\n" + dir.FilePath("state/" + kept[1]));
+        QCOMPARE(told[0].buttons, PromptButtons::Ok);
+        QCOMPARE(told[0].icon, PromptIcon::Exclamation);
+        QCOMPARE(dir.Read("state/" + kept[0]), QByteArray("not a work state\r\n"));
+        QVERIFY(run().empty());
+    }
+
+    void anUnreadableFileThatCannotBeMovedAsideIsNeverWrittenOver() {
+        TempDir dir;
+        const FilePath folder = dir.Native("state");
+        dir.Write("state/pelldrake.recovery.PLD", "not a work state\r\n");
+        dir.Write("state/pelldrake.recovery.3.journal", "journal");
+        // A folder where the journal would go, for the seconds the start may take.
+        const QDateTime now = QDateTime::currentDateTime();
+        for (int second = 0; second < 30; ++second) {
+            const QString stamp = now.addSecs(second).toString(QStringLiteral("yyyyMMdd-HHmmss"));
+            QVERIFY(QDir().mkpath(dir.FilePath("state/pelldrake-recovered-" + stamp + "-unreadable.PLD.3.journal/x")));
+        }
+        ScriptedPrompter prompter;
+        BoardRecovery recovery(folder, prompter);
+        Board board;
+        recovery.Begin(board);
+        QVERIFY(!recovery.journaling());
+        QCOMPARE(dir.Read("state/pelldrake.recovery.3.journal"), QByteArray("journal"));
+        QCOMPARE(prompter.questions.size(), 1u);
+        recovery.End(board);
+        QCOMPARE(dir.Read("state/pelldrake.recovery.3.journal"), QByteArray("journal"));
+    }
+
+    void everySlotLeftByAKilledCopyIsOfferedLatestFirstButNotOneARunningCopyHolds() {
+        TempDir dir;
+        const FilePath folder = dir.Native("state");
+        const FilePath a = dir.Write("a.jpg", "a"), b = dir.Write("b.jpg", "b"), c = dir.Write("c.jpg", "c");
+        const FilePath shared = dir.Write("shared.jpg", "s"), live = dir.Write("live.jpg", "l");
+        // Slots 2 and 3 as killed copies left them, the later work in slot 2; slot 4 held by a
+        // copy still running; slot 1 free and empty.
+        std::unique_ptr<RecoveryFiles> running;
+        auto leave = [&] {
+            const auto free = RecoveryFiles::Claim(folder);
+            std::unique_ptr<RecoveryFiles> dead[2] = {RecoveryFiles::Claim(folder), RecoveryFiles::Claim(folder)};
+            running = RecoveryFiles::Claim(folder);
+            const FilePathList lists[2] = {{a, shared}, {b, c, shared}};
+            for (const int i : {0, 1}) {
+                Board left;
+                left.AppendAndShow(3 + i, lists[i], i + 1);
+                QVERIFY(RecoveryJournal::Start(*dead[i], left, 1));
+                // Slot 3 last written a minute before slot 2.
+                const auto when = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1 + i);
+                for (const FilePath& file : {dead[i]->SnapshotPath(), dead[i]->JournalPath(1)})
+                    std::filesystem::last_write_time(file, when);
+            }
+            Board held;
+            held.AppendAndShow(kUnclassified, {live});
+            QVERIFY(RecoveryJournal::Start(*running, held, 1));
+        };
+        auto begin = [&](std::deque<PromptAnswer> answers, Board& board) {
+            ScriptedPrompter prompter;
+            prompter.answers = std::move(answers);
+            BoardRecovery recovery(folder, prompter);
+            recovery.Begin(board);
+            QVERIFY(recovery.journaling());
+            QCOMPARE(prompter.questions.size(), 2u);
+            QVERIFY(!board.history().CanUndo());
+            recovery.End(board);
+        };
+        auto slotFiles = [&] { return QDir(dir.FilePath("state")).entryList({"pelldrake.recovery*.PLD"}); };
+
+        leave();
+        Board one;
+        begin({PromptAnswer::Yes, PromptAnswer::No}, one);
+        QCOMPARE(one.List(3).Entries(), (FilePathList{a, shared}));
+        QCOMPARE(one.List(3).position(), 1);
+        QVERIFY(one.List(4).Entries().empty() && one.List(kUnclassified).Entries().empty());
+        const QStringList kept = QDir(dir.FilePath("state")).entryList({"pelldrake-recovered-*.PLD"});
+        QCOMPARE(kept.size(), 1);
+        Board loaded;
+        QCOMPARE(ReadWorkStateFile(loaded, folder + "/" + kept[0].toStdString(), {}), LoadResult::Loaded);
+        QCOMPARE(loaded.List(4).Entries(), (FilePathList{b, c, shared}));
+        QCOMPARE(slotFiles(), QStringList{"pelldrake.recovery-4.PLD"});
+
+        // Both taken: the earlier work joins the later, a file both name staying where the later had it.
+        running.reset();
+        QFile::remove(dir.FilePath("state/pelldrake.recovery-4.PLD"));
+        QFile::remove(dir.FilePath("state/pelldrake.recovery-4.1.journal"));
+        leave();
+        Board both;
+        begin({PromptAnswer::Yes, PromptAnswer::Yes}, both);
+        QCOMPARE(both.List(3).Entries(), (FilePathList{a, shared}));
+        QCOMPARE(both.List(4).Entries(), (FilePathList{b, c}));
+        QCOMPARE(both.List(3).position(), 1);
+        QCOMPARE(both.List(4).position(), 0);
+        QCOMPARE(slotFiles(), QStringList{"pelldrake.recovery-4.PLD"});
     }
 
     void secondStartHandsItsCommandLineToTheRunningBoard() {
