@@ -9,9 +9,7 @@
 #include "board/board.h"
 #include "board/moves.h"
 #include "campaign_files.h"
-#include "disposal/copy_or_move_files.h"
-#include "disposal/delete_list_files.h"
-#include "disposal/disposal_undo.h"
+#include "disposal_steps.h"
 #include "intake/add_files.h"
 #include "platform/file_system.h"
 #include "state/recovery_files.h"
@@ -55,12 +53,6 @@ inline const char* CommandName(Command command) {
 inline bool TouchesFiles(Command command) {
     return command == Command::Move || command == Command::Copy || command == Command::Trash ||
            command == Command::Undo || command == Command::Redo;
-}
-
-// The context every disposal of the session runs with, made in this one place as the program's
-// disposal command makes it.
-inline DisposalContext MakeDisposalContext(FileSystem& fileSystem, Prompter& prompter, DisposalRecord& record) {
-    return DisposalContext{fileSystem, prompter, nullptr, &record};
 }
 
 class Session {
@@ -208,27 +200,14 @@ private:
         FollowUp();
     }
 
-    // The steps of the program's disposal command, without its dialog and its thread.
     void Dispose(Command command) {
         const auto list = FullList();
         // A run of thousands of files to the trash syncs each one's note: a few hundred at most.
         if (!list || (command == Command::Trash && board_.List(*list).Count() > 400))
             return;
         const bool same = random_() % 2 == 0;
-        const RunLock::Scope running(board_.runLock());
-        DisposalRecord record;
-        DisposalContext context = MakeDisposalContext(disk_, prompter_, record);
-        if (command == Command::Trash) {
-            std::vector<ListTrashing> lists = ListsToTrash(board_, *list);
-            TrashEntries(context.fileSystem, lists, context.record, context.rawEntries, context.sink);
-            ApplyTrashing(board_, lists);
-        } else {
-            CopyOrMoveFiles(board_, context, *list, same ? files_.Same() : files_.Other(), command == Command::Copy);
-        }
-        if (!record.empty())
-            board_.history().AttachFiles(std::make_shared<DisposalUndo>(disk_, prompter_, std::move(record)));
-        board_.history().Commit();
-        board_.history().SyncJournal();
+        const FilePath folder = command == Command::Trash ? FilePath() : same ? files_.Same() : files_.Other();
+        bench::DisposeList(board_, disk_, prompter_, *list, folder, command == Command::Copy);
         FollowUp();
     }
 
