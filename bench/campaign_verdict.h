@@ -95,12 +95,11 @@ inline bool OnlyCommandsEntries(const Lists& recovered, const Lists& before, con
                 return false;
         }
     }
-    return Sorted(Named(recovered)).size() == [&] {
-        std::size_t count = 0;
-        for (const HashList& list : recovered)
-            count += list.size();
-        return count;
-    }();
+    // Nor is any entry there twice.
+    std::size_t count = 0;
+    for (const HashList& list : recovered)
+        count += list.size();
+    return Named(recovered).size() == count;
 }
 
 inline std::string Marks(const BoardMarks& marks) {

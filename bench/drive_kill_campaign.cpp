@@ -13,7 +13,9 @@
 //
 // Arguments: runs (default 200), the folder to work in on the disk (default $TMPDIR or /var/tmp),
 // a folder on another file system (default a second folder beside the first), the first seed
-// (default 1), commands a session (default 300).
+// (default 1), commands a session (default 300). With --kill COMMAND MICROS every run is killed
+// that long into that command, and --keep keeps the last run's files, with the recovery files as
+// the killed child left them in state-left: to repeat a run that went wrong and look at it.
 
 #include "app/startup/board_recovery.h"
 #include "campaign_verdict.h"
@@ -63,7 +65,6 @@ struct Progress {
                              TouchesFiles(command) ? &listing : nullptr))
                 std::_Exit(2);
         }
-
         ::usleep(200); // keys come one after another
     }
     std::_Exit(0);
@@ -100,7 +101,7 @@ Kill ChooseKill(const std::vector<BoardState>& states, std::mt19937& random) {
     std::uint64_t total = 0;
     for (std::size_t i = 1; i < states.size(); ++i) {
         total += states[i].micros + 200;
-        const bool files = states[i].listing != states[i - 1].listing;
+        const bool files = *states[i].listing != *states[i - 1].listing;
         bool many = false;
         for (std::size_t list = 0; list < kListCount; ++list) {
             const auto& b = states[i - 1].lists[list];
@@ -230,6 +231,7 @@ void PrintTable(const Tally& t, int commands) {
     if (t.referenceMissing.runs)
         std::printf("  %-34s %5d %9zu %12zu\n", "(reference run: entries naming none)", t.referenceMissing.runs,
                     t.referenceMissing.entries, t.referenceMissing.most);
+    std::printf("  (nothing lost or out of step: lists partial and the two rows after it all 0)\n");
     if (t.ranOut || t.failed || t.diverged)
         std::printf("  not judged: %d not killed (the session ended first), %d failed reference runs, %d killed runs "
                     "that went another way than their reference\n",
