@@ -6,12 +6,12 @@
 // reference run itself, before or after that command, had the same entry naming nothing or the
 // same file unnamed (a copy's source, a cleared entry's file, a moved file in its folder).
 
-#include "campaign_session.h"
 #include "campaign_states.h"
 
 #include <algorithm>
 #include <iterator>
-#include <set>
+#include <string>
+#include <unordered_map>
 
 namespace campaign {
 
@@ -75,25 +75,36 @@ inline HashList Outside(const HashList& list, const HashSet& changed) {
     return out;
 }
 
-// Whether recovered differs from before and after only by entries that the command moved between
-// them, each in a list that held it before or after.
-inline bool OnlyCommandsEntries(const Lists& recovered, const Lists& before, const Lists& after) {
+inline bool IsSubsequence(const HashList& part, const HashList& whole) {
+    auto at = whole.begin();
+    for (const std::uint64_t h : part) {
+        at = std::find(at, whole.end(), h);
+        if (at == whole.end())
+            return false;
+        ++at;
+    }
+    return true;
+}
+
+// Whether recovered differs from before and after only by entries whose files the command moved,
+// copied, trashed or brought back (filesMoved), each list on its way from before to after.
+template <typename FilesMoved>
+bool OnlyCommandsEntries(const Lists& recovered, const Lists& before, const Lists& after, FilesMoved filesMoved) {
     HashSet changed;
     for (std::size_t i = 0; i < before.size(); ++i) {
         const HashSet b = Sorted(before[i]);
         const HashSet a = Sorted(after[i]);
         HashSet differing;
         std::set_symmetric_difference(b.begin(), b.end(), a.begin(), a.end(), std::back_inserter(differing));
+        std::erase_if(differing, [&](std::uint64_t entry) { return !filesMoved(entry); });
         changed = Union(changed, differing);
     }
     for (std::size_t i = 0; i < before.size(); ++i) {
         if (Outside(recovered[i], changed) != Outside(before[i], changed))
             return false;
-        const HashSet either = Union(Sorted(before[i]), Sorted(after[i]));
-        for (const std::uint64_t h : recovered[i]) {
-            if (Holds(changed, h) && !Holds(either, h))
-                return false;
-        }
+        // What a run between files leaves: the entries still to go, or those already back, in order.
+        if (!IsSubsequence(recovered[i], before[i]) && !IsSubsequence(recovered[i], after[i]))
+            return false;
     }
     // Nor is any entry there twice.
     std::size_t count = 0;
@@ -125,8 +136,10 @@ inline std::string Difference(const Lists& recovered, const BoardMarks& marks, c
 } // namespace detail
 
 // inFlight: the command the child had started last (-1: none); finished: whether it had ended.
+// names: the path of each hash, for the names of an entry's file in the destination folders.
 inline Verdict Judge(const std::vector<BoardState>& states, int inFlight, bool finished, const Lists& recovered,
-                     const BoardMarks& marks, const HashSet& listingNow) {
+                     const BoardMarks& marks, const HashSet& listingNow, const CampaignFiles& files,
+                     const std::unordered_map<std::uint64_t, FilePath>& names) {
     using namespace detail;
     Verdict verdict;
     const auto last = static_cast<int>(states.size()) - 1;
@@ -163,9 +176,23 @@ inline Verdict Judge(const std::vector<BoardState>& states, int inFlight, bool f
 
     if (verdict.lists == Verdict::Kind::Partial)
         verdict.difference = Difference(recovered, marks, beforeLists, before.marks, afterLists, after.marks);
-    const Command command = static_cast<Command>(std::max(after.command, 0));
-    if (verdict.lists == Verdict::Kind::Partial && !verdict.marksOnly && after.command >= 0 && TouchesFiles(command) &&
-        verdict.missing.empty() && verdict.unnamed.empty() && OnlyCommandsEntries(recovered, beforeLists, afterLists))
+    // The files that came or went in the folders: an entry's own, or its name in a destination folder.
+    HashSet filesChanged;
+    std::set_symmetric_difference(before.listing->begin(), before.listing->end(), after.listing->begin(),
+                                  after.listing->end(), std::back_inserter(filesChanged));
+    auto filesMoved = [&](std::uint64_t entry) {
+        if (Holds(filesChanged, entry))
+            return true;
+        const auto path = names.find(entry);
+        if (path == names.end())
+            return false;
+        const std::string name = path->second.substr(path->second.rfind('/'));
+        return Holds(filesChanged, PathHash(files.Same() + name)) ||
+               Holds(filesChanged, PathHash(files.Other() + name));
+    };
+    if (verdict.lists == Verdict::Kind::Partial && !verdict.marksOnly && !filesChanged.empty() &&
+        verdict.missing.empty() && verdict.unnamed.empty() &&
+        OnlyCommandsEntries(recovered, beforeLists, afterLists, filesMoved))
         verdict.lists = Verdict::Kind::Midway;
     return verdict;
 }

@@ -18,6 +18,7 @@
 // the killed child left them in state-left: to repeat a run that went wrong and look at it.
 
 #include "app/startup/board_recovery.h"
+#include "campaign_session.h"
 #include "campaign_verdict.h"
 
 #include <QCoreApplication>
@@ -312,8 +313,8 @@ int main(int argc, char** argv) {
                 QFile::copy(state + "/" + name, state + "-left/" + name);
         }
         const Recovered recovered = Recover(files);
-        const Verdict verdict =
-            Judge(states, killed.started, killed.finished, recovered.lists, recovered.marks, files.Listing(&names));
+        const Verdict verdict = Judge(states, killed.started, killed.finished, recovered.lists, recovered.marks,
+                                      files.Listing(&names), files, names);
         ++tally.runs;
         tally.maxGeneration = std::max(tally.maxGeneration, recovered.generation);
         using Kind = Verdict::Kind;
