@@ -212,6 +212,10 @@ void RecoveryJournal::Commit() {
             ++writesLeft_;
             writes_.push_back({fd_, std::move(chunks)});
             wake_.notify_one();
+            // A command is done once the kernel holds it: the next key must not find it still on
+            // its way, or a kill then would take back commands the user saw finished.
+            idle_.wait(lock, [this] { return writesLeft_ == 0; });
+            failed_ = failed_ || writeFailed_;
         } else {
             lock.unlock();
             // Written before the next key is handled: the kernel holds it even if the program is

@@ -41,7 +41,8 @@ public:
     void Commit() override;
 
     // What one command changed up to this size is sealed and written here at once; beyond it (an
-    // intake of a million files), the worker seals and writes it while the window answers.
+    // intake of a million files), the worker seals and writes it, freeing the memory of its
+    // records as it goes, and the command waits for it.
     static constexpr std::size_t kMostWrittenHere = std::size_t{1} << 20;
 
     // Waits until what was written is on the disk: a disposal changed files the lists name.
