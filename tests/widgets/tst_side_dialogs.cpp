@@ -119,6 +119,11 @@ private slots:
         });
         QCOMPARE(fixture.Entries(0), (FilePathList{png, jpg}));
         QVERIFY(fixture.Entries(4).empty());
+        FromMenu(menu_ids::kAutoClassify, [](QDialog* dialog) {
+            QVERIFY(Button(dialog, ids::kFromOneList)->isChecked() && Control(dialog, ids::kSourceList)->isEnabled());
+            QCOMPARE(qobject_cast<QComboBox*>(Control(dialog, ids::kSourceList))->currentIndex(), 4);
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
     }
 
     // The files are examined on another thread; a stop asked on this one reaches it, and the
