@@ -379,7 +379,7 @@ private slots:
         connect(&channel, &InstanceChannel::commandLineArrived, this, [&](const CommandLine& got) {
             arrived.emplace_back(got.intake, peer.bytesAvailable() > 0 || peer.waitForReadyRead(1000));
         });
-        for (const QByteArray& piece : {frame.left(2), frame.mid(2, 5), frame.mid(7)}) {
+        for (const QByteArray& piece : {frame.left(2), frame.mid(2, frame.size() - 4), frame.right(2)}) {
             QVERIFY(arrived.empty() && peer.bytesAvailable() == 0);
             peer.write(piece);
             peer.flush();
