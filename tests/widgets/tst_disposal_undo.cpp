@@ -145,8 +145,8 @@ private slots:
         for (int round = 0; round < 2; ++round) {
             fixture.prompter.questions.clear();
             window.RunCommand(menu_ids::kUndo);
-            undone();
             QCOMPARE(fixture.prompter.questions.size(), std::size_t{1});
+            undone();
             window.RunCommand(menu_ids::kRedo);
             QCOMPARE(fixture.prompter.questions.size(), std::size_t{1}); // nothing more to say
             QCOMPARE(window.board().List(9).Count(), 0);
