@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
