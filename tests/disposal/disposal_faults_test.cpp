@@ -63,6 +63,16 @@ TEST(DisposalFaults, DiskFullWhileReplacingATargetKeepsTheOldTarget) {
     EXPECT_EQ(box.dir.Read(QStringLiteral("to/f1.jpg")), "old target");
     EXPECT_EQ(box.dir.Read(QStringLiteral("from/f1.jpg")), box.contents[0]);
     EXPECT_TRUE(box.NoLeftovers());
+
+    // Nor does a trash that refuses the older file let the new one take its place.
+    box.fileSystem.diskFullFromCopy = 0;
+    box.fileSystem.trashRefuses = {box.To() + "/f1.jpg"};
+    box.board.List(3).Append(box.sources[0]);
+    box.prompter.answers = {PromptAnswer::Yes, PromptAnswer::No};
+    box.Run(3, box.To());
+    EXPECT_EQ(box.dir.Read(QStringLiteral("to/f1.jpg")), "old target");
+    EXPECT_EQ(box.dir.Read(QStringLiteral("from/f1.jpg")), box.contents[0]);
+    EXPECT_EQ(box.prompter.questions.size(), 4u); // asked, then told the copy failed
 }
 
 TEST(DisposalFaults, ACopyThatComesBackShortIsNotTakenForTheFile) {

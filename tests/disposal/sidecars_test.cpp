@@ -15,7 +15,7 @@ namespace {
 struct SidecarBox : DisposalSandbox {
     SidecarBox() : DisposalSandbox(0) {
         for (const char* name : {"IMG_1.CR2", "IMG_1.CR2.xmp", "IMG_1.CR2.PP3", "IMG_1.JPG", "IMG_1.xmp", "IMG_1.AAE",
-                                 "IMG_2.jpg", "IMG_2.jpg.DOP", "other.xmp"})
+                                 "IMG_2.jpg", "IMG_2.jpg.DOP", "other.xmp", "IMG_10.jpg"})
             dir.Write(QStringLiteral("from/") + name, name);
     }
     FilePath From(const char* name) const { return dir.Native(QStringLiteral("from/") + name); }
@@ -75,6 +75,8 @@ TEST(Sidecars, AClashFollowsThePicturesAnswerAndTheTrashAndOtherFileSystemsTakeT
     ASSERT_EQ(box.prompter.questions.size(), 3u);
     EXPECT_TRUE(box.prompter.questions[1].text.contains(QString::fromStdString(box.From("IMG_1.CR2.xmp"))));
     EXPECT_TRUE(box.prompter.questions[2].text.contains(QString::fromStdString(box.From("IMG_2.jpg.DOP"))));
+    EXPECT_EQ(box.prompter.questions[1].icon, PromptIcon::Question);
+    EXPECT_EQ(box.prompter.questions[2].icon, PromptIcon::Exclamation);
 
     // いいえ to the picture leaves its sidecars too, without a word about them.
     box.dir.Write(QStringLiteral("from/IMG_3.jpg"), "3");

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <cerrno>
 #include <csignal>
 #include <ctime>
 #include <fstream>
@@ -135,6 +136,18 @@ TEST(FreedesktopTrash, EachNameIsListedUnderItsOriginalPathAsADesktopWritesIt) {
         EXPECT_EQ(ReadInfo(share + "/Trash/info/" + trashedAs[i] + ".trashinfo").path,
                   QByteArray::fromStdString(root) + "/" + names[i].second)
             << i;
+
+    // A restore never replaces a file that took the original place meanwhile; once the place is
+    // free the file is back, and its info file goes with it.
+    const FilePath kept = share + "/Trash/files/" + trashedAs[3];
+    const FilePath newer = dir.Touch("from/" + names[3].first, "newer");
+    EXPECT_EQ(FreedesktopTrash::Restore(kept, newer), EEXIST);
+    EXPECT_EQ(dir.Read(QStringLiteral("from/sale%41.jpg")), "newer");
+    ASSERT_EQ(::unlink(newer.c_str()), 0);
+    EXPECT_EQ(FreedesktopTrash::Restore(kept, newer), 0);
+    EXPECT_EQ(dir.Read(QStringLiteral("from/sale%41.jpg")), "3");
+    EXPECT_FALSE(QFileInfo::exists(
+        QFile::decodeName(QByteArray::fromStdString(share + "/Trash/info/" + trashedAs[3] + ".trashinfo"))));
 }
 
 TEST(FreedesktopTrash, AnInfoFileThatCannotBeWrittenCompletelyKeepsTheFileInPlace) {

@@ -140,10 +140,13 @@ struct WorkStateTest : ::testing::Test {
         LoadWorkState(board, prompter);
     }
     FilePathList Entries(ListIndex list) const { return board.List(list).Entries(); }
+    // The texts asked; every message of the work state carries the exclamation icon.
     QStringList Asked() const {
         QStringList texts;
-        for (const auto& question : prompter.questions)
+        for (const auto& question : prompter.questions) {
             texts << question.text;
+            EXPECT_EQ(question.icon, PromptIcon::Exclamation) << question.text.toStdString();
+        }
         return texts;
     }
 };
@@ -429,6 +432,7 @@ TEST_F(WorkStateTest, NamesWithLineBreaksAreNamedAndLeftOutOnlyWithConsent) {
     ASSERT_EQ(prompter.questions.size(), 1u);
     EXPECT_TRUE(prompter.questions[0].text.contains(QStringLiteral("two\u21B5lines.jpg")));
     EXPECT_EQ(prompter.questions[0].buttons, PromptButtons::YesNo);
+    EXPECT_EQ(Asked().size(), 1);
 
     prompter.answers = {PromptAnswer::Yes};
     Save();

@@ -20,7 +20,6 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QTabBar>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -36,25 +35,11 @@ using namespace pelldrake::destination_ids;
 class DisposalTest : public QObject {
     Q_OBJECT
 
-    ScriptedPrompter prompter_;
     FaultyFileSystem fileSystem_;
-    std::unique_ptr<DestinationDialog> dialog_;
     std::unique_ptr<TempDir> dir_;
 
-    QAbstractButton* Button(int id) const { return qobject_cast<QAbstractButton*>(dialog_->control(id)); }
-    QComboBox* Combo(int id) const { return qobject_cast<QComboBox*>(dialog_->control(id)); }
-    bool Shown(int id) const { return !dialog_->control(id)->isHidden(); }
-    bool Enabled(int id) const { return dialog_->control(id)->isEnabled(); }
     static bool Checked(const DestinationDialog& dialog, int id) {
         return qobject_cast<QAbstractButton*>(dialog.control(id))->isChecked();
-    }
-    // One press of "実行" with the folder typed in; true when the dialog ended with it.
-    bool OkWithFolder(const QString& folder) {
-        dialog_->Initialise();
-        dialog_->setResult(QDialog::Rejected);
-        Combo(kFolder)->setEditText(folder);
-        Button(ids::kOk)->click();
-        return dialog_->result() == QDialog::Accepted;
     }
 
     // Moves the focus with Tab until the control has it, as a user would.
@@ -66,115 +51,8 @@ class DisposalTest : public QObject {
 
 private slots:
     void init() {
-        prompter_ = ScriptedPrompter();
         fileSystem_ = FaultyFileSystem();
         dir_ = std::make_unique<TempDir>();
-        dialog_ = std::make_unique<DestinationDialog>(prompter_, fileSystem_);
-    }
-
-    void everyControlLiesInTheDialogAndShowsItsWholeCaption() {
-        const QRect window(QPoint(0, 0), dialog_->size());
-        for (int id : {kDelete, kMove, kFolder, kBrowse, kKeepSource, kReset, kClipboard, kMoveToList, kTarget,
-                       ids::kOk, ids::kCancel}) {
-            QWidget* control = dialog_->control(id);
-            QVERIFY2(window.contains(control->geometry()), qPrintable(QString::number(id)));
-            auto* button = qobject_cast<QAbstractButton*>(control);
-            if (!button)
-                continue;
-            const int needed =
-                qobject_cast<QPushButton*>(button)
-                    ? button->fontMetrics().horizontalAdvance(button->text().remove(QLatin1Char('&'))) + 4
-                    : button->sizeHint().width();
-            QVERIFY2(needed <= control->width(), qPrintable(QString::number(id)));
-        }
-    }
-
-    void titlesAndWhichControlsTheChoicesShowAndEnable() {
-        dialog_->Prepare(3, DisposePreset::None);
-        dialog_->Initialise();
-        QCOMPARE(dialog_->windowTitle(), QString::fromUtf8("分類リスト3の移動先の選択"));
-        QVERIFY(Shown(kFolder) && Enabled(kFolder) && Enabled(kBrowse) && Enabled(kKeepSource));
-        QVERIFY(!Shown(kReset) && !Shown(kTarget));
-        Button(kDelete)->click();
-        QVERIFY(!Enabled(kFolder) && !Enabled(kBrowse) && !Enabled(kKeepSource));
-        Button(kMove)->click();
-        QVERIFY(Enabled(kFolder) && Enabled(kBrowse) && Enabled(kKeepSource));
-
-        qobject_cast<QTabBar*>(dialog_->control(kTabs))->setCurrentIndex(1);
-        QVERIFY(!Shown(kDelete) && !Shown(kFolder) && Shown(kMoveToList) && Enabled(kTarget));
-        Button(kReset)->click();
-        QVERIFY(!Enabled(kTarget));
-
-        dialog_->Prepare(kUnclassified, DisposePreset::DeleteFiles);
-        dialog_->Initialise();
-        QCOMPARE(dialog_->windowTitle(), QString::fromUtf8("未分類リストの移動先の選択"));
-        QVERIFY(Shown(kDelete) && Button(kDelete)->isChecked() && !Enabled(kFolder));
-    }
-
-    void okReportsTheChoiceOfEachPage() {
-        dialog_->Prepare(1, DisposePreset::DeleteFiles);
-        QVERIFY(OkWithFolder(dir_->path()));
-        QVERIFY(dialog_->Choice().folder.empty());
-        QVERIFY(dialog_->history().Folders().empty());
-
-        const std::vector<std::pair<int, int>> radioTargets{{kReset, kTargetReset}, {kClipboard, kTargetClipboard}};
-        for (auto [radio, target] : radioTargets) {
-            dialog_->Prepare(1, DisposePreset::MoveEntries);
-            dialog_->Initialise();
-            Button(radio)->click();
-            Button(ids::kOk)->click();
-            QCOMPARE(dialog_->Choice().target, target);
-        }
-        dialog_->Prepare(1, DisposePreset::MoveEntries);
-        dialog_->Initialise();
-        Combo(kTarget)->setCurrentText(QString::fromUtf8("除外する"));
-        Button(ids::kOk)->click();
-        QCOMPARE(dialog_->Choice().target, kTargetReset);
-        QCOMPARE(dialog_->Choice().page, DestinationPage::Entries);
-    }
-
-    void folderComboListsTheHistoryNewestFirst() {
-        dialog_->Prepare(2, DisposePreset::MoveFiles);
-        for (const char* name : {"a", "b", "A"}) {
-            QDir(dir_->path()).mkpath(QString::fromUtf8(name));
-            QVERIFY(OkWithFolder(dir_->FilePath(QString::fromUtf8(name)) + QStringLiteral("  ")));
-        }
-        dialog_->Initialise();
-        QCOMPARE(Combo(kFolder)->count(), 3);
-        QCOMPARE(Combo(kFolder)->itemText(1), dir_->FilePath(QStringLiteral("b")));
-        QCOMPARE(Combo(kFolder)->currentText(), dir_->FilePath(QStringLiteral("A")));
-        QCOMPARE(dialog_->Choice().folder, dir_->Native(QStringLiteral("A")));
-    }
-
-    void okRefusesFilesAndMakesMissingFoldersWithLeave() {
-        dialog_->Prepare(2, DisposePreset::MoveFiles);
-        QVERIFY(!OkWithFolder(QStringLiteral("   ")));
-        QVERIFY(prompter_.questions.empty() && dialog_->history().Folders().empty());
-
-        const QString file = QFile::decodeName(QByteArray::fromStdString(dir_->Write(QStringLiteral("f"), "x")));
-        QVERIFY(!OkWithFolder(file));
-        QCOMPARE(prompter_.questions.back().text,
-                 QString::fromUtf8("指定されたパスはすでにファイルとして存在するため使用できません"));
-        QCOMPARE(dialog_->history().Folders().size(), 1u);
-
-        prompter_.answers = {PromptAnswer::No};
-        QVERIFY(!OkWithFolder(dir_->FilePath(QStringLiteral("x/y/z"))));
-        QVERIFY(!QFileInfo::exists(dir_->FilePath(QStringLiteral("x"))));
-
-        prompter_.questions.clear();
-        prompter_.answers = {PromptAnswer::Yes};
-        QVERIFY(OkWithFolder(dir_->FilePath(QStringLiteral("x/y/z"))));
-        QVERIFY(QFileInfo(dir_->FilePath(QStringLiteral("x/y/z"))).isDir());
-        QCOMPARE(prompter_.questions.size(), 1u);
-        QCOMPARE(prompter_.questions[0].text, QString::fromUtf8("ディレクトリを作成しますか？"));
-
-        // A folder that cannot be made: asked once, told why, the dialog stays.
-        prompter_.questions.clear();
-        prompter_.answers = {PromptAnswer::Yes, PromptAnswer::Ok};
-        fileSystem_.folderErrors[dir_->Native(QStringLiteral("x"))] = EACCES;
-        QVERIFY(!OkWithFolder(dir_->FilePath(QStringLiteral("x/new"))));
-        QCOMPARE(prompter_.questions.size(), 2u);
-        QVERIFY(prompter_.questions[1].text.contains(QString::fromUtf8("アクセスが拒否されました")));
     }
 
     // Every road of the dispose commands through the board: the command opens the dialog, clicks
@@ -293,8 +171,14 @@ private slots:
         fixture.prompter.whileAsking = nullptr;
         QVERIFY(moveChosen);
         QCOMPARE(askedOn, std::vector<QThread*>{qApp->thread()});
+        const QString overwrite = QString::fromUtf8(
+            "コピー元 %1\r\nコピー先 %2\r\nコピー先に、すでにファイルが存在します。\r\n上書きしますか？");
+        QCOMPARE(fixture.prompter.questions.at(0).text,
+                 overwrite.arg(QString::fromStdString(copied[1]), dir_->FilePath(QStringLiteral("to/c1.jpg"))));
+        QCOMPARE(fixture.prompter.questions[0].icon, PromptIcon::Question);
         QCOMPARE(board.List(4).Count(), 0);
         QCOMPARE(dir_->Read(QStringLiteral("to/c1.jpg")), QByteArray("c"));
+        QCOMPARE(dir_->Read(QStringLiteral("trash/c1.jpg")), QByteArray("old"));
         QVERIFY(at(QStringLiteral("from/c0.jpg")) && at(QStringLiteral("from/c1.jpg")) &&
                 at(QStringLiteral("to/c0.jpg")));
         QCOMPARE(fixture.prompter.questions.size(), 1u);
@@ -339,9 +223,12 @@ private slots:
                 QVERIFY(Checked(dialog, kDelete));
                 click(dialog, kMove);
                 dialog.control(kFolder)->setFocus();
+                typeFolder(dialog, QStringLiteral("typed"));
                 TabTo(dialog, kBrowse);
+                fixture.prompter.folderAnswer = dir_->Native(QStringLiteral("to"));
                 QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
-                QCOMPARE(fixture.prompter.folderTitles.size(), std::size_t{1});
+                QCOMPARE(fixture.prompter.folderInitials, FilePathList{"typed"});
+                QCOMPARE(qobject_cast<QComboBox*>(dialog.control(kFolder))->currentText(), to);
                 click(dialog, kDelete);
                 TabTo(dialog, ids::kCancel);
                 QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
@@ -428,7 +315,13 @@ private slots:
             behind.emplace_back(window.groupBox(kUnclassified)->title(), window.thumbnail(0)->currentFile());
         };
         fixture.prompter.answers.assign(3, PromptAnswer::Yes);
+        fixture.prompter.questions.clear();
         run(ids::Dispose(5), [&](DestinationDialog& dialog) { click(dialog, ids::kOk); });
+        const QString failed = QString::fromUtf8(
+            "コピー元 %1\r\nコピー先 %2\r\nコピーに失敗しました。\r\nこのファイルを未整理リストに戻しますか？");
+        QCOMPARE(fixture.prompter.questions.at(0).text,
+                 failed.arg(QString::fromStdString(full[0]), dir_->FilePath(QStringLiteral("to/f0.jpg"))));
+        QCOMPARE(fixture.prompter.questions[0].icon, PromptIcon::Stop);
         const QString title = QString::fromUtf8("未分類(%1/%1)");
         QCOMPARE(behind,
                  std::vector<Behind>({{title.arg(1), waiting[0]}, {title.arg(2), full[0]}, {title.arg(3), full[1]}}));

@@ -11,6 +11,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -101,6 +102,57 @@ private slots:
         QCOMPARE(board.List(8).Entries(), from);
         QVERIFY(AllExist(from));
         fileSystem.beforeTransfer = nullptr;
+    }
+
+    // Two files of one name: the second replaces the first, which the trash keeps; the undo takes
+    // the last first, so each comes back with its own bytes. A file edited at its target since, its
+    // size kept, stays there and is named, and a redo leaves it alone.
+    void undoAndRedoGiveEachFileItsBytesAndPlaceAndLeaveAnEditedOneWhereItIs() {
+        BoardFixture fixture;
+        fixture.Reset();
+        ClassifyBoardDialog& window = *fixture.board;
+        auto* disposal = window.findChild<DisposalCommands*>();
+        FaultyFileSystem fileSystem;
+        disposal->setFileSystem(fileSystem);
+        TempDir dir;
+        QDir(dir.path()).mkpath(QStringLiteral("to"));
+        QDir(dir.path()).mkpath(QStringLiteral("trash"));
+        fileSystem.trashFolder = dir.Native(QStringLiteral("trash"));
+        const FilePathList files{dir.Write("a/s.jpg", "first"), dir.Write("b/s.jpg", "second one"),
+                                 dir.Write("from/e.jpg", "eeee")};
+        Fill(window, 9, files);
+        fixture.prompter.answers = {PromptAnswer::Yes};
+        QTimer::singleShot(0, this, [&] {
+            DestinationDialog& dialog = disposal->dialog();
+            qobject_cast<QComboBox*>(dialog.control(destination_ids::kFolder))->setEditText(dir.FilePath("to"));
+            qobject_cast<QAbstractButton*>(dialog.control(ids::kOk))->click();
+        });
+        window.RunCommand(menu_ids::kMoveToFolderFirst + 9);
+        QCOMPARE(dir.Read("trash/s.jpg"), QByteArray("first"));
+        QFile edited(dir.FilePath("to/e.jpg"));
+        QVERIFY(edited.open(QIODevice::ReadWrite) && edited.write("EEEE") == 4);
+        QVERIFY(edited.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+        edited.close();
+        const FilePath stayed = dir.Native("to/e.jpg");
+        const auto undone = [&] {
+            QCOMPARE(window.board().List(9).Entries(), FilePathList({files[0], files[1], stayed}));
+            QCOMPARE(dir.Read("a/s.jpg") + dir.Read("b/s.jpg") + dir.Read("to/e.jpg"),
+                     QByteArray("firstsecond oneEEEE"));
+            QVERIFY(!Exists(dir.Native("to/s.jpg")) && !Exists(dir.Native("trash/s.jpg")) &&
+                    !Exists(dir.Native("from/e.jpg")));
+            QVERIFY(fixture.prompter.questions.back().text.endsWith(PathToQString(stayed)));
+        };
+        for (int round = 0; round < 2; ++round) {
+            fixture.prompter.questions.clear();
+            window.RunCommand(menu_ids::kUndo);
+            QCOMPARE(fixture.prompter.questions.size(), std::size_t{1});
+            undone();
+            window.RunCommand(menu_ids::kRedo);
+            QCOMPARE(fixture.prompter.questions.size(), std::size_t{1}); // nothing more to say
+            QCOMPARE(window.board().List(9).Count(), 0);
+            QCOMPARE(dir.Read("to/s.jpg") + dir.Read("trash/s.jpg") + dir.Read("to/e.jpg"),
+                     QByteArray("second onefirstEEEE"));
+        }
     }
 };
 

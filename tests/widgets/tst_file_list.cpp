@@ -69,6 +69,7 @@ private slots:
     void cleanup() { fixture.board.reset(); }
 
     void movesSelectedRowsAndRefreshesOnlyTheChangedPanes() {
+        FileListSortState() = SortState();
         Fill(0, 8, 3);
         Fill(2, 3, 2);
         Fill(4, 1, 0);
@@ -88,6 +89,7 @@ private slots:
             qobject_cast<QAbstractButton*>(dialog.control(ids::kOk))->click();
             dialog.shownListBox()->setCurrentIndex(5);
             QCOMPARE(Column(dialog, 0), (QStringList{"f7", "f5", "f2", "f0"}));
+            ClickHeader(dialog, 1); // "拡張子": descending first
             // Enter on the focused "終了" closes the window; it does not press "移動".
             Select(dialog, {0});
             dialog.moveTargetBox()->setCurrentIndex(2);
@@ -107,9 +109,14 @@ private slots:
         QVERIFY(!fixture.board->control(ids::Dispose(4))->isEnabled());
         QVERIFY(fixture.board->control(ids::Dispose(5))->isEnabled());
 
-        // Closing without a move leaves every pane where it was.
+        // Closing without a move leaves every pane where it was; the next opening's click on the
+        // column sorts the other way, as the run's last click left it.
         model().ResyncPane(0, 3);
-        RunFileList([](FileListDialog& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
+        RunFileList([](FileListDialog& dialog) {
+            ClickHeader(dialog, 1);
+            QCOMPARE(Column(dialog, 1), (QStringList{"e0", "e0", "e1", "e2", "e3"}));
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        });
         QCOMPARE(model().List(0).position(), 3);
         QCOMPARE(fixture.board->groupBox(0)->title(), QString::fromUtf8("未分類(4/5)"));
     }

@@ -119,6 +119,17 @@ private slots:
         });
         QCOMPARE(fixture.Entries(0), (FilePathList{png, jpg}));
         QVERIFY(fixture.Entries(4).empty());
+        // The source list confirmed shows again, not one chosen in an opening that was cancelled.
+        for (int opening = 0; opening < 2; ++opening) {
+            FromMenu(menu_ids::kAutoClassify, [](QDialog* dialog) {
+                QVERIFY(Button(dialog, ids::kFromOneList)->isChecked() &&
+                        Control(dialog, ids::kSourceList)->isEnabled());
+                auto* source = qobject_cast<QComboBox*>(Control(dialog, ids::kSourceList));
+                QCOMPARE(source->currentIndex(), 4);
+                source->setCurrentIndex(7);
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            });
+        }
     }
 
     // The files are examined on another thread; a stop asked on this one reaches it, and the

@@ -15,9 +15,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalSocket>
 #include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
+#include <QtEndian>
 #include <chrono>
 #include <cstring>
 #include <deque>
@@ -355,6 +357,37 @@ private slots:
         QCOMPARE(listOne, FilePathList{sorted});
         QCOMPARE(unclassified, (FilePathList{second.intake[0], inShots}));
         QVERIFY(raised);
+    }
+
+    // A hand-over is taken only whole, however it arrives, and answered before the board acts on it:
+    // a board busy with it must not keep the second start waiting.
+    void aHandOverIsTakenWholeAndAnsweredBeforeTheBoardActs() {
+        TempDir runtime;
+        const QString path = InstanceChannel::SocketPath(runtime.FilePath("p.INI"), runtime.path());
+        InstanceChannel channel(path);
+        QCOMPARE(channel.Open({}), InstanceChannel::Start::Listening);
+        CommandLine sent;
+        sent.intake = {"/a b/c.jpg", "/\xff.jpg"};
+        const QByteArray message = EncodeHandOver(sent);
+        QByteArray frame(4, '\0');
+        qToBigEndian(static_cast<quint32>(message.size()), frame.data());
+        frame += message;
+        QLocalSocket peer;
+        peer.connectToServer(path);
+        QVERIFY(peer.waitForConnected(1000));
+        std::vector<std::pair<FilePathList, bool>> arrived;
+        connect(&channel, &InstanceChannel::commandLineArrived, this, [&](const CommandLine& got) {
+            arrived.emplace_back(got.intake, peer.bytesAvailable() > 0 || peer.waitForReadyRead(1000));
+        });
+        for (const QByteArray& piece : {frame.left(2), frame.mid(2, frame.size() - 4), frame.right(2)}) {
+            QVERIFY(arrived.empty() && peer.bytesAvailable() == 0);
+            peer.write(piece);
+            peer.flush();
+            QTest::qWait(50);
+        }
+        QTRY_COMPARE(arrived.size(), std::size_t{1});
+        QCOMPARE(arrived[0], std::make_pair(sent.intake, true));
+        QCOMPARE(peer.read(1), QByteArray("1"));
     }
 
     void realEnvironmentHasTheDecoders() {
