@@ -40,6 +40,12 @@ public:
     // already shown.
     void EnlargeCommand(int list, const Board& board);
 
+    // 等倍表示: the shown window between fitted and 100 %; nothing while no window is shown.
+    void ToggleActualSize();
+    bool ShowsActualSize() const;
+    // By a quarter of the window in the direction looked at, while zoomed.
+    void Pan(int right, int down);
+
     bool browserMode() const { return browserMode_; }
     EnlargeWindow* window() const;
 
