@@ -4,6 +4,7 @@
 #include "resources/menu_table.h"
 #include "support/board_fixture.h"
 #include "support/test_images.h"
+#include "thumbs/image_loader.h"
 #include "thumbs/ui/enlarge_view.h"
 #include "thumbs/ui/enlarge_window.h"
 
@@ -88,6 +89,8 @@ private slots:
         QVERIFY(Menu(menu_ids::kActualSize)->isChecked());
         QTRY_VERIFY(View()->showsZoomedPicture());
         QVERIFY(Near(View()->PictureFractionAt(Middle()), QPointF(0.5, 0.5)));
+        // The next file is decoded at 100 % while the user looks at this one.
+        QTRY_VERIFY(ImageLoader::Shared()->isCached(fixture.Entries(kUnclassified)[1], kFullSizeTarget));
         QCOMPARE(View()->cursor().shape(), Qt::OpenHandCursor);
 
         // A quarter of the window to the right and down, from the board.

@@ -26,13 +26,22 @@ void EnlargeView::ShowFile(const FilePath& path) {
 
 void EnlargeView::ReadAhead(const FilePathList& paths) {
     CThumbCtl::ReadAhead(paths);
+    readAhead_ = paths;
+    ReadAheadFullSize();
+}
+
+void EnlargeView::ReadAheadFullSize() {
     ImageLoader* images = loader();
     if (!images)
         return;
+    // Not beside the decode of the file looked at, which would take twice as long on a small
+    // machine: its arrival starts this again.
+    if (zoom_ && !fullSizeAnswered_)
+        return;
     // Only the next file: two pictures of a camera at their own size fill the cache.
     FilePathList next;
-    if (zoom_ && !paths.empty())
-        next.push_back(paths.front());
+    if (zoom_ && !readAhead_.empty())
+        next.push_back(readAhead_.front());
     images->ReadAhead(&fullSizeRequester_, next, kFullSizeTarget, decoding());
 }
 
@@ -87,6 +96,7 @@ void EnlargeView::SetZoom(std::optional<double> zoom, const ZoomAnchor& anchor) 
     anchor_ = anchor;
     if (zoom_) {
         RequestFullSize();
+        ReadAheadFullSize();
     } else {
         if (ImageLoader* images = loader())
             images->Cancel(&fullSizeRequester_);
@@ -105,6 +115,7 @@ void EnlargeView::RequestFullSize() {
     // Another file's picture never stands in: the fitted one of this file is drawn until it comes.
     fullSize_ = QImage();
     fullSizePath_ = path;
+    fullSizeAnswered_ = false;
     ImageLoader* images = loader();
     if (path.empty() || !images) {
         if (images)
@@ -120,6 +131,8 @@ void EnlargeView::RequestFullSize() {
 
 void EnlargeView::PresentFullSize(const QImage& image) {
     fullSize_ = image;
+    fullSizeAnswered_ = true;
+    ReadAheadFullSize();
     UpdateCursor();
     update();
     emit zoomedPictureReady();

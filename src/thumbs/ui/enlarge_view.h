@@ -49,6 +49,7 @@ protected:
 private:
     void SetZoom(std::optional<double> zoom, const ZoomAnchor& anchor);
     void RequestFullSize();
+    void ReadAheadFullSize();
     void PresentFullSize(const QImage& image);
     void PanBy(const QPointF& offset);
     QRectF ShownRect() const;
@@ -58,8 +59,10 @@ private:
     // The loader keeps one shown request per requester: the picture at its own size is asked for
     // by this one, beside the fitted picture the control asks for itself.
     QObject fullSizeRequester_;
+    FilePathList readAhead_;
     FilePath fullSizePath_;
     QImage fullSize_;
+    bool fullSizeAnswered_ = false; // for fullSizePath_
     std::optional<double> zoom_;
     ZoomAnchor anchor_;
     QPointF lastPoint_{0.5, 0.5};

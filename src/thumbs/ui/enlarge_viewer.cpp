@@ -66,7 +66,7 @@ void EnlargeViewer::FollowList(int list, const std::optional<FilePath>& path) {
     window_->SetFile(path.value_or(FilePath()));
 }
 
-void EnlargeViewer::EnlargeCommand(int list, const Board& board) {
+void EnlargeViewer::EnlargeCommand(int list, const Board& board, bool readAhead) {
     if (list == shownList_)
         list = kNoList;
     std::optional<FilePath> path;
@@ -75,6 +75,8 @@ void EnlargeViewer::EnlargeCommand(int list, const Board& board) {
         path = classList.HasCurrent() ? classList.At(classList.position()) : FilePath();
     }
     ShowList(list, path);
+    if (readAhead && window_ && shownList_ != kNoList && path && !path->empty())
+        window_->thumbnail()->ReadAhead(board.ReadAheadOf(list));
 }
 
 void EnlargeViewer::ToggleActualSize() {

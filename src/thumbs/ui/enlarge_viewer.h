@@ -37,8 +37,9 @@ public:
     int ShownList() const { return shownList_; }
 
     // The enlarge button or menu entry of a list: shows it, or hides the window when that list is
-    // already shown.
-    void EnlargeCommand(int list, const Board& board);
+    // already shown. With readAhead, the window reads ahead from the moment it opens, not from the
+    // first step.
+    void EnlargeCommand(int list, const Board& board, bool readAhead = false);
 
     // 等倍表示: the shown window between fitted and 100 %; nothing while no window is shown.
     void ToggleActualSize();
