@@ -138,8 +138,23 @@ private slots:
     }
 
     void clickWheelAndDragKeepThePointUnderTheCursor() {
-        pelldrake::testing::Fill(*board, kUnclassified, Pictures());
+        FilePathList paths = Pictures();
+        paths.insert(paths.begin(), pelldrake::testing::WriteImageFile(fixture.dir->Native("small.jpg"), {600, 450}));
+        pelldrake::testing::Fill(*board, kUnclassified, paths);
         Key(Qt::Key_Space);
+        QTRY_COMPARE(View()->showing(), CThumbCtl::Showing::Image);
+        // The wheel's first step from fitted is the smallest above it, known once the picture's own
+        // size is: 50 % for this one in this window.
+        const QPoint first = Middle() + QPoint(30, 20);
+        const QPointF underFirst = View()->PictureFractionAt(first);
+        Wheel(first, 120);
+        QTRY_VERIFY(View()->showsZoomedPicture());
+        QCOMPARE(View()->zoom(), std::optional<double>(0.5));
+        QVERIFY(Near(View()->PictureFractionAt(first), underFirst));
+        Wheel(first, -120);
+        QVERIFY(!View()->zoom());
+
+        Key(Qt::Key_Return);
         QTRY_COMPARE(View()->showing(), CThumbCtl::Showing::Image);
         const QPoint at = Middle() + QPoint(-50, -30);
         const QPointF before = View()->PictureFractionAt(at);

@@ -92,6 +92,7 @@ void EnlargeView::PanBy(const QPointF& offset) {
 }
 
 void EnlargeView::SetZoom(std::optional<double> zoom, const ZoomAnchor& anchor) {
+    firstStepPending_ = false;
     zoom_ = zoom;
     anchor_ = anchor;
     if (zoom_) {
@@ -132,6 +133,11 @@ void EnlargeView::RequestFullSize() {
 void EnlargeView::PresentFullSize(const QImage& image) {
     fullSize_ = image;
     fullSizeAnswered_ = true;
+    if (firstStepPending_ && !image.isNull()) {
+        firstStepPending_ = false;
+        if (const std::optional<double> first = NextZoomStep(std::nullopt, FitScale(), true); first != zoom_)
+            SetZoom(first, anchor_);
+    }
     ReadAheadFullSize();
     UpdateCursor();
     update();
@@ -228,12 +234,16 @@ void EnlargeView::wheelEvent(QWheelEvent* event) {
     }
     event->accept();
     const QPointF at = event->position();
-    const std::optional<double> next = NextZoomStep(zoom_, FitScale(), delta > 0);
+    // From fitted, the first step above depends on the picture's own size, known once it has been
+    // decoded at that size: 100 % until then, put right when it comes.
+    const bool firstStepUnknown = !zoom_ && delta > 0 && FitScale() == 0;
+    const std::optional<double> next = firstStepUnknown ? 1.0 : NextZoomStep(zoom_, FitScale(), delta > 0);
     if (next == zoom_)
         return;
     const QPointF point = pelldrake::PictureFractionAt(ShownRect(), at);
     lastPoint_ = point;
     SetZoom(next, ZoomAnchor{point, ViewFractionOf(QRectF(contentsRect()), at)});
+    firstStepPending_ = firstStepUnknown && !showsZoomedPicture();
 }
 
 } // namespace pelldrake

@@ -64,6 +64,7 @@ private:
     QImage fullSize_;
     bool fullSizeAnswered_ = false; // for fullSizePath_
     std::optional<double> zoom_;
+    bool firstStepPending_ = false; // the wheel left fitted before the picture's own size was known
     ZoomAnchor anchor_;
     QPointF lastPoint_{0.5, 0.5};
     std::optional<QPoint> pressedAt_;
