@@ -126,6 +126,14 @@ private slots:
         stepsKeepTheZoomAndThePoint("undo");
         if (QTest::currentTestFailed())
             return;
+        // Hidden and shown again, the window comes back as it was.
+        Key(Qt::Key_Escape);
+        QVERIFY(!board->viewer().window()->isVisible());
+        QVERIFY(!View()->showsZoomedPicture());
+        Key(Qt::Key_Space);
+        stepsKeepTheZoomAndThePoint("shown again");
+        if (QTest::currentTestFailed())
+            return;
 
         Key(Qt::Key_Z);
         QVERIFY(!View()->zoom());
@@ -151,6 +159,11 @@ private slots:
         QTRY_VERIFY(View()->showsZoomedPicture());
         QCOMPARE(View()->zoom(), std::optional<double>(0.5));
         QVERIFY(Near(View()->PictureFractionAt(first), underFirst));
+        Wheel(first, -120);
+        QVERIFY(!View()->zoom());
+        // The same again with the picture in memory: at once.
+        Wheel(first, 120);
+        QCOMPARE(View()->zoom(), std::optional<double>(0.5));
         Wheel(first, -120);
         QVERIFY(!View()->zoom());
 

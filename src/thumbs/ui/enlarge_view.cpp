@@ -6,7 +6,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
-#include <cmath>
 
 namespace pelldrake {
 
@@ -68,7 +67,8 @@ QPointF EnlargeView::PictureFractionAt(const QPoint& position) const {
 
 void EnlargeView::ToggleActualSize() {
     if (zoom_) {
-        lastPoint_ = pelldrake::PictureFractionAt(ShownRect(), QRectF(contentsRect()).center());
+        lastPoint_ = showsZoomedPicture() ? pelldrake::PictureFractionAt(ShownRect(), QRectF(contentsRect()).center())
+                                          : anchor_.picture;
         SetZoom(std::nullopt, {});
     } else {
         SetZoom(1.0, ZoomAnchor{lastPoint_, {0.5, 0.5}});
@@ -123,6 +123,12 @@ void EnlargeView::RequestFullSize() {
             images->Cancel(&fullSizeRequester_);
         return;
     }
+    // While a key repeats the user passes these files by: the fitted picture or the preview stands
+    // in, and the file stopped on is asked for again once the key is up.
+    if (decoding() == ImageLoader::Decoding::HeldBack && !images->isCached(path, kFullSizeTarget)) {
+        images->Cancel(&fullSizeRequester_);
+        return;
+    }
     std::optional<QImage> answer = images->Request(
         &fullSizeRequester_, path, kFullSizeTarget, [this](const QImage& image) { PresentFullSize(image); }, {},
         decoding());
@@ -133,15 +139,18 @@ void EnlargeView::RequestFullSize() {
 void EnlargeView::PresentFullSize(const QImage& image) {
     fullSize_ = image;
     fullSizeAnswered_ = true;
-    if (firstStepPending_ && !image.isNull()) {
-        firstStepPending_ = false;
-        if (const std::optional<double> first = NextZoomStep(std::nullopt, FitScale(), true); first != zoom_)
-            SetZoom(first, anchor_);
-    }
+    if (firstStepPending_ && !image.isNull())
+        TakeFirstStep();
     ReadAheadFullSize();
     UpdateCursor();
     update();
     emit zoomedPictureReady();
+}
+
+void EnlargeView::TakeFirstStep() {
+    firstStepPending_ = false;
+    if (const std::optional<double> first = NextZoomStep(std::nullopt, FitScale(), true); first != zoom_)
+        SetZoom(first, anchor_);
 }
 
 void EnlargeView::UpdateCursor() {
@@ -149,6 +158,23 @@ void EnlargeView::UpdateCursor() {
         unsetCursor();
     else
         setCursor(dragFrom_ ? Qt::ClosedHandCursor : Qt::OpenHandCursor);
+}
+
+void EnlargeView::showEvent(QShowEvent* event) {
+    CThumbCtl::showEvent(event);
+    // Unless the file was asked for just before the window came up.
+    if (zoom_ && fullSizePath_ != currentFile())
+        RequestFullSize();
+}
+
+void EnlargeView::hideEvent(QHideEvent* event) {
+    CThumbCtl::hideEvent(event);
+    // A hidden window holds no picture at its own size; the zoom and the point stay for its return.
+    if (ImageLoader* images = loader())
+        images->Cancel(&fullSizeRequester_);
+    fullSize_ = QImage();
+    fullSizePath_.clear();
+    fullSizeAnswered_ = false;
 }
 
 void EnlargeView::paintEvent(QPaintEvent* event) {
@@ -243,7 +269,10 @@ void EnlargeView::wheelEvent(QWheelEvent* event) {
     const QPointF point = pelldrake::PictureFractionAt(ShownRect(), at);
     lastPoint_ = point;
     SetZoom(next, ZoomAnchor{point, ViewFractionOf(QRectF(contentsRect()), at)});
-    firstStepPending_ = firstStepUnknown && !showsZoomedPicture();
+    if (firstStepUnknown && showsZoomedPicture())
+        TakeFirstStep();
+    else
+        firstStepPending_ = firstStepUnknown;
 }
 
 } // namespace pelldrake

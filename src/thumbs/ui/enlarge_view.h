@@ -40,6 +40,8 @@ signals:
     void zoomedPictureReady();
 
 protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -51,6 +53,8 @@ private:
     void RequestFullSize();
     void ReadAheadFullSize();
     void PresentFullSize(const QImage& image);
+    // The wheel's first step from fitted, once the picture's own size is known.
+    void TakeFirstStep();
     void PanBy(const QPointF& offset);
     QRectF ShownRect() const;
     double FitScale() const;
