@@ -9,6 +9,8 @@
 #include "platform/file_system.h"
 #include "platform/shell.h"
 #include "platform/ui/qt_prompter.h"
+#include "resources/menu_table.h"
+#include "thumbs/ui/enlarge_view.h"
 #include "thumbs/ui/enlarge_window.h"
 #include "thumbs/ui/thumb_ctl.h"
 #include "tools/ui/auto_classify_dialog.h"
@@ -132,6 +134,13 @@ int main(int argc, char* argv[]) {
             while (window->thumbnail()->showing() == CThumbCtl::Showing::Pending && timer.elapsed() < 5000)
                 QApplication::processEvents(QEventLoop::AllEvents, 50);
             window->grab().save(QStringLiteral("%1/enlarge-window.png").arg(outDir));
+            // 等倍表示: the same file at 100 %, one image pixel a screen pixel.
+            board.RunCommand(menu_ids::kActualSize);
+            timer.restart();
+            while (!window->view()->showsZoomedPicture() && timer.elapsed() < 5000)
+                QApplication::processEvents(QEventLoop::AllEvents, 50);
+            window->grab().save(QStringLiteral("%1/enlarge-window-100.png").arg(outDir));
+            board.RunCommand(menu_ids::kActualSize);
         }
     }
     const SettingsFile settings(samples.filePath("p.INI"));

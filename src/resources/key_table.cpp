@@ -26,6 +26,11 @@ const std::vector<KeyBinding>& BoardKeys() {
             {Qt::Key_Z, menu_ids::kUndo, KeyRoute::Run, Qt::ControlModifier},
             {Qt::Key_Y, menu_ids::kRedo, KeyRoute::Run, Qt::ControlModifier},
             {Qt::Key_Z, menu_ids::kRedo, KeyRoute::Run, Qt::ControlModifier | Qt::ShiftModifier},
+            {Qt::Key_Z, menu_ids::kActualSize, KeyRoute::Run},
+            {Qt::Key_Left, key_ids::kLookLeft, KeyRoute::Run, Qt::ControlModifier},
+            {Qt::Key_Right, key_ids::kLookRight, KeyRoute::Run, Qt::ControlModifier},
+            {Qt::Key_Up, key_ids::kLookUp, KeyRoute::Run, Qt::ControlModifier},
+            {Qt::Key_Down, key_ids::kLookDown, KeyRoute::Run, Qt::ControlModifier},
         };
         for (int n = 1; n <= 10; ++n)
             table.push_back({Qt::Key_0 + n % 10, ids::NumberButton(n), KeyRoute::Mnemonic});

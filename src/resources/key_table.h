@@ -10,6 +10,11 @@ namespace pelldrake {
 namespace key_ids {
 inline constexpr int kReturnLastSorted = 40001;
 inline constexpr int kContextHelp = 40002;
+// Ctrl with an arrow: the zoomed enlarge window looks that way by a quarter of itself.
+inline constexpr int kLookLeft = 40003;
+inline constexpr int kLookRight = 40004;
+inline constexpr int kLookUp = 40005;
+inline constexpr int kLookDown = 40006;
 } // namespace key_ids
 
 enum class KeyRoute {

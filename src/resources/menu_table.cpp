@@ -66,7 +66,9 @@ std::vector<MenuEntry> MakeBoardMenu() {
         {0,
          "表示(&V)",
          {{kExpand, "分類リストの拡張(&E)", {}},
-          {0, "拡大ウィンドウ", WithTail(ListEntries(kEnlargeFirst), {kSeparator, {kCloseEnlarge, "閉じる(C)", {}}})}}},
+          {0, "拡大ウィンドウ", WithTail(ListEntries(kEnlargeFirst), {kSeparator, {kCloseEnlarge, "閉じる(C)", {}}})},
+          kSeparator,
+          {kActualSize, "等倍表示(&Z)", {}}}},
         {0, "ヘルプ(&H)", {{kHelpContents, "ヘルプ(&H)", {}}, {kAbout, "バージョン情報(&A)", {}}}},
     };
 }

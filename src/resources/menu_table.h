@@ -41,6 +41,7 @@ inline constexpr int kRawJpegPairs = 32852;
 inline constexpr int kExpand = 32798;
 inline constexpr int kEnlargeFirst = 32800; // … 32810
 inline constexpr int kCloseEnlarge = 32811;
+inline constexpr int kActualSize = 32853;
 inline constexpr int kHelpContents = 32772;
 inline constexpr int kAbout = 32773;
 } // namespace menu_ids

@@ -14,6 +14,7 @@
 #include <QColorSpace>
 #include <QFile>
 #include <QImageReader>
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -126,6 +127,14 @@ DecodedFile DecodeFile(const FilePath& path, QSize target, const std::atomic<boo
         return out;
     }
 
+    // At its own size: the square of its longer side fits it unscaled, whichever way it is turned.
+    if (target == kFullSizeTarget) {
+        const std::optional<DecodeCost> header = EstimateDecodeCost(file, QSize(1, 1));
+        if (!header || header->stored.isEmpty())
+            return out;
+        const int side = std::max(header->stored.width(), header->stored.height());
+        target = QSize(side, side);
+    }
     // The header first: a file of a few kilobytes may claim billions of pixels.
     const std::optional<DecodeCost> cost = EstimateDecodeCost(file, target);
     if (cost && !IsWithinBudget(*cost)) {

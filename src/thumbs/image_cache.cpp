@@ -49,8 +49,8 @@ std::optional<QImage> ImageCache::FindLargest(const FilePath& path, const FileSt
     // A few hundred entries at most: a walk costs microseconds, far less than a decode.
     const Entry* largest = nullptr;
     for (const Entry& entry : entries_) {
-        if (entry.key.path == path && !entry.key.preview && entry.stamp == stamp &&
-            (!largest || entry.image.width() > largest->image.width()))
+        if (entry.key.path == path && !entry.key.preview && entry.key.target != kFullSizeTarget &&
+            entry.stamp == stamp && (!largest || entry.image.width() > largest->image.width()))
             largest = &entry;
     }
     if (!largest)

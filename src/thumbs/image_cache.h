@@ -12,6 +12,10 @@
 
 namespace pelldrake {
 
+// The target that asks for a picture at its own size, one image pixel a pixel, however large: a
+// size no view has.
+inline constexpr QSize kFullSizeTarget{1 << 24, 1 << 24};
+
 // What a decoded image is known by: the file's bytes-exact path, the size it was fitted into, and
 // whether it is the file's embedded preview rather than its own pixels.
 struct ImageKey {
@@ -55,7 +59,9 @@ public:
     bool Contains(const ImageKey& key) const { return index_.count(key) != 0; }
 
     // The largest image held of this version of the file at any size, from which a smaller one
-    // can be scaled instead of decoding the file again. Previews do not count.
+    // can be scaled instead of decoding the file again. Previews do not count, nor pictures at their
+    // own size: scaling a camera's picture down on the user-interface thread takes longer than
+    // decoding the file at the smaller size off it.
     std::optional<QImage> FindLargest(const FilePath& path, const FileStamp& stamp) const;
 
     // An image larger than the whole budget is not kept.

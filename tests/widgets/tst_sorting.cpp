@@ -424,7 +424,7 @@ private slots:
         }
         QCOMPARE(titles, (QStringList{"ファイル(&F)", "編集(&E)", "ツール(&T)", "表示(&V)", "ヘルプ(&H)"}));
         QCOMPARE(ran, listed);
-        QCOMPARE(separators, 10);
+        QCOMPARE(separators, 11);
     }
 
     // --- help ---

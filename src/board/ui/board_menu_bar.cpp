@@ -17,7 +17,7 @@ BoardMenuBar::BoardMenuBar(QMenuBar* bar, ClassifyBoardDialog& board) : QObject(
         QMenu* menu = bar->addMenu(QString::fromUtf8(top.text));
         AddEntries(menu, top.children);
     }
-    for (int id : {menu_ids::kExpand, menu_ids::kApplyExtensionFilter, menu_ids::kRawJpegPairs})
+    for (int id : {menu_ids::kExpand, menu_ids::kApplyExtensionFilter, menu_ids::kRawJpegPairs, menu_ids::kActualSize})
         action(id)->setCheckable(true);
     for (int i = 0; i < kListCount; ++i)
         action(menu_ids::kEnlargeFirst + i)->setCheckable(true);
@@ -66,6 +66,8 @@ void BoardMenuBar::UpdateStates() {
     const int total = board.TotalCount();
     greyWhen(kDeleteAll, total == 0);
     greyWhen(kCloseEnlarge, board_.viewer().ShownList() == EnlargeViewer::kNoList);
+    greyWhen(kActualSize, board_.viewer().ShownList() == EnlargeViewer::kNoList);
+    action(kActualSize)->setChecked(board_.viewer().ShowsActualSize());
     action(kApplyExtensionFilter)->setChecked(board_.applyExtensionFilter());
     action(kRawJpegPairs)->setChecked(board_.settings().IntakePairs());
     const QMimeData* clipboard = SystemClipboard().Contents();

@@ -267,7 +267,7 @@ void ClassifyBoardDialog::OnScroll(ListIndex list, ScrollCode code, int trackPos
 }
 
 void ClassifyBoardDialog::EnlargeCommand(ListIndex list) {
-    viewer_.EnlargeCommand(list, board_);
+    viewer_.EnlargeCommand(list, board_, readAhead_);
     FocusBoard();
 }
 

@@ -3,6 +3,7 @@
 #include "board/board.h"
 #include "platform/shell.h"
 #include "resources/strings.h"
+#include "thumbs/ui/enlarge_view.h"
 #include "thumbs/ui/enlarge_window.h"
 
 #include <QAbstractButton>
@@ -65,7 +66,7 @@ void EnlargeViewer::FollowList(int list, const std::optional<FilePath>& path) {
     window_->SetFile(path.value_or(FilePath()));
 }
 
-void EnlargeViewer::EnlargeCommand(int list, const Board& board) {
+void EnlargeViewer::EnlargeCommand(int list, const Board& board, bool readAhead) {
     if (list == shownList_)
         list = kNoList;
     std::optional<FilePath> path;
@@ -74,6 +75,22 @@ void EnlargeViewer::EnlargeCommand(int list, const Board& board) {
         path = classList.HasCurrent() ? classList.At(classList.position()) : FilePath();
     }
     ShowList(list, path);
+    if (readAhead && window_ && shownList_ != kNoList && path && !path->empty())
+        window_->thumbnail()->ReadAhead(board.ReadAheadOf(list));
+}
+
+void EnlargeViewer::ToggleActualSize() {
+    if (window_ && shownList_ != kNoList)
+        window_->view()->ToggleActualSize();
+}
+
+bool EnlargeViewer::ShowsActualSize() const {
+    return window_ && shownList_ != kNoList && window_->view()->zoom() == 1.0;
+}
+
+void EnlargeViewer::Pan(int right, int down) {
+    if (window_ && shownList_ != kNoList)
+        window_->view()->PanQuarter(right, down);
 }
 
 } // namespace pelldrake

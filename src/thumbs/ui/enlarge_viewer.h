@@ -37,8 +37,15 @@ public:
     int ShownList() const { return shownList_; }
 
     // The enlarge button or menu entry of a list: shows it, or hides the window when that list is
-    // already shown.
-    void EnlargeCommand(int list, const Board& board);
+    // already shown. With readAhead, the window reads ahead from the moment it opens, not from the
+    // first step.
+    void EnlargeCommand(int list, const Board& board, bool readAhead = false);
+
+    // 等倍表示: the shown window between fitted and 100 %; nothing while no window is shown.
+    void ToggleActualSize();
+    bool ShowsActualSize() const;
+    // By a quarter of the window in the direction looked at, while zoomed.
+    void Pan(int right, int down);
 
     bool browserMode() const { return browserMode_; }
     EnlargeWindow* window() const;

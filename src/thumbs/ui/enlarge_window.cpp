@@ -3,7 +3,7 @@
 #include "resources/dialog_template.h"
 #include "resources/dialog_units.h"
 #include "resources/strings.h"
-#include "thumbs/ui/thumb_ctl.h"
+#include "thumbs/ui/enlarge_view.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -21,7 +21,7 @@ constexpr std::pair<int, int> kFurthestPosition{-32768, 32767};
 
 EnlargeWindow::EnlargeWindow(QWidget* board, SettingsFile settings)
     : QWidget(board, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint), settings_(std::move(settings)),
-      thumbnail_(new CThumbCtl(this)), settleTimer_(this) {
+      thumbnail_(new EnlargeView(this)), settleTimer_(this) {
     const DialogTemplate& layout = EnlargeTemplate();
     setWindowTitle(QString::fromUtf8(layout.title));
     setFont(DialogFont());
@@ -43,6 +43,10 @@ EnlargeWindow::EnlargeWindow(QWidget* board, SettingsFile settings)
     move(outer_.topLeft());
     resize(outer_.size().expandedTo(QSize(1, 1)));
     ApplyMinimumSize();
+}
+
+CThumbCtl* EnlargeWindow::thumbnail() const {
+    return thumbnail_;
 }
 
 QMargins EnlargeWindow::FrameMargins() const {

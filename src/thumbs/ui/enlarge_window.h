@@ -9,6 +9,7 @@
 namespace pelldrake {
 
 class CThumbCtl;
+class EnlargeView;
 
 // The resizable tool window that shows one list's current file large. Only the board shows and
 // hides it.
@@ -20,7 +21,8 @@ public:
 
     void SetFile(const FilePath& path);
     const FilePath& currentPath() const { return currentPath_; }
-    CThumbCtl* thumbnail() const { return thumbnail_; }
+    CThumbCtl* thumbnail() const;
+    EnlargeView* view() const { return thumbnail_; }
     int settleCountdown() const { return settleCountdown_; }
 
     // Writes the outer rectangle back to the settings; the viewer calls it when the board goes.
@@ -49,7 +51,7 @@ private:
     void FollowFrame();
 
     SettingsFile settings_;
-    CThumbCtl* thumbnail_;
+    EnlargeView* thumbnail_;
     FilePath currentPath_;
     QTimer settleTimer_; // a child, so a test can find it and tick it by hand
     int settleCountdown_ = 0;

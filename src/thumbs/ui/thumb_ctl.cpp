@@ -2,13 +2,13 @@
 
 #include "resources/strings.h"
 #include "thumbs/ui/file_drag.h"
+#include "thumbs/zoom_geometry.h"
 
 #include <QApplication>
 #include <QDrag>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
-#include <cmath>
 
 namespace pelldrake {
 
@@ -114,14 +114,16 @@ void CThumbCtl::paintEvent(QPaintEvent* event) {
 
     // Sizes in device pixels, so that an image decoded for this size is drawn pixel for pixel;
     // after a resize it is stretched smoothly until the owner asks for the file again.
-    const qreal ratio = devicePixelRatioF();
-    const QSize fitted = ImageLoader::FitSize(image_.size(), decodeSize());
-    const QSizeF shown = QSizeF(fitted) / ratio;
-    const QPointF corner(std::floor(area.x() + (area.width() - shown.width()) / 2),
-                         std::floor(area.y() + (area.height() - shown.height()) / 2));
-    if (fitted != image_.size())
+    const QRectF shown = FittedRect();
+    if (ImageLoader::FitSize(image_.size(), decodeSize()) != image_.size())
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRectF(corner, shown), image_);
+    painter.drawImage(shown, image_);
+}
+
+QRectF CThumbCtl::FittedRect() const {
+    if (image_.isNull() || (showing_ != Showing::Image && showing_ != Showing::Preview))
+        return {};
+    return FittedPictureRect(image_.size(), decodeSize(), devicePixelRatioF(), contentsRect());
 }
 
 void CThumbCtl::mousePressEvent(QMouseEvent* event) {

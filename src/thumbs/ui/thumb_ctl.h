@@ -31,12 +31,12 @@ public:
 
     // Shows path, or nothing for the empty path. The same path again decodes it anew at the
     // control's present size.
-    void ShowFile(const FilePath& path);
+    virtual void ShowFile(const FilePath& path);
     const FilePath& currentFile() const { return path_; }
 
     // Decodes these files at the control's present size in the background, so that showing one
     // of them later needs no wait.
-    void ReadAhead(const FilePathList& paths);
+    virtual void ReadAhead(const FilePathList& paths);
 
     // While a key is held down, files are shown by their embedded previews and read ahead only for
     // them (ImageLoader::Decoding::HeldBack); the owner shows the file again once the key is up.
@@ -59,6 +59,11 @@ signals:
     void previewShown();
 
 protected:
+    ImageLoader* loader() const { return loader_.data(); }
+    ImageLoader::Decoding decoding() const { return decoding_; }
+    // Where the picture in place is drawn, fitted and centred; empty when there is none.
+    QRectF FittedRect() const;
+
     void paintEvent(QPaintEvent* event) override;
     // Dragging the picture out offers its file to other programs.
     void mousePressEvent(QMouseEvent* event) override;
