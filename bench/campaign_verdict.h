@@ -190,7 +190,10 @@ inline Verdict Judge(const std::vector<BoardState>& states, int inFlight, bool f
         return Holds(filesChanged, PathHash(files.Same() + name)) ||
                Holds(filesChanged, PathHash(files.Other() + name));
     };
-    if (verdict.lists == Verdict::Kind::Partial && !verdict.marksOnly && !filesChanged.empty() &&
+    // A run cut after its last file and before the lists' change that ends it: the lists follow
+    // every file, the positions are still those from before the command.
+    const bool cutAfterItsFiles = verdict.marksOnly && recovered == afterLists && marks == before.marks;
+    if (verdict.lists == Verdict::Kind::Partial && (!verdict.marksOnly || cutAfterItsFiles) && !filesChanged.empty() &&
         verdict.missing.empty() && verdict.unnamed.empty() &&
         OnlyCommandsEntries(recovered, beforeLists, afterLists, filesMoved))
         verdict.lists = Verdict::Kind::Midway;
