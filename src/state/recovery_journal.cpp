@@ -225,6 +225,8 @@ void RecoveryJournal::Commit() {
                 failed_ = failed_ || !WriteRecords(fd_, chunk);
             }
             lock.lock();
+            // A file run's records never follow a gap in the commands.
+            writeFailed_ = writeFailed_ || failed_;
         }
         unsynced_ = true;
         std::size_t listsBytes = 0;
@@ -354,7 +356,7 @@ bool RecoveryJournal::WriteRecords(int fd, std::string_view records) {
 void RecoveryJournal::FileIntent(FileFate fate, ListIndex list, int index, std::string_view path) {
     std::string records;
     std::unique_lock lock(mutex_);
-    if (failed_ || writeFailed_ || fd_ < 0)
+    if (writeFailed_ || fd_ < 0)
         return;
     // After every command queued before it, so that the replay meets the run where it began.
     idle_.wait(lock, [this] { return writesLeft_ == 0; });
