@@ -13,6 +13,7 @@ packages=(
     libheif-examples libavif-bin libjxl-tools
     desktop-file-utils appstream
     dosfstools exfatprogs
+    libimage-exiftool-perl
 )
 # More for one job, e.g. clang for the fuzz targets.
 read -r -a extra <<<"${PELLDRAKE_EXTRA_PACKAGES:-}"
