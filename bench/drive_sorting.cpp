@@ -17,11 +17,10 @@
 //
 // Run with QT_QPA_PLATFORM=offscreen.
 
-#include "../tests/support/embedded_previews.h"
-#include "../tests/support/library_images.h"
 #include "../tests/support/scripted_prompter.h"
-#include "../tests/support/test_images.h"
 #include "board/ui/classify_board_dialog.h"
+#include "camera_sources.h"
+#include "figures.h"
 #include "spin.h"
 #include "thumbs/image_loader.h"
 #include "thumbs/ui/enlarge_window.h"
@@ -78,31 +77,6 @@ constexpr Series kSeries[] = {
 
 constexpr Qt::Key kDigitKeys[] = {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5,
                                   Qt::Key_6, Qt::Key_7, Qt::Key_8, Qt::Key_9, Qt::Key_0};
-
-double Percentile(std::vector<double> values, double fraction) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5)];
-}
-
-double Median(const std::vector<double>& values) {
-    return Percentile(values, 0.5);
-}
-
-double Ms(qint64 nanoseconds) {
-    return static_cast<double>(nanoseconds) / 1e6;
-}
-
-// Other programs on the machine slow the decodes down; the one-minute load shows how much.
-QByteArray LoadAverage() {
-    QFile file(QStringLiteral("/proc/loadavg"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().split(' ').value(0) : QByteArray("?");
-}
-
-std::string Native(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 // Time this thread spent on a processor: unlike the wall clock, it does not grow while other
 // programs have the processors.
@@ -488,48 +462,8 @@ int main(int argc, char** argv) {
     for (int i = 0; i < sourceFiles; ++i)
         seeds.append(i + 1);
     const QString dirPath = dir.path();
-    const QList<qint64> sizes =
-        QtConcurrent::blockingMapped<QList<qint64>>(seeds, [dirPath, format](int seed) -> qint64 {
-            const QImage picture =
-                testing::PhotoLikeImage(QSize(6000, 4000), static_cast<std::uint32_t>(seed), /*grain=*/28);
-            const QByteArray bytes = testing::EncodeImage(picture, "jpeg", 92);
-            const auto named = [&dirPath, seed](const char* stem, const QString& extension) {
-                return Native(QDir(dirPath).filePath(QStringLiteral("%1%2.%3").arg(stem).arg(seed).arg(extension)));
-            };
-            if (format == "phone") {
-                const QString copy = QString::fromStdString(named("source", QStringLiteral("heic")));
-                return QFile::copy(QStringLiteral(PELLDRAKE_SOURCE_DIR "/tests/data/phone/IMG_5195.HEIC"), copy)
-                           ? QFileInfo(copy).size()
-                           : -1;
-            }
-            const std::string path = named("source", QStringLiteral("jpg"));
-            if (bytes.isEmpty() || !testing::WriteNativeFile(path, bytes))
-                return -1;
-            if (format != "jpg") {
-                // 12 megapixels, 3:2, through a JPEG as a camera or phone would have made it.
-                const std::string twelve = named("twelve", QStringLiteral("jpg"));
-                const QImage smaller = picture.scaled(4243, 2828, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-                if (!testing::WriteNativeFile(twelve, testing::EncodeImage(smaller, "jpeg", 92)))
-                    return -1;
-                // The camera's thumbnail, which cjxl keeps in the EXIF it carries over.
-                if (format == "jxl" && !testing::AddExifThumbnail(
-                                           twelve, testing::EncodeImage(picture.scaled(160, 120, Qt::IgnoreAspectRatio,
-                                                                                       Qt::SmoothTransformation),
-                                                                        "jpeg", 85)))
-                    return -1;
-                const std::string made = format == "heic"
-                                             ? testing::HeicFrom(twelve, named("source", format),
-                                                                 {QStringLiteral("-t"), QStringLiteral("320")})
-                                             : testing::JxlFrom(twelve, named("source", format));
-                ::unlink(twelve.c_str());
-                ::unlink(path.c_str());
-                return made.empty() ? -1 : QFileInfo(QFile::decodeName(QByteArray::fromStdString(made))).size();
-            }
-            // The camera's thumbnail, put in as a camera does.
-            const QByteArray thumbnail = testing::EncodeImage(
-                picture.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), "jpeg", 85);
-            return testing::AddExifThumbnail(path, thumbnail) ? bytes.size() : -1;
-        });
+    const QList<qint64> sizes = QtConcurrent::blockingMapped<QList<qint64>>(
+        seeds, [dirPath, format](int seed) -> qint64 { return MakeCameraSource(dirPath, format, seed); });
     qint64 sourceBytes = 0;
     for (qint64 size : sizes) {
         if (size < 0) {

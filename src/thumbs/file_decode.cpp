@@ -59,7 +59,26 @@ QImage Shown(QImage image, const QColorSpace& screen) {
 }
 
 // The picture fitted to target by Qt's readers, which know the format from the bytes.
-QImage DecodeWithQt(QIODevice& device, QSize target) {
+// Only region of the picture at its own size, when the reader can decode a part alone (JPEG);
+// empty when it cannot, or the part is the whole.
+QImage DecodePart(QImageReader& reader, const PictureRegion& region, std::optional<RegionPlacement>& placed) {
+    const QSize stored = reader.size();
+    if (region.isWhole() || !stored.isValid() || !reader.supportsOption(QImageIOHandler::ClipRect))
+        return {};
+    const QImageIOHandler::Transformations turn = reader.transformation();
+    const QSize picture = turn.testFlag(QImageIOHandler::TransformationRotate90) ? stored.transposed() : stored;
+    const QRect rect = RegionRect(region, picture);
+    if (rect.isEmpty() || rect == QRect(QPoint(0, 0), picture))
+        return {};
+    reader.setClipRect(StoredRect(rect, stored, turn));
+    QImage part = reader.read();
+    if (part.size() == rect.size())
+        placed = RegionPlacement{rect, picture};
+    return part;
+}
+
+QImage DecodeWithQt(QIODevice& device, QSize target, const PictureRegion& region,
+                    std::optional<RegionPlacement>& placed) {
     // Qt's JPEG reader keeps every comment and application segment in memory, however many the
     // file holds: it reads the file without those it does not need.
     std::optional<SplicedDevice> spliced;
@@ -70,6 +89,8 @@ QImage DecodeWithQt(QIODevice& device, QSize target) {
     reader.setAutoTransform(true);
     reader.setQuality(kReadQuality);
     reader.setAllocationLimit(kAllocationLimitMiB);
+    if (QImage part = DecodePart(reader, region, placed); placed)
+        return part;
     const QSize stored = reader.size();
     QImage image;
     if (stored.isValid() && DecodesLessWhenAskedSmaller(reader.format()) &&
@@ -104,7 +125,8 @@ QSize FitSize(QSize source, QSize target) {
     return source.scaled(target, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
-DecodedFile DecodeFile(const FilePath& path, QSize target, const std::atomic<bool>* abandoned) {
+DecodedFile DecodeFile(const FilePath& path, QSize target, const std::atomic<bool>* abandoned,
+                       const PictureRegion& region) {
     DecodedFile out;
     if (path.empty() || target.isEmpty())
         return out;
@@ -128,12 +150,14 @@ DecodedFile DecodeFile(const FilePath& path, QSize target, const std::atomic<boo
     }
 
     // At its own size: the square of its longer side fits it unscaled, whichever way it is turned.
+    QSize wholeAtOwnSize;
     if (target == kFullSizeTarget) {
         const std::optional<DecodeCost> header = EstimateDecodeCost(file, QSize(1, 1));
         if (!header || header->stored.isEmpty())
             return out;
         const int side = std::max(header->stored.width(), header->stored.height());
         target = QSize(side, side);
+        wholeAtOwnSize = target;
     }
     // The header first: a file of a few kilobytes may claim billions of pixels.
     const std::optional<DecodeCost> cost = EstimateDecodeCost(file, target);
@@ -154,9 +178,12 @@ DecodedFile DecodeFile(const FilePath& path, QSize target, const std::atomic<boo
 
     AbandonableFile device(file, stop);
     const QByteArray head = device.peek(kFormatSniffBytes);
+    // A part is asked for only at the picture's own size; the other decoders give the whole.
+    std::optional<RegionPlacement> placed;
+    const PictureRegion part = target == wholeAtOwnSize ? region : PictureRegion{};
     QImage image = IsHeif(head)  ? DecodeHeif(device, target, &stop)
                    : IsJxl(head) ? DecodeJxl(device, target)
-                                 : DecodeWithQt(device, target);
+                                 : DecodeWithQt(device, target, part, placed);
     // What a decoder made of half a file is not the picture; one that nobody wants any more by
     // the time it ends is dropped, the same whether its reads noticed or not.
     if (device.wasAbandoned() || stop.load(std::memory_order_relaxed)) {
@@ -169,6 +196,8 @@ DecodedFile DecodeFile(const FilePath& path, QSize target, const std::atomic<boo
     else if (!image.colorSpace().isValid() && IsJpeg(head))
         image.setColorSpace(DeclaredColourSpace(file.handle()));
     out.image = Shown(std::move(image), screen);
+    if (placed)
+        SetPlacement(out.image, *placed);
     return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/types.h"
 #include "thumbs/image_cache.h"
+#include "thumbs/picture_region.h"
 
 #include <QImage>
 #include <QSize>
@@ -31,7 +32,10 @@ struct DecodedFile {
 
 // abandoned, when given, gives a large decode up at its next read, or before and after a
 // decode that cannot be stopped; a small one is finished, being done before the next key press.
-DecodedFile DecodeFile(const FilePath& path, QSize target, const std::atomic<bool>* abandoned);
+// At the picture's own size, region asks for a part of it; where the decoder can give one, the image
+// is that part and carries its placement (PlacementOf), else it is the whole picture.
+DecodedFile DecodeFile(const FilePath& path, QSize target, const std::atomic<bool>* abandoned,
+                       const PictureRegion& region = {});
 
 struct PreviewRead {
     QImage image; // null when the file embeds none

@@ -10,6 +10,9 @@ std::size_t ImageKeyHash::operator()(const ImageKey& key) const noexcept {
     mix(static_cast<std::size_t>(key.target.width()));
     mix(static_cast<std::size_t>(key.target.height()));
     mix(static_cast<std::size_t>(key.preview));
+    mix(std::hash<double>{}(key.region.centre.x()));
+    mix(std::hash<double>{}(key.region.centre.y()));
+    mix(static_cast<std::size_t>(key.region.extent.width()));
     return seed;
 }
 
@@ -50,7 +53,8 @@ std::optional<QImage> ImageCache::FindLargest(const FilePath& path, const FileSt
     const Entry* largest = nullptr;
     for (const Entry& entry : entries_) {
         if (entry.key.path == path && !entry.key.preview && entry.key.target != kFullSizeTarget &&
-            entry.stamp == stamp && (!largest || entry.image.width() > largest->image.width()))
+            entry.key.region.isWhole() && entry.stamp == stamp &&
+            (!largest || entry.image.width() > largest->image.width()))
             largest = &entry;
     }
     if (!largest)

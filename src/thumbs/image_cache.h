@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/types.h"
+#include "thumbs/picture_region.h"
 
 #include <QImage>
 #include <QSize>
@@ -16,12 +17,14 @@ namespace pelldrake {
 // size no view has.
 inline constexpr QSize kFullSizeTarget{1 << 24, 1 << 24};
 
-// What a decoded image is known by: the file's bytes-exact path, the size it was fitted into, and
-// whether it is the file's embedded preview rather than its own pixels.
+// What a decoded image is known by: the file's bytes-exact path, the size it was fitted into,
+// whether it is the file's embedded preview rather than its own pixels, and the part of the
+// picture at its own size asked for.
 struct ImageKey {
     FilePath path;
     QSize target;
     bool preview = false;
+    PictureRegion region = {};
 
     bool operator==(const ImageKey& other) const = default;
 };

@@ -61,12 +61,12 @@ QSize ImageLoader::FitSize(QSize source, QSize target) {
 }
 
 std::optional<QImage> ImageLoader::Request(QObject* requester, const FilePath& path, QSize target, Delivery deliver,
-                                           Delivery deliverPreview, Decoding decoding) {
+                                           Delivery deliverPreview, Decoding decoding, const PictureRegion& region) {
     Withdraw(requester);
     const std::optional<FileStamp> stamp = FileStamp::Of(path);
     if (!stamp || target.isEmpty())
         return QImage();
-    ImageKey key{path, target};
+    ImageKey key{path, target, false, region};
     if (std::optional<QImage> cached = cache_.Find(key, *stamp))
         return cached;
     // A refused file is asked again only for its embedded preview, unless it is known to have none.
@@ -207,7 +207,8 @@ void ImageLoader::Cancel(QObject* requester) {
         AbandonIfUnwanted(key);
 }
 
-void ImageLoader::ReadAhead(QObject* requester, const FilePathList& paths, QSize target, Decoding decoding) {
+void ImageLoader::ReadAhead(QObject* requester, const FilePathList& paths, QSize target, Decoding decoding,
+                            const PictureRegion& region) {
     DropReadAheadOf(requester);
     if (target.isEmpty())
         return;
@@ -225,7 +226,7 @@ void ImageLoader::ReadAhead(QObject* requester, const FilePathList& paths, QSize
     // passing those files.
     if (decoding == Decoding::Now) {
         for (const FilePath& path : paths) {
-            ImageKey key{path, target};
+            ImageKey key{path, target, false, region};
             listed.insert(key);
             if (const auto running = inFlight_.find(key); running != inFlight_.end()) {
                 running->second.abandoned->store(false);
@@ -334,7 +335,7 @@ void ImageLoader::StartQueued() {
         if (readAhead)
             ++runningReadAhead_;
         pool_.start([loader = this, key = std::move(job.key), readAhead, abandoned = std::move(abandoned)] {
-            Result result{DecodeFile(key.path, key.target, abandoned.get())};
+            Result result{DecodeFile(key.path, key.target, abandoned.get(), key.region)};
             QMetaObject::invokeMethod(
                 loader,
                 [loader, key, readAhead, result = std::move(result)] { loader->Finish(key, readAhead, result); },

@@ -81,8 +81,10 @@ public:
     // has one and it arrives first; never after deliver, never for a superseded request.
     // Held back, a picture already in memory is still answered at once, and deliver is called
     // only when the file has no preview to stand in or a decode already running finishes.
+    // At the picture's own size (kFullSizeTarget), region asks for a part of it first (see DecodeFile).
     std::optional<QImage> Request(QObject* requester, const FilePath& path, QSize target, Delivery deliver,
-                                  Delivery deliverPreview = {}, Decoding decoding = Decoding::Now);
+                                  Delivery deliverPreview = {}, Decoding decoding = Decoding::Now,
+                                  const PictureRegion& region = {});
 
     // The file's embedded preview fitted to target, when it has been read already.
     std::optional<QImage> CachedPreview(const FilePath& path, QSize target);
@@ -96,7 +98,8 @@ public:
     // Decodes these files into the cache when nothing shown is waiting. Replaces the
     // requester's earlier read-ahead that has not started. Held back, only their previews are
     // read, and the requester's read-ahead decodes still running are given up.
-    void ReadAhead(QObject* requester, const FilePathList& paths, QSize target, Decoding decoding = Decoding::Now);
+    void ReadAhead(QObject* requester, const FilePathList& paths, QSize target, Decoding decoding = Decoding::Now,
+                   const PictureRegion& region = {});
 
     // Set when the last decode of this version of the file was refused for its size.
     std::optional<Refusal> RefusalOf(const FilePath& path) const;

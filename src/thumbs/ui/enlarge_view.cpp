@@ -6,14 +6,31 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <QtMath>
 
 namespace pelldrake {
 
 EnlargeView::EnlargeView(QWidget* parent, ImageLoader* loader) : CThumbCtl(parent, loader) {}
 
+namespace {
+
+// Qt's JPEG reader decodes a part of the picture alone; the other decoders give the whole picture,
+// which would be decoded twice if a part were asked for beside it.
+bool MayDecodePart(const FilePath& path) {
+    const std::size_t dot = path.rfind('.');
+    if (dot == FilePath::npos)
+        return false;
+    const QByteArray extension = QByteArray::fromStdString(path.substr(dot + 1)).toLower();
+    return extension == "jpg" || extension == "jpeg" || extension == "jpe" || extension == "jfif";
+}
+
+} // namespace
+
 EnlargeView::~EnlargeView() {
-    if (ImageLoader* images = loader())
+    if (ImageLoader* images = loader()) {
         images->Cancel(&fullSizeRequester_);
+        images->Cancel(&regionRequester_);
+    }
 }
 
 void EnlargeView::ShowFile(const FilePath& path) {
@@ -34,31 +51,61 @@ void EnlargeView::ReadAheadFullSize() {
     if (!images)
         return;
     // Not beside the decode of the file looked at, which would take twice as long on a small
-    // machine: its arrival starts this again.
-    if (zoom_ && !fullSizeAnswered_)
+    // machine: its arrival (or that of its part in view) starts this again.
+    if (zoom_ && !fullSizeAnswered_ && !showsZoomedPicture())
         return;
-    // Only the next file: two pictures of a camera at their own size fill the cache.
+    // Only the next file: two pictures of a camera at their own size fill the cache. Its part in
+    // view first, the quicker to come.
     FilePathList next;
     if (zoom_ && !readAhead_.empty())
         next.push_back(readAhead_.front());
+    const bool part = !next.empty() && MayDecodePart(next.front());
+    images->ReadAhead(&regionRequester_, part ? next : FilePathList{}, kFullSizeTarget, decoding(),
+                      part ? RegionAround(anchor_.picture) : PictureRegion{});
     images->ReadAhead(&fullSizeRequester_, next, kFullSizeTarget, decoding());
 }
 
 bool EnlargeView::showsZoomedPicture() const {
-    return zoom_ && !fullSize_.isNull() && fullSizePath_ == currentFile();
+    return zoom_ && fullSizePath_ == currentFile() && (!fullSize_.isNull() || regionPlace_);
+}
+
+bool EnlargeView::showsWholeZoomedPicture() const {
+    return zoom_ && fullSizePath_ == currentFile() && !fullSize_.isNull();
+}
+
+QSize EnlargeView::PictureSize() const {
+    if (fullSizePath_ != currentFile())
+        return {};
+    return !fullSize_.isNull() ? fullSize_.size() : regionPlace_ ? regionPlace_->picture : QSize();
 }
 
 QRectF EnlargeView::ShownRect() const {
     if (showsZoomedPicture())
-        return ZoomedPictureRect(fullSize_.size(), *zoom_, devicePixelRatioF(), contentsRect(), anchor_);
+        return ZoomedPictureRect(PictureSize(), *zoom_, devicePixelRatioF(), contentsRect(), anchor_);
     return FittedRect();
 }
 
 double EnlargeView::FitScale() const {
     // Unknown before the picture at its own size has been seen: the wheel then starts at the first step.
-    if (fullSize_.isNull() || fullSizePath_ != currentFile())
+    const QSize picture = PictureSize();
+    if (picture.isEmpty())
         return 0;
-    return ImageLoader::FitSize(fullSize_.size(), decodeSize()).width() / double(fullSize_.width());
+    return ImageLoader::FitSize(picture, decodeSize()).width() / double(picture.width());
+}
+
+PictureRegion EnlargeView::RegionAround(QPointF point) const {
+    const QSizeF view = QSizeF(contentsRect().size()) * devicePixelRatioF() / zoom_.value_or(1.0) * 2;
+    return PictureRegion{point, QSize(qCeil(view.width()), qCeil(view.height()))};
+}
+
+bool EnlargeView::RegionCoversView() const {
+    if (!regionPlace_ || fullSizePath_ != currentFile())
+        return false;
+    const QRectF shown = ShownRect();
+    const double perPixel = regionPlace_->picture.width() / shown.width();
+    const QRectF visible = shown.intersected(QRectF(contentsRect())).translated(-shown.topLeft());
+    const QRectF inPicture(visible.topLeft() * perPixel, visible.size() * perPixel);
+    return QRectF(regionPlace_->rect).adjusted(-1, -1, 1, 1).contains(inPicture);
 }
 
 QPointF EnlargeView::PictureFractionAt(const QPoint& position) const {
@@ -88,6 +135,8 @@ void EnlargeView::PanBy(const QPointF& offset) {
     // Held by the point at the middle again, so that a drag past the edge is not remembered.
     const QRectF moved = ShownRect();
     anchor_ = ZoomAnchor{pelldrake::PictureFractionAt(moved, view.center()), {0.5, 0.5}};
+    if (fullSize_.isNull())
+        RequestRegion();
     update();
 }
 
@@ -99,10 +148,14 @@ void EnlargeView::SetZoom(std::optional<double> zoom, const ZoomAnchor& anchor) 
         RequestFullSize();
         ReadAheadFullSize();
     } else {
-        if (ImageLoader* images = loader())
+        if (ImageLoader* images = loader()) {
             images->Cancel(&fullSizeRequester_);
+            images->Cancel(&regionRequester_);
+        }
         // Only the file's picture at its own size; the cache may still hold it.
         fullSize_ = QImage();
+        region_ = QImage();
+        regionPlace_.reset();
         fullSizePath_.clear();
     }
     UpdateCursor();
@@ -114,30 +167,77 @@ void EnlargeView::RequestFullSize() {
     if (path == fullSizePath_ && !fullSize_.isNull())
         return;
     // Another file's picture never stands in: the fitted one of this file is drawn until it comes.
+    if (path != fullSizePath_) {
+        region_ = QImage();
+        regionPlace_.reset();
+    }
     fullSize_ = QImage();
     fullSizePath_ = path;
     fullSizeAnswered_ = false;
     ImageLoader* images = loader();
     if (path.empty() || !images) {
-        if (images)
+        if (images) {
             images->Cancel(&fullSizeRequester_);
+            images->Cancel(&regionRequester_);
+        }
         return;
     }
     // While a key repeats the user passes these files by: the fitted picture or the preview stands
     // in, and the file stopped on is asked for again once the key is up.
     if (decoding() == ImageLoader::Decoding::HeldBack && !images->isCached(path, kFullSizeTarget)) {
         images->Cancel(&fullSizeRequester_);
+        images->Cancel(&regionRequester_);
         return;
     }
     std::optional<QImage> answer = images->Request(
         &fullSizeRequester_, path, kFullSizeTarget, [this](const QImage& image) { PresentFullSize(image); }, {},
         decoding());
-    if (answer)
+    if (answer) {
+        images->Cancel(&regionRequester_);
         PresentFullSize(*answer);
+    } else {
+        RequestRegion();
+    }
+}
+
+void EnlargeView::RequestRegion() {
+    ImageLoader* images = loader();
+    if (!images || !zoom_ || !MayDecodePart(fullSizePath_) || RegionCoversView())
+        return;
+    std::optional<QImage> answer = images->Request(
+        &regionRequester_, fullSizePath_, kFullSizeTarget, [this](const QImage& image) { PresentRegion(image); }, {},
+        decoding(), RegionAround(anchor_.picture));
+    if (answer)
+        PresentRegion(*answer);
+}
+
+void EnlargeView::PresentRegion(const QImage& image) {
+    if (!fullSize_.isNull())
+        return;
+    std::optional<RegionPlacement> placed = PlacementOf(image);
+    if (!placed) {
+        // The decoder gave the whole picture, or none.
+        if (!image.isNull()) {
+            if (ImageLoader* images = loader())
+                images->Cancel(&fullSizeRequester_);
+            PresentFullSize(image);
+        }
+        return;
+    }
+    region_ = image;
+    regionPlace_ = std::move(placed);
+    if (firstStepPending_)
+        TakeFirstStep();
+    ReadAheadFullSize();
+    UpdateCursor();
+    update();
+    emit zoomedPictureReady();
 }
 
 void EnlargeView::PresentFullSize(const QImage& image) {
     fullSize_ = image;
+    region_ = QImage();
+    regionPlace_.reset();
     fullSizeAnswered_ = true;
     if (firstStepPending_ && !image.isNull())
         TakeFirstStep();
@@ -170,9 +270,13 @@ void EnlargeView::showEvent(QShowEvent* event) {
 void EnlargeView::hideEvent(QHideEvent* event) {
     CThumbCtl::hideEvent(event);
     // A hidden window holds no picture at its own size; the zoom and the point stay for its return.
-    if (ImageLoader* images = loader())
+    if (ImageLoader* images = loader()) {
         images->Cancel(&fullSizeRequester_);
+        images->Cancel(&regionRequester_);
+    }
     fullSize_ = QImage();
+    region_ = QImage();
+    regionPlace_.reset();
     fullSizePath_.clear();
     fullSizeAnswered_ = false;
 }
@@ -190,14 +294,32 @@ void EnlargeView::paintEvent(QPaintEvent* event) {
         return;
     QPainter painter(this);
     painter.setClipRect(area);
+    if (!fullSize_.isNull()) {
+        DrawPart(painter, fullSize_, QRect(QPoint(0, 0), fullSize_.size()), shown, visible);
+        return;
+    }
+    // Until the whole picture comes: the fitted one enlarged where the part in view does not reach.
+    if (!RegionCoversView() && !image().isNull()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(shown, image());
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    }
+    DrawPart(painter, region_, regionPlace_->rect, shown, visible);
+}
+
+void EnlargeView::DrawPart(QPainter& painter, const QImage& part, const QRect& placed, const QRectF& shown,
+                           const QRectF& visible) const {
     // Only the part in view is scaled, not the whole picture at every frame.
-    const double perPixel = fullSize_.width() / shown.width();
-    const QRectF source((visible.x() - shown.x()) * perPixel, (visible.y() - shown.y()) * perPixel,
-                        visible.width() * perPixel, visible.height() * perPixel);
+    const double perPixel = PictureSize().width() / shown.width();
+    const QRectF inView(shown.topLeft() + QPointF(placed.topLeft()) / perPixel, QSizeF(placed.size()) / perPixel);
+    const QRectF target = inView.intersected(visible);
+    if (target.isEmpty())
+        return;
+    const QRectF source((target.topLeft() - inView.topLeft()) * perPixel, target.size() * perPixel);
     // Magnified, every pixel is a sharp square: that is what the user checks focus by.
     if (*zoom_ < 1)
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(visible, fullSize_, source);
+    painter.drawImage(target, part, source);
 }
 
 void EnlargeView::mousePressEvent(QMouseEvent* event) {

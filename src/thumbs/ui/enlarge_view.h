@@ -1,5 +1,6 @@
 #pragma once
 
+#include "thumbs/picture_region.h"
 #include "thumbs/ui/thumb_ctl.h"
 #include "thumbs/zoom_geometry.h"
 
@@ -32,8 +33,11 @@ public:
 
     // The point of the picture under position as it is drawn now, as fractions of the picture.
     QPointF PictureFractionAt(const QPoint& position) const;
-    // Whether the picture at its own size is in place of the fitted one.
+    // Whether the picture at its own size, or the part of it around the point looked at, is in place
+    // of the fitted one.
     bool showsZoomedPicture() const;
+    // Whether the whole picture at its own size has come, not only a part of it.
+    bool showsWholeZoomedPicture() const;
 
 signals:
     // The picture for the zoom has arrived and is drawn (or could not be decoded).
@@ -53,6 +57,15 @@ private:
     void RequestFullSize();
     void ReadAheadFullSize();
     void PresentFullSize(const QImage& image);
+    // The part around the anchor's point, unless the part in place covers the view already.
+    void RequestRegion();
+    void PresentRegion(const QImage& image);
+    // A part twice the view each way around point, so that it covers the view wherever the point is held.
+    PictureRegion RegionAround(QPointF point) const;
+    bool RegionCoversView() const;
+    QSize PictureSize() const;
+    void DrawPart(QPainter& painter, const QImage& part, const QRect& placed, const QRectF& shown,
+                  const QRectF& visible) const;
     // The wheel's first step from fitted, once the picture's own size is known.
     void TakeFirstStep();
     void PanBy(const QPointF& offset);
@@ -63,6 +76,11 @@ private:
     // The loader keeps one shown request per requester: the picture at its own size is asked for
     // by this one, beside the fitted picture the control asks for itself.
     QObject fullSizeRequester_;
+    // A JPEG decodes the part in view in a fraction of the time of the whole picture: it stands in
+    // until the whole comes, so that stepping through a burst at 100 % keeps up with the keys.
+    QObject regionRequester_;
+    QImage region_; // of fullSizePath_
+    std::optional<RegionPlacement> regionPlace_;
     FilePathList readAhead_;
     FilePath fullSizePath_;
     QImage fullSize_;
