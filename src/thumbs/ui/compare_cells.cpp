@@ -10,7 +10,7 @@ namespace pelldrake {
 
 namespace {
 // Room around each cell for its frame; the single picture keeps the whole window.
-constexpr int kFrameWidth = 3;
+constexpr int kFrameWidth = 4;
 } // namespace
 
 CompareCells::CompareCells(QWidget* parent) : QWidget(parent) {
@@ -120,7 +120,8 @@ void CompareCells::paintEvent(QPaintEvent* event) {
             return;
         painter.setPen(QPen(colour, kFrameWidth - 1));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRectF(cell(index)->geometry()).adjusted(-1.5, -1.5, 1.5, 1.5));
+        const double middle = kFrameWidth / 2.0;
+        painter.drawRect(QRectF(cell(index)->geometry()).adjusted(-middle, -middle, middle, middle));
     };
     if (plan_.pinned)
         frame(0, PinnedFrameColour());
