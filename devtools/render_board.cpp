@@ -9,7 +9,9 @@
 #include "platform/file_system.h"
 #include "platform/shell.h"
 #include "platform/ui/qt_prompter.h"
+#include "resources/control_ids.h"
 #include "resources/menu_table.h"
+#include "thumbs/ui/compare_cells.h"
 #include "thumbs/ui/enlarge_view.h"
 #include "thumbs/ui/enlarge_window.h"
 #include "thumbs/ui/thumb_ctl.h"
@@ -141,6 +143,30 @@ int main(int argc, char* argv[]) {
                 QApplication::processEvents(QEventLoop::AllEvents, 50);
             window->grab().save(QStringLiteral("%1/enlarge-window-100.png").arg(outDir));
             board.RunCommand(menu_ids::kActualSize);
+            // 比較表示: two in a row, then four in two rows, the current one framed.
+            const std::pair<const char*, QSize> layouts[] = {{"2", QSize(560, 260)}, {"4", QSize(480, 400)}};
+            for (const auto& [count, size] : layouts) {
+                SettingsFile(samples.filePath("p.INI")).profile().WriteText("EXPANDVIEW", "COMPARE", count);
+                window->resize(size);
+                board.RunCommand(menu_ids::kCompare);
+                timer.restart();
+                const auto pending = [window] {
+                    for (int index = 0; index < window->cells()->cellCount(); ++index) {
+                        if (window->cells()->cell(index)->showing() == CThumbCtl::Showing::Pending)
+                            return true;
+                    }
+                    return false;
+                };
+                if (std::string(count) == "4") {
+                    // The first file pinned as the one to beat, the list stepped on beside it.
+                    board.RunCommand(menu_ids::kPinFirst);
+                    board.RunCommand(ids::kOk);
+                }
+                while ((pending() || timer.elapsed() < 300) && timer.elapsed() < 5000)
+                    QApplication::processEvents(QEventLoop::AllEvents, 50);
+                window->grab().save(QStringLiteral("%1/enlarge-window-compare-%2.png").arg(outDir, count));
+                board.RunCommand(menu_ids::kCompare);
+            }
         }
     }
     const SettingsFile settings(samples.filePath("p.INI"));

@@ -55,6 +55,10 @@ void SettingsFile::WriteNumber(std::string_view section, std::string_view key, i
     profile_.WriteText(section, key, std::to_string(value));
 }
 
+int SettingsFile::CompareCells() const {
+    return std::clamp(Number("EXPANDVIEW", "COMPARE", "2"), 2, 4);
+}
+
 QRect SettingsFile::ExpandViewRect() const {
     const int top = Number("EXPANDVIEW", "TOP", "0");
     const int bottom = Number("EXPANDVIEW", "BOTTOM", "200");

@@ -59,6 +59,9 @@ public:
     int UseCurrentDirectory() const { return Number("DIRECTORY", "USECURRENT", "0"); }
     void WriteUseCurrentDirectory(int value) const { WriteNumber("DIRECTORY", "USECURRENT", value); }
 
+    // EXPANDVIEW: the number of pictures side by side when comparing, 2 … 4; anything else is
+    // brought into that range, text that is no number gives 2.
+    int CompareCells() const;
     // EXPANDVIEW: the enlarge window's outer rectangle in screen pixels.
     QRect ExpandViewRect() const;
     void WriteExpandViewRect(const QRect& outer) const;

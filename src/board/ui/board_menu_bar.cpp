@@ -17,7 +17,8 @@ BoardMenuBar::BoardMenuBar(QMenuBar* bar, ClassifyBoardDialog& board) : QObject(
         QMenu* menu = bar->addMenu(QString::fromUtf8(top.text));
         AddEntries(menu, top.children);
     }
-    for (int id : {menu_ids::kExpand, menu_ids::kApplyExtensionFilter, menu_ids::kRawJpegPairs, menu_ids::kActualSize})
+    for (int id : {menu_ids::kExpand, menu_ids::kApplyExtensionFilter, menu_ids::kRawJpegPairs, menu_ids::kActualSize,
+                   menu_ids::kCompare, menu_ids::kPinFirst})
         action(id)->setCheckable(true);
     for (int i = 0; i < kListCount; ++i)
         action(menu_ids::kEnlargeFirst + i)->setCheckable(true);
@@ -68,6 +69,10 @@ void BoardMenuBar::UpdateStates() {
     greyWhen(kCloseEnlarge, board_.viewer().ShownList() == EnlargeViewer::kNoList);
     greyWhen(kActualSize, board_.viewer().ShownList() == EnlargeViewer::kNoList);
     action(kActualSize)->setChecked(board_.viewer().ShowsActualSize());
+    greyWhen(kCompare, board_.viewer().ShownList() == EnlargeViewer::kNoList);
+    action(kCompare)->setChecked(board_.viewer().Compares());
+    greyWhen(kPinFirst, board_.viewer().ShownList() == EnlargeViewer::kNoList);
+    action(kPinFirst)->setChecked(board_.viewer().Pins());
     action(kApplyExtensionFilter)->setChecked(board_.applyExtensionFilter());
     action(kRawJpegPairs)->setChecked(board_.settings().IntakePairs());
     const QMimeData* clipboard = SystemClipboard().Contents();

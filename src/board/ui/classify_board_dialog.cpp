@@ -249,8 +249,8 @@ void ClassifyBoardDialog::ShowCurrent(ListIndex list) {
         return;
     if (list == kUnclassified)
         thumbnail(list)->ReadAhead(board_.ReadAheadOf(list));
-    if (list == viewer_.ShownList() && viewer_.window())
-        viewer_.window()->thumbnail()->ReadAhead(board_.ReadAheadOf(list));
+    if (list == viewer_.ShownList())
+        viewer_.ReadAhead(board_.ReadAheadOf(list));
 }
 
 void ClassifyBoardDialog::OnScroll(ListIndex list, ScrollCode code, int trackPosition) {

@@ -29,7 +29,7 @@ void HeldKeyPictures::SetHeld(bool held) {
         board_.thumbnail(list)->HoldBackDecodes(held);
     EnlargeViewer& viewer = board_.viewer();
     if (EnlargeWindow* window = viewer.window())
-        window->thumbnail()->HoldBackDecodes(held);
+        window->HoldBackDecodes(held);
     if (held)
         return;
     // The enlarge window may have been opened or resized meanwhile.

@@ -116,10 +116,33 @@ void EnlargeView::ToggleActualSize() {
     if (zoom_) {
         lastPoint_ = showsZoomedPicture() ? pelldrake::PictureFractionAt(ShownRect(), QRectF(contentsRect()).center())
                                           : anchor_.picture;
-        SetZoom(std::nullopt, {});
+        ChooseZoom(std::nullopt, {});
     } else {
-        SetZoom(1.0, ZoomAnchor{lastPoint_, {0.5, 0.5}});
+        ChooseZoom(1.0, ZoomAnchor{lastPoint_, {0.5, 0.5}});
     }
+}
+
+void EnlargeView::FollowZoom(std::optional<double> zoom, const ZoomAnchor& anchor, QPointF lastPoint) {
+    lastPoint_ = lastPoint;
+    // A drag moves the point at every step: the picture asked for stays asked for.
+    if (zoom == zoom_ && !firstStepPending_) {
+        anchor_ = anchor;
+        update();
+        return;
+    }
+    SetZoom(zoom, anchor);
+}
+
+QImage EnlargeView::FullSizeOf(const FilePath& path) const {
+    return zoom_ && fullSizeAnswered_ && fullSizePath_ == path && !path.empty() ? fullSize_ : QImage();
+}
+
+void EnlargeView::AdoptFullSize(const FilePath& path, const QImage& image) {
+    if (!zoom_ || image.isNull() || path == fullSizePath_)
+        return;
+    fullSizePath_ = path;
+    fullSize_ = image;
+    fullSizeAnswered_ = true;
 }
 
 void EnlargeView::PanQuarter(int right, int down) {
@@ -138,6 +161,12 @@ void EnlargeView::PanBy(const QPointF& offset) {
     if (fullSize_.isNull())
         RequestRegion();
     update();
+    emit zoomChosen(zoom_, anchor_, lastPoint_);
+}
+
+void EnlargeView::ChooseZoom(std::optional<double> zoom, const ZoomAnchor& anchor) {
+    SetZoom(zoom, anchor);
+    emit zoomChosen(zoom_, anchor_, lastPoint_);
 }
 
 void EnlargeView::SetZoom(std::optional<double> zoom, const ZoomAnchor& anchor) {
@@ -249,8 +278,12 @@ void EnlargeView::PresentFullSize(const QImage& image) {
 
 void EnlargeView::TakeFirstStep() {
     firstStepPending_ = false;
-    if (const std::optional<double> first = NextZoomStep(std::nullopt, FitScale(), true); first != zoom_)
-        SetZoom(first, anchor_);
+    if (const std::optional<double> first = NextZoomStep(std::nullopt, FitScale(), true); first != zoom_) {
+        if (firstStepShared_)
+            ChooseZoom(first, anchor_);
+        else
+            SetZoom(first, anchor_);
+    }
 }
 
 void EnlargeView::UpdateCursor() {
@@ -362,9 +395,9 @@ void EnlargeView::mouseReleaseEvent(QMouseEvent* event) {
         const QPointF point = PictureFractionAt(*clickedAt);
         lastPoint_ = point;
         if (zoom_)
-            SetZoom(std::nullopt, {});
+            ChooseZoom(std::nullopt, {});
         else
-            SetZoom(1.0, ZoomAnchor{point, ViewFractionOf(QRectF(contentsRect()), *clickedAt)});
+            ChooseZoom(1.0, ZoomAnchor{point, ViewFractionOf(QRectF(contentsRect()), *clickedAt)});
     }
     UpdateCursor();
     CThumbCtl::mouseReleaseEvent(event);
@@ -375,7 +408,9 @@ void EnlargeView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void EnlargeView::wheelEvent(QWheelEvent* event) {
-    const int delta = event->angleDelta().y();
+    // With Shift some systems turn the wheel sideways.
+    const bool alone = event->modifiers() & Qt::ShiftModifier;
+    const int delta = alone && event->angleDelta().y() == 0 ? event->angleDelta().x() : event->angleDelta().y();
     if (delta == 0 || currentFile().empty()) {
         event->ignore();
         return;
@@ -390,7 +425,12 @@ void EnlargeView::wheelEvent(QWheelEvent* event) {
         return;
     const QPointF point = pelldrake::PictureFractionAt(ShownRect(), at);
     lastPoint_ = point;
-    SetZoom(next, ZoomAnchor{point, ViewFractionOf(QRectF(contentsRect()), at)});
+    const ZoomAnchor anchor{point, ViewFractionOf(QRectF(contentsRect()), at)};
+    if (alone)
+        SetZoom(next, anchor);
+    else
+        ChooseZoom(next, anchor);
+    firstStepShared_ = !alone;
     if (firstStepUnknown && showsZoomedPicture())
         TakeFirstStep();
     else

@@ -39,9 +39,21 @@ public:
     // Whether the whole picture at its own size has come, not only a part of it.
     bool showsWholeZoomedPicture() const;
 
+    // Side by side, the views look at the same share of their pictures at the same zoom: one takes
+    // what another chose.
+    const ZoomAnchor& anchor() const { return anchor_; }
+    QPointF lastPoint() const { return lastPoint_; }
+    void FollowZoom(std::optional<double> zoom, const ZoomAnchor& anchor, QPointF lastPoint);
+    // The picture at its own size of path, when this view holds it; null otherwise.
+    QImage FullSizeOf(const FilePath& path) const;
+    // A neighbour's picture at its own size of the file this view is about to show.
+    void AdoptFullSize(const FilePath& path, const QImage& image);
+
 signals:
     // The picture for the zoom has arrived and is drawn (or could not be decoded).
     void zoomedPictureReady();
+    // The user chose this zoom and point here (the wheel with Shift held chooses for this view alone).
+    void zoomChosen(std::optional<double> zoom, const ZoomAnchor& anchor, QPointF lastPoint);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -54,6 +66,8 @@ protected:
 
 private:
     void SetZoom(std::optional<double> zoom, const ZoomAnchor& anchor);
+    // SetZoom, told to the views beside this one.
+    void ChooseZoom(std::optional<double> zoom, const ZoomAnchor& anchor);
     void RequestFullSize();
     void ReadAheadFullSize();
     void PresentFullSize(const QImage& image);
@@ -87,6 +101,7 @@ private:
     bool fullSizeAnswered_ = false; // for fullSizePath_
     std::optional<double> zoom_;
     bool firstStepPending_ = false; // the wheel left fitted before the picture's own size was known
+    bool firstStepShared_ = true;   // and without Shift
     ZoomAnchor anchor_;
     QPointF lastPoint_{0.5, 0.5};
     std::optional<QPoint> pressedAt_;

@@ -3,6 +3,8 @@
 #include "board/board.h"
 #include "platform/shell.h"
 #include "resources/strings.h"
+#include "thumbs/compare_plan.h"
+#include "thumbs/ui/compare_cells.h"
 #include "thumbs/ui/enlarge_view.h"
 #include "thumbs/ui/enlarge_window.h"
 
@@ -63,10 +65,56 @@ void EnlargeViewer::ShowList(int list, const std::optional<FilePath>& path) {
 void EnlargeViewer::FollowList(int list, const std::optional<FilePath>& path) {
     if (browserMode_ || !window_ || list != shownList_)
         return;
-    window_->SetFile(path.value_or(FilePath()));
+    if (!Compares() || !lists_) {
+        window_->SetFile(path.value_or(FilePath()));
+        return;
+    }
+    const ComparePlan plan = PlanCompare(lists_->List(list), compareCells_, pinned_);
+    if (!plan.pinned)
+        pinned_.reset();
+    window_->SetFiles(plan);
+}
+
+void EnlargeViewer::ReadAhead(const FilePathList& neighbours) {
+    if (!window_ || shownList_ == kNoList)
+        return;
+    if (Compares())
+        window_->cells()->ReadAheadNext(window_->cells()->plan().nextAfterLast);
+    else
+        window_->thumbnail()->ReadAhead(neighbours);
+}
+
+void EnlargeViewer::ShowAgain() {
+    const ClassList& list = lists_->List(shownList_);
+    FollowList(shownList_, list.HasCurrent() ? list.At(list.position()) : FilePath());
+    if (readAhead_ && list.HasCurrent())
+        ReadAhead(lists_->ReadAheadOf(shownList_));
+}
+
+void EnlargeViewer::ToggleCompare() {
+    if (!window_ || shownList_ == kNoList || !lists_)
+        return;
+    // Read at every toggle, so that a hand edit takes effect without a restart.
+    compareCells_ = Compares() ? 1 : settings_.CompareCells();
+    pinned_.reset();
+    window_->SetCellCount(compareCells_);
+    ShowAgain();
+}
+
+void EnlargeViewer::TogglePin() {
+    if (!window_ || shownList_ == kNoList || !lists_ || !Compares())
+        return;
+    const ClassList& list = lists_->List(shownList_);
+    if (pinned_ || !list.HasCurrent())
+        pinned_.reset();
+    else
+        pinned_ = list.At(list.position());
+    ShowAgain();
 }
 
 void EnlargeViewer::EnlargeCommand(int list, const Board& board, bool readAhead) {
+    lists_ = &board;
+    readAhead_ = readAhead;
     if (list == shownList_)
         list = kNoList;
     std::optional<FilePath> path;
@@ -76,7 +124,7 @@ void EnlargeViewer::EnlargeCommand(int list, const Board& board, bool readAhead)
     }
     ShowList(list, path);
     if (readAhead && window_ && shownList_ != kNoList && path && !path->empty())
-        window_->thumbnail()->ReadAhead(board.ReadAheadOf(list));
+        ReadAhead(board.ReadAheadOf(list));
 }
 
 void EnlargeViewer::ToggleActualSize() {

@@ -47,16 +47,36 @@ public:
     // By a quarter of the window in the direction looked at, while zoomed.
     void Pan(int right, int down);
 
+    // 比較表示: the shown list's current entry and those after it side by side, as many as the
+    // settings say; nothing while no window is shown.
+    void ToggleCompare();
+    bool Compares() const { return compareCells_ > 1; }
+    // 基準に固定: the current entry stays in the first cell while the others follow the list; only
+    // while comparing.
+    void TogglePin();
+    bool Pins() const { return pinned_.has_value(); }
+    // Reads ahead for the shown list: the neighbours of its current entry, or while comparing the entry
+    // a step brings into the last cell.
+    void ReadAhead(const FilePathList& neighbours);
+
     bool browserMode() const { return browserMode_; }
     EnlargeWindow* window() const;
 
 private:
+    void ShowAgain();
+
     SettingsFile settings_;
     Shell& shell_;
     bool browserMode_;
     int shownList_ = kNoList;
     EnlargeButtons buttons_{};
     QPointer<EnlargeWindow> window_;
+    // The lists of the board whose window the enlarge window belongs to, known from the first
+    // enlarge command on; the files after the current one come from there.
+    const Board* lists_ = nullptr;
+    bool readAhead_ = false;
+    int compareCells_ = 1;
+    std::optional<FilePath> pinned_;
 };
 
 } // namespace pelldrake

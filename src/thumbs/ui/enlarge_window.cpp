@@ -3,6 +3,7 @@
 #include "resources/dialog_template.h"
 #include "resources/dialog_units.h"
 #include "resources/strings.h"
+#include "thumbs/ui/compare_cells.h"
 #include "thumbs/ui/enlarge_view.h"
 
 #include <QCloseEvent>
@@ -21,11 +22,12 @@ constexpr std::pair<int, int> kFurthestPosition{-32768, 32767};
 
 EnlargeWindow::EnlargeWindow(QWidget* board, SettingsFile settings)
     : QWidget(board, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint), settings_(std::move(settings)),
-      thumbnail_(new EnlargeView(this)), settleTimer_(this) {
+      cells_(new CompareCells(this)), thumbnail_(cells_->cell(0)), settleTimer_(this) {
     const DialogTemplate& layout = EnlargeTemplate();
     setWindowTitle(QString::fromUtf8(layout.title));
     setFont(DialogFont());
-    thumbnail_->setGeometry(QRect(QPoint(0, 0), DialogUnits(font()).ToPixels(layout.size)));
+    cells_->setGeometry(QRect(QPoint(0, 0), DialogUnits(font()).ToPixels(layout.size)));
+    cells_->PlaceCells();
 
     settleTimer_.setInterval(kSettleTickMs);
     connect(&settleTimer_, &QTimer::timeout, this, &EnlargeWindow::OnSettleTick);
@@ -96,9 +98,27 @@ void EnlargeWindow::SetFile(const FilePath& path) {
     }
 }
 
+void EnlargeWindow::SetCellCount(int count) {
+    cells_->SetCellCount(count);
+}
+
+void EnlargeWindow::SetFiles(const ComparePlan& plan) {
+    cells_->ShowFiles(plan);
+    currentPath_ = plan.currentCell >= 0 ? plan.cells[static_cast<std::size_t>(plan.currentCell)] : FilePath();
+    if (settleCountdown_ != 0) {
+        settleCountdown_ = 0;
+        settleTimer_.stop();
+    }
+}
+
+void EnlargeWindow::HoldBackDecodes(bool held) {
+    cells_->HoldBackDecodes(held);
+}
+
 void EnlargeWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    thumbnail_->setGeometry(rect());
+    cells_->setGeometry(rect());
+    cells_->PlaceCells();
     if (placedWithFrame_ || FrameMargins().isNull())
         outer_ = frameGeometry();
     FollowFrame();
@@ -113,7 +133,10 @@ void EnlargeWindow::OnSettleTick() {
         return;
     }
     settleTimer_.stop();
-    SetFile(currentPath_);
+    if (cells_->cellCount() > 1)
+        SetFiles(cells_->plan());
+    else
+        SetFile(currentPath_);
 }
 
 void EnlargeWindow::SaveGeometry() const {

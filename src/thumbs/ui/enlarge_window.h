@@ -9,7 +9,9 @@
 namespace pelldrake {
 
 class CThumbCtl;
+class CompareCells;
 class EnlargeView;
+struct ComparePlan;
 
 // The resizable tool window that shows one list's current file large. Only the board shows and
 // hides it.
@@ -21,8 +23,15 @@ public:
 
     void SetFile(const FilePath& path);
     const FilePath& currentPath() const { return currentPath_; }
+    // The first cell: the only one outside compare.
     CThumbCtl* thumbnail() const;
     EnlargeView* view() const { return thumbnail_; }
+
+    // Compare: cells side by side (1 for the single picture), each showing its file of the plan.
+    void SetCellCount(int count);
+    void SetFiles(const ComparePlan& plan);
+    CompareCells* cells() const { return cells_; }
+    void HoldBackDecodes(bool held);
     int settleCountdown() const { return settleCountdown_; }
 
     // Writes the outer rectangle back to the settings; the viewer calls it when the board goes.
@@ -51,6 +60,7 @@ private:
     void FollowFrame();
 
     SettingsFile settings_;
+    CompareCells* cells_;
     EnlargeView* thumbnail_;
     FilePath currentPath_;
     QTimer settleTimer_; // a child, so a test can find it and tick it by hand
