@@ -234,7 +234,12 @@ void ImageLoader::ReadAhead(QObject* requester, const FilePathList& paths, QSize
             }
             if (path.empty() || cache_.Contains(key) || !queued.insert(key).second)
                 continue;
-            queue_.push_back(Job{std::move(key), requester});
+            // A part of a picture is quick, and what the next key at 100 % shows: before the other
+            // read-ahead, after what is shown.
+            const auto place = region.isWhole() ? queue_.end()
+                                                : std::find_if(queue_.begin(), queue_.end(),
+                                                               [](const Job& job) { return job.readAheadFor; });
+            queue_.insert(place, Job{std::move(key), requester});
         }
     }
     // The files read ahead for an earlier position are no neighbours any more.
