@@ -48,6 +48,15 @@ std::optional<QImage> ImageCache::Find(const ImageKey& key, const FileStamp& sta
     return entry->image;
 }
 
+std::vector<QImage> ImageCache::FindParts(const FilePath& path, const FileStamp& stamp) const {
+    std::vector<QImage> parts;
+    for (const Entry& entry : entries_) {
+        if (entry.key.path == path && !entry.key.region.isWhole() && entry.stamp == stamp)
+            parts.push_back(entry.image);
+    }
+    return parts;
+}
+
 std::optional<QImage> ImageCache::FindLargest(const FilePath& path, const FileStamp& stamp) const {
     // A few hundred entries at most: a walk costs microseconds, far less than a decode.
     const Entry* largest = nullptr;

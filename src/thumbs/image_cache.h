@@ -10,6 +10,7 @@
 #include <optional>
 #include <sys/stat.h>
 #include <unordered_map>
+#include <vector>
 
 namespace pelldrake {
 
@@ -66,6 +67,9 @@ public:
     // own size: scaling a camera's picture down on the user-interface thread takes longer than
     // decoding the file at the smaller size off it.
     std::optional<QImage> FindLargest(const FilePath& path, const FileStamp& stamp) const;
+
+    // The parts of this version of the file's picture at its own size that are held (see PictureRegion).
+    std::vector<QImage> FindParts(const FilePath& path, const FileStamp& stamp) const;
 
     // An image larger than the whole budget is not kept.
     void Insert(const ImageKey& key, const FileStamp& stamp, const QImage& image);

@@ -106,6 +106,11 @@ void ImageLoader::QueueShown(const ImageKey& key) {
     StartQueued();
 }
 
+std::vector<QImage> ImageLoader::CachedParts(const FilePath& path) const {
+    const std::optional<FileStamp> stamp = FileStamp::Of(path);
+    return stamp ? cache_.FindParts(path, *stamp) : std::vector<QImage>{};
+}
+
 std::optional<QImage> ImageLoader::CachedPreview(const FilePath& path, QSize target) {
     const std::optional<FileStamp> stamp = FileStamp::Of(path);
     if (!previewsEnabled_ || !stamp)

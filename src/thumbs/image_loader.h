@@ -86,6 +86,9 @@ public:
                                   Delivery deliverPreview = {}, Decoding decoding = Decoding::Now,
                                   const PictureRegion& region = {});
 
+    // The parts of the file's picture at its own size already decoded, each with its placement.
+    std::vector<QImage> CachedParts(const FilePath& path) const;
+
     // The file's embedded preview fitted to target, when it has been read already.
     std::optional<QImage> CachedPreview(const FilePath& path, QSize target);
     // Off, no preview is read or delivered (except as the picture of a file Qt cannot decode).

@@ -5,12 +5,17 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QWheelEvent>
 #include <QtMath>
 
 namespace pelldrake {
 
-EnlargeView::EnlargeView(QWidget* parent, ImageLoader* loader) : CThumbCtl(parent, loader) {}
+EnlargeView::EnlargeView(QWidget* parent, ImageLoader* loader) : CThumbCtl(parent, loader) {
+    wholeTimer_.setSingleShot(true);
+    wholeTimer_.setInterval(kStayedMs);
+    connect(&wholeTimer_, &QTimer::timeout, this, &EnlargeView::RequestWhole);
+}
 
 namespace {
 
@@ -62,7 +67,7 @@ void EnlargeView::ReadAheadFullSize() {
     const bool part = !next.empty() && MayDecodePart(next.front());
     images->ReadAhead(&regionRequester_, part ? next : FilePathList{}, kFullSizeTarget, decoding(),
                       part ? RegionAround(anchor_.picture) : PictureRegion{});
-    images->ReadAhead(&fullSizeRequester_, next, kFullSizeTarget, decoding());
+    images->ReadAhead(&fullSizeRequester_, part ? FilePathList{} : next, kFullSizeTarget, decoding());
 }
 
 bool EnlargeView::showsZoomedPicture() const {
@@ -99,13 +104,15 @@ PictureRegion EnlargeView::RegionAround(QPointF point) const {
 }
 
 bool EnlargeView::RegionCoversView() const {
-    if (!regionPlace_ || fullSizePath_ != currentFile())
-        return false;
-    const QRectF shown = ShownRect();
-    const double perPixel = regionPlace_->picture.width() / shown.width();
+    return zoom_ && regionPlace_ && fullSizePath_ == currentFile() && CoversView(*regionPlace_);
+}
+
+bool EnlargeView::CoversView(const RegionPlacement& placed) const {
+    const QRectF shown = ZoomedPictureRect(placed.picture, *zoom_, devicePixelRatioF(), contentsRect(), anchor_);
+    const double perPixel = placed.picture.width() / shown.width();
     const QRectF visible = shown.intersected(QRectF(contentsRect())).translated(-shown.topLeft());
     const QRectF inPicture(visible.topLeft() * perPixel, visible.size() * perPixel);
-    return QRectF(regionPlace_->rect).adjusted(-1, -1, 1, 1).contains(inPicture);
+    return QRectF(placed.rect).adjusted(-1, -1, 1, 1).contains(inPicture);
 }
 
 QPointF EnlargeView::PictureFractionAt(const QPoint& position) const {
@@ -127,6 +134,10 @@ void EnlargeView::FollowZoom(std::optional<double> zoom, const ZoomAnchor& ancho
     // A drag moves the point at every step: the picture asked for stays asked for.
     if (zoom == zoom_ && !firstStepPending_) {
         anchor_ = anchor;
+        if (fullSize_.isNull()) {
+            RequestWhole();
+            RequestRegion();
+        }
         update();
         return;
     }
@@ -148,6 +159,8 @@ void EnlargeView::AdoptFullSize(const FilePath& path, const QImage& image) {
 void EnlargeView::PanQuarter(int right, int down) {
     const QRect area = contentsRect();
     PanBy(QPointF(-right * area.width() / 4.0, -down * area.height() / 4.0));
+    // The next file is looked at around the new point.
+    ReadAheadFullSize();
 }
 
 void EnlargeView::PanBy(const QPointF& offset) {
@@ -158,8 +171,11 @@ void EnlargeView::PanBy(const QPointF& offset) {
     // Held by the point at the middle again, so that a drag past the edge is not remembered.
     const QRectF moved = ShownRect();
     anchor_ = ZoomAnchor{pelldrake::PictureFractionAt(moved, view.center()), {0.5, 0.5}};
-    if (fullSize_.isNull())
+    // The user looks around: the whole picture is wanted now.
+    if (fullSize_.isNull()) {
+        RequestWhole();
         RequestRegion();
+    }
     update();
     emit zoomChosen(zoom_, anchor_, lastPoint_);
 }
@@ -177,6 +193,7 @@ void EnlargeView::SetZoom(std::optional<double> zoom, const ZoomAnchor& anchor) 
         RequestFullSize();
         ReadAheadFullSize();
     } else {
+        wholeTimer_.stop();
         if (ImageLoader* images = loader()) {
             images->Cancel(&fullSizeRequester_);
             images->Cancel(&regionRequester_);
@@ -203,6 +220,7 @@ void EnlargeView::RequestFullSize() {
     fullSize_ = QImage();
     fullSizePath_ = path;
     fullSizeAnswered_ = false;
+    wholeTimer_.stop();
     ImageLoader* images = loader();
     if (path.empty() || !images) {
         if (images) {
@@ -218,24 +236,55 @@ void EnlargeView::RequestFullSize() {
         images->Cancel(&regionRequester_);
         return;
     }
+    // A JPEG's part in view comes first, and its whole picture once the user stays on it: stepping
+    // through a burst leaves the workers to the next files' parts.
+    if (MayDecodePart(path) && !images->isCached(path, kFullSizeTarget)) {
+        images->Cancel(&fullSizeRequester_);
+        RequestRegion();
+        return;
+    }
+    RequestWhole();
+}
+
+void EnlargeView::RequestWhole() {
+    wholeTimer_.stop();
+    ImageLoader* images = loader();
+    if (!images || !zoom_ || !fullSize_.isNull() || fullSizePath_.empty() || fullSizePath_ != currentFile())
+        return;
     std::optional<QImage> answer = images->Request(
-        &fullSizeRequester_, path, kFullSizeTarget, [this](const QImage& image) { PresentFullSize(image); }, {},
-        decoding());
+        &fullSizeRequester_, fullSizePath_, kFullSizeTarget, [this](const QImage& image) { PresentFullSize(image); },
+        {}, decoding());
     if (answer) {
         images->Cancel(&regionRequester_);
         PresentFullSize(*answer);
-    } else {
-        RequestRegion();
     }
 }
 
 void EnlargeView::RequestRegion() {
     ImageLoader* images = loader();
-    if (!images || !zoom_ || !MayDecodePart(fullSizePath_) || RegionCoversView())
+    if (!images || !zoom_ || !MayDecodePart(fullSizePath_))
         return;
+    if (RegionCoversView()) {
+        if (fullSize_.isNull() && !wholeTimer_.isActive())
+            wholeTimer_.start();
+        return;
+    }
+    // A part read ahead around a point a little off the one looked at now may cover the view still.
+    for (const QImage& part : images->CachedParts(fullSizePath_)) {
+        if (const std::optional<RegionPlacement> placed = PlacementOf(part); placed && CoversView(*placed)) {
+            images->Cancel(&regionRequester_);
+            PresentRegion(part);
+            return;
+        }
+    }
     std::optional<QImage> answer = images->Request(
-        &regionRequester_, fullSizePath_, kFullSizeTarget, [this](const QImage& image) { PresentRegion(image); }, {},
-        decoding(), RegionAround(anchor_.picture));
+        &regionRequester_, fullSizePath_, kFullSizeTarget,
+        [this, path = fullSizePath_](const QImage& image) {
+            // Asked for before the view moved to a file whose part it does not ask for.
+            if (path == fullSizePath_)
+                PresentRegion(image);
+        },
+        {}, decoding(), RegionAround(anchor_.picture));
     if (answer)
         PresentRegion(*answer);
 }
@@ -255,6 +304,7 @@ void EnlargeView::PresentRegion(const QImage& image) {
     }
     region_ = image;
     regionPlace_ = std::move(placed);
+    wholeTimer_.start();
     if (firstStepPending_)
         TakeFirstStep();
     ReadAheadFullSize();
@@ -307,6 +357,7 @@ void EnlargeView::hideEvent(QHideEvent* event) {
         images->Cancel(&fullSizeRequester_);
         images->Cancel(&regionRequester_);
     }
+    wholeTimer_.stop();
     fullSize_ = QImage();
     region_ = QImage();
     regionPlace_.reset();
@@ -387,6 +438,9 @@ void EnlargeView::mouseMoveEvent(QMouseEvent* event) {
 
 void EnlargeView::mouseReleaseEvent(QMouseEvent* event) {
     const std::optional<QPoint> clickedAt = event->button() == Qt::LeftButton ? pressedAt_ : std::nullopt;
+    // After a drag the next file is looked at around the new point.
+    if (event->button() == Qt::LeftButton && dragFrom_ && !clickedAt)
+        ReadAheadFullSize();
     if (event->button() == Qt::LeftButton) {
         pressedAt_.reset();
         dragFrom_.reset();

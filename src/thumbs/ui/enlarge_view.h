@@ -5,6 +5,7 @@
 #include "thumbs/zoom_geometry.h"
 
 #include <QObject>
+#include <QTimer>
 #include <optional>
 
 namespace pelldrake {
@@ -73,10 +74,13 @@ private:
     void PresentFullSize(const QImage& image);
     // The part around the anchor's point, unless the part in place covers the view already.
     void RequestRegion();
+    // The whole picture at its own size, once the user has stayed on the file or looks around it.
+    void RequestWhole();
     void PresentRegion(const QImage& image);
     // A part twice the view each way around point, so that it covers the view wherever the point is held.
     PictureRegion RegionAround(QPointF point) const;
     bool RegionCoversView() const;
+    bool CoversView(const RegionPlacement& placed) const;
     QSize PictureSize() const;
     void DrawPart(QPainter& painter, const QImage& part, const QRect& placed, const QRectF& shown,
                   const QRectF& visible) const;
@@ -95,6 +99,10 @@ private:
     QObject regionRequester_;
     QImage region_; // of fullSizePath_
     std::optional<RegionPlacement> regionPlace_;
+    // How long a user stays on a file, its part in view shown, before its whole picture is decoded:
+    // longer than a person's pace through a burst.
+    static constexpr int kStayedMs = 400;
+    QTimer wholeTimer_;
     FilePathList readAhead_;
     FilePath fullSizePath_;
     QImage fullSize_;
