@@ -68,7 +68,9 @@ std::vector<MenuEntry> MakeBoardMenu() {
          {{kExpand, "分類リストの拡張(&E)", {}},
           {0, "拡大ウィンドウ", WithTail(ListEntries(kEnlargeFirst), {kSeparator, {kCloseEnlarge, "閉じる(C)", {}}})},
           kSeparator,
-          {kActualSize, "等倍表示(&Z)", {}}}},
+          {kActualSize, "等倍表示(&Z)", {}},
+          {kShootingInfo, "撮影情報(&I)", {}},
+          {kHistogram, "ヒストグラム(&H)", {}}}},
         {0, "ヘルプ(&H)", {{kHelpContents, "ヘルプ(&H)", {}}, {kAbout, "バージョン情報(&A)", {}}}},
     };
 }

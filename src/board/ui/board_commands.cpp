@@ -70,6 +70,8 @@ void RegisterBoardCommands(ClassifyBoardDialog& window, CommandTable& commands) 
     commands.Add(kEnlargeFirst, kEnlargeFirst + 10, [&window](int id) { window.EnlargeCommand(id - kEnlargeFirst); });
     commands.Add(kCloseEnlarge, [&window](int) { window.viewer().ShowList(EnlargeViewer::kNoList, std::nullopt); });
     commands.Add(kActualSize, [&window](int) { window.viewer().ToggleActualSize(); });
+    commands.Add(kShootingInfo, [&window](int) { window.viewer().ToggleShootingInfo(); });
+    commands.Add(kHistogram, [&window](int) { window.viewer().ToggleHistogram(); });
     commands.Add(key_ids::kLookLeft, key_ids::kLookDown, [&window](int id) {
         const int right = id == key_ids::kLookRight ? 1 : id == key_ids::kLookLeft ? -1 : 0;
         const int down = id == key_ids::kLookDown ? 1 : id == key_ids::kLookUp ? -1 : 0;

@@ -17,7 +17,8 @@ BoardMenuBar::BoardMenuBar(QMenuBar* bar, ClassifyBoardDialog& board) : QObject(
         QMenu* menu = bar->addMenu(QString::fromUtf8(top.text));
         AddEntries(menu, top.children);
     }
-    for (int id : {menu_ids::kExpand, menu_ids::kApplyExtensionFilter, menu_ids::kRawJpegPairs, menu_ids::kActualSize})
+    for (int id : {menu_ids::kExpand, menu_ids::kApplyExtensionFilter, menu_ids::kRawJpegPairs, menu_ids::kActualSize,
+                   menu_ids::kShootingInfo, menu_ids::kHistogram})
         action(id)->setCheckable(true);
     for (int i = 0; i < kListCount; ++i)
         action(menu_ids::kEnlargeFirst + i)->setCheckable(true);
@@ -68,6 +69,8 @@ void BoardMenuBar::UpdateStates() {
     greyWhen(kCloseEnlarge, board_.viewer().ShownList() == EnlargeViewer::kNoList);
     greyWhen(kActualSize, board_.viewer().ShownList() == EnlargeViewer::kNoList);
     action(kActualSize)->setChecked(board_.viewer().ShowsActualSize());
+    action(kShootingInfo)->setChecked(board_.viewer().ShowsShootingInfo());
+    action(kHistogram)->setChecked(board_.viewer().ShowsHistogram());
     action(kApplyExtensionFilter)->setChecked(board_.applyExtensionFilter());
     action(kRawJpegPairs)->setChecked(board_.settings().IntakePairs());
     const QMimeData* clipboard = SystemClipboard().Contents();

@@ -1,15 +1,23 @@
 #include "thumbs/ui/enlarge_view.h"
 
+#include "platform/file_info.h"
 #include "thumbs/image_cache.h"
+#include "thumbs/shooting_lines.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
 
 namespace pelldrake {
 
-EnlargeView::EnlargeView(QWidget* parent, ImageLoader* loader) : CThumbCtl(parent, loader) {}
+EnlargeView::EnlargeView(QWidget* parent, ImageLoader* loader) : CThumbCtl(parent, loader) {
+    connect(ShootingLines::Shared(), &ShootingLines::ready, this, [this] {
+        if (overlays_.shootingInfo)
+            update();
+    });
+}
 
 EnlargeView::~EnlargeView() {
     if (ImageLoader* images = loader())
@@ -18,6 +26,9 @@ EnlargeView::~EnlargeView() {
 
 void EnlargeView::ShowFile(const FilePath& path) {
     CThumbCtl::ShowFile(path);
+    // Read beside the picture, so that the line is there when the picture is.
+    if (overlays_.shootingInfo)
+        ShootingLines::Shared()->Line(path);
     if (zoom_)
         RequestFullSize();
     UpdateCursor();
@@ -27,6 +38,9 @@ void EnlargeView::ReadAhead(const FilePathList& paths) {
     CThumbCtl::ReadAhead(paths);
     readAhead_ = paths;
     ReadAheadFullSize();
+    if (overlays_.shootingInfo)
+        ShootingLines::Shared()->ReadAhead(
+            FilePathList(paths.begin(), paths.begin() + std::min<std::size_t>(paths.size(), 2)));
 }
 
 void EnlargeView::ReadAheadFullSize() {
@@ -175,13 +189,18 @@ void EnlargeView::hideEvent(QHideEvent* event) {
     fullSize_ = QImage();
     fullSizePath_.clear();
     fullSizeAnswered_ = false;
+    FollowShift(shiftHeld_);
 }
 
 void EnlargeView::paintEvent(QPaintEvent* event) {
-    if (!showsZoomedPicture()) {
+    if (showsZoomedPicture())
+        PaintZoomed(event);
+    else
         CThumbCtl::paintEvent(event);
-        return;
-    }
+    PaintOverlays();
+}
+
+void EnlargeView::PaintZoomed(QPaintEvent* event) {
     QFrame::paintEvent(event);
     const QRect area = contentsRect();
     const QRectF shown = ShownRect();
@@ -200,6 +219,80 @@ void EnlargeView::paintEvent(QPaintEvent* event) {
     painter.drawImage(visible, fullSize_, source);
 }
 
+void EnlargeView::SetOverlays(PictureOverlays overlays) {
+    overlays_ = overlays;
+    // The keys go to the board, which keeps the focus: Shift is watched wherever it is pressed.
+    if (overlays_.histogram)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
+    // A window without the focus still hears of Shift through the pointer's moves.
+    setMouseTracking(overlays_.histogram);
+    if (overlays_.shootingInfo)
+        ShootingLines::Shared()->Line(currentFile());
+    FollowShift(shiftHeld_);
+    update();
+}
+
+QString EnlargeView::shootingLine() const {
+    const std::optional<QString> line = ShootingLines::Shared()->Line(currentFile());
+    return line ? *line : PathToQString(FileNameOf(currentFile()));
+}
+
+const PictureHistogram& EnlargeView::histogram() const {
+    if (image().cacheKey() != histogramOf_) {
+        histogram_ = ComputeHistogram(image());
+        histogramOf_ = image().cacheKey();
+    }
+    return histogram_;
+}
+
+void EnlargeView::FollowShift(bool held) {
+    shiftHeld_ = held;
+    const bool tinting = overlays_.histogram && held && isVisible() && underMouse();
+    if (tinting != tinting_) {
+        tinting_ = tinting;
+        update();
+    }
+}
+
+bool EnlargeView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        // The event of Shift itself carries the state from before it.
+        FollowShift(key->key() == Qt::Key_Shift ? event->type() == QEvent::KeyPress
+                                                : key->modifiers().testFlag(Qt::ShiftModifier));
+    }
+    return CThumbCtl::eventFilter(watched, event);
+}
+
+void EnlargeView::enterEvent(QEnterEvent* event) {
+    CThumbCtl::enterEvent(event);
+    FollowShift(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier));
+}
+
+void EnlargeView::leaveEvent(QEvent* event) {
+    CThumbCtl::leaveEvent(event);
+    FollowShift(shiftHeld_);
+}
+
+void EnlargeView::PaintOverlays() {
+    if (!overlays_.shootingInfo && !overlays_.histogram)
+        return;
+    const QRectF shown = ShownRect();
+    const QRectF visible = shown.intersected(QRectF(contentsRect()));
+    if (visible.isEmpty())
+        return;
+    QPainter painter(this);
+    painter.setClipRect(contentsRect());
+    if (tinting_)
+        PaintClippingTint(painter, showsZoomedPicture() ? fullSize_ : image(), shown, visible, tint_);
+    if (overlays_.histogram)
+        PaintHistogram(painter, visible, histogram());
+    if (overlays_.shootingInfo)
+        PaintShootingBand(painter, visible, shootingLine());
+}
+
 void EnlargeView::mousePressEvent(QMouseEvent* event) {
     pressedAt_.reset();
     if (event->button() == Qt::LeftButton && !currentFile().empty())
@@ -214,6 +307,8 @@ void EnlargeView::mousePressEvent(QMouseEvent* event) {
 }
 
 void EnlargeView::mouseMoveEvent(QMouseEvent* event) {
+    if (overlays_.histogram)
+        FollowShift(event->modifiers().testFlag(Qt::ShiftModifier));
     if (dragFrom_ && (event->buttons() & Qt::LeftButton)) {
         if (pressedAt_ &&
             (event->position().toPoint() - *pressedAt_).manhattanLength() >= QApplication::startDragDistance())

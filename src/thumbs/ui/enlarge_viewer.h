@@ -2,6 +2,7 @@
 
 #include "app/settings_file.h"
 #include "core/types.h"
+#include "thumbs/ui/picture_overlays.h"
 
 #include <QPointer>
 #include <array>
@@ -47,6 +48,12 @@ public:
     // By a quarter of the window in the direction looked at, while zoomed.
     void Pan(int right, int down);
 
+    // 撮影情報 and ヒストグラム over the window's pictures, shown or not, kept in the settings.
+    void ToggleShootingInfo();
+    void ToggleHistogram();
+    bool ShowsShootingInfo() const { return overlays_.shootingInfo; }
+    bool ShowsHistogram() const { return overlays_.histogram; }
+
     bool browserMode() const { return browserMode_; }
     EnlargeWindow* window() const;
 
@@ -56,6 +63,7 @@ private:
     bool browserMode_;
     int shownList_ = kNoList;
     EnlargeButtons buttons_{};
+    PictureOverlays overlays_;
     QPointer<EnlargeWindow> window_;
 };
 

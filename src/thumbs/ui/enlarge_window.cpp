@@ -96,6 +96,11 @@ void EnlargeWindow::SetFile(const FilePath& path) {
     }
 }
 
+void EnlargeWindow::SetOverlays(PictureOverlays overlays) {
+    overlays_ = overlays;
+    thumbnail_->SetOverlays(overlays);
+}
+
 void EnlargeWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     thumbnail_->setGeometry(rect());
