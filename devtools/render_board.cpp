@@ -24,9 +24,11 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QListWidget>
 #include <QPainter>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -167,6 +169,44 @@ int main(int argc, char* argv[]) {
                 window->grab().save(QStringLiteral("%1/enlarge-window-compare-%2.png").arg(outDir, count));
                 board.RunCommand(menu_ids::kCompare);
             }
+            // 撮影情報 and ヒストグラム over a camera's file, its sun burnt out white.
+            const QString shot = samples.filePath(QStringLiteral("IMG_0412.jpg"));
+            QImage picture = SamplePhoto(4, QSize(1200, 800));
+            {
+                QPainter painter(&picture);
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(Qt::white);
+                painter.drawEllipse(QPoint(900, 200), 70, 70);
+            }
+            picture.save(shot, "JPEG", 90);
+            QProcess::execute(
+                QStringLiteral("exiftool"),
+                {QStringLiteral("-q"), QStringLiteral("-overwrite_original"), QStringLiteral("-Model=Canon EOS R6"),
+                 QStringLiteral("-LensModel=RF24-105mm F4 L IS USM"), QStringLiteral("-FocalLength=105"),
+                 QStringLiteral("-ExposureTime=1/500"), QStringLiteral("-FNumber=4"), QStringLiteral("-ISO=800"),
+                 QStringLiteral("-DateTimeOriginal=2026:05:03 14:22:31"), shot});
+            window->resize(760, 540);
+            window->SetFile(QFile::encodeName(shot).toStdString());
+            board.RunCommand(menu_ids::kShootingInfo);
+            board.RunCommand(menu_ids::kHistogram);
+            timer.restart();
+            while ((window->view()->showing() != CThumbCtl::Showing::Image ||
+                    window->view()->shootingLine() == QStringLiteral("IMG_0412.jpg")) &&
+                   timer.elapsed() < 5000)
+                QApplication::processEvents(QEventLoop::AllEvents, 50);
+            window->grab().save(QStringLiteral("%1/enlarge-window-info-histogram.png").arg(outDir));
+            // Shift held with the pointer over the window: the clipped sun in red.
+            QCursor::setPos(window->mapToGlobal(window->rect().center()));
+            timer.restart();
+            while (!window->view()->underMouse() && timer.elapsed() < 2000)
+                QApplication::processEvents(QEventLoop::AllEvents, 50);
+            QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
+            QApplication::sendEvent(&board, &shift);
+            window->grab().save(QStringLiteral("%1/enlarge-window-clipping.png").arg(outDir));
+            QKeyEvent shiftUp(QEvent::KeyRelease, Qt::Key_Shift, Qt::ShiftModifier);
+            QApplication::sendEvent(&board, &shiftUp);
+            board.RunCommand(menu_ids::kShootingInfo);
+            board.RunCommand(menu_ids::kHistogram);
         }
     }
     const SettingsFile settings(samples.filePath("p.INI"));

@@ -65,6 +65,11 @@ public:
     // EXPANDVIEW: the enlarge window's outer rectangle in screen pixels.
     QRect ExpandViewRect() const;
     void WriteExpandViewRect(const QRect& outer) const;
+    // Whether the shooting data and the histogram are drawn over the enlarge window's pictures.
+    bool ExpandViewInfo() const { return Number("EXPANDVIEW", "INFO", "0") != 0; }
+    void WriteExpandViewInfo(bool on) const { profile_.WriteText("EXPANDVIEW", "INFO", on ? "1" : "0"); }
+    bool ExpandViewHistogram() const { return Number("EXPANDVIEW", "HISTOGRAM", "0") != 0; }
+    void WriteExpandViewHistogram(bool on) const { profile_.WriteText("EXPANDVIEW", "HISTOGRAM", on ? "1" : "0"); }
 
 private:
     int Number(std::string_view section, std::string_view key, std::string_view defaultText) const;

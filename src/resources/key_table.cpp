@@ -29,6 +29,8 @@ const std::vector<KeyBinding>& BoardKeys() {
             {Qt::Key_Z, menu_ids::kActualSize, KeyRoute::Run},
             {Qt::Key_C, menu_ids::kCompare, KeyRoute::Run},
             {Qt::Key_P, menu_ids::kPinFirst, KeyRoute::Run},
+            {Qt::Key_I, menu_ids::kShootingInfo, KeyRoute::Run},
+            {Qt::Key_H, menu_ids::kHistogram, KeyRoute::Run},
             {Qt::Key_Left, key_ids::kLookLeft, KeyRoute::Run, Qt::ControlModifier},
             {Qt::Key_Right, key_ids::kLookRight, KeyRoute::Run, Qt::ControlModifier},
             {Qt::Key_Up, key_ids::kLookUp, KeyRoute::Run, Qt::ControlModifier},

@@ -70,7 +70,9 @@ std::vector<MenuEntry> MakeBoardMenu() {
           kSeparator,
           {kActualSize, "等倍表示(&Z)", {}},
           {kCompare, "比較表示(&C)", {}},
-          {kPinFirst, "基準に固定(&P)", {}}}},
+          {kPinFirst, "基準に固定(&P)", {}},
+          {kShootingInfo, "撮影情報(&I)", {}},
+          {kHistogram, "ヒストグラム(&H)", {}}}},
         {0, "ヘルプ(&H)", {{kHelpContents, "ヘルプ(&H)", {}}, {kAbout, "バージョン情報(&A)", {}}}},
     };
 }

@@ -44,6 +44,8 @@ inline constexpr int kCloseEnlarge = 32811;
 inline constexpr int kActualSize = 32853;
 inline constexpr int kCompare = 32854;
 inline constexpr int kPinFirst = 32855;
+inline constexpr int kShootingInfo = 32856;
+inline constexpr int kHistogram = 32857;
 inline constexpr int kHelpContents = 32772;
 inline constexpr int kAbout = 32773;
 } // namespace menu_ids

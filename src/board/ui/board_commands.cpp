@@ -72,6 +72,8 @@ void RegisterBoardCommands(ClassifyBoardDialog& window, CommandTable& commands) 
     commands.Add(kActualSize, [&window](int) { window.viewer().ToggleActualSize(); });
     commands.Add(kCompare, [&window](int) { window.viewer().ToggleCompare(); });
     commands.Add(kPinFirst, [&window](int) { window.viewer().TogglePin(); });
+    commands.Add(kShootingInfo, [&window](int) { window.viewer().ToggleShootingInfo(); });
+    commands.Add(kHistogram, [&window](int) { window.viewer().ToggleHistogram(); });
     commands.Add(key_ids::kLookLeft, key_ids::kLookDown, [&window](int id) {
         const int right = id == key_ids::kLookRight ? 1 : id == key_ids::kLookLeft ? -1 : 0;
         const int down = id == key_ids::kLookDown ? 1 : id == key_ids::kLookUp ? -1 : 0;

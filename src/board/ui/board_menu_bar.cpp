@@ -18,7 +18,7 @@ BoardMenuBar::BoardMenuBar(QMenuBar* bar, ClassifyBoardDialog& board) : QObject(
         AddEntries(menu, top.children);
     }
     for (int id : {menu_ids::kExpand, menu_ids::kApplyExtensionFilter, menu_ids::kRawJpegPairs, menu_ids::kActualSize,
-                   menu_ids::kCompare, menu_ids::kPinFirst})
+                   menu_ids::kCompare, menu_ids::kPinFirst, menu_ids::kShootingInfo, menu_ids::kHistogram})
         action(id)->setCheckable(true);
     for (int i = 0; i < kListCount; ++i)
         action(menu_ids::kEnlargeFirst + i)->setCheckable(true);
@@ -73,6 +73,8 @@ void BoardMenuBar::UpdateStates() {
     action(kCompare)->setChecked(board_.viewer().Compares());
     greyWhen(kPinFirst, board_.viewer().ShownList() == EnlargeViewer::kNoList);
     action(kPinFirst)->setChecked(board_.viewer().Pins());
+    action(kShootingInfo)->setChecked(board_.viewer().ShowsShootingInfo());
+    action(kHistogram)->setChecked(board_.viewer().ShowsHistogram());
     action(kApplyExtensionFilter)->setChecked(board_.applyExtensionFilter());
     action(kRawJpegPairs)->setChecked(board_.settings().IntakePairs());
     const QMimeData* clipboard = SystemClipboard().Contents();

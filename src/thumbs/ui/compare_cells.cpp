@@ -28,6 +28,7 @@ QColor CompareCells::PinnedFrameColour() {
 EnlargeView* CompareCells::AddCell() {
     auto* view = new EnlargeView(this);
     view->HoldBackDecodes(heldBack_);
+    view->SetOverlays(overlays_);
     connect(view, &EnlargeView::zoomChosen, this,
             [this, view](std::optional<double> zoom, const ZoomAnchor& anchor, QPointF lastPoint) {
                 ShareZoom(view, zoom, anchor, lastPoint);
@@ -51,6 +52,12 @@ void CompareCells::SetCellCount(int count) {
     if (count == 1)
         plan_ = ComparePlan{};
     PlaceCells();
+}
+
+void CompareCells::SetOverlays(PictureOverlays overlays) {
+    overlays_ = overlays;
+    for (EnlargeView* view : cells_)
+        view->SetOverlays(overlays);
 }
 
 void CompareCells::ShareZoom(const EnlargeView* from, std::optional<double> zoom, const ZoomAnchor& anchor,

@@ -2,6 +2,7 @@
 
 #include "core/types.h"
 #include "thumbs/compare_plan.h"
+#include "thumbs/ui/picture_overlays.h"
 #include "thumbs/zoom_geometry.h"
 
 #include <QWidget>
@@ -29,6 +30,8 @@ public:
     // The file after the last cell, read ahead by the last view alone.
     void ReadAheadNext(const FilePath& next);
     void HoldBackDecodes(bool held);
+    // The shooting data and the histogram over every cell's picture.
+    void SetOverlays(PictureOverlays overlays);
     // Frame colours: the cell of the list's current entry, and the pinned file's.
     static QColor CurrentFrameColour();
     static QColor PinnedFrameColour();
@@ -47,6 +50,7 @@ private:
     std::vector<EnlargeView*> cells_;
     ComparePlan plan_;
     bool heldBack_ = false;
+    PictureOverlays overlays_;
 };
 
 } // namespace pelldrake

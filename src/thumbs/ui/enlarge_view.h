@@ -1,6 +1,8 @@
 #pragma once
 
+#include "thumbs/picture_histogram.h"
 #include "thumbs/picture_region.h"
+#include "thumbs/ui/picture_overlays.h"
 #include "thumbs/ui/thumb_ctl.h"
 #include "thumbs/zoom_geometry.h"
 
@@ -49,6 +51,18 @@ public:
     QImage FullSizeOf(const FilePath& path) const;
     // A neighbour's picture at its own size of the file this view is about to show.
     void AdoptFullSize(const FilePath& path, const QImage& image);
+    // Where the picture is drawn now, fitted or zoomed; empty when there is none.
+    QRectF ShownRect() const;
+
+    // The shooting data and the histogram over the picture; with the histogram, Shift held while
+    // the pointer is over the view tints the clipped pixels.
+    void SetOverlays(PictureOverlays overlays);
+    PictureOverlays overlays() const { return overlays_; }
+    // The line of shooting data of the file shown: its name alone until its metadata has been read.
+    QString shootingLine() const;
+    // Of the picture decoded for the view (the fitted one, also while zoomed: the same levels).
+    const PictureHistogram& histogram() const;
+    bool tintsClipping() const { return tinting_; }
 
 signals:
     // The picture for the zoom has arrived and is drawn (or could not be decoded).
@@ -60,6 +74,9 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -87,9 +104,12 @@ private:
     // The wheel's first step from fitted, once the picture's own size is known.
     void TakeFirstStep();
     void PanBy(const QPointF& offset);
-    QRectF ShownRect() const;
     double FitScale() const;
     void UpdateCursor();
+    void PaintZoomed(QPaintEvent* event);
+    void PaintOverlays();
+    // The tint is on while the histogram is, Shift is held and the pointer is over the view.
+    void FollowShift(bool held);
 
     // The loader keeps one shown request per requester: the picture at its own size is asked for
     // by this one, beside the fitted picture the control asks for itself.
@@ -114,6 +134,13 @@ private:
     QPointF lastPoint_{0.5, 0.5};
     std::optional<QPoint> pressedAt_;
     std::optional<QPointF> dragFrom_;
+    PictureOverlays overlays_;
+    bool shiftHeld_ = false;
+    bool tinting_ = false;
+    // Each for the picture whose cache key it holds, so that stepping back costs nothing twice.
+    mutable qint64 histogramOf_ = 0;
+    mutable PictureHistogram histogram_;
+    ClippingTintCache tint_;
 };
 
 } // namespace pelldrake

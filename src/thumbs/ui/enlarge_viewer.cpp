@@ -29,6 +29,8 @@ bool EnlargeViewer::AttachBoard(QWidget* board, const EnlargeButtons& buttons) {
     if (browserMode_)
         return true;
     window_ = new EnlargeWindow(board, settings_);
+    overlays_ = PictureOverlays{settings_.ExpandViewInfo(), settings_.ExpandViewHistogram()};
+    window_->SetOverlays(overlays_);
     QObject::connect(window_.data(), &EnlargeWindow::closeRequested, window_.data(),
                      [this] { ShowList(kNoList, std::nullopt); });
     return window_ != nullptr;
@@ -134,6 +136,20 @@ void EnlargeViewer::ToggleActualSize() {
 
 bool EnlargeViewer::ShowsActualSize() const {
     return window_ && shownList_ != kNoList && window_->view()->zoom() == 1.0;
+}
+
+void EnlargeViewer::ToggleShootingInfo() {
+    overlays_.shootingInfo = !overlays_.shootingInfo;
+    settings_.WriteExpandViewInfo(overlays_.shootingInfo);
+    if (window_)
+        window_->SetOverlays(overlays_);
+}
+
+void EnlargeViewer::ToggleHistogram() {
+    overlays_.histogram = !overlays_.histogram;
+    settings_.WriteExpandViewHistogram(overlays_.histogram);
+    if (window_)
+        window_->SetOverlays(overlays_);
 }
 
 void EnlargeViewer::Pan(int right, int down) {

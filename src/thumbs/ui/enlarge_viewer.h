@@ -2,6 +2,7 @@
 
 #include "app/settings_file.h"
 #include "core/types.h"
+#include "thumbs/ui/picture_overlays.h"
 
 #include <QPointer>
 #include <array>
@@ -58,6 +59,11 @@ public:
     // Reads ahead for the shown list: the neighbours of its current entry, or while comparing the entry
     // a step brings into the last cell.
     void ReadAhead(const FilePathList& neighbours);
+    // 撮影情報 and ヒストグラム over the window's pictures, shown or not, kept in the settings.
+    void ToggleShootingInfo();
+    void ToggleHistogram();
+    bool ShowsShootingInfo() const { return overlays_.shootingInfo; }
+    bool ShowsHistogram() const { return overlays_.histogram; }
 
     bool browserMode() const { return browserMode_; }
     EnlargeWindow* window() const;
@@ -70,6 +76,7 @@ private:
     bool browserMode_;
     int shownList_ = kNoList;
     EnlargeButtons buttons_{};
+    PictureOverlays overlays_;
     QPointer<EnlargeWindow> window_;
     // The lists of the board whose window the enlarge window belongs to, known from the first
     // enlarge command on; the files after the current one come from there.

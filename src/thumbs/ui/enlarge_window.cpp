@@ -115,6 +115,11 @@ void EnlargeWindow::HoldBackDecodes(bool held) {
     cells_->HoldBackDecodes(held);
 }
 
+void EnlargeWindow::SetOverlays(PictureOverlays overlays) {
+    overlays_ = overlays;
+    cells_->SetOverlays(overlays);
+}
+
 void EnlargeWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     cells_->setGeometry(rect());

@@ -2,6 +2,7 @@
 
 #include "app/settings_file.h"
 #include "core/types.h"
+#include "thumbs/ui/picture_overlays.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -22,6 +23,9 @@ public:
     EnlargeWindow(QWidget* board, SettingsFile settings);
 
     void SetFile(const FilePath& path);
+    // What is drawn over every picture of the window.
+    void SetOverlays(PictureOverlays overlays);
+    PictureOverlays overlays() const { return overlays_; }
     const FilePath& currentPath() const { return currentPath_; }
     // The first cell: the only one outside compare.
     CThumbCtl* thumbnail() const;
@@ -66,6 +70,7 @@ private:
     QTimer settleTimer_; // a child, so a test can find it and tick it by hand
     int settleCountdown_ = 0;
     QRect outer_; // frame included, as stored
+    PictureOverlays overlays_;
     bool placedWithFrame_ = false;
 };
 
