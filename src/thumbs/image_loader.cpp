@@ -176,6 +176,17 @@ void ImageLoader::FinishPreview(const ImageKey& key, const QImage& image, const 
         deliver(image);
 }
 
+bool ImageLoader::HasLargerCached(const ImageKey& key) const {
+    // The pane's next files are those the enlarge window shows beside the current one when it
+    // compares them: its pictures serve the pane once the user steps.
+    const std::optional<FileStamp> stamp = FileStamp::Of(key.path);
+    const std::optional<QImage> larger = stamp ? cache_.FindLargest(key.path, *stamp) : std::nullopt;
+    if (!larger)
+        return false;
+    const QSize fitted = FitSize(larger->size(), key.target);
+    return larger->width() >= fitted.width() && larger->height() >= fitted.height();
+}
+
 QImage ImageLoader::FromLargerCached(const ImageKey& key, const FileStamp& stamp) {
     const std::optional<QImage> larger = cache_.FindLargest(key.path, stamp);
     if (!larger)
@@ -231,7 +242,7 @@ void ImageLoader::ReadAhead(QObject* requester, const FilePathList& paths, QSize
                 running->second.abandoned->store(false);
                 continue;
             }
-            if (path.empty() || cache_.Contains(key) || !queued.insert(key).second)
+            if (path.empty() || cache_.Contains(key) || HasLargerCached(key) || !queued.insert(key).second)
                 continue;
             queue_.push_back(Job{std::move(key), requester});
         }

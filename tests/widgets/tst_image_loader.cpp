@@ -508,6 +508,12 @@ void TestImageLoader::smallerRequestIsScaledFromALargerPictureInMemory() {
     QVERIFY(smaller);
     QCOMPARE(smaller->size(), QSize(100, 75));
     QCOMPARE(loader.pendingCount(), 0);
+    // Nor is it decoded ahead for a smaller pane (the enlarge window comparing the pane's next files):
+    // the request will scale it.
+    QObject reader;
+    loader.ReadAhead(&reader, {path}, QSize(120, 120));
+    QCOMPARE(loader.pendingCount(), 0);
+    QVERIFY(loader.Request(&classPane.requester, path, QSize(120, 120), classPane.Deliver()));
 
     // A larger one needs pixels the memory does not have.
     Receiver enlarged;
