@@ -315,6 +315,12 @@ void ImageLoader::StartQueued() {
         const bool readAhead = queue_.front().readAheadFor != nullptr;
         if (readAhead && (running_ >= maxRunning_ || runningReadAhead_ >= readAheadSlots))
             break;
+        // Queued while a larger picture of the file was still decoding for another requester: that
+        // one serves now.
+        if (readAhead && (cache_.Contains(queue_.front().key) || HasLargerCached(queue_.front().key))) {
+            queue_.pop_front();
+            continue;
+        }
         if (!readAhead && running_ >= maxRunning_) {
             // Every worker is busy with read-ahead or with files the user has moved away from:
             // the shown file gets a thread of its own. Taken from the event loop, so that a key
