@@ -14,6 +14,7 @@
 #include "board/ui/classify_board_dialog.h"
 #include "resources/menu_table.h"
 #include "spin.h"
+#include "thumbs/image_cache.h"
 #include "thumbs/image_loader.h"
 #include "thumbs/ui/compare_cells.h"
 #include "thumbs/ui/enlarge_view.h"
@@ -210,6 +211,20 @@ int main(int argc, char* argv[]) {
     std::printf("Made %d JPEGs of 6000 x 4000 with a 160 x 120 EXIF thumbnail in %.1f s; loader runs %d decodes at "
                 "once\n",
                 sources, Ms(total.nsecsElapsed()) / 1000, ImageLoader::Shared()->maxRunning());
+    // The floor of a step whose last file was not read ahead: one decode of it, nothing else decoding.
+    std::vector<double> whole;
+    std::vector<double> fitted;
+    for (int i = 0; i < 3; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        ImageLoader::Decode(paths[static_cast<std::size_t>(i)], kFullSizeTarget);
+        whole.push_back(Ms(timer.nsecsElapsed()));
+        timer.restart();
+        ImageLoader::Decode(paths[static_cast<std::size_t>(i)], kEnlargeRect.size() / 2);
+        fitted.push_back(Ms(timer.nsecsElapsed()));
+    }
+    std::printf("One decode alone: at its own size %.1f ms, fitted to a cell %.1f ms (median of 3), load average %s\n",
+                Percentile(whole, 0.5), Percentile(fitted, 0.5), LoadAverage().constData());
     std::printf("\nCompare %d-up in a %d x %d window, Enter every %d ms, %d presses a series: key -> all cells sharp\n",
                 kCells, kEnlargeRect.width(), kEnlargeRect.height(), kPaceMs, presses);
     int start = 0;

@@ -181,6 +181,17 @@ void ImageLoader::FinishPreview(const ImageKey& key, const QImage& image, const 
         deliver(image);
 }
 
+bool ImageLoader::HasLargerCached(const ImageKey& key) const {
+    // The pane's next files are those the enlarge window shows beside the current one when it
+    // compares them: its pictures serve the pane once the user steps.
+    const std::optional<FileStamp> stamp = FileStamp::Of(key.path);
+    const std::optional<QImage> larger = stamp ? cache_.FindLargest(key.path, *stamp) : std::nullopt;
+    if (!larger)
+        return false;
+    const QSize fitted = FitSize(larger->size(), key.target);
+    return larger->width() >= fitted.width() && larger->height() >= fitted.height();
+}
+
 QImage ImageLoader::FromLargerCached(const ImageKey& key, const FileStamp& stamp) {
     const std::optional<QImage> larger = cache_.FindLargest(key.path, stamp);
     if (!larger)
@@ -237,7 +248,7 @@ void ImageLoader::ReadAhead(QObject* requester, const FilePathList& paths, QSize
                 running->second.abandoned->store(false);
                 continue;
             }
-            if (path.empty() || cache_.Contains(key) || !queued.insert(key).second)
+            if (path.empty() || cache_.Contains(key) || HasLargerCached(key) || !queued.insert(key).second)
                 continue;
             // A part of a picture is quick, and what the next key at 100 % shows: before the other
             // read-ahead, after what is shown.
@@ -315,6 +326,12 @@ void ImageLoader::StartQueued() {
         const bool readAhead = queue_.front().readAheadFor != nullptr;
         if (readAhead && (running_ >= maxRunning_ || runningReadAhead_ >= readAheadSlots))
             break;
+        // Queued while a larger picture of the file was still decoding for another requester: that
+        // one serves now.
+        if (readAhead && (cache_.Contains(queue_.front().key) || HasLargerCached(queue_.front().key))) {
+            queue_.pop_front();
+            continue;
+        }
         if (!readAhead && running_ >= maxRunning_) {
             // Every worker is busy with read-ahead or with files the user has moved away from:
             // the shown file gets a thread of its own. Taken from the event loop, so that a key

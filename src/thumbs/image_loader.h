@@ -156,6 +156,8 @@ private:
     void StartPreview();
     void FinishPreview(const ImageKey& key, const QImage& image, const std::optional<FileStamp>& stamp);
     void Finish(const ImageKey& key, bool readAhead, const Result& result);
+    // Whether a larger picture of the same file in memory can be scaled instead of a decode.
+    bool HasLargerCached(const ImageKey& key) const;
     // Scales a larger picture of the same file already in memory; null when there is none.
     QImage FromLargerCached(const ImageKey& key, const FileStamp& stamp);
 

@@ -508,6 +508,21 @@ void TestImageLoader::smallerRequestIsScaledFromALargerPictureInMemory() {
     QVERIFY(smaller);
     QCOMPARE(smaller->size(), QSize(100, 75));
     QCOMPARE(loader.pendingCount(), 0);
+    // Nor is it decoded ahead for a smaller pane (the enlarge window comparing the pane's next files):
+    // the request will scale it.
+    QObject reader;
+    loader.ReadAhead(&reader, {path}, QSize(120, 120));
+    QCOMPARE(loader.pendingCount(), 0);
+    QVERIFY(loader.Request(&classPane.requester, path, QSize(120, 120), classPane.Deliver()));
+    // Nor when it was queued while the larger picture was still decoding.
+    const std::string next = Jpeg(dir, "b.jpg", QSize(1600, 1200), 2);
+    ImageLoader oneAhead(ImageLoader::kDefaultCacheBudget, 2);
+    QObject window;
+    oneAhead.ReadAhead(&window, {next}, QSize(640, 480));
+    oneAhead.ReadAhead(&reader, {next}, QSize(120, 120));
+    QTRY_COMPARE(oneAhead.pendingCount(), 0);
+    QVERIFY(oneAhead.isCached(next, QSize(640, 480)));
+    QVERIFY(!oneAhead.isCached(next, QSize(120, 120)));
 
     // A larger one needs pixels the memory does not have.
     Receiver enlarged;
