@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/file_info.h"
+#include "tools/decision_reader.h"
+
+#include <cstdint>
+#include <mutex>
+#include <unordered_map>
+
+namespace pelldrake {
+
+// The decisions read during a run, so that a second bulk classification over the same files reads
+// none of them again. An entry holds as long as the picture and both its sidecars are the files
+// they were (identity, size, modification time): a sidecar written, replaced or removed since is
+// read anew. Safe on any thread; reading happens outside the lock.
+class DecisionCache {
+public:
+    // picture: what the file system said of path just now.
+    Decision Get(const FilePath& path, const FileInfo& picture);
+
+    std::size_t size() const;
+
+private:
+    struct Known {
+        std::uint64_t stamp;
+        Decision decision;
+    };
+    mutable std::mutex mutex_;
+    std::unordered_map<FilePath, Known> known_;
+};
+
+} // namespace pelldrake
