@@ -24,6 +24,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -40,6 +41,15 @@ using Clock = std::chrono::steady_clock;
 
 double Milliseconds(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// Processor time of the whole process (every thread, user and system), which a machine busy with
+// other work does not stretch as it stretches the wall clock.
+double CpuMilliseconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1e3 + t.tv_usec / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
 double Median(std::vector<double> values) {
@@ -116,9 +126,15 @@ bool MakeSet(const std::string& root, bool sidecars, FilePathList& pictures, std
     return true;
 }
 
-double BareRead(const std::vector<std::string>& files, std::size_t& bytes) {
+struct Timed {
+    double wall = 0;
+    double cpu = 0;
+};
+
+Timed BareRead(const std::vector<std::string>& files, std::size_t& bytes) {
     std::vector<char> buffer(std::size_t{64} << 10);
     bytes = 0;
+    const double cpu = CpuMilliseconds();
     const Clock::time_point start = Clock::now();
     for (const std::string& path : files) {
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -128,8 +144,25 @@ double BareRead(const std::vector<std::string>& files, std::size_t& bytes) {
             bytes += static_cast<std::size_t>(got);
         ::close(fd);
     }
-    return Milliseconds(Clock::now() - start);
+    return {Milliseconds(Clock::now() - start), CpuMilliseconds() - cpu};
 }
+
+template <typename Work> Timed Time(Work work) {
+    const double cpu = CpuMilliseconds();
+    const Clock::time_point start = Clock::now();
+    work();
+    return {Milliseconds(Clock::now() - start), CpuMilliseconds() - cpu};
+}
+
+struct Medians {
+    std::vector<double> wall, cpu;
+    void Add(const Timed& t) {
+        wall.push_back(t.wall);
+        cpu.push_back(t.cpu);
+    }
+    double Wall() const { return Median(wall); }
+    double Cpu() const { return Median(cpu); }
+};
 
 int Measure(const std::string& root, bool sidecars) {
     FilePathList pictures;
@@ -150,18 +183,15 @@ int Measure(const std::string& root, bool sidecars) {
     conditions.ratingChoice = 2; // ★3以上
     const ScannedLists lists = ListsToScan(board);
 
-    std::vector<double> bare, first, again;
-    std::size_t bytes = 0, taken = 0;
+    Medians bare, first, again;
+    std::size_t bytes = 0, taken = 0, takenAgain = 0;
     for (int run = 0; run < kRuns; ++run) {
-        bare.push_back(BareRead(read, bytes));
+        bare.Add(BareRead(read, bytes));
         DecisionCache decisions;
-        Clock::time_point start = Clock::now();
-        taken = FindMatches(lists, conditions, NativeCodePage(), nullptr, &decisions).taken.size();
-        first.push_back(Milliseconds(Clock::now() - start));
-        start = Clock::now();
-        const std::size_t takenAgain =
-            FindMatches(lists, conditions, NativeCodePage(), nullptr, &decisions).taken.size();
-        again.push_back(Milliseconds(Clock::now() - start));
+        first.Add(
+            Time([&] { taken = FindMatches(lists, conditions, NativeCodePage(), nullptr, &decisions).taken.size(); }));
+        again.Add(Time(
+            [&] { takenAgain = FindMatches(lists, conditions, NativeCodePage(), nullptr, &decisions).taken.size(); }));
         if (takenAgain != taken)
             return 1;
     }
@@ -171,12 +201,14 @@ int Measure(const std::string& root, bool sidecars) {
     std::printf("%s: %zu entries, %zu taken by ★3以上 (expected %zu), %.1f MB read bare\n",
                 sidecars ? "NAME.xmp sidecars" : "in-camera EXIF ratings", pictures.size(), taken, expected,
                 static_cast<double>(bytes) / 1e6);
-    std::printf("  bare read, one thread:          median %8.1f ms\n", Median(bare));
-    std::printf("  classification, nothing known:  median %8.1f ms (%.1f us a file), %.2f x the bare read\n",
-                Median(first), Median(first) * 1000 / static_cast<double>(pictures.size()),
-                Median(first) / Median(bare));
-    std::printf("  classification, run's cache:    median %8.1f ms, %.2f x the bare read\n", Median(again),
-                Median(again) / Median(bare));
+    const double files = static_cast<double>(pictures.size());
+    const auto row = [&](const char* what, const Medians& m) {
+        std::printf("  %-32s wall %8.1f ms (%5.1f x bare), processor %8.1f ms (%5.1f us a file, %5.1f x bare)\n", what,
+                    m.Wall(), m.Wall() / bare.Wall(), m.Cpu(), m.Cpu() * 1000 / files, m.Cpu() / bare.Cpu());
+    };
+    row("bare read, one thread:", bare);
+    row("classification, nothing known:", first);
+    row("classification, run's cache:", again);
     return taken == expected ? 0 : 1;
 }
 
