@@ -19,6 +19,9 @@ namespace {
 // Reports this often: each costs a lock on the worker's side.
 constexpr std::size_t kReportEvery = 4096;
 constexpr std::size_t kExaminedTogether = 4096;
+// Reading ratings takes far longer a file than a stat, and a slow disk longer still: a stop is
+// looked for this often then, the block still large enough for ParallelFor to share among cores.
+constexpr std::size_t kReadTogether = 1024;
 
 bool IsList(int index) {
     return index >= 0 && index < kListCount;
@@ -124,6 +127,7 @@ ClassifyOutcome FindMatches(const ScannedLists& lists, const ClassifyConditions&
 
     const ClassifyRules rules(conditions, codePage);
     const bool readDecisions = conditions.NeedsDecisions();
+    const std::size_t together = readDecisions ? kReadTogether : kExaminedTogether;
     const PathText& paths = PathText::Native();
     std::size_t done = 0;
     for (ListIndex list = first; list <= last; ++list) {
@@ -137,7 +141,7 @@ ClassifyOutcome FindMatches(const ScannedLists& lists, const ClassifyConditions&
         // The files are looked at a block at a time on every core, then taken in order.
         std::vector<char> matches;
         for (std::size_t i = 0; i < entries.size(); ++i, ++done) {
-            if (progress && done % kReportEvery == 0) {
+            if (progress && (done % kReportEvery == 0 || (readDecisions && i % together == 0))) {
                 if (progress->StopRequested()) {
                     outcome = {};
                     outcome.stopped = true;
@@ -145,8 +149,8 @@ ClassifyOutcome FindMatches(const ScannedLists& lists, const ClassifyConditions&
                 }
                 progress->Report(done, total, entries[i]);
             }
-            if (i % kExaminedTogether == 0) {
-                matches.assign(std::min(kExaminedTogether, entries.size() - i), 0);
+            if (i % together == 0) {
+                matches.assign(std::min(together, entries.size() - i), 0);
                 ParallelFor(matches.size(), [&](std::size_t begin, std::size_t end) {
                     for (std::size_t k = begin; k < end; ++k) {
                         const FilePath& path = entries[i + k];
@@ -156,7 +160,7 @@ ClassifyOutcome FindMatches(const ScannedLists& lists, const ClassifyConditions&
                     }
                 });
             }
-            if (matches[i % kExaminedTogether]) {
+            if (matches[i % together]) {
                 if (!anyTaken) {
                     const auto end = static_cast<std::ptrdiff_t>(i);
                     kept.paths.assign(entries.begin(), entries.begin() + end);

@@ -1,5 +1,6 @@
 #include "tools/decision_cache.h"
 
+#include <functional>
 #include <optional>
 
 namespace pelldrake {
@@ -33,14 +34,15 @@ Decision DecisionCache::Get(const FilePath& path, const FileInfo& picture) {
     std::uint64_t stamp = Stamped(0, picture);
     stamp = Stamped(stamp, StatPath(sidecars.own));
     stamp = Stamped(stamp, sidecars.shared.empty() ? std::nullopt : StatPath(sidecars.shared));
+    const std::size_t key = std::hash<FilePath>{}(path);
     {
         const std::lock_guard lock(mutex_);
-        if (const auto known = known_.find(path); known != known_.end() && known->second.stamp == stamp)
+        if (const auto known = known_.find(key); known != known_.end() && known->second.stamp == stamp)
             return known->second.decision;
     }
     const Decision decision = ReadDecision(path);
     const std::lock_guard lock(mutex_);
-    known_.insert_or_assign(path, Known{stamp, decision});
+    known_.insert_or_assign(key, Known{stamp, decision});
     return decision;
 }
 

@@ -26,7 +26,9 @@ private:
         Decision decision;
     };
     mutable std::mutex mutex_;
-    std::unordered_map<FilePath, Known> known_;
+    // By the path's hash: a million entries then hold a few dozen bytes each. Two paths meeting
+    // under one hash still never share a decision, since the stamp holds the picture's identity.
+    std::unordered_map<std::size_t, Known> known_;
 };
 
 } // namespace pelldrake
