@@ -220,7 +220,8 @@ int main(int argc, char* argv[]) {
     ClassifyConditions conditions = ClassifyConditions::StartingAt(QDateTime::currentDateTime());
     conditions.targetMode = ClassifyConditions::kToChosen;
     conditions.targetChoice = ClassifyConditions::kExclude;
-    conditions.nameFilterOn = conditions.upperBoundOn = conditions.fromDateOn = true;
+    conditions.nameFilterOn = conditions.upperBoundOn = conditions.fromDateOn = conditions.ratingOn = true;
+    conditions.ratingChoice = 2;
     conditions.nameFilter = "*.jpg;*.png";
     conditions.lowerBound = "10";
     conditions.upperBound = "2048";

@@ -30,7 +30,7 @@ const DialogTemplate& AutoClassifyTemplate() {
     static const DialogTemplate classify{
         107,
         "特定ファイルの一括分類",
-        {179, 225},
+        {179, 273},
         {{-1, K::GroupBox, "対象ファイル", QRect(7, 7, 81, 53)},
          {1233, K::FirstRadioButton, "すべてのリストから", QRect(14, 18, 70, 10)},
          {1234, K::RadioButton, "次のリストから", QRect(14, 30, 68, 10)},
@@ -39,7 +39,7 @@ const DialogTemplate& AutoClassifyTemplate() {
          {1236, K::FirstRadioButton, "未分類リストへ", QRect(97, 17, 60, 10)},
          {1237, K::RadioButton, "次のリストへ", QRect(97, 29, 54, 12)},
          {1238, K::DropDownList, "", QRect(107, 41, 54, 95)},
-         {-1, K::GroupBox, "つぎの条件に当てはまるファイルを対象とする", QRect(7, 65, 165, 135)},
+         {-1, K::GroupBox, "つぎの条件に当てはまるファイルを対象とする", QRect(7, 65, 165, 183)},
          {1239, K::CheckBox, "ファイル名のフィルタ（ワイルドカードの使用可）", QRect(14, 78, 149, 10)},
          {1240, K::Edit, "", QRect(26, 92, 125, 14)},
          {-1, K::GroupBox, "ファイル・サイズの範囲", QRect(13, 112, 155, 32)},
@@ -52,8 +52,14 @@ const DialogTemplate& AutoClassifyTemplate() {
          {1245, K::DatePicker, "", QRect(77, 161, 55, 13)},
          {1248, K::CheckBox, "右日付まで", QRect(19, 177, 56, 10)},
          {1247, K::DatePicker, "", QRect(77, 176, 54, 13)},
-         {ids::kOk, K::DefaultButton, "実行", QRect(63, 204, 50, 14)},
-         {ids::kCancel, K::PushButton, "キャンセル", QRect(115, 204, 50, 14)}}};
+         // The decisions left in the files, below the dates; the dialog grew by this group's height.
+         {-1, K::GroupBox, "", QRect(13, 198, 152, 44)},
+         {ids::kRatingFilterOn, K::CheckBox, "評価で絞り込む", QRect(19, 211, 72, 10)},
+         {ids::kRatingFilter, K::DropDownList, "", QRect(94, 209, 66, 95)},
+         {ids::kLabelFilterOn, K::CheckBox, "ラベルで絞り込む", QRect(19, 225, 72, 10)},
+         {ids::kLabelFilter, K::DropDownList, "", QRect(94, 224, 66, 95)},
+         {ids::kOk, K::DefaultButton, "実行", QRect(63, 252, 50, 14)},
+         {ids::kCancel, K::PushButton, "キャンセル", QRect(115, 252, 50, 14)}}};
     return classify;
 }
 

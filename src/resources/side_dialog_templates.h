@@ -33,6 +33,10 @@ inline constexpr int kFromDate = 1245;
 inline constexpr int kFromDateOn = 1246;
 inline constexpr int kUntilDate = 1247;
 inline constexpr int kUntilDateOn = 1248;
+inline constexpr int kRatingFilterOn = 1249;
+inline constexpr int kRatingFilter = 1250;
+inline constexpr int kLabelFilterOn = 1251;
+inline constexpr int kLabelFilter = 1252;
 } // namespace ids
 
 } // namespace pelldrake

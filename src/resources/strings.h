@@ -65,6 +65,11 @@ inline QString Utf8(const char* text) {
 inline constexpr const char* kUnclassifiedChoice = "未分類";
 inline constexpr const char* kClassListChoice = "分類リスト%d";
 inline constexpr const char* kExcludeChoice = "除外する";
+// Bulk classification: the choices of the rating and label conditions, in the order of
+// ClassifyConditions' choices.
+inline constexpr const char* kRatingChoices[] = {"★1以上", "★2以上",         "★3以上", "★4以上",
+                                                 "★5",     "★0（評価なし）", "却下"};
+inline constexpr const char* kLabelChoices[] = {"赤", "黄", "緑", "青", "紫", "ラベルなし"};
 
 // Clipboard exchange.
 inline constexpr const char* kClipboardUnavailable = "クリップボードは現在使用できません。";

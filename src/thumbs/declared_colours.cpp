@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <exiv2/exiv2.hpp>
-#include <mutex>
 #include <string>
 
 namespace pelldrake {
@@ -16,19 +15,6 @@ std::string TextOf(const Exiv2::ExifData& exif, const char* key) {
 }
 
 } // namespace
-
-void PrepareExiv2() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        // The XMP parser keeps global state that must be set up before two threads use it.
-        Exiv2::XmpParser::initialize();
-        // A damaged file is an ordinary event here; Exiv2 would print a warning for each one.
-        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-        // Canon's CR3 files are boxes of the ISO base media format, which Exiv2 0.27 reads only
-        // when asked to.
-        Exiv2::enableBMFF(true);
-    });
-}
 
 QColorSpace DeclaredColourSpace(Exiv2::Image& image) {
     try {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/exiv2_setup.h"
+
 #include <QColorSpace>
 #include <memory>
 
@@ -8,9 +10,6 @@ class Image;
 }
 
 namespace pelldrake {
-
-// Sets Exiv2 up for use on several threads at once; every use of Exiv2 calls it first.
-void PrepareExiv2();
 
 // The file behind fd (an open descriptor of a regular file, which the caller keeps) opened by
 // Exiv2 with its metadata read. Null when Exiv2 does not know the format; throws as Exiv2 does

@@ -5,8 +5,10 @@
 #include "platform/parallel_for.h"
 #include "platform/path_text.h"
 #include "platform/profile_file.h"
+#include "tools/decision_cache.h"
 #include "tools/match_wildcard.h"
 
+#include <algorithm>
 #include <optional>
 #include <sys/stat.h>
 
@@ -14,21 +16,12 @@ namespace pelldrake {
 
 namespace {
 
-struct FileFacts {
-    std::int64_t size;
-    std::int64_t modified;
-};
-
-std::optional<FileFacts> LookUp(const FilePath& path) {
-    const auto info = StatPath(path);
-    if (!info)
-        return std::nullopt;
-    return FileFacts{info->size, info->modifiedSeconds};
-}
-
 // Reports this often: each costs a lock on the worker's side.
 constexpr std::size_t kReportEvery = 4096;
 constexpr std::size_t kExaminedTogether = 4096;
+// Reading ratings takes far longer a file than a stat, and a slow disk longer still: a stop is
+// looked for this often then, the block still large enough for ParallelFor to share among cores.
+constexpr std::size_t kReadTogether = 1024;
 
 bool IsList(int index) {
     return index >= 0 && index < kListCount;
@@ -48,6 +41,23 @@ ClassifyRules::ClassifyRules(const ClassifyConditions& conditions, const CodePag
         from_ = StartOfDay(conditions.fromDate);
     if (conditions.untilDateOn)
         until_ = EndOfDay(conditions.untilDate);
+    if (conditions.ratingOn) {
+        const int choice = conditions.ratingChoice;
+        if (choice == ClassifyConditions::kRejectedChoice)
+            highestRating_ = Decision::kRejected;
+        else if (choice == ClassifyConditions::kUnratedChoice)
+            lowestRating_ = highestRating_ = Decision::kUnrated;
+        else
+            lowestRating_ = std::clamp(choice + 1, 1, 5);
+    }
+    labelOn_ = conditions.labelOn;
+    if (conditions.labelChoice >= 0 && conditions.labelChoice < ClassifyConditions::kNoLabelChoice)
+        label_ = static_cast<ColourLabel>(static_cast<int>(ColourLabel::Red) + conditions.labelChoice);
+}
+
+bool ClassifyRules::MatchesDecision(const Decision& decision) const {
+    return decision.rating >= lowestRating_ && decision.rating <= highestRating_ &&
+           (!labelOn_ || decision.label == label_);
 }
 
 bool ClassifyRules::Matches(std::string_view fileName, std::int64_t size, std::int64_t modified) const {
@@ -101,8 +111,11 @@ ScannedLists ListsToScan(const Board& board) {
 }
 
 ClassifyOutcome FindMatches(const ScannedLists& lists, const ClassifyConditions& conditions, const CodePage& codePage,
-                            ProgressSink* progress) {
+                            ProgressSink* progress, DecisionCache* decisions) {
     ClassifyOutcome outcome;
+    DecisionCache forThisRun;
+    if (decisions == nullptr)
+        decisions = &forThisRun;
     const bool oneList = conditions.sourceMode == ClassifyConditions::kOneList;
     if (oneList && !IsList(conditions.sourceList))
         return outcome;
@@ -113,6 +126,8 @@ ClassifyOutcome FindMatches(const ScannedLists& lists, const ClassifyConditions&
         total += lists[static_cast<std::size_t>(list)].paths->size();
 
     const ClassifyRules rules(conditions, codePage);
+    const bool readDecisions = conditions.NeedsDecisions();
+    const std::size_t together = readDecisions ? kReadTogether : kExaminedTogether;
     const PathText& paths = PathText::Native();
     std::size_t done = 0;
     for (ListIndex list = first; list <= last; ++list) {
@@ -126,7 +141,7 @@ ClassifyOutcome FindMatches(const ScannedLists& lists, const ClassifyConditions&
         // The files are looked at a block at a time on every core, then taken in order.
         std::vector<char> matches;
         for (std::size_t i = 0; i < entries.size(); ++i, ++done) {
-            if (progress && done % kReportEvery == 0) {
+            if (progress && (done % kReportEvery == 0 || (readDecisions && i % together == 0))) {
                 if (progress->StopRequested()) {
                     outcome = {};
                     outcome.stopped = true;
@@ -134,17 +149,18 @@ ClassifyOutcome FindMatches(const ScannedLists& lists, const ClassifyConditions&
                 }
                 progress->Report(done, total, entries[i]);
             }
-            if (i % kExaminedTogether == 0) {
-                matches.assign(std::min(kExaminedTogether, entries.size() - i), 0);
+            if (i % together == 0) {
+                matches.assign(std::min(together, entries.size() - i), 0);
                 ParallelFor(matches.size(), [&](std::size_t begin, std::size_t end) {
                     for (std::size_t k = begin; k < end; ++k) {
                         const FilePath& path = entries[i + k];
-                        const std::optional<FileFacts> facts = LookUp(path);
-                        matches[k] = facts && rules.Matches(paths.FileName(path), facts->size, facts->modified);
+                        const std::optional<FileInfo> file = StatPath(path);
+                        matches[k] = file && rules.Matches(paths.FileName(path), file->size, file->modifiedSeconds) &&
+                                     (!readDecisions || rules.MatchesDecision(decisions->Get(path, *file)));
                     }
                 });
             }
-            if (matches[i % kExaminedTogether]) {
+            if (matches[i % together]) {
                 if (!anyTaken) {
                     const auto end = static_cast<std::ptrdiff_t>(i);
                     kept.paths.assign(entries.begin(), entries.begin() + end);

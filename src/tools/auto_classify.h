@@ -5,6 +5,7 @@
 #include "core/types.h"
 #include "platform/code_page.h"
 #include "tools/classify_conditions.h"
+#include "tools/decision_reader.h"
 
 #include <array>
 #include <cstdint>
@@ -16,6 +17,7 @@
 namespace pelldrake {
 
 class Board;
+class DecisionCache;
 
 // The tests of one run, derived once from the conditions.
 class ClassifyRules {
@@ -24,6 +26,8 @@ public:
 
     // modified: seconds since the epoch, as the file system gives them.
     bool Matches(std::string_view fileName, std::int64_t size, std::int64_t modified) const;
+    // The rating and label conditions; true when both are off.
+    bool MatchesDecision(const Decision& decision) const;
 
     // Split at every ";": each piece before one is a pattern even when empty (and then matches
     // nothing), the piece after the last one only when it is not empty. Upper-cased.
@@ -43,6 +47,11 @@ private:
     std::int64_t until_ = INT64_MAX;
     bool nameFilterOn_ = false;
     std::vector<std::string> patterns_;
+    // Ratings from lowest_ to highest_ pass; the label only when labelOn_.
+    int lowestRating_ = Decision::kRejected;
+    int highestRating_ = 5;
+    bool labelOn_ = false;
+    ColourLabel label_ = ColourLabel::None;
 };
 
 // The lists a run leaves behind, worked out from the lists alone: it only reads them and stats
@@ -59,8 +68,10 @@ struct ScannedList {
     const std::vector<FileIdentity>* identities = nullptr;
 };
 using ScannedLists = std::array<ScannedList, kListCount>;
+// With a rating or label condition on, each file's decision is read (or taken from decisions,
+// which keeps it for the next run) once its other conditions hold.
 ClassifyOutcome FindMatches(const ScannedLists& lists, const ClassifyConditions& conditions, const CodePage& codePage,
-                            ProgressSink* progress = nullptr);
+                            ProgressSink* progress = nullptr, DecisionCache* decisions = nullptr);
 
 // Makes the journal's records of the lists an outcome rebuilds, on the thread that found it, while
 // the lists are held still.

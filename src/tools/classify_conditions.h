@@ -34,6 +34,17 @@ struct ClassifyConditions {
     bool untilDateOn = false;
     QDateTime untilDate;
 
+    // The decisions a photographer left in the files (XMP sidecars, the camera's rating), each a
+    // choice of its drop-down: ★1以上 … ★4以上, ★5, then the unrated and the rejected files; red …
+    // purple, then the files without a label.
+    static constexpr int kUnratedChoice = 5;
+    static constexpr int kRejectedChoice = 6;
+    static constexpr int kNoLabelChoice = 5;
+    bool ratingOn = false;
+    int ratingChoice = 0;
+    bool labelOn = false;
+    int labelChoice = 0;
+
     // The values a board starts with: the month before the moment it was made.
     static ClassifyConditions StartingAt(const QDateTime& boardMade) {
         ClassifyConditions conditions;
@@ -41,6 +52,9 @@ struct ClassifyConditions {
         conditions.untilDate = boardMade;
         return conditions;
     }
+
+    // Whether a run must read each file's rating or label.
+    bool NeedsDecisions() const { return ratingOn || labelOn; }
 
     // The list that receives the matches, or kExclude.
     int Target() const { return targetMode == kToUnclassified ? kUnclassified : targetChoice; }

@@ -18,14 +18,21 @@ namespace pelldrake {
 namespace {
 
 // The controls whose click reads the dialog back and enables its controls anew.
-constexpr int kRuleClicks[] = {ids::kFromAllLists, ids::kFromOneList,  ids::kToUnclassified,
-                               ids::kToChosenList, ids::kNameFilterOn, ids::kLowerBoundOn,
-                               ids::kUpperBoundOn, ids::kFromDateOn,   ids::kUntilDateOn};
+constexpr int kRuleClicks[] = {ids::kFromAllLists, ids::kFromOneList,    ids::kToUnclassified, ids::kToChosenList,
+                               ids::kNameFilterOn, ids::kLowerBoundOn,   ids::kUpperBoundOn,   ids::kFromDateOn,
+                               ids::kUntilDateOn,  ids::kRatingFilterOn, ids::kLabelFilterOn};
 
 QStringList ListChoices() {
     QStringList choices{strings::Utf8(strings::kUnclassifiedChoice)};
     for (ListIndex n = 1; n < kListCount; ++n)
         choices << QString::asprintf(strings::kClassListChoice, n);
+    return choices;
+}
+
+template <std::size_t N> QStringList Choices(const char* const (&texts)[N]) {
+    QStringList choices;
+    for (const char* text : texts)
+        choices << strings::Utf8(text);
     return choices;
 }
 
@@ -45,6 +52,8 @@ AutoClassifyDialog::AutoClassifyDialog(ClassifyConditions conditions, QWidget* p
     auto* target = qobject_cast<QComboBox*>(control(ids::kTargetList));
     target->addItems(lists);
     target->addItem(strings::Utf8(strings::kExcludeChoice));
+    qobject_cast<QComboBox*>(control(ids::kRatingFilter))->addItems(Choices(strings::kRatingChoices));
+    qobject_cast<QComboBox*>(control(ids::kLabelFilter))->addItems(Choices(strings::kLabelChoices));
 
     for (int id : kRuleClicks) {
         connect(qobject_cast<QAbstractButton*>(control(id)), &QAbstractButton::clicked, this, [this] {
@@ -92,6 +101,10 @@ void AutoClassifyDialog::ShowConditions() {
     date(ids::kFromDate, c.fromDate);
     check(ids::kUntilDateOn, c.untilDateOn);
     date(ids::kUntilDate, c.untilDate);
+    check(ids::kRatingFilterOn, c.ratingOn);
+    qobject_cast<QComboBox*>(control(ids::kRatingFilter))->setCurrentIndex(c.ratingChoice);
+    check(ids::kLabelFilterOn, c.labelOn);
+    qobject_cast<QComboBox*>(control(ids::kLabelFilter))->setCurrentIndex(c.labelChoice);
 }
 
 void AutoClassifyDialog::ReadControls() {
@@ -116,6 +129,10 @@ void AutoClassifyDialog::ReadControls() {
     c.fromDate = date(ids::kFromDate, c.fromDate);
     c.untilDateOn = checked(ids::kUntilDateOn);
     c.untilDate = date(ids::kUntilDate, c.untilDate);
+    c.ratingOn = checked(ids::kRatingFilterOn);
+    c.ratingChoice = qobject_cast<QComboBox*>(control(ids::kRatingFilter))->currentIndex();
+    c.labelOn = checked(ids::kLabelFilterOn);
+    c.labelChoice = qobject_cast<QComboBox*>(control(ids::kLabelFilter))->currentIndex();
 }
 
 void AutoClassifyDialog::EnableControls() {
@@ -125,6 +142,8 @@ void AutoClassifyDialog::EnableControls() {
     control(ids::kUpperBound)->setEnabled(c.upperBoundOn);
     control(ids::kFromDate)->setEnabled(c.fromDateOn);
     control(ids::kUntilDate)->setEnabled(c.untilDateOn);
+    control(ids::kRatingFilter)->setEnabled(c.ratingOn);
+    control(ids::kLabelFilter)->setEnabled(c.labelOn);
     control(ids::kTargetList)->setEnabled(c.targetMode == ClassifyConditions::kToChosen);
     control(ids::kSourceList)->setEnabled(c.sourceMode == ClassifyConditions::kOneList);
 }

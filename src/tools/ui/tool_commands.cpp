@@ -9,8 +9,11 @@
 #include "resources/control_ids.h"
 #include "resources/menu_table.h"
 #include "tools/auto_classify.h"
+#include "tools/decision_cache.h"
 #include "tools/ui/auto_classify_dialog.h"
 #include "tools/ui/file_list_dialog.h"
+
+#include <memory>
 
 namespace pelldrake {
 
@@ -38,25 +41,29 @@ void RegisterToolCommands(CommandTable& commands, const CommandContext& context)
     // A child of the board window, so it goes with it; its dates count from this moment.
     auto* classify =
         new AutoClassifyDialog(ClassifyConditions::StartingAt(QDateTime::currentDateTime()), context.dialogParent);
-    commands.Add(menu_ids::kAutoClassify,
-                 [classify, &board = context.board, shown = context.progress, parent = context.dialogParent](int) {
-                     if (board.runLock().Held() || !classify->Run())
-                         return;
-                     const BusyCursor busy;
-                     const RunLock::Scope running(board.runLock());
-                     // A million files take seconds to examine: the window goes on answering, and a stop leaves
-                     // every list as it was, since the lists change only once the whole outcome is known.
-                     const ClassifyConditions conditions = classify->conditions();
-                     const auto lists = ListsToScan(board);
-                     ClassifyOutcome outcome;
-                     StoppableProgress progress(shown, parent);
-                     RunOffThread(&progress, [&](ProgressSink& relay) {
-                         outcome = FindMatches(lists, conditions, NativeCodePage(), &relay);
-                         PrepareJournal(board, conditions, outcome);
-                     });
-                     progress.Finish();
-                     ApplyMatches(board, conditions, std::move(outcome));
-                 });
+    // The ratings and labels read stay known for the run: a second classification reads only files
+    // that changed.
+    auto decisions = std::make_shared<DecisionCache>();
+    commands.Add(menu_ids::kAutoClassify, [classify, decisions, &board = context.board, shown = context.progress,
+                                           parent = context.dialogParent](int) {
+        if (board.runLock().Held() || !classify->Run())
+            return;
+        const BusyCursor busy;
+        const RunLock::Scope running(board.runLock());
+        // A million files take seconds to examine, and their ratings longer: the window goes on
+        // answering, and a stop leaves every list as it was, since the lists change only once the
+        // whole outcome is known.
+        const ClassifyConditions conditions = classify->conditions();
+        const auto lists = ListsToScan(board);
+        ClassifyOutcome outcome;
+        StoppableProgress progress(shown, parent);
+        RunOffThread(&progress, [&](ProgressSink& relay) {
+            outcome = FindMatches(lists, conditions, NativeCodePage(), &relay, decisions.get());
+            PrepareJournal(board, conditions, outcome);
+        });
+        progress.Finish();
+        ApplyMatches(board, conditions, std::move(outcome));
+    });
     // Written at once, so that a board started meanwhile pairs alike.
     commands.Add(menu_ids::kRawJpegPairs,
                  [&settings = context.settings](int) { settings.WriteIntakePairs(!settings.IntakePairs()); });
