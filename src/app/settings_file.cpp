@@ -55,6 +55,11 @@ void SettingsFile::WriteNumber(std::string_view section, std::string_view key, i
     profile_.WriteText(section, key, std::to_string(value));
 }
 
+int SettingsFile::XmpSidecarForm() const {
+    const int form = Number("XMP", "SIDECAR", "0");
+    return form >= 0 && form <= 2 ? form : 0;
+}
+
 QRect SettingsFile::ExpandViewRect() const {
     const int top = Number("EXPANDVIEW", "TOP", "0");
     const int bottom = Number("EXPANDVIEW", "BOTTOM", "200");

@@ -59,6 +59,10 @@ public:
     int UseCurrentDirectory() const { return Number("DIRECTORY", "USECURRENT", "0"); }
     void WriteUseCurrentDirectory(int value) const { WriteNumber("DIRECTORY", "USECURRENT", value); }
 
+    // XMP: the sidecar form a list's decision is written into, 0 … 2 (anything else reads as 0).
+    int XmpSidecarForm() const;
+    void WriteXmpSidecarForm(int form) const { WriteNumber("XMP", "SIDECAR", form); }
+
     // EXPANDVIEW: the enlarge window's outer rectangle in screen pixels.
     QRect ExpandViewRect() const;
     void WriteExpandViewRect(const QRect& outer) const;

@@ -20,8 +20,19 @@ std::string TextOf(const Exiv2::ExifData& exif, const char* key) {
 void PrepareExiv2() {
     static std::once_flag once;
     std::call_once(once, [] {
-        // The XMP parser keeps global state that must be set up before two threads use it.
-        Exiv2::XmpParser::initialize();
+        // The XMP parser keeps global state that must be set up before two threads use it, and
+        // registers each namespace it meets in a packet in a table of its own: under a lock, as
+        // sidecars are read and written on other threads than the pictures are decoded on.
+        static std::recursive_mutex namespaces;
+        Exiv2::XmpParser::initialize(
+            [](void* lock, bool locking) {
+                auto* mutex = static_cast<std::recursive_mutex*>(lock);
+                if (locking)
+                    mutex->lock();
+                else
+                    mutex->unlock();
+            },
+            &namespaces);
         // A damaged file is an ordinary event here; Exiv2 would print a warning for each one.
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
         // Canon's CR3 files are boxes of the ISO base media format, which Exiv2 0.27 reads only
