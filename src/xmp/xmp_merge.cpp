@@ -12,6 +12,7 @@ namespace {
 constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 const char* const kRatingKey = "Xmp.xmp.Rating";
 const char* const kLabelKey = "Xmp.xmp.Label";
+const char* const kXmpNamespace = "http://ns.adobe.com/xap/1.0/";
 
 // Only a packet that says it is RDF counts: Exiv2 takes an empty or a bare text as an empty packet,
 // and a file that is no sidecar must not be rewritten as one.
@@ -74,6 +75,9 @@ std::optional<std::string> MergeDecision(const std::optional<std::string>& exist
             Erase(*data, kLabelKey);
         if (!existing && data->empty())
             return std::nullopt;
+        // A packet read before (on any thread) that spelled the namespace the old way, "xap:", has
+        // made the toolkit write it so; the editors all read it by its URI, but a person reads "xmp:".
+        Exiv2::XmpProperties::registerNs(kXmpNamespace, "xmp");
         std::string packet;
         if (Exiv2::XmpParser::encode(packet, *data,
                                      Exiv2::XmpParser::omitPacketWrapper | Exiv2::XmpParser::useCompactFormat) != 0)

@@ -62,12 +62,16 @@ private slots:
         window.board().setLastTouchedList(4);
         dir.Write("p1.xmp", kLightroomSidecar);
         const QByteArray lightroom = Checksum(dir, "p1.xmp");
+        // A hand-edited form that means nothing reads as NAME.xmp.
+        fixture.dir->Write("p.INI", "[XMP]\r\nSIDECAR=7\r\n");
 
         QStringList shown;
         QTimer::singleShot(0, this, [&] {
             auto* dialog = qobject_cast<XmpDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
-            shown << dialog->windowTitle() << qobject_cast<QComboBox*>(dialog->control(xmp_ids::kList))->currentText();
+            auto* form = qobject_cast<QAbstractButton*>(dialog->control(xmp_ids::kBaseNameForm));
+            shown << dialog->windowTitle() << qobject_cast<QComboBox*>(dialog->control(xmp_ids::kList))->currentText()
+                  << form->text() + (form->isChecked() ? " on" : " off");
             QWidget* rating = dialog->control(xmp_ids::kRating);
             rating->setFocus();
             for (int i = 0; i < 4; ++i)
@@ -82,7 +86,8 @@ private slots:
         });
         window.boardMenu()->UpdateStates();
         window.boardMenu()->action(menu_ids::kXmpRatings)->trigger();
-        QCOMPARE(shown, QStringList({QString::fromUtf8("XMPに評価を記録"), QString::fromUtf8("分類リスト4")}));
+        QCOMPARE(shown, QStringList({QString::fromUtf8("XMPに評価を記録"), QString::fromUtf8("分類リスト4"),
+                                     QString::fromUtf8("NAME.xmp（Lightroom 形式） on")}));
         QCOMPARE(fixture.Settings().XmpSidecarForm(), 2);
         for (const char* name : {"p1.xmp", "p2.xmp", "p1.jpg.xmp", "p2.jpg.xmp"})
             QCOMPARE(Rating(dir, name), QStringLiteral("3/Red"));

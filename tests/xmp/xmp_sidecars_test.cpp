@@ -89,6 +89,15 @@ TEST(XmpSidecarsTest, AMergeKeepsEverythingElseOfAnEditorsSidecarAndNoPictureIsW
                                      "IMG_2.JPG.xmp", "IMG_1.xmp", "IMG_2.xmp"}));
     // Written once: the shared sidecar is in the record once.
     EXPECT_EQ(outcome.record.size(), 5u);
+    // A packet of the first XMP years spells the namespace "xap:"; what is written after it still
+    // says "xmp:", as every other sidecar does.
+    const std::string old = R"(<x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF )"
+                            R"(xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#"><rdf:Description )"
+                            R"(rdf:about="" xmlns:xap="http://ns.adobe.com/xap/1.0/" xap:CreatorTool="Tool"/>)"
+                            R"(</rdf:RDF></x:xmpmeta>)";
+    EXPECT_NE(MergeDecision(old, Decide(3, std::nullopt)).value_or("").find("xmp:Rating=\"3\""), std::string::npos);
+    EXPECT_NE(MergeDecision(std::nullopt, Decide(3, std::nullopt)).value_or("").find("xmp:Rating=\"3\""),
+              std::string::npos);
 }
 
 // What the editors' readers see, checked with exiftool: the rating and the label of each form, a
