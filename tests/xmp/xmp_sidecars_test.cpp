@@ -111,20 +111,38 @@ TEST(XmpSidecarsTest, ExiftoolReadsTheRatingAndLabelOfEachForm) {
     dir.Write("DSC_8.xmp", testing::kLightroomSidecar);
     dir.Write("DSC_8.NEF.xmp", testing::kDarktableSidecar);
     PosixFileSystem disk;
+    const auto exiftool = [&](const QStringList& arguments, const QString& name) {
+        QProcess run;
+        run.start(QStringLiteral("/usr/bin/exiftool"), QStringList(arguments) << dir.FilePath(name));
+        run.waitForFinished(-1);
+        return QString::fromUtf8(run.readAllStandardOutput());
+    };
     const auto seen = [&](const QString& name) {
-        QProcess exiftool;
-        exiftool.start(QStringLiteral("/usr/bin/exiftool"), {QStringLiteral("-X"), QStringLiteral("-XMP-xmp:Rating"),
-                                                             QStringLiteral("-XMP-xmp:Label"), dir.FilePath(name)});
-        exiftool.waitForFinished(-1);
-        const QString out = QString::fromUtf8(exiftool.readAllStandardOutput());
+        const QString out =
+            exiftool({QStringLiteral("-X"), QStringLiteral("-XMP-xmp:Rating"), QStringLiteral("-XMP-xmp:Label")}, name);
         const QRegularExpression rating(QStringLiteral("<XMP-xmp:Rating>([^<]*)</XMP-xmp:Rating>"));
         const QRegularExpression label(QStringLiteral("<XMP-xmp:Label>([^<]*)</XMP-xmp:Label>"));
         return rating.match(out).captured(1) + "/" + label.match(out).captured(1);
     };
+    // Everything else exiftool reads in the editors' sidecars, which the merge must not change, but
+    // for the toolkit that wrote them, which Exiv2 names as itself.
+    const auto rest = [&](const QString& name) {
+        QStringList lines = exiftool({QStringLiteral("-s"), QStringLiteral("-XMP:all")}, name).split('\n');
+        lines.removeIf([](const QString& line) {
+            return line.startsWith("Rating ") || line.startsWith("Label ") || line.startsWith("XMPToolkit ");
+        });
+        return lines.join('\n').toStdString();
+    };
+    const std::string lightroomRest = rest("DSC_8.xmp");
+    const std::string darktableRest = rest("DSC_8.NEF.xmp");
+    ASSERT_NE(lightroomRest.find("LookGroup"), std::string::npos);
+    ASSERT_NE(darktableRest.find("HistoryOperation"), std::string::npos);
     ASSERT_TRUE(WriteDecision(XmpRunContext{disk}, {picture, edited}, Decide(5, ColourLabel::Purple), SidecarForm::Both)
                     .failed.empty());
     for (const QString name : {"DSC_7.xmp", "DSC_7.NEF.xmp", "DSC_8.xmp", "DSC_8.NEF.xmp"})
         EXPECT_EQ(seen(name), QStringLiteral("5/Purple")) << name.toStdString();
+    EXPECT_EQ(rest("DSC_8.xmp"), lightroomRest);
+    EXPECT_EQ(rest("DSC_8.NEF.xmp"), darktableRest);
     ASSERT_TRUE(WriteDecision(XmpRunContext{disk}, {picture, edited}, Decide(-1, std::optional<ColourLabel>()),
                               SidecarForm::Both)
                     .failed.empty());
