@@ -43,8 +43,10 @@ XmpRunOutcome WriteDecision(const XmpRunContext& context, const FilePathList& en
         if (context.sink)
             context.sink->Report(i + 1, entries.size(), picture);
         const bool paired = context.files && i < context.files->size() && (*context.files)[i].Paired();
-        bool failed = false;
-        for (const FilePath& sidecar : SidecarTargets(picture, paired, form, files)) {
+        // A sidecar beside a picture that has gone since would describe nothing.
+        const std::optional<FileStatus> status = context.fileSystem.Status(picture);
+        bool failed = !status || !status->isRegular;
+        for (const FilePath& sidecar : failed ? FilePathList() : SidecarTargets(picture, paired, form, files)) {
             if (written.insert(sidecar).second &&
                 !WriteOneSidecar(context.fileSystem, context.journal, sidecar, decision, &outcome.record))
                 failed = true;

@@ -151,8 +151,8 @@ TEST(XmpSidecarsTest, ExiftoolReadsTheRatingAndLabelOfEachForm) {
 }
 
 // A read-only sidecar, a folder under a sidecar's name, 20 MB of garbage, a name that is not
-// UTF-8 with a sidecar that is no XMP: each picture is named, and nothing but the good one's new
-// sidecar appears or changes, no temporary file either.
+// UTF-8 with a sidecar that is no XMP, a picture that has gone: each picture is named, and nothing
+// but the good one's new sidecar appears or changes, no temporary file either.
 TEST(XmpSidecarsTest, ASidecarThatCannotBeWrittenIsLeftAsItIsAndItsPictureNamed) {
     TempDir dir;
     const FilePath locked = dir.Write("a.jpg", "a");
@@ -168,11 +168,12 @@ TEST(XmpSidecarsTest, ASidecarThatCannotBeWrittenIsLeftAsItIsAndItsPictureNamed)
     const FilePath foreign = dir.Touch("\xff\xfe.jpg", "d");
     dir.Touch("\xff\xfe.xmp", "no XMP here");
     const FilePath good = dir.Write("e.jpg", "e");
+    const FilePath gone = dir.Native("gone.jpg");
     const std::set<std::string> namesBefore = NamesIn(dir.Native("."));
     PosixFileSystem disk;
-    const XmpRunOutcome outcome = WriteDecision(XmpRunContext{disk}, {locked, folder, huge, foreign, good},
+    const XmpRunOutcome outcome = WriteDecision(XmpRunContext{disk}, {locked, folder, huge, foreign, gone, good},
                                                 Decide(2, std::nullopt), SidecarForm::BaseName);
-    EXPECT_EQ(outcome.failed, FilePathList({locked, folder, huge, foreign}));
+    EXPECT_EQ(outcome.failed, FilePathList({locked, folder, huge, foreign, gone}));
     const QString message = NamedFilesMessage(strings::kXmpFailed, outcome.failed);
     EXPECT_TRUE(message.startsWith(QString::fromUtf8("XMPに記録できなかったファイルがあります。\r\n")));
     EXPECT_TRUE(message.contains(PathToQString(foreign)));
