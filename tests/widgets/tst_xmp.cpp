@@ -112,16 +112,20 @@ private slots:
                  QString::fromUtf8("元に戻せなかったファイルがあります。\r\n") + dir.FilePath("p2.xmp"));
         QCOMPARE(fixture.prompter.questions[0].icon, PromptIcon::Exclamation);
 
-        // The list's choices come back when it is chosen again; Cancel writes nothing.
+        // The list the enlarge window shows comes first, and its choices come back; Cancel writes nothing.
+        window.board().setLastTouchedList(2);
+        window.EnlargeCommand(4);
         QTimer::singleShot(0, this, [&] {
             auto* dialog = qobject_cast<XmpDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
-            shown = {qobject_cast<QComboBox*>(dialog->control(xmp_ids::kRating))->currentText(),
+            shown = {qobject_cast<QComboBox*>(dialog->control(xmp_ids::kList))->currentText(),
+                     qobject_cast<QComboBox*>(dialog->control(xmp_ids::kRating))->currentText(),
                      qobject_cast<QComboBox*>(dialog->control(xmp_ids::kLabel))->currentText()};
             qobject_cast<QAbstractButton*>(dialog->control(ids::kCancel))->click();
         });
         window.RunCommand(menu_ids::kXmpRatings);
-        QCOMPARE(shown, QStringList({QString::fromUtf8("★3"), QString::fromUtf8("赤")}));
+        QCOMPARE(shown,
+                 QStringList({QString::fromUtf8("分類リスト4"), QString::fromUtf8("★3"), QString::fromUtf8("赤")}));
         QCOMPARE(Checksum(dir, "p1.xmp"), lightroom);
     }
 };
