@@ -57,15 +57,17 @@ XmpDecision Decide(std::optional<int> rating, std::optional<std::optional<Colour
 }
 
 // An editor's sidecar keeps every property, namespace and structure beside the two fields; the
-// pictures themselves are never written; a sidecar of each form is made where none was, and one
-// shared by a raw file and its JPEG (an entry each) is written once.
+// pictures themselves are never written; a sidecar of each form is made where none was, one shared
+// by a raw file and its JPEG (an entry each) is written once, and one that is a link stays a link to
+// the file it names, which is written.
 TEST(XmpSidecarsTest, AMergeKeepsEverythingElseOfAnEditorsSidecarAndNoPictureIsWritten) {
     TempDir dir;
     const FilePath raw = dir.Write("IMG_1.CR2", "raw pixels");
     const FilePath jpeg = dir.Write("IMG_1.JPG", "jpeg pixels");
     const FilePath other = dir.Write("IMG_2.JPG", "other pixels");
     const FilePath darktable = dir.Write("IMG_1.CR2.xmp", testing::kDarktableSidecar);
-    const FilePath lightroom = dir.Write("IMG_2.xmp", testing::kLightroomSidecar);
+    const FilePath lightroom = dir.Write("edits/IMG_2.xmp", testing::kLightroomSidecar);
+    std::filesystem::create_symlink("edits/IMG_2.xmp", dir.Native("IMG_2.xmp"));
     PosixFileSystem disk;
     const XmpRunOutcome outcome =
         WriteDecision(XmpRunContext{disk}, {raw, jpeg, other}, Decide(3, ColourLabel::Red), SidecarForm::Both);
@@ -86,7 +88,8 @@ TEST(XmpSidecarsTest, AMergeKeepsEverythingElseOfAnEditorsSidecarAndNoPictureIsW
     EXPECT_EQ(Read(raw) + Read(jpeg) + Read(other), "raw pixelsjpeg pixelsother pixels");
     EXPECT_EQ(NamesIn(dir.Native(".")),
               (std::set<std::string>{"IMG_1.CR2", "IMG_1.JPG", "IMG_2.JPG", "IMG_1.CR2.xmp", "IMG_1.JPG.xmp",
-                                     "IMG_2.JPG.xmp", "IMG_1.xmp", "IMG_2.xmp"}));
+                                     "IMG_2.JPG.xmp", "IMG_1.xmp", "IMG_2.xmp", "edits"}));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Native("IMG_2.xmp")));
     // Written once: the shared sidecar is in the record once.
     EXPECT_EQ(outcome.record.size(), 5u);
     // A packet of the first XMP years spells the namespace "xap:"; what is written after it still
