@@ -86,8 +86,8 @@ SmallFileReading ReadSmallFile(const FilePath& path, std::size_t most) {
     return reading;
 }
 
-int WriteNewFile(const FilePath& path, std::string_view bytes, mode_t mode) {
-    Descriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode == 0666 ? 0666 : 0600));
+int WriteNewFile(const FilePath& path, std::string_view bytes, std::optional<mode_t> mode) {
+    Descriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode ? 0600 : 0666));
     if (file.get() < 0)
         return errno;
     int error = 0;
@@ -99,7 +99,7 @@ int WriteNewFile(const FilePath& path, std::string_view bytes, mode_t mode) {
         else if (n > 0)
             written += static_cast<std::size_t>(n);
     }
-    if (error == 0 && mode != 0666 && ::fchmod(file.get(), mode) != 0)
+    if (error == 0 && mode && ::fchmod(file.get(), *mode) != 0)
         error = errno;
     // The new bytes are on the disk before the name of the old ones is given to them.
     if (error == 0 && ::fsync(file.get()) != 0)

@@ -3,6 +3,7 @@
 #include "core/types.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -26,8 +27,8 @@ struct SmallFileReading {
 SmallFileReading ReadSmallFile(const FilePath& path, std::size_t most);
 
 // A new file at path (which must not exist: EEXIST otherwise, and the file there is not touched)
-// holding bytes with the permission bits mode (the umask applies when mode is 0666), on the disk
+// holding bytes with the permission bits mode (none: as the umask says), on the disk
 // before it returns. On failure nothing is left under the name. Returns an errno value, 0 on success.
-int WriteNewFile(const FilePath& path, std::string_view bytes, mode_t mode);
+int WriteNewFile(const FilePath& path, std::string_view bytes, std::optional<mode_t> mode);
 
 } // namespace pelldrake

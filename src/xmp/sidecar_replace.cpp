@@ -62,7 +62,7 @@ SidecarBefore ReadSidecar(FileSystem& fileSystem, const FilePath& sidecar) {
 }
 
 int ReplaceFile(FileSystem& fileSystem, ListChangeSink* journal, const FilePath& path, const std::string& bytes,
-                mode_t mode) {
+                std::optional<mode_t> mode) {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const FilePath temporary = TemporaryBeside(path);
         if (journal)

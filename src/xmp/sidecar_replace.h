@@ -31,8 +31,8 @@ SidecarBefore ReadSidecar(FileSystem& fileSystem, const FilePath& sidecar);
 // Puts bytes at path so that at every moment path holds either what it held or all of bytes: a new
 // file beside it, on the disk, renamed over it. The temporary file is named to the journal, when
 // given, before it is made, so that a kill before the rename leaves nothing behind once recovered;
-// mode is the new file's permission bits (0666: as the umask says). An errno value, 0 on success.
+// mode is the new file's permission bits (none: as the umask says). An errno value, 0 on success.
 int ReplaceFile(FileSystem& fileSystem, ListChangeSink* journal, const FilePath& path, const std::string& bytes,
-                mode_t mode);
+                std::optional<mode_t> mode);
 
 } // namespace pelldrake

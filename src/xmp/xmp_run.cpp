@@ -23,7 +23,8 @@ bool WriteOneSidecar(FileSystem& fileSystem, ListChangeSink* journal, const File
         return !existed; // a new sidecar with nothing in it is not made
     if (merged == existing)
         return true;
-    if (ReplaceFile(fileSystem, journal, before.path, *merged, existed ? before.mode : 0666) != 0)
+    if (ReplaceFile(fileSystem, journal, before.path, *merged, existed ? std::optional(before.mode) : std::nullopt) !=
+        0)
         return false;
     if (record)
         record->push_back(

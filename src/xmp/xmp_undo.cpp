@@ -62,7 +62,8 @@ bool XmpUndo::RedoOne(SidecarWrite& write) {
         return false;
     ListChangeSink* journal = history_ ? history_->journal() : nullptr;
     const std::optional<std::string> merged = MergeDecision(write.before, decision_);
-    if (!merged || ReplaceFile(fileSystem_, journal, write.path, *merged, write.before ? write.mode : 0666) != 0)
+    if (!merged || ReplaceFile(fileSystem_, journal, write.path, *merged,
+                               write.before ? std::optional(write.mode) : std::nullopt) != 0)
         return false;
     write.as = fileSystem_.Status(write.path).value_or(FileStatus{});
     return true;

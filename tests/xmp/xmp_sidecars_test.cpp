@@ -68,6 +68,11 @@ TEST(XmpSidecarsTest, AMergeKeepsEverythingElseOfAnEditorsSidecarAndNoPictureIsW
     const FilePath darktable = dir.Write("IMG_1.CR2.xmp", testing::kDarktableSidecar);
     const FilePath lightroom = dir.Write("edits/IMG_2.xmp", testing::kLightroomSidecar);
     std::filesystem::create_symlink("edits/IMG_2.xmp", dir.Native("IMG_2.xmp"));
+    // Whatever the umask, a sidecar keeps the permission bits it had.
+    const auto everyone = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                          std::filesystem::perms::group_read | std::filesystem::perms::group_write |
+                          std::filesystem::perms::others_read | std::filesystem::perms::others_write;
+    std::filesystem::permissions(darktable, everyone);
     PosixFileSystem disk;
     const XmpRunOutcome outcome =
         WriteDecision(XmpRunContext{disk}, {raw, jpeg, other}, Decide(3, ColourLabel::Red), SidecarForm::Both);
@@ -90,6 +95,7 @@ TEST(XmpSidecarsTest, AMergeKeepsEverythingElseOfAnEditorsSidecarAndNoPictureIsW
               (std::set<std::string>{"IMG_1.CR2", "IMG_1.JPG", "IMG_2.JPG", "IMG_1.CR2.xmp", "IMG_1.JPG.xmp",
                                      "IMG_2.JPG.xmp", "IMG_1.xmp", "IMG_2.xmp", "edits"}));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.Native("IMG_2.xmp")));
+    EXPECT_EQ(std::filesystem::status(darktable).permissions(), everyone);
     // Written once: the shared sidecar is in the record once.
     EXPECT_EQ(outcome.record.size(), 5u);
     // A packet of the first XMP years spells the namespace "xap:"; what is written after it still
