@@ -10,10 +10,11 @@ set(layers
     "app"
     "board"
     "intake;thumbs;disposal;state;tools"
+    "xmp"
     "platform/ui"
     "thumbs/ui"
     "resources/ui"
-    "app/ui;intake/ui;disposal/ui;state/ui;tools/ui"
+    "app/ui;intake/ui;disposal/ui;state/ui;tools/ui;xmp/ui"
     "board/ui"
     "app/startup")
 

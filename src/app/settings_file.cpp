@@ -59,6 +59,11 @@ int SettingsFile::CompareCells() const {
     return std::clamp(Number("EXPANDVIEW", "COMPARE", "2"), 2, 4);
 }
 
+int SettingsFile::XmpSidecarForm() const {
+    const int form = Number("XMP", "SIDECAR", "0");
+    return form >= 0 && form <= 2 ? form : 0;
+}
+
 QRect SettingsFile::ExpandViewRect() const {
     const int top = Number("EXPANDVIEW", "TOP", "0");
     const int bottom = Number("EXPANDVIEW", "BOTTOM", "200");

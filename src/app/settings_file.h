@@ -62,6 +62,10 @@ public:
     // EXPANDVIEW: the number of pictures side by side when comparing, 2 … 4; anything else is
     // brought into that range, text that is no number gives 2.
     int CompareCells() const;
+    // XMP: the sidecar form a list's decision is written into, 0 … 2 (anything else reads as 0).
+    int XmpSidecarForm() const;
+    void WriteXmpSidecarForm(int form) const { WriteNumber("XMP", "SIDECAR", form); }
+
     // EXPANDVIEW: the enlarge window's outer rectangle in screen pixels.
     QRect ExpandViewRect() const;
     void WriteExpandViewRect(const QRect& outer) const;

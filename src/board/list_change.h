@@ -26,6 +26,7 @@ struct ListChange {
         FileReturns, // a file run is about to bring path's file back to list at index
         FileDone,    // the file operation the last FileLeaves or FileReturns announced is done
         FileRunEnd,  // the lists now follow the file run: its file records are spent
+        Scratch,     // a file run is about to make a temporary file of its own at path
     };
     Kind kind = Kind::Insert;
     ListIndex list = kUnclassified;
@@ -83,6 +84,9 @@ public:
     // file operation, then after it; the lists' changes that end the run carry a FileRunEnd.
     virtual void FileIntent(FileFate, ListIndex, int, std::string_view) {}
     virtual void FileDone() {}
+    // A file run that replaces a file through a temporary one names it here, from its own thread,
+    // before it makes it: a kill before the rename leaves it for the recovery to remove.
+    virtual void ScratchIntent(std::string_view) {}
 };
 
 } // namespace pelldrake

@@ -7,7 +7,8 @@ namespace pelldrake {
 
 namespace {
 
-std::mutex namespaceMutex;
+// Recursive: registering a namespace may happen while the parser already holds the lock.
+std::recursive_mutex namespaceMutex;
 
 void LockNamespaces(void*, bool lock) {
     if (lock)

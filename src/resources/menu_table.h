@@ -38,6 +38,7 @@ inline constexpr int kDeleteFirst = 32829; // … 32839
 inline constexpr int kDeleteAll = 32840;
 inline constexpr int kAutoClassify = 32842;
 inline constexpr int kRawJpegPairs = 32852;
+inline constexpr int kXmpRatings = 32858;
 inline constexpr int kExpand = 32798;
 inline constexpr int kEnlargeFirst = 32800; // … 32810
 inline constexpr int kCloseEnlarge = 32811;

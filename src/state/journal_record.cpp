@@ -91,7 +91,7 @@ std::optional<ListChange> Next(std::string_view data, std::size_t& offset) {
     if (Checksum(body) != GetU32(data, offset + 4 + body.size()))
         return std::nullopt;
     const auto kind = static_cast<std::uint8_t>(body[0]);
-    if (kind > static_cast<std::uint8_t>(ListChange::Kind::FileRunEnd))
+    if (kind > static_cast<std::uint8_t>(ListChange::Kind::Scratch))
         return std::nullopt;
     ListChange change;
     change.kind = static_cast<ListChange::Kind>(kind);

@@ -15,7 +15,7 @@ namespace {
 
 bool IsFileRecord(ListChange::Kind kind) {
     return kind == ListChange::Kind::FileLeaves || kind == ListChange::Kind::FileReturns ||
-           kind == ListChange::Kind::FileDone;
+           kind == ListChange::Kind::FileDone || kind == ListChange::Kind::Scratch;
 }
 
 } // namespace

@@ -97,6 +97,11 @@ template <typename Entry> bool BasicRecoveredBoard<Entry>::Apply(const ListChang
         return true;
     case ListChange::Kind::FileRunEnd:
         fileRun_.clear();
+        scratch_.clear();
+        return true;
+    case ListChange::Kind::Scratch:
+        if constexpr (std::same_as<Entry, FilePath>)
+            scratch_.push_back(change.path);
         return true;
     default:
         break;

@@ -55,6 +55,9 @@ public:
     // whose files came back return. present says whether a file is there.
     void SettleFileRun(const std::function<bool(const FilePath&)>& present) requires std::same_as<Entry, FilePath>;
     bool HasFileRun() const { return !fileRun_.empty(); }
+    // The temporary files the file run the files end in was about to make: any still there is
+    // one whose rename never came.
+    const std::vector<FilePath>& ScratchFiles() const { return scratch_; }
     // Back to where the last command ended: what follows was cut short.
     void DropUncommitted();
 
@@ -94,6 +97,7 @@ private:
     std::int64_t place_ = 0;
     Counted committed_;
     std::vector<FileFact> fileRun_;
+    std::vector<FilePath> scratch_;
 };
 
 using RecoveredBoard = BasicRecoveredBoard<FilePath>;

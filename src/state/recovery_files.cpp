@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -344,11 +345,44 @@ template <typename Entry> BasicRecoveryReading<Entry> Read(const RecoveryFiles& 
     return reading;
 }
 
+// Whether name is one of the temporary names a file run gives the file it renames into place, made
+// by a process that is gone: nobody else's file, and nobody is still writing it.
+bool IsLeftTemporary(std::string_view name) {
+    constexpr std::string_view kPrefix = ".pelldrake-";
+    constexpr std::string_view kSuffix = ".part";
+    if (!name.starts_with(kPrefix) || !name.ends_with(kSuffix))
+        return false;
+    const std::string_view middle = name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+    const std::size_t dash = middle.find('-');
+    if (dash == std::string_view::npos)
+        return false;
+    int pid = 0;
+    const auto [end, error] = std::from_chars(middle.data(), middle.data() + dash, pid);
+    if (error != std::errc() || end != middle.data() + dash || pid <= 0 || dash + 1 == middle.size() ||
+        middle.substr(dash + 1).find_first_not_of("0123456789") != std::string_view::npos)
+        return false;
+    return pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+void RemoveLeftTemporaries(const std::vector<FilePath>& paths) {
+    PosixFileSystem disk;
+    for (const FilePath& path : paths) {
+        const std::size_t slash = path.find_last_of('/');
+        if (!IsLeftTemporary(std::string_view(path).substr(slash == FilePath::npos ? 0 : slash + 1)) ||
+            disk.LinkText(path))
+            continue;
+        const std::optional<FileStatus> status = disk.Status(path);
+        if (status && status->isRegular)
+            disk.Remove(path);
+    }
+}
+
 } // namespace
 
 RecoveryReading ReadRecovery(const RecoveryFiles& files, int lastGeneration) {
     RecoveryReading reading = Read<FilePath>(files, lastGeneration);
     // A file run the program did not live to end: the disk says which of its files went.
+    RemoveLeftTemporaries(reading.board.ScratchFiles());
     reading.board.SettleFileRun([](const FilePath& path) { return StatPath(path).has_value(); });
     return reading;
 }

@@ -354,6 +354,15 @@ bool RecoveryJournal::WriteRecords(int fd, std::string_view records) {
 }
 
 void RecoveryJournal::FileIntent(FileFate fate, ListIndex list, int index, std::string_view path) {
+    WriteFileRecord(fate == FileFate::Leaves ? ListChange::Kind::FileLeaves : ListChange::Kind::FileReturns, list,
+                    index, path);
+}
+
+void RecoveryJournal::ScratchIntent(std::string_view path) {
+    WriteFileRecord(ListChange::Kind::Scratch, kUnclassified, 0, path);
+}
+
+void RecoveryJournal::WriteFileRecord(ListChange::Kind kind, ListIndex list, int index, std::string_view path) {
     std::string records;
     std::unique_lock lock(mutex_);
     if (writeFailed_ || fd_ < 0)
@@ -362,7 +371,6 @@ void RecoveryJournal::FileIntent(FileFate fate, ListIndex list, int index, std::
     idle_.wait(lock, [this] { return writesLeft_ == 0; });
     if (std::exchange(doneOwed_, false))
         journal_record::AppendUnsealed(ListChange::Kind::FileDone, 0, 0, {}, records);
-    const auto kind = fate == FileFate::Leaves ? ListChange::Kind::FileLeaves : ListChange::Kind::FileReturns;
     journal_record::AppendUnsealed(kind, list, index, path, records);
     journal_record::Seal(records);
     fileRunOpen_ = true;

@@ -51,6 +51,7 @@ public:
     // journal until the run's end is recorded, as a snapshot holds lists, not file records.
     void FileIntent(FileFate fate, ListIndex list, int index, std::string_view path) override;
     void FileDone() override;
+    void ScratchIntent(std::string_view path) override;
     // A normal end: the files go, as there is nothing to recover.
     void Finish();
 
@@ -74,6 +75,8 @@ private:
     void Work();
     void WriteSnapshot(SnapshotJob& job);
     void StopWorker();
+    // One record of a file run, written at once after what was queued before it.
+    void WriteFileRecord(ListChange::Kind kind, ListIndex list, int index, std::string_view path);
     // Writes whole records where no other writer of the journal can cut in.
     bool WriteRecords(int fd, std::string_view records);
 

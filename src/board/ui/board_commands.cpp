@@ -8,6 +8,7 @@
 #include "resources/control_ids.h"
 #include "resources/key_table.h"
 #include "resources/menu_table.h"
+#include "xmp/ui/xmp_commands.h"
 
 #include <QGuiApplication>
 
@@ -85,6 +86,7 @@ void RegisterBoardCommands(ClassifyBoardDialog& window, CommandTable& commands) 
     commands.Add(key_ids::kContextHelp, [&window](int) { window.ShowContextHelp(); });
     commands.Add(kExit, [&window](int) { window.Exit(); });
     commands.Add(ids::kCancel, [&window](int) { window.reject(); });
+    RegisterXmpCommands(commands, window.commandContext(), [&window] { return window.viewer().ShownList(); });
 }
 
 } // namespace pelldrake

@@ -1,0 +1,34 @@
+#include "xmp/sidecar_targets.h"
+
+#include "board/picture_files.h"
+#include "board/sidecar_names.h"
+
+namespace pelldrake {
+
+namespace {
+
+constexpr std::string_view kSuffix = ".xmp";
+
+FilePath BaseNameSidecar(const FilePath& picture) {
+    const std::string name = NameOf(picture);
+    const std::string_view base = sidecar_names::BaseName(name);
+    return Join(FolderOf(picture), base.empty() ? std::string_view(name) : base) + std::string(kSuffix);
+}
+
+} // namespace
+
+FilePathList SidecarTargets(const FilePath& picture, bool paired, SidecarForm form, PictureFiles& files) {
+    FilePathList targets;
+    if (form != SidecarForm::FullName)
+        targets.push_back(BaseNameSidecar(picture));
+    if (form != SidecarForm::BaseName) {
+        targets.push_back(picture + std::string(kSuffix));
+        if (paired) {
+            for (const FilePath& raw : files.Companions(picture))
+                targets.push_back(raw + std::string(kSuffix));
+        }
+    }
+    return targets;
+}
+
+} // namespace pelldrake
