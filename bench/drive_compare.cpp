@@ -8,10 +8,10 @@
 //
 // Run with QT_QPA_PLATFORM=offscreen.
 
-#include "../tests/support/embedded_previews.h"
 #include "../tests/support/scripted_prompter.h"
-#include "../tests/support/test_images.h"
 #include "board/ui/classify_board_dialog.h"
+#include "camera_sources.h"
+#include "figures.h"
 #include "resources/menu_table.h"
 #include "spin.h"
 #include "thumbs/image_cache.h"
@@ -59,26 +59,6 @@ constexpr Series kSeries[] = {
     {"100 %,  read-ahead on ", true, true},
     {"100 %,  read-ahead off", true, false},
 };
-
-double Percentile(std::vector<double> values, double fraction) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5)];
-}
-
-double Ms(qint64 nanoseconds) {
-    return static_cast<double>(nanoseconds) / 1e6;
-}
-
-QByteArray LoadAverage() {
-    QFile file(QStringLiteral("/proc/loadavg"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().split(' ').value(0) : QByteArray("?");
-}
-
-std::string Native(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 bool SpinUntil(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer waited;
@@ -181,15 +161,9 @@ int main(int argc, char* argv[]) {
     QList<int> seeds;
     for (int i = 0; i < sources; ++i)
         seeds.append(i + 1);
-    const QList<bool> made = QtConcurrent::blockingMapped<QList<bool>>(seeds, [dirPath](int seed) {
-        const QImage picture = testing::PhotoLikeImage(QSize(6000, 4000), static_cast<std::uint32_t>(seed), 28);
-        const std::string path = Native(QDir(dirPath).filePath(QStringLiteral("source%1.jpg").arg(seed)));
-        const QByteArray thumbnail =
-            testing::EncodeImage(picture.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), "jpeg", 85);
-        return testing::WriteNativeFile(path, testing::EncodeImage(picture, "jpeg", 92)) &&
-               testing::AddExifThumbnail(path, thumbnail);
-    });
-    if (made.contains(false)) {
+    const QList<qint64> made = QtConcurrent::blockingMapped<QList<qint64>>(
+        seeds, [dirPath](int seed) { return MakeCameraSource(dirPath, QStringLiteral("jpg"), seed); });
+    if (made.contains(-1)) {
         std::fprintf(stderr, "cannot write a source image\n");
         return 2;
     }
@@ -231,14 +205,17 @@ int main(int argc, char* argv[]) {
     int failures = 0;
     for (const Series& series : kSeries) {
         const QByteArray loadBefore = LoadAverage();
+        const double baseMiB = StatusMiB("VmRSS:");
+        ResetPeakMemory();
         const Result result = RunSeries(series, paths, start, presses, settings);
+        const double peakMiB = StatusMiB("VmHWM:");
         start += presses + kCells + kSeriesGap;
         failures += result.failures;
-        std::printf("  %s  median %7.1f ms  p95 %7.1f ms  slowest %7.1f ms | later than the next key: %d, load "
-                    "average %s -> %s\n",
+        std::printf("  %s  median %7.1f ms  p95 %7.1f ms  slowest %7.1f ms | later than the next key: %d, peak "
+                    "memory +%.0f MiB over %.0f MiB, load average %s -> %s\n",
                     series.name, Percentile(result.sharpMs, 0.5), Percentile(result.sharpMs, 0.95),
                     result.sharpMs.empty() ? 0.0 : *std::max_element(result.sharpMs.begin(), result.sharpMs.end()),
-                    result.overPace, loadBefore.constData(), LoadAverage().constData());
+                    result.overPace, peakMiB - baseMiB, baseMiB, loadBefore.constData(), LoadAverage().constData());
         std::fflush(stdout);
         // A fresh cache for the next series.
         delete ImageLoader::Shared();

@@ -57,23 +57,6 @@ bool SpinUntil(const std::function<bool()>& done, int timeoutMs = kTimeoutMs) {
     return true;
 }
 
-double StatusMiB(const char* field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(static_cast<int>(qstrlen(field))).trimmed().split(' ').value(0).toDouble() / 1024;
-    return 0;
-}
-
-// Starts the peak resident size over from the present one.
-void ResetPeakMemory() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
-        std::fprintf(stderr, "cannot reset the peak memory: the peak below counts from the start\n");
-}
-
 void PrintSeries(const char* what, const std::vector<double>& values) {
     std::printf("  %-62s median %7.1f ms  p95 %7.1f ms  most %7.1f ms  (%zu)\n", what, Median(values),
                 Percentile(values, 0.95), values.empty() ? 0.0 : *std::max_element(values.begin(), values.end()),

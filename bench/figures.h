@@ -4,6 +4,7 @@
 #include <QFile>
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <vector>
 
 inline double Percentile(std::vector<double> values, double fraction) {
@@ -25,4 +26,22 @@ inline double Ms(long long nanoseconds) {
 inline QByteArray LoadAverage() {
     QFile file(QStringLiteral("/proc/loadavg"));
     return file.open(QIODevice::ReadOnly) ? file.readAll().split(' ').value(0) : QByteArray("?");
+}
+
+// A field of /proc/self/status in MiB (VmRSS:, VmHWM:).
+inline double StatusMiB(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(static_cast<int>(qstrlen(field))).trimmed().split(' ').value(0).toDouble() / 1024;
+    return 0;
+}
+
+// Starts the peak resident size over from the present one.
+inline void ResetPeakMemory() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
+        std::fprintf(stderr, "cannot reset the peak memory: the peak below counts from the start\n");
 }

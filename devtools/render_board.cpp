@@ -145,30 +145,40 @@ int main(int argc, char* argv[]) {
                 QApplication::processEvents(QEventLoop::AllEvents, 50);
             window->grab().save(QStringLiteral("%1/enlarge-window-100.png").arg(outDir));
             board.RunCommand(menu_ids::kActualSize);
-            // 比較表示: two in a row, then four in two rows, the current one framed.
-            const std::pair<const char*, QSize> layouts[] = {{"2", QSize(560, 260)}, {"4", QSize(480, 400)}};
+            // 比較表示: two in a row, then four in two rows at 100 %, the current one framed, each with its
+            // shooting data and histogram.
+            board.RunCommand(menu_ids::kShootingInfo);
+            board.RunCommand(menu_ids::kHistogram);
+            const std::pair<const char*, QSize> layouts[] = {{"2", QSize(760, 300)}, {"4", QSize(720, 520)}};
             for (const auto& [count, size] : layouts) {
                 SettingsFile(samples.filePath("p.INI")).profile().WriteText("EXPANDVIEW", "COMPARE", count);
                 window->resize(size);
                 board.RunCommand(menu_ids::kCompare);
                 timer.restart();
-                const auto pending = [window] {
+                const bool four = std::string(count) == "4";
+                const auto pending = [window, four] {
                     for (int index = 0; index < window->cells()->cellCount(); ++index) {
-                        if (window->cells()->cell(index)->showing() == CThumbCtl::Showing::Pending)
+                        const EnlargeView* cell = window->cells()->cell(index);
+                        if (cell->showing() == CThumbCtl::Showing::Pending || (four && !cell->showsZoomedPicture()))
                             return true;
                     }
                     return false;
                 };
-                if (std::string(count) == "4") {
+                if (four) {
                     // The first file pinned as the one to beat, the list stepped on beside it.
                     board.RunCommand(menu_ids::kPinFirst);
                     board.RunCommand(ids::kOk);
+                    board.RunCommand(menu_ids::kActualSize);
                 }
                 while ((pending() || timer.elapsed() < 300) && timer.elapsed() < 5000)
                     QApplication::processEvents(QEventLoop::AllEvents, 50);
                 window->grab().save(QStringLiteral("%1/enlarge-window-compare-%2.png").arg(outDir, count));
+                if (four)
+                    board.RunCommand(menu_ids::kActualSize);
                 board.RunCommand(menu_ids::kCompare);
             }
+            board.RunCommand(menu_ids::kShootingInfo);
+            board.RunCommand(menu_ids::kHistogram);
             // 撮影情報 and ヒストグラム over a camera's file, its sun burnt out white.
             const QString shot = samples.filePath(QStringLiteral("IMG_0412.jpg"));
             QImage picture = SamplePhoto(4, QSize(1200, 800));
