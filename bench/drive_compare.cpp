@@ -60,17 +60,6 @@ constexpr Series kSeries[] = {
     {"100 %,  read-ahead off", true, false},
 };
 
-bool SpinUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!done()) {
-        if (waited.elapsed() >= timeoutMs)
-            return false;
-        Spin(1);
-    }
-    return true;
-}
-
 // Every cell shows its entry from start on, sharp.
 bool AllSharp(const CompareCells& cells, const FilePathList& paths, int start, bool actualSize) {
     for (int index = 0; index < cells.cellCount(); ++index) {

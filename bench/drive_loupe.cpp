@@ -46,17 +46,6 @@ const QRect kEnlargeRect(0, 0, 800, 600);
 constexpr Qt::Key kDigitKeys[] = {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5,
                                   Qt::Key_6, Qt::Key_7, Qt::Key_8, Qt::Key_9, Qt::Key_0};
 
-bool SpinUntil(const std::function<bool()>& done, int timeoutMs = kTimeoutMs) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!done()) {
-        if (waited.elapsed() >= timeoutMs)
-            return false;
-        Spin(1);
-    }
-    return true;
-}
-
 void PrintSeries(const char* what, const std::vector<double>& values) {
     std::printf("  %-62s median %7.1f ms  p95 %7.1f ms  most %7.1f ms  (%zu)\n", what, Median(values),
                 Percentile(values, 0.95), values.empty() ? 0.0 : *std::max_element(values.begin(), values.end()),
@@ -75,7 +64,7 @@ struct Session {
     }
     // The time from pressedAt until the 100 % picture of the shown entry has been painted.
     double UntilZoomedPainted(const FilePathList& paths, const QElapsedTimer& clock, qint64 pressedAt) {
-        if (!SpinUntil([&] { return ZoomedOn(next, paths); })) {
+        if (!SpinUntil([&] { return ZoomedOn(next, paths); }, kTimeoutMs)) {
             std::fprintf(stderr, "entry %d was never shown at 100 %%\n", next);
             return -1;
         }
@@ -109,7 +98,7 @@ bool Open(Session& session, const FilePathList& paths, const QString& settingsPa
     session.board->activateWindow();
     session.view = window->view();
     window->SetFile(paths.front());
-    return SpinUntil([&] { return session.view->showing() == CThumbCtl::Showing::Image; });
+    return SpinUntil([&] { return session.view->showing() == CThumbCtl::Showing::Image; }, kTimeoutMs);
 }
 
 double OneFullDecodeMs(const FilePath& path) {
@@ -130,7 +119,7 @@ void RunToggles(Session& session, const FilePathList& paths, std::vector<double>
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < 10; ++i) {
-        SpinUntil([] { return ImageLoader::Shared()->pendingCount() == 0; });
+        SpinUntil([] { return ImageLoader::Shared()->pendingCount() == 0; }, kTimeoutMs);
         qint64 pressedAt = clock.nsecsElapsed();
         session.Key(Qt::Key_Z);
         cold.push_back(session.UntilZoomedPainted(paths, clock, pressedAt));
@@ -172,7 +161,7 @@ Held RunHeld(Session& session, const FilePathList& paths, double fullDecodeMs) {
     QElapsedTimer clock;
     clock.start();
     for (int hold = 0; hold * kPressesPerHold < presses; ++hold) {
-        SpinUntil([] { return ImageLoader::Shared()->pendingCount() == 0; });
+        SpinUntil([] { return ImageLoader::Shared()->pendingCount() == 0; }, kTimeoutMs);
         Spin(kPaceMs);
         const Qt::Key key = kDigitKeys[hold % 10];
         for (int i = 0; i < kPressesPerHold; ++i) {
@@ -183,9 +172,12 @@ Held RunHeld(Session& session, const FilePathList& paths, double fullDecodeMs) {
             QTest::simulateEvent(session.board.get(), true, key, Qt::NoModifier, QString(), repeat);
             ++session.next;
             const FilePath& shown = paths[static_cast<std::size_t>(session.next)];
-            const bool pictured = SpinUntil([&] {
-                return session.view->currentFile() == shown && session.view->showing() != CThumbCtl::Showing::Nothing;
-            });
+            const bool pictured = SpinUntil(
+                [&] {
+                    return session.view->currentFile() == shown &&
+                           session.view->showing() != CThumbCtl::Showing::Nothing;
+                },
+                kTimeoutMs);
             if (repeat && pictured)
                 result.firstPictureMs.push_back(Ms(clock.nsecsElapsed() - pressedAt));
             Spin(kRepeatMs - static_cast<int>(Ms(clock.nsecsElapsed() - pressedAt)));
@@ -285,7 +277,7 @@ int main(int argc, char** argv) {
     PrintSeries("fitted -> 100 % painted, file not in memory", cold);
     PrintSeries("fitted -> 100 % painted, its picture in memory", warm);
 
-    SpinUntil([] { return ImageLoader::Shared()->pendingCount() == 0; });
+    SpinUntil([] { return ImageLoader::Shared()->pendingCount() == 0; }, kTimeoutMs);
     const double baseMiB = StatusMiB("VmRSS:");
     ResetPeakMemory();
     const std::vector<double> paced = RunPaced(session, paths);

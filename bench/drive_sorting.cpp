@@ -286,18 +286,6 @@ struct HeldResult {
     int failures = 0;
 };
 
-// Runs the event loop until done() holds; false after timeoutMs.
-bool SpinUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!done()) {
-        if (waited.elapsed() >= timeoutMs)
-            return false;
-        Spin(1);
-    }
-    return true;
-}
-
 bool SharpShown(const CThumbCtl* pane, const FilePath& path) {
     return pane->currentFile() == path && pane->showing() == CThumbCtl::Showing::Image;
 }

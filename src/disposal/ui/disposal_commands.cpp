@@ -2,6 +2,7 @@
 
 #include "board/board.h"
 #include "board/command_table.h"
+#include "board/file_run_sync.h"
 #include "board/moves.h"
 #include "disposal/copy_or_move_files.h"
 #include "disposal/delete_list_files.h"
@@ -20,26 +21,6 @@
 #include <QWidget>
 
 namespace pelldrake {
-
-namespace {
-
-// Ends a disposal, however it returns, with the journal of its lists on the disk.
-class JournalSync {
-public:
-    explicit JournalSync(Board& board) : board_(board) {}
-    ~JournalSync() {
-        board_.history().EndFileRun();
-        board_.history().Commit();
-        board_.history().SyncJournal();
-    }
-    JournalSync(const JournalSync&) = delete;
-    JournalSync& operator=(const JournalSync&) = delete;
-
-private:
-    Board& board_;
-};
-
-} // namespace
 
 DisposalCommands::DisposalCommands(Board& board, Prompter& prompter, QWidget* boardWindow, ProgressSink* progress)
     : QObject(boardWindow), board_(board), prompter_(prompter), boardWindow_(boardWindow), progress_(progress) {}
@@ -70,7 +51,7 @@ void DisposalCommands::DisposeList(int id) {
     const ListIndex list = command->list;
     const RunLock::Scope running(board_.runLock());
     // The files have moved: the lists that now name them must outlast a power loss.
-    const JournalSync synced(board_);
+    const FileRunSync synced(board_);
 
     if (choice.page == DestinationPage::Files) {
         if (choice.folder.empty()) {
@@ -112,7 +93,7 @@ void DisposalCommands::DisposeList(int id) {
 
 void DisposalCommands::DeleteAll() {
     const RunLock::Scope running(board_.runLock());
-    const JournalSync synced(board_);
+    const FileRunSync synced(board_);
     TrashLists(std::nullopt);
 }
 

@@ -3,6 +3,7 @@
 #include "app/settings_file.h"
 #include "board/board.h"
 #include "board/command_table.h"
+#include "board/file_run_sync.h"
 #include "disposal/delete_list_files.h"
 #include "platform/busy_cursor.h"
 #include "platform/prompter.h"
@@ -15,26 +16,6 @@
 #include "xmp/xmp_undo.h"
 
 namespace pelldrake {
-
-namespace {
-
-// Ends a run, however it returns, with its file records closed in the journal, on the disk.
-class JournalSync {
-public:
-    explicit JournalSync(Board& board) : board_(board) {}
-    ~JournalSync() {
-        board_.history().EndFileRun();
-        board_.history().Commit();
-        board_.history().SyncJournal();
-    }
-    JournalSync(const JournalSync&) = delete;
-    JournalSync& operator=(const JournalSync&) = delete;
-
-private:
-    Board& board_;
-};
-
-} // namespace
 
 XmpCommands::XmpCommands(const CommandContext& context, std::function<int()> shownList)
     : QObject(context.dialogParent), board_(context.board), settings_(context.settings), prompter_(context.prompter),
@@ -66,7 +47,7 @@ void XmpCommands::Run() {
         return;
 
     const RunLock::Scope running(board_.runLock());
-    const JournalSync synced(board_);
+    const FileRunSync synced(board_);
     // The other thread reads the list's entries, which the run lock holds still.
     const FilePathList& entries = board_.List(list).Entries();
     const std::optional<RawEntries> rawEntries = RawEntries::OfBoardIfPaired(board_, list);
