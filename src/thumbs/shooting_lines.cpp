@@ -35,8 +35,11 @@ QString ShootingLines::Read(const FilePath& path) {
 std::optional<QString> ShootingLines::Line(const FilePath& path) {
     if (path.empty())
         return QString();
-    if (const auto found = lines_.find(path); found != lines_.end())
-        return found->second;
+    if (const auto found = lines_.find(path); found != lines_.end()) {
+        if (found->second.stamp == FileStamp::Of(path))
+            return found->second.line;
+        Forget(path);
+    }
     if (running_ != path) {
         std::erase(asked_, path);
         asked_.push_front(path);
@@ -70,16 +73,23 @@ void ShootingLines::StartNext() {
     } while (lines_.contains(next));
     running_ = next;
     pool_.start([this, path = next] {
+        // Taken before the read: a file changed while it is read is read again when next asked for.
+        const std::optional<FileStamp> stamp = FileStamp::Of(path);
         const QString line = Read(path);
         QMetaObject::invokeMethod(
-            this, [this, path, line] { Finish(path, line); }, Qt::QueuedConnection);
+            this, [this, path, line, stamp] { Finish(path, line, stamp); }, Qt::QueuedConnection);
     });
 }
 
-void ShootingLines::Finish(const FilePath& path, const QString& line) {
+void ShootingLines::Forget(const FilePath& path) {
+    lines_.erase(path);
+    std::erase(order_, path);
+}
+
+void ShootingLines::Finish(const FilePath& path, const QString& line, const std::optional<FileStamp>& stamp) {
     running_.reset();
     if (!lines_.contains(path)) {
-        lines_.emplace(path, line);
+        lines_.emplace(path, Kept{line, stamp});
         order_.push_back(path);
         if (order_.size() > kKeptLines) {
             lines_.erase(order_.front());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/types.h"
+#include "thumbs/image_cache.h"
 
 #include <QObject>
 #include <QString>
@@ -40,12 +41,20 @@ signals:
 
 private:
     void StartNext();
-    void Finish(const FilePath& path, const QString& line);
+    void Finish(const FilePath& path, const QString& line, const std::optional<FileStamp>& stamp);
+    void Forget(const FilePath& path);
+
+    // A line is kept with the version of the file it was read from: a file rewritten during the run
+    // (an editor's export over it) is read again.
+    struct Kept {
+        QString line;
+        std::optional<FileStamp> stamp;
+    };
 
     std::deque<FilePath> asked_; // newest first
     std::deque<FilePath> ahead_;
     std::optional<FilePath> running_;
-    std::unordered_map<FilePath, QString> lines_;
+    std::unordered_map<FilePath, Kept> lines_;
     std::deque<FilePath> order_; // of lines_, oldest first
     QThreadPool pool_;
 };

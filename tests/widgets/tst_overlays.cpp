@@ -122,6 +122,9 @@ private slots:
 
         Key(Qt::Key_Return);
         QTRY_COMPARE(View()->shootingLine(), QStringLiteral("IMG_0413.jpg  Canon EOS R6  1/60 s"));
+        // Written over while shown: its line is read again.
+        JpegWithExif(paths[1], {{"Exif.Image.Model", "Canon EOS R5"}, {"Exif.Photo.ExposureTime", "1/80"}});
+        QTRY_COMPARE(View()->shootingLine(), QStringLiteral("IMG_0413.jpg  Canon EOS R5  1/80 s"));
         Key(Qt::Key_Return);
         QCOMPARE(View()->currentFile(), paths[2]);
         QTRY_VERIFY(!ShootingLines::Shared()->busy());
