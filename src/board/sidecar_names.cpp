@@ -2,6 +2,7 @@
 
 #include <array>
 #include <initializer_list>
+#include <sys/stat.h>
 
 namespace pelldrake::sidecar_names {
 
@@ -77,6 +78,14 @@ Relation RelationOf(std::string_view sidecar, std::string_view picture) {
     if (IsStemWithSuffix(sidecar, BaseName(picture), kSharedSuffixes))
         return Relation::SharedByBaseName;
     return Relation::None;
+}
+
+std::string XmpAsSpelledOnDisk(const std::string& path) {
+    struct stat info {};
+    if (!path.ends_with(".xmp") || ::lstat(path.c_str(), &info) == 0)
+        return path;
+    const std::string upper = path.substr(0, path.size() - 4) + ".XMP";
+    return ::lstat(upper.c_str(), &info) == 0 ? upper : path;
 }
 
 } // namespace pelldrake::sidecar_names

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 // Editors keep a picture's edits and ratings in files beside it: NAME.EXT.xmp (darktable, digiKam),
@@ -21,5 +22,9 @@ std::string_view BaseName(std::string_view fileName);
 // A camera's raw file and the JPEG it wrote beside it form a pair when they share a base name.
 bool IsCameraRaw(std::string_view fileName);
 bool IsJpeg(std::string_view fileName);
+
+// path, a sidecar's name ending in ".xmp", as it is spelled on the disk: the same name ending in
+// ".XMP" where only that one is there, as tools from other systems leave them; path otherwise.
+std::string XmpAsSpelledOnDisk(const std::string& path);
 
 } // namespace pelldrake::sidecar_names

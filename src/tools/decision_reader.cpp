@@ -175,12 +175,12 @@ Found FromPicture(const FilePath& path) {
 } // namespace
 
 DecisionSidecars SidecarsOf(const FilePath& picture) {
-    DecisionSidecars sidecars{picture + ".xmp", {}};
+    DecisionSidecars sidecars{sidecar_names::XmpAsSpelledOnDisk(picture + ".xmp"), {}};
     const std::size_t slash = picture.rfind('/');
     const std::size_t nameStart = slash == FilePath::npos ? 0 : slash + 1;
     const std::string_view base = sidecar_names::BaseName(std::string_view(picture).substr(nameStart));
     if (!base.empty())
-        sidecars.shared = picture.substr(0, nameStart) + std::string(base) + ".xmp";
+        sidecars.shared = sidecar_names::XmpAsSpelledOnDisk(picture.substr(0, nameStart) + std::string(base) + ".xmp");
     return sidecars;
 }
 

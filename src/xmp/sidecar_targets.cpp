@@ -12,7 +12,12 @@ constexpr std::string_view kSuffix = ".xmp";
 FilePath BaseNameSidecar(const FilePath& picture) {
     const std::string name = NameOf(picture);
     const std::string_view base = sidecar_names::BaseName(name);
-    return Join(FolderOf(picture), base.empty() ? std::string_view(name) : base) + std::string(kSuffix);
+    return sidecar_names::XmpAsSpelledOnDisk(Join(FolderOf(picture), base.empty() ? std::string_view(name) : base) +
+                                             std::string(kSuffix));
+}
+
+FilePath FullNameSidecar(const FilePath& file) {
+    return sidecar_names::XmpAsSpelledOnDisk(file + std::string(kSuffix));
 }
 
 } // namespace
@@ -22,10 +27,10 @@ FilePathList SidecarTargets(const FilePath& picture, bool paired, SidecarForm fo
     if (form != SidecarForm::FullName)
         targets.push_back(BaseNameSidecar(picture));
     if (form != SidecarForm::BaseName) {
-        targets.push_back(picture + std::string(kSuffix));
+        targets.push_back(FullNameSidecar(picture));
         if (paired) {
             for (const FilePath& raw : files.Companions(picture))
-                targets.push_back(raw + std::string(kSuffix));
+                targets.push_back(FullNameSidecar(raw));
         }
     }
     return targets;

@@ -90,5 +90,16 @@ TEST(DecisionReader, CacheReadsAFileAgainOnlyWhenItOrASidecarChanged) {
     EXPECT_EQ(cache.size(), 1u);
 }
 
+// Tools of other systems may name the sidecar ".XMP".
+TEST(DecisionReader, ASidecarEndingInCapitalsCounts) {
+    const TempDir dir;
+    const FilePath path = dir.Write("q.jpg", JpegRated(1));
+    dir.Write("q.XMP", "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
+                       "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><rdf:Description "
+                       "rdf:about=\"\" xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\" xmp:Rating=\"4\"/>"
+                       "</rdf:RDF></x:xmpmeta>");
+    EXPECT_EQ(ReadDecision(path).rating, 4);
+}
+
 } // namespace
 } // namespace pelldrake

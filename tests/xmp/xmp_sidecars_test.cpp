@@ -107,6 +107,13 @@ TEST(XmpSidecarsTest, AMergeKeepsEverythingElseOfAnEditorsSidecarAndNoPictureIsW
     EXPECT_NE(MergeDecision(old, Decide(3, std::nullopt)).value_or("").find("xmp:Rating=\"3\""), std::string::npos);
     EXPECT_NE(MergeDecision(std::nullopt, Decide(3, std::nullopt)).value_or("").find("xmp:Rating=\"3\""),
               std::string::npos);
+    // A sidecar a tool of another system named ".XMP" is the one merged: no second one beside it.
+    const FilePath capitals = dir.Write("IMG_3.XMP", testing::kLightroomSidecar);
+    const FilePath third = dir.Write("IMG_3.JPG", "third pixels");
+    EXPECT_TRUE(
+        WriteDecision(XmpRunContext{disk}, {third}, Decide(4, std::nullopt), SidecarForm::BaseName).failed.empty());
+    EXPECT_EQ(ReadFields(Read(capitals)).value_or(XmpFields{}).rating, "4");
+    EXPECT_FALSE(std::filesystem::exists(dir.Native("IMG_3.xmp")));
 }
 
 // What the editors' readers see, checked with exiftool: the rating and the label of each form, a
