@@ -2,6 +2,8 @@
 #include "../support/test_images.h"
 #include "thumbs/file_decode.h"
 
+#include <QBuffer>
+#include <QImageWriter>
 #include <QtGlobal>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -41,6 +43,23 @@ TEST(RegionDecode, APartOfAJpegIsThatPartOfTheWholePictureHoweverTheFileIsTurned
         // Moved inside the picture where the point lies near its edge.
         EXPECT_EQ(placed->rect, RegionRect(region, whole.size()));
         EXPECT_EQ(placed->rect.bottom(), whole.height() - 1);
+        EXPECT_LT(MeanDifference(part, whole.copy(placed->rect)), 2.0);
+    }
+
+    // A progressive JPEG, as some phones and web tools write them.
+    {
+        QByteArray progressive;
+        QBuffer out(&progressive);
+        out.open(QIODevice::WriteOnly);
+        QImageWriter writer(&out, "jpeg");
+        writer.setProgressiveScanWrite(true);
+        ASSERT_TRUE(writer.write(testing::PhotoLikeImage(QSize(1600, 1200), 7)));
+        const std::string path = dir.Native(QStringLiteral("progressive.jpg"));
+        ASSERT_TRUE(testing::WriteNativeFile(path, progressive));
+        const QImage whole = DecodeFile(path, kFullSizeTarget, nullptr).image;
+        const QImage part = DecodeFile(path, kFullSizeTarget, nullptr, region).image;
+        const std::optional<RegionPlacement> placed = PlacementOf(part);
+        ASSERT_TRUE(placed);
         EXPECT_LT(MeanDifference(part, whole.copy(placed->rect)), 2.0);
     }
 

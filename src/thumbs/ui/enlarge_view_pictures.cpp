@@ -144,12 +144,11 @@ void EnlargeView::PresentRegion(const QImage& image) {
         return;
     std::optional<RegionPlacement> placed = PlacementOf(image);
     if (!placed) {
-        // The decoder gave the whole picture, or none.
-        if (!image.isNull()) {
-            if (ImageLoader* images = loader())
-                images->Cancel(&fullSizeRequester_);
-            PresentFullSize(image);
-        }
+        // The decoder gave the whole picture, or none: the file has been answered either way, and
+        // reading ahead goes on.
+        if (ImageLoader* images = loader())
+            images->Cancel(&fullSizeRequester_);
+        PresentFullSize(image);
         return;
     }
     region_ = image;
