@@ -1,5 +1,6 @@
 #include "platform/file_system.h"
 
+#include "platform/descriptor.h"
 #include "platform/freedesktop_trash.h"
 #include "platform/volume_rules.h"
 
@@ -21,28 +22,6 @@
 namespace pelldrake {
 
 namespace {
-
-// Closes a descriptor on every way out.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    // Closing can report a write the kernel deferred (a full disk on a network file system).
-    int Close() {
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result == 0 ? 0 : errno;
-    }
-
-private:
-    int fd_;
-};
 
 int ErrnoOf(int result) {
     return result == 0 ? 0 : errno;

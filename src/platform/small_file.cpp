@@ -1,5 +1,7 @@
 #include "platform/small_file.h"
 
+#include "platform/descriptor.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -9,26 +11,6 @@
 #include <utility>
 
 namespace pelldrake {
-
-namespace {
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
-
-} // namespace
 
 SmallFileReading ReadSmallFile(const FilePath& path, std::size_t most) {
     using Kind = SmallFileReading::Kind;
