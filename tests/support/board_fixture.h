@@ -1,9 +1,14 @@
 #pragma once
 
+#include "board/ui/board_menu_bar.h"
 #include "board/ui/classify_board_dialog.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_dir.h"
 
+#include <QAction>
+#include <QPointF>
+#include <QTest>
+#include <cmath>
 #include <memory>
 
 namespace pelldrake::testing {
@@ -44,6 +49,20 @@ struct BoardFixture {
     std::unique_ptr<ClassifyBoardDialog> MakeBoard(LayoutMode layout) {
         return std::make_unique<ClassifyBoardDialog>(layout, Settings(), prompter, shell);
     }
+    // A key pressed on the board, as the user types it.
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const {
+        QTest::keyClick(board.get(), static_cast<Qt::Key>(key), modifiers);
+    }
+    // The board's menu entry, its enabled and checked states brought up to date as on opening the menu.
+    QAction* Menu(int id) const {
+        board->boardMenu()->UpdateStates();
+        return board->boardMenu()->action(id);
+    }
 };
+
+// Two points of a picture, as shares of it, within a pixel or two of each other.
+inline bool Near(QPointF a, QPointF b) {
+    return std::abs(a.x() - b.x()) < 0.004 && std::abs(a.y() - b.y()) < 0.004;
+}
 
 } // namespace pelldrake::testing

@@ -17,14 +17,7 @@
 
 using namespace pelldrake;
 using pelldrake::testing::BoardFixture;
-
-namespace {
-
-bool Near(QPointF a, QPointF b) {
-    return std::abs(a.x() - b.x()) < 0.004 && std::abs(a.y() - b.y()) < 0.004;
-}
-
-} // namespace
+using pelldrake::testing::Near;
 
 // The enlarge window with pictures side by side, driven by the board's keys and by the mouse.
 class CompareTest : public QObject {
@@ -34,13 +27,8 @@ private:
     BoardFixture fixture;
     std::unique_ptr<ClassifyBoardDialog>& board = fixture.board;
 
-    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(board.get(), static_cast<Qt::Key>(key), modifiers);
-    }
-    QAction* Menu(int id) {
-        board->boardMenu()->UpdateStates();
-        return board->boardMenu()->action(id);
-    }
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { fixture.Key(key, modifiers); }
+    QAction* Menu(int id) { return fixture.Menu(id); }
     CompareCells* Cells() { return board->viewer().window()->cells(); }
     EnlargeView* Cell(int index) { return Cells()->cell(index); }
     FilePathList Shown() {

@@ -15,14 +15,7 @@
 
 using namespace pelldrake;
 using pelldrake::testing::BoardFixture;
-
-namespace {
-
-bool Near(QPointF a, QPointF b) {
-    return std::abs(a.x() - b.x()) < 0.004 && std::abs(a.y() - b.y()) < 0.004;
-}
-
-} // namespace
+using pelldrake::testing::Near;
 
 // The enlarge window at 100 %, driven by the board's keys and by the mouse, as a user checks focus.
 class LoupeTest : public QObject {
@@ -32,13 +25,8 @@ private:
     BoardFixture fixture;
     std::unique_ptr<ClassifyBoardDialog>& board = fixture.board;
 
-    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(board.get(), static_cast<Qt::Key>(key), modifiers);
-    }
-    QAction* Menu(int id) {
-        board->boardMenu()->UpdateStates();
-        return board->boardMenu()->action(id);
-    }
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { fixture.Key(key, modifiers); }
+    QAction* Menu(int id) { return fixture.Menu(id); }
     EnlargeView* View() { return board->viewer().window()->view(); }
     QPoint Middle() { return View()->contentsRect().center(); }
     // Pictures of a camera and of another shape, so that the point is kept as a share of each.

@@ -45,11 +45,8 @@ private:
     BoardFixture fixture;
     std::unique_ptr<ClassifyBoardDialog>& board = fixture.board;
 
-    void Key(int key) { QTest::keyClick(board.get(), static_cast<Qt::Key>(key)); }
-    QAction* Menu(int id) {
-        board->boardMenu()->UpdateStates();
-        return board->boardMenu()->action(id);
-    }
+    void Key(int key) { fixture.Key(key); }
+    QAction* Menu(int id) { return fixture.Menu(id); }
     EnlargeView* View() { return board->viewer().window()->view(); }
     std::string Stored(const char* key) { return fixture.Settings().profile().ReadText("EXPANDVIEW", key, "none"); }
     void Open(const FilePathList& paths) {
